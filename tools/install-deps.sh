@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-charts-dev libgl-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libsqlite3-dev sqlite3
   libcurl4-openssl-dev libzip-dev libxlsxwriter-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev
