@@ -61,7 +61,7 @@ public:
 
 private:
     bool m_open = false;
-    QHash<QString, QString> m_values; // keyed by lower-cased value name
+    QHash<QString, QString> m_values; // keyed by case-folded value name
 };
 
 } // namespace corvane

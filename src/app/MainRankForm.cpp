@@ -1,0 +1,125 @@
+#include "app/MainRankForm.h"
+
+#include "app/StartUp.h"
+#include "data/DM1.h"
+#include "ui/FormPlacement.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace corvane {
+
+TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
+    : QMainWindow(parent)
+    , m_dm(dataModule)
+    , m_projectList(new QListWidget)
+    , m_projectLabel(new QLabel)
+{
+    setObjectName(QStringLiteral("MainRankForm"));
+
+    m_dm.LoadSettings();
+    StartUp::RemoveLeftoverTableFiles(m_dm.Settings);
+
+    const QString formIni = m_dm.Settings.ExeFolder + QStringLiteral("FORM.INI");
+    resize(1000, 700);
+    if (QFileInfo::exists(formIni)) {
+        m_placement = new FormPlacement(this, QStringLiteral("MainRankForm"), formIni);
+        m_placement->restore();
+    } else {
+        setWindowState(Qt::WindowMaximized);
+    }
+    m_autoLoad = !m_dm.Settings.SummaryLoad;
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* exitAction = file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    exitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    QFont headerFont = m_projectLabel->font();
+    headerFont.setPointSizeF(headerFont.pointSizeF() * 1.3);
+    headerFont.setBold(true);
+    m_projectLabel->setFont(headerFont);
+    layout->addWidget(m_projectLabel);
+    layout->addWidget(new QLabel(QStringLiteral("Projects:")));
+    layout->addWidget(m_projectList, 1);
+    setCentralWidget(central);
+    connect(m_projectList, &QListWidget::itemActivated, this, &TMainRankForm::ProjectListItemActivated);
+
+    statusBar()->showMessage(QStringLiteral("Data folder: ") + m_dm.Settings.DataFolder);
+    UpdateCaption();
+}
+
+TMainRankForm::~TMainRankForm() = default;
+
+void TMainRankForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TMainRankForm::FormShow()
+{
+    try {
+        m_dm.OpenDatabases();
+        BuildProjectList();
+        SelectProject(m_dm.Settings.Project);
+    } catch (const DatabaseError& e) {
+        m_dm.ShowMessageBox(0, QStringLiteral("Error"), e.message().toHtmlEscaped(), true, {});
+    }
+}
+
+void TMainRankForm::BuildProjectList()
+{
+    m_projectList->clear();
+    Table& projects = m_dm.GroupTable;
+    projects.open();
+    for (projects.first(); !projects.eof(); projects.next())
+        m_projectList->addItem(projects.asString(QStringLiteral("Name")));
+}
+
+void TMainRankForm::SelectProject(const QString& name)
+{
+    QListWidgetItem* chosen = nullptr;
+    const QList<QListWidgetItem*> matches = m_projectList->findItems(name, Qt::MatchExactly);
+    if (!name.isEmpty() && !matches.isEmpty())
+        chosen = matches.first();
+    else if (m_projectList->count() > 0)
+        chosen = m_projectList->item(0);
+
+    const QString project = chosen ? chosen->text() : QString();
+    if (chosen)
+        m_projectList->setCurrentItem(chosen);
+    m_dm.Settings.Project =
+        m_dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), project);
+    UpdateCaption();
+}
+
+void TMainRankForm::ProjectListItemActivated(QListWidgetItem* item)
+{
+    SelectProject(item->text());
+}
+
+void TMainRankForm::UpdateCaption()
+{
+    setWindowTitle(QStringLiteral("Corvane - Project ") + m_dm.Settings.Project);
+    m_projectLabel->setText(m_dm.Settings.Project.isEmpty()
+                                ? QStringLiteral("No project has been created yet.")
+                                : QStringLiteral("Current Project: ") + m_dm.Settings.Project);
+}
+
+void TMainRankForm::closeEvent(QCloseEvent* event)
+{
+    m_dm.CloseDatabases();
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace corvane

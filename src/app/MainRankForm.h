@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+
+namespace corvane {
+
+class FormPlacement;
+class TDM1;
+
+// The program's home window: the current project and the project list.
+class TMainRankForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TMainRankForm(TDM1& dataModule, QWidget* parent = nullptr);
+    ~TMainRankForm() override;
+
+    // The marker for no automatic dashboard: the opposite of SummaryLoad.
+    bool autoLoad() const { return m_autoLoad; }
+    // True when FORM.INI existed at construction and keeps the placement.
+    bool keepsPlacement() const { return m_placement != nullptr; }
+
+    // Selects a project by name; an empty name or one not in the project list
+    // takes the first project.
+    void SelectProject(const QString& name);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormShow();
+    void BuildProjectList();
+    void ProjectListItemActivated(QListWidgetItem* item);
+    void UpdateCaption();
+
+    TDM1& m_dm;
+    FormPlacement* m_placement = nullptr;
+    bool m_autoLoad = true;
+    bool m_shown = false;
+    QListWidget* m_projectList;
+    QLabel* m_projectLabel;
+};
+
+} // namespace corvane

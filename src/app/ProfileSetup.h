@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace corvane {
+
+class Registry;
+
+// Creates a working profile: the program and data folders, the settings
+// store with every key and value, and every table, with a starter engine
+// script and the usage tips. Nothing that exists is overwritten: a value,
+// a table or a row that is already there stays as it is.
+class ProfileSetup
+{
+public:
+    ProfileSetup(Registry& registry, const QString& profileFolder);
+
+    // The profile folder a user gets when none is named: ~/Corvane/.
+    static QString defaultProfileFolder();
+
+    // Returns false with error() set when a folder cannot be created or
+    // written, or a table cannot be created.
+    bool run();
+
+    const QString& error() const { return m_error; }
+    // One line per thing created, for the command's output.
+    const QStringList& created() const { return m_created; }
+
+private:
+    bool checkRegistration();
+    bool createFolders();
+    bool createSettings();
+    bool createTables();
+    bool seedRows();
+
+    Registry& m_registry;
+    QString m_programFolder;
+    QString m_dataFolder;
+    QString m_error;
+    QStringList m_created;
+};
+
+} // namespace corvane

@@ -1,0 +1,39 @@
+// Corvane: the program's entry.
+#include "app/MainRankForm.h"
+#include "app/StartUp.h"
+#include "data/DM1.h"
+#include "platform/NamedMutex.h"
+#include "ui/CorvaneApplication.h"
+#include "ui/MessageBoxStandIn.h"
+
+#include <exception>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    using namespace corvane;
+
+    // One copy at a time: a second start ends silently.
+    NamedMutex instance(QLatin1String(StartUp::CorvaneMutex));
+    if (instance.alreadyExisted() || !instance.isOwned())
+        return 0;
+
+    int exitCode = 0;
+    {
+        CorvaneApplication app(argc, argv);
+        try {
+            auto dataModule = std::make_unique<TDM1>();
+            DM1 = dataModule.get();
+            installMessageBoxStandIn(*dataModule);
+            TMainRankForm mainForm(*dataModule);
+            mainForm.show();
+            exitCode = app.exec();
+        } catch (const DatabaseError& e) {
+            CorvaneApplication::showException(e.message());
+        } catch (const std::exception& e) {
+            CorvaneApplication::showException(QString::fromLocal8Bit(e.what()));
+        }
+    }
+    instance.release();
+    return exitCode;
+}

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "data/TableDatabase.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+#include <functional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace corvane {
+
+// One prepared SQLite statement. Values are bound and read in their stored
+// form (see FieldCodec): qint64, double, QString, QByteArray or invalid for NULL.
+class Statement
+{
+public:
+    Statement() = default;
+    Statement(sqlite3_stmt* stmt) : m_stmt(stmt) {}
+    ~Statement();
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool isNull() const { return m_stmt == nullptr; }
+    sqlite3_stmt* handle() const { return m_stmt; }
+
+    void bind(int index, const QVariant& stored);   // 1-based
+    void bindAll(const QVariantList& stored);
+    // One step: SQLITE_ROW, SQLITE_DONE or an error code (the caller decides).
+    int step();
+    void reset();
+
+    int columnCount() const;
+    QVariant column(int i) const;
+    qint64 columnInt64(int i) const;
+    int columnType(int i) const;
+    QString columnName(int i) const;
+    QString columnDeclType(int i) const;     // empty for expressions
+    QString columnOriginName(int i) const;   // the table column behind a result column
+    QString columnTableName(int i) const;
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// A dataset's own SQLite connection: an in-memory main database to which the
+// table files a dataset uses are attached, one schema per table, named after
+// the table. The busy handler follows the session's lock settings, and the
+// dialect's "+" function is registered on it.
+class Connection
+{
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens the in-memory main database when not open yet.
+    void open();
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    sqlite3* handle() const { return m_db; }
+
+    void setLockSettings(const LockSettings& lock) { m_lock = lock; }
+    const LockSettings& lockSettings() const { return m_lock; }
+
+    // Attaches the files of the tables (all at once; at most the attachment
+    // limit), reusing attachments of the same files and detaching the least
+    // recently used others. Checks each file: a table file that holds the
+    // table and whose password (if any) the session has. Returns the schemas.
+    QStringList attach(const Database& database, const QStringList& tableNames);
+    QString attach(const Database& database, const QString& tableName);
+    // Schema of an attached table; empty when not attached.
+    QString schemaOf(const QString& tableName) const;
+    // The name of the table as its file spells it.
+    QString attachedName(const QString& tableName) const;
+    void detach(const QString& tableName);
+    void detachAll();
+
+    Statement prepare(const QString& sql, const QString& tableForErrors = {});
+    void exec(const QString& sql, const QString& tableForErrors = {});
+    // Runs a prepared statement to its end; returns the rows it changed.
+    qint64 run(Statement& statement, const QString& tableForErrors = {});
+    qint64 changes() const;
+    qint64 lastInsertRowId() const;
+
+    // Throws the DatabaseError for an SQLite result code; tableForErrors
+    // names the table(s) in the message.
+    [[noreturn]] void fail(int rc, const QString& tableForErrors) const;
+    [[noreturn]] void fail(int rc, const QString& message, const QString& tableForErrors) const;
+
+    // Called every few thousand virtual machine steps while set.
+    void setProgressHandler(std::function<void()> handler);
+
+    static QString quoteName(const QString& name);
+    static int attachmentLimit();
+
+private:
+    struct Attachment
+    {
+        QString tableName;   // as the file holds it
+        QString schema;
+        QString filePath;
+        quint64 device = 0;
+        quint64 inode = 0;
+        quint64 lastUse = 0;
+    };
+
+    int findAttachment(const QString& tableName) const;
+    void attachOne(const Database& database, const QString& tableName, const QString& filePath);
+    void checkPassword(const Database& database, const Attachment& attachment);
+    void detachAt(int index);
+    QString freeSchemaName(const QString& tableName) const;
+
+    sqlite3* m_db = nullptr;
+    LockSettings m_lock;
+    QList<Attachment> m_attachments;
+    quint64 m_useCounter = 0;
+    std::function<void()> m_progress;
+};
+
+} // namespace corvane

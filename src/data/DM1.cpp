@@ -1,0 +1,207 @@
+#include "data/DM1.h"
+
+#include <QDate>
+#include <QTextStream>
+#include <QTime>
+
+#include <cstdio>
+
+namespace corvane {
+
+TDM1* DM1 = nullptr;
+
+namespace {
+
+// The answer of a message nobody can see: the button that declines.
+int declinedResult(int type)
+{
+    switch (type) {
+    case 1: return 2;  // OK, Cancel
+    case 2: return 3;  // Abort, Retry, Ignore
+    case 3: return 2;  // Yes, No, Cancel
+    case 4: return 7;  // Yes, No
+    case 5: return 2;  // Retry, Cancel
+    default: return 1; // OK
+    }
+}
+
+QString repairedSettingsText(const QList<RepairedSetting>& repaired)
+{
+    QString text = QStringLiteral("<P align=\"center\">These settings did not hold a whole number "
+                                  "and were reset to their defaults:</P><UL>");
+    for (const RepairedSetting& r : repaired) {
+        text += QStringLiteral("<LI>%1 \\ %2: \"%3\" became \"%4\"</LI>")
+                    .arg(r.key.toHtmlEscaped(), r.name.toHtmlEscaped(),
+                         r.foundText.toHtmlEscaped(), r.defaultText.toHtmlEscaped());
+    }
+    return text + QStringLiteral("</UL>");
+}
+
+} // namespace
+
+TDM1::TDM1(Registry registry)
+    : DefaultSession(QStringLiteral("Default"))
+    , SE3Session(QStringLiteral("SE3Session"), LockSettings{15, 100})
+    , General(QStringLiteral("General"), &DefaultSession)
+    , SE3(QStringLiteral("SE3"), &SE3Session)
+    , RankTable(&General, QStringLiteral("CVRank"), QStringLiteral("RankDateidx"))
+    , RankQuery(&General)
+    , MergeTable(&General, QStringLiteral("Merge"))
+    , STTable(&General, QStringLiteral("CVST"), QStringLiteral("STVirtidx"))
+    , URLTable(&General, QStringLiteral("CVURL"), QStringLiteral("Nameidx"))
+    , SQLTeeTable(&General, QStringLiteral("CVSQLTee"), QStringLiteral("SQLTeeFileidx"))
+    , LogTable(&General, QStringLiteral("CVLog"), QStringLiteral("LogDateidx"))
+    , GridQuery(&General)
+    , LogQuery(&General)
+    , NotableTable(&General, QStringLiteral("CVNotable"))
+    , Q1(&General)
+    , Q2(&General)
+    , HiLoTable(&General, QStringLiteral("CVHilo"), QStringLiteral("HiloDateidx"))
+    , NotableQuery(&General)
+    , SE3Table(&SE3, QStringLiteral("SE3"), QStringLiteral("SEName"))
+    , DayGlanceQuery(&General)
+    , GroupTable(&General, QStringLiteral("CVProject"), QStringLiteral("Nameidx"))
+    , EngineTable(&General, QStringLiteral("CVEngine"))
+    , TempTable(&General)
+    , MixTable(&General, QStringLiteral("CVMix"), QStringLiteral("Nameidx"))
+    , PhraseTable(&General, QStringLiteral("Phrase"))
+    , EngineQuery(&General)
+    , SummaryTable(&General, QStringLiteral("Summary"))
+    , Temp2Table(&General, QStringLiteral("Temp2"), QStringLiteral("URLidx"))
+    , SE3Query(&SE3)
+    , CVSE3Table(&General, QStringLiteral("CVSE3"), QStringLiteral("Nameidx"))
+    , ChartCacheTable(&General, QStringLiteral("CVChartCache"))
+    , ReportStyleTable(&SE3, QStringLiteral("CVReports"), QStringLiteral("Reportidx"))
+    , TempQuery(&General)
+    , m_registry(std::move(registry))
+{
+    SE3Session.setPasswordHook([](Session& session) {
+        session.addPassword(TablePassword());
+        return true;
+    });
+    Q1.setRequestLive(true);
+
+    installErrorHandlers(RankTable, QStringLiteral("Rank"));
+    installErrorHandlers(STTable, QStringLiteral("SearchTerm"));
+    installErrorHandlers(URLTable, QStringLiteral("URL"));
+    installErrorHandlers(SQLTeeTable, QStringLiteral("SQLTee"));
+    installErrorHandlers(SE3Table, QStringLiteral("SE3"));
+}
+
+TDM1::~TDM1()
+{
+    CloseDatabases();
+    if (DM1 == this)
+        DM1 = nullptr;
+}
+
+QString TDM1::TablePassword()
+{
+    return QStringLiteral("K305718B2");
+}
+
+void TDM1::LoadSettings()
+{
+    const QList<RepairedSetting> repaired = loadSettings(m_registry, Settings);
+    if (!repaired.isEmpty())
+        ShowMessageBox(0, QStringLiteral("Settings Repaired"), repairedSettingsText(repaired), true, {});
+    RegisterChartHelp();
+}
+
+void TDM1::RegisterChartHelp()
+{
+    const QString helpKey = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\Help");
+    if (!m_registry.keyExists(helpKey))
+        return;
+    if (!m_registry.writeString(helpKey, QStringLiteral("teeuser6.hlp"), Settings.ExeFolder))
+        ShowMessageBox(0, QStringLiteral("Error"), QStringLiteral("teeuser6.hlp not found"), true, {});
+}
+
+QString TDM1::WriteSetting(const QString& key, const QString& name, const QString& text)
+{
+    return writeSetting(m_registry, key, name, text);
+}
+
+int TDM1::ShowMessageBox(int type, const QString& title, const QString& text, bool show,
+                         const QString& key)
+{
+    if (!show)
+        return 0;
+    if (m_presenter)
+        return m_presenter(type, title, text, key);
+    QTextStream(stderr) << title << ": " << text << Qt::endl;
+    return declinedResult(type);
+}
+
+void TDM1::LogDatabaseError(const QString& title, const QString& message)
+{
+    Q_UNUSED(title);
+    try {
+        LogTable.open();
+        LogTable.append();
+        LogTable.setValue(QStringLiteral("xDate"), QDate::currentDate());
+        LogTable.setValue(QStringLiteral("xTime"), QTime::currentTime());
+        LogTable.setValue(QStringLiteral("Message"), message);
+        LogTable.post();
+        LogTable.close();
+    } catch (const DatabaseError& e) {
+        // The log itself failed: there is nowhere left to record it but stderr.
+        LogTable.close();
+        QTextStream(stderr) << "Could not log \"" << message << "\": " << e.message() << Qt::endl;
+    }
+}
+
+void TDM1::installErrorHandlers(Table& table, const QString& tableWord)
+{
+    auto handler = [this, tableWord](const char* operation) {
+        const QString title = tableWord + QStringLiteral(" Table ") + QLatin1String(operation)
+            + QStringLiteral(" Error");
+        return [this, title](Dataset&, const DatabaseError& error) {
+            LogDatabaseError(title, error.message());
+            return Dataset::DataAction::Abort;
+        };
+    };
+    table.onDeleteError = handler("Delete");
+    table.onEditError = handler("Edit");
+    table.onPostError = handler("Post");
+}
+
+QList<Dataset*> TDM1::datasets()
+{
+    return {&RankTable,    &RankQuery,    &MergeTable,   &STTable,        &URLTable,
+            &SQLTeeTable,  &LogTable,     &GridQuery,    &LogQuery,       &NotableTable,
+            &Q1,           &Q2,           &HiLoTable,    &NotableQuery,   &SE3Table,
+            &DayGlanceQuery, &GroupTable, &EngineTable,  &TempTable,      &MixTable,
+            &PhraseTable,  &EngineQuery,  &SummaryTable, &Temp2Table,     &SE3Query,
+            &CVSE3Table,   &ChartCacheTable, &ReportStyleTable, &TempQuery};
+}
+
+void TDM1::OpenDatabases()
+{
+    General.disconnect();
+    General.setDirectory(Settings.DataFolder);
+    SE3.setDirectory(Settings.DataFolder);
+    General.connect();
+    SE3.connect();
+}
+
+void TDM1::CloseDatabases()
+{
+    for (Dataset* dataset : datasets())
+        dataset->close();
+    General.disconnect();
+    SE3.disconnect();
+}
+
+int TDM1::ProgressBarWidth(int trackWidth, int percent)
+{
+    return static_cast<int>(trackWidth * percent * 0.01);
+}
+
+int TDM1::DayGlanceProgressBarWidth(int trackWidth, int percent, int queryIndex)
+{
+    const int quarter = trackWidth / 4;
+    return static_cast<int>(quarter * percent * 0.01 + quarter * queryIndex);
+}
+
+} // namespace corvane

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "app/Settings.h"
+#include "data/Dataset.h"
+#include "data/TableDatabase.h"
+#include "platform/Registry.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace corvane {
+
+// The data module: the program-wide sessions, databases and shared datasets,
+// the settings record loaded from the registry, and the handlers that turn
+// database errors on the main tables into log records.
+class TDM1
+{
+public:
+    // Shows a titled HTML message with a button set (0..5) and returns the
+    // button's result; see ShowMessageBox.
+    using MessagePresenter =
+        std::function<int(int type, const QString& title, const QString& text, const QString& key)>;
+
+    explicit TDM1(Registry registry = Registry());
+    ~TDM1();
+
+    TDM1(const TDM1&) = delete;
+    TDM1& operator=(const TDM1&) = delete;
+
+    Registry& registry() { return m_registry; }
+
+    // Settings ------------------------------------------------------------
+    SettingsRecord Settings;
+
+    // Reads every key into Settings. A damaged integer is reset to its
+    // default and the user is told which key and value it was.
+    void LoadSettings();
+    // Registers the chart help file's folder where the desktop keeps help
+    // locations, when that key exists.
+    void RegisterChartHelp();
+    // Writes through to the registry; returns the text written.
+    QString WriteSetting(const QString& key, const QString& name, const QString& text);
+
+    // Messages ------------------------------------------------------------
+    // Returns 0 without showing anything when show is false; otherwise the
+    // result of the button pressed (OK 1, Cancel 2, Abort 3, Retry 4,
+    // Ignore 5, Yes 6, No 7).
+    int ShowMessageBox(int type, const QString& title, const QString& text, bool show,
+                       const QString& key);
+    void setMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
+
+    // Log ----------------------------------------------------------------
+    // Appends one CVLog record with today's date, the current time and the
+    // message. The title is not stored.
+    void LogDatabaseError(const QString& title, const QString& message);
+
+    // Databases -----------------------------------------------------------
+    // Points "General" and "SE3" at the data folder and connects them.
+    void OpenDatabases();
+    // Closes every dataset and disconnects both databases.
+    void CloseDatabases();
+
+    // Sessions and databases
+    Session DefaultSession;
+    Session SE3Session;
+    Database General;
+    Database SE3;
+
+    // Shared datasets
+    Table RankTable;
+    Query RankQuery;
+    Table MergeTable;
+    Table STTable;
+    Table URLTable;
+    Table SQLTeeTable;
+    Table LogTable;
+    Query GridQuery;
+    Query LogQuery;
+    Table NotableTable;
+    Query Q1;
+    Query Q2;
+    Table HiLoTable;
+    Query NotableQuery;
+    Table SE3Table;
+    Query DayGlanceQuery;
+    Table GroupTable;
+    Table EngineTable;
+    Table TempTable;
+    Table MixTable;
+    Table PhraseTable;
+    Query EngineQuery;
+    Table SummaryTable;
+    Table Temp2Table;
+    Query SE3Query;
+    Table CVSE3Table;
+    Table ChartCacheTable;
+    Table ReportStyleTable;
+    Query TempQuery;
+
+    // Query progress: the width of the bar inside a track of the given width.
+    // The grid and gains-and-losses queries fill the whole track.
+    static int ProgressBarWidth(int trackWidth, int percent);
+    // The day-at-a-glance window runs four queries in turn; each fills its
+    // quarter of the track.
+    static int DayGlanceProgressBarWidth(int trackWidth, int percent, int queryIndex);
+
+    // The password every protected session supplies when asked.
+    static QString TablePassword();
+
+private:
+    void installErrorHandlers(Table& table, const QString& tableWord);
+    QList<Dataset*> datasets();
+
+    Registry m_registry;
+    MessagePresenter m_presenter;
+};
+
+// The one data module of the running program; null before it is created.
+extern TDM1* DM1;
+
+} // namespace corvane

@@ -1,0 +1,130 @@
+#include "TestSupport.h"
+
+#include "app/ProfileSetup.h"
+#include "data/DM1.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace {
+
+// A data module on a fresh profile, its databases open.
+struct OpenDataModule
+{
+    test::TempProfile profile;
+    TDM1 dm{Registry(profile.registryPath())};
+    QStringList shown;
+
+    OpenDataModule()
+    {
+        Registry registry(profile.registryPath());
+        ProfileSetup setup(registry, profile.path(QStringLiteral("Home")));
+        if (!setup.run())
+            ADD_FAILURE() << qPrintable(setup.error());
+        dm.setMessagePresenter([this](int, const QString& title, const QString& text, const QString&) {
+            shown << title + QStringLiteral(": ") + text;
+            return 1;
+        });
+        dm.LoadSettings();
+        dm.OpenDatabases();
+    }
+};
+
+int logCount(TDM1& dm)
+{
+    Query count(&dm.General, QStringLiteral("SELECT COUNT(*) AS N FROM CVLog"));
+    count.open();
+    return count.asInteger(QStringLiteral("N"));
+}
+
+} // namespace
+
+TEST(DataModule, ASuppressedMessageReturnsZeroWithoutShowing)
+{
+    OpenDataModule m;
+    EXPECT_EQ(m.dm.ShowMessageBox(4, QStringLiteral("Q"), QStringLiteral("Sure?"), false, QStringLiteral("DeleteST")), 0);
+    EXPECT_TRUE(m.shown.isEmpty());
+    EXPECT_EQ(m.dm.ShowMessageBox(0, QStringLiteral("Note"), QStringLiteral("Hi"), true, {}), 1);
+    EXPECT_EQ(m.shown, QStringList{QStringLiteral("Note: Hi")});
+}
+
+TEST(DataModule, WithoutAWindowAQuestionIsDeclined)
+{
+    test::TempProfile profile;
+    TDM1 dm{Registry(profile.registryPath())};
+    EXPECT_EQ(dm.ShowMessageBox(4, QStringLiteral("Q"), QStringLiteral("Delete?"), true, {}), 7);
+    EXPECT_EQ(dm.ShowMessageBox(1, QStringLiteral("Q"), QStringLiteral("Go?"), true, {}), 2);
+}
+
+TEST(DataModule, ADamagedIntegerSettingIsNamedToTheUser)
+{
+    OpenDataModule m;
+    m.dm.registry().writeString(SettingsKeys::path(QStringLiteral("Network")), QStringLiteral("Throttle"),
+                                QStringLiteral("fast"));
+    m.shown.clear();
+    m.dm.LoadSettings();
+    ASSERT_EQ(m.shown.size(), 1);
+    EXPECT_TRUE(m.shown[0].contains(QStringLiteral("Throttle")));
+    EXPECT_TRUE(m.shown[0].contains(QStringLiteral("fast")));
+    EXPECT_EQ(m.dm.Settings.Throttle, 1);
+}
+
+TEST(DataModule, AKeyViolationOnTheURLTableIsAbortedAndLoggedWithoutADialog)
+{
+    OpenDataModule m;
+    Table& urls = m.dm.URLTable;
+    urls.open();
+    auto addUrl = [&urls](const QString& name, const QString& url) {
+        urls.append();
+        urls.setValue(QStringLiteral("Name"), name);
+        urls.setValue(QStringLiteral("URL"), url);
+        urls.setValue(QStringLiteral("Project"), QStringLiteral("O'Reilly"));
+        urls.post();
+    };
+    addUrl(QStringLiteral("Home"), QStringLiteral("example.com"));
+    m.shown.clear();
+    EXPECT_NO_THROW(addUrl(QStringLiteral("Home"), QStringLiteral("example.org")));
+
+    EXPECT_EQ(urls.state(), Dataset::State::Browse);
+    EXPECT_EQ(urls.recordCount(), 1);
+    EXPECT_TRUE(m.shown.isEmpty());
+    ASSERT_EQ(logCount(m.dm), 1);
+    Query log(&m.dm.General, QStringLiteral("SELECT * FROM CVLog"));
+    log.open();
+    EXPECT_TRUE(log.asString(QStringLiteral("Message")).contains(QStringLiteral("Duplicate key")));
+    EXPECT_EQ(log.asDate(QStringLiteral("xDate")), QDate::currentDate());
+}
+
+TEST(DataModule, TheEngineScriptTableOpensThroughThePasswordHook)
+{
+    OpenDataModule m;
+    m.dm.SE3Table.open();
+    EXPECT_GE(m.dm.SE3Table.recordCount(), 1);
+    m.dm.CloseDatabases();
+    EXPECT_FALSE(m.dm.SE3Table.isOpen());
+    EXPECT_FALSE(m.dm.General.isConnected());
+}
+
+TEST(DataModule, ProgressBarWidthsFollowTrackAndQuarter)
+{
+    EXPECT_EQ(TDM1::ProgressBarWidth(200, 0), 0);
+    EXPECT_EQ(TDM1::ProgressBarWidth(200, 50), 100);
+    EXPECT_EQ(TDM1::ProgressBarWidth(333, 33), 109); // 109.89 drops its fraction
+    EXPECT_EQ(TDM1::ProgressBarWidth(200, 100), 200);
+    // 203 / 4 = 50 per query; the third query (index 2) at 50 % = 25 + 100.
+    EXPECT_EQ(TDM1::DayGlanceProgressBarWidth(203, 50, 2), 125);
+    EXPECT_EQ(TDM1::DayGlanceProgressBarWidth(203, 100, 3), 200);
+    EXPECT_EQ(TDM1::DayGlanceProgressBarWidth(203, 0, 0), 0);
+}
+
+TEST(DataModule, TheChartHelpFolderIsRegisteredOnlyWhereTheKeyExists)
+{
+    OpenDataModule m;
+    const QString helpKey = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\Help");
+    EXPECT_FALSE(m.dm.registry().keyExists(helpKey));
+    m.dm.registry().createKey(helpKey);
+    m.dm.LoadSettings();
+    EXPECT_EQ(RegistryKey(m.dm.registry(), helpKey).readString(QStringLiteral("teeuser6.hlp")),
+              m.dm.Settings.ExeFolder);
+}

@@ -1,0 +1,128 @@
+#include "TestSupport.h"
+
+#include "app/ProfileSetup.h"
+#include "app/Settings.h"
+#include "data/Dataset.h"
+#include "data/Schema.h"
+#include "data/TableDatabase.h"
+#include "platform/Registry.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace {
+
+QByteArray fileHash(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+int rowCount(Database& database, const QString& table)
+{
+    Query query(&database, QStringLiteral("SELECT COUNT(*) AS N FROM ") + table);
+    query.open();
+    return query.asInteger(QStringLiteral("N"));
+}
+
+} // namespace
+
+TEST(ProfileSetup, CreatesFoldersSettingsAndEveryTable)
+{
+    test::TempProfile profile;
+    Registry registry(profile.registryPath());
+    ProfileSetup setup(registry, profile.path(QStringLiteral("Home")));
+    ASSERT_TRUE(setup.run()) << qPrintable(setup.error());
+
+    const QString program = profile.path(QStringLiteral("Home")) + QLatin1Char('/');
+    const RegistryKey folders(registry, SettingsKeys::path(QStringLiteral("File Locations")));
+    EXPECT_EQ(folders.readString(QStringLiteral("ExeFolder")), program);
+    EXPECT_EQ(folders.readString(QStringLiteral("DataFolder")), program + QStringLiteral("Data/"));
+    EXPECT_TRUE(QDir(program + QStringLiteral("Update")).exists());
+
+    const RegistryKey switches(registry, SettingsKeys::path(QStringLiteral("MsgShow")));
+    for (const QString& name : messageSwitchNames())
+        EXPECT_EQ(switches.readString(name), QStringLiteral("true")) << qPrintable(name);
+    EXPECT_TRUE(registry.keyExists(SettingsKeys::path(QStringLiteral("Tagmint"))));
+
+    // Loading the new store needs no repair.
+    SettingsRecord record;
+    EXPECT_TRUE(loadSettings(registry, record).isEmpty());
+    EXPECT_EQ(record.DataFolder, program + QStringLiteral("Data/"));
+
+    Session session(QStringLiteral("Check"));
+    session.addPassword(QLatin1String(Schema::SE3Password));
+    Database data(QStringLiteral("Check"), &session);
+    data.setDirectory(record.DataFolder);
+    data.connect();
+    for (const TableDef& def : Schema::tables())
+        EXPECT_TRUE(data.tableExists(def.name)) << qPrintable(def.name);
+    EXPECT_GE(rowCount(data, QStringLiteral("SE3")), 1);
+    EXPECT_EQ(rowCount(data, QStringLiteral("Hint")), 10);
+    EXPECT_EQ(rowCount(data, QStringLiteral("CVRank")), 0);
+
+    // SE3 keeps its password: a session without it cannot open the table.
+    Session bare(QStringLiteral("Bare"));
+    Database locked(QStringLiteral("Bare"), &bare);
+    locked.setDirectory(record.DataFolder);
+    locked.connect();
+    try {
+        locked.checkTable(QStringLiteral("SE3"));
+        ADD_FAILURE() << "SE3 opened without its password";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.code(), DatabaseError::PasswordRequired);
+    }
+}
+
+TEST(ProfileSetup, ASecondRunChangesNothingAndKeepsUserValues)
+{
+    test::TempProfile profile;
+    Registry registry(profile.registryPath());
+    const QString home = profile.path(QStringLiteral("Home"));
+    ASSERT_TRUE(ProfileSetup(registry, home).run());
+
+    const QString network = SettingsKeys::path(QStringLiteral("Network"));
+    registry.writeString(network, QStringLiteral("HTTPPort"), QStringLiteral("8080"));
+    const QByteArray registryBefore = fileHash(profile.registryPath());
+    const QByteArray hintBefore = fileHash(home + QStringLiteral("/Data/Hint.dat"));
+
+    ProfileSetup again(registry, home);
+    ASSERT_TRUE(again.run()) << qPrintable(again.error());
+    EXPECT_TRUE(again.created().isEmpty()) << qPrintable(again.created().join(QLatin1Char('\n')));
+    EXPECT_EQ(fileHash(profile.registryPath()), registryBefore);
+    EXPECT_EQ(fileHash(home + QStringLiteral("/Data/Hint.dat")), hintBefore);
+    EXPECT_EQ(RegistryKey(registry, network).readString(QStringLiteral("HTTPPort")), QStringLiteral("8080"));
+}
+
+TEST(ProfileSetup, FailsClearlyOnAFolderThatCannotBeCreated)
+{
+    test::TempProfile profile;
+    QFile blocker(profile.path(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Registry registry(profile.registryPath());
+    ProfileSetup setup(registry, profile.path(QStringLiteral("file/profile")));
+    EXPECT_FALSE(setup.run());
+    EXPECT_TRUE(setup.error().contains(QStringLiteral("file/profile"))) << qPrintable(setup.error());
+    EXPECT_FALSE(QFile::exists(profile.registryPath()));
+}
+
+TEST(ProfileSetup, RefusesToRepointAStoreThatBelongsToAnotherProfile)
+{
+    test::TempProfile profile;
+    Registry registry(profile.registryPath());
+    ASSERT_TRUE(ProfileSetup(registry, profile.path(QStringLiteral("First"))).run());
+    ProfileSetup second(registry, profile.path(QStringLiteral("Second")));
+    EXPECT_FALSE(second.run());
+    EXPECT_TRUE(second.error().contains(QStringLiteral("CORVANE_REGISTRY")));
+    EXPECT_EQ(RegistryKey(registry, SettingsKeys::path(QStringLiteral("File Locations")))
+                  .readString(QStringLiteral("ExeFolder")),
+              profile.path(QStringLiteral("First")) + QLatin1Char('/'));
+}
