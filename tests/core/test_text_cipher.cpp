@@ -78,9 +78,10 @@ TEST(text_cipher, RepeatedLettersAndKeysGiveDifferentTexts)
 TEST(text_cipher, MalformedTextsGiveNothing)
 {
     const QString good = TextCipher::encipher(QStringLiteral("secret"), Key);
-    for (const QString& bad : {good.left(good.size() - 1), QStringLiteral("5"), QStringLiteral("G0"),
+    const QStringList malformed = {good.left(good.size() - 1), QStringLiteral("5"), QStringLiteral("G0"),
                                QStringLiteral("53 81"), QStringLiteral(" 5381"), QStringLiteral("0x53"),
-                               QStringLiteral("53-7"), QStringLiteral("５３"), good + QStringLiteral("Z1")})
+                               QStringLiteral("53-7"), QStringLiteral("５３"), QString(good + QStringLiteral("Z1"))};
+    for (const QString& bad : malformed)
         EXPECT_EQ(TextCipher::decipher(bad, Key), QString()) << qPrintable(bad);
     EXPECT_EQ(TextCipher::decipher(QString(), Key), QString());
 }
