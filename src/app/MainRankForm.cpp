@@ -28,7 +28,7 @@ TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
     const QString formIni = m_dm.Settings.ExeFolder + QStringLiteral("FORM.INI");
     resize(1000, 700);
     if (QFileInfo::exists(formIni)) {
-        m_placement = new FormPlacement(this, QStringLiteral("MainRankForm"), formIni);
+        m_placement = new FormPlacement(this, QLatin1String(FormSections::MainRankForm), formIni);
         m_placement->restore();
     } else {
         setWindowState(Qt::WindowMaximized);

@@ -254,8 +254,7 @@ void Connection::open()
     m_db = db;
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_handler(m_db, &busyHandler, &m_lock);
-    sqlite3_create_function_v2(m_db, PlusFunctionName, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-                               nullptr, &plusFunction, nullptr, nullptr, nullptr);
+    registerFunctions(m_db);
     if (m_progress)
         sqlite3_progress_handler(m_db, 1000, &progressHandler, &m_progress);
 }
@@ -278,6 +277,12 @@ void Connection::setProgressHandler(std::function<void()> handler)
         else
             sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
     }
+}
+
+void Connection::registerFunctions(sqlite3* db)
+{
+    sqlite3_create_function_v2(db, PlusFunctionName, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                               &plusFunction, nullptr, nullptr, nullptr);
 }
 
 QString Connection::quoteName(const QString& name)
@@ -350,12 +355,12 @@ void Connection::detachAll()
         detachAt(int(m_attachments.size()) - 1);
 }
 
-QString Connection::attach(const Database& database, const QString& tableName)
+QString Connection::attach(const Database& database, const QString& tableName, bool checkPasswords)
 {
-    return attach(database, QStringList{tableName}).value(0);
+    return attach(database, QStringList{tableName}, checkPasswords).value(0);
 }
 
-QStringList Connection::attach(const Database& database, const QStringList& tableNames)
+QStringList Connection::attach(const Database& database, const QStringList& tableNames, bool checkPasswords)
 {
     open();
     QStringList names;
@@ -392,7 +397,8 @@ QStringList Connection::attach(const Database& database, const QStringList& tabl
             quint64 device = 0;
             quint64 inode = 0;
             const Attachment& a = m_attachments.at(existing);
-            reuse = a.filePath == path && fileIdentity(path, device, inode) && device == a.device && inode == a.inode;
+            reuse = a.filePath == path && fileIdentity(path, device, inode) && device == a.device && inode == a.inode
+                    && (a.accessChecked || !checkPasswords);
             if (!reuse)
                 detachAt(existing);
         }
@@ -418,7 +424,7 @@ QStringList Connection::attach(const Database& database, const QStringList& tabl
     QStringList schemas;
     for (int i = 0; i < names.size(); ++i) {
         if (!present.at(i))
-            attachOne(database, names.at(i), paths.at(i));
+            attachOne(database, names.at(i), paths.at(i), checkPasswords);
         const int index = findAttachment(names.at(i));
         m_attachments[index].lastUse = ++m_useCounter;
         schemas << m_attachments.at(index).schema;
@@ -426,7 +432,8 @@ QStringList Connection::attach(const Database& database, const QStringList& tabl
     return schemas;
 }
 
-void Connection::attachOne(const Database& database, const QString& tableName, const QString& filePath)
+void Connection::attachOne(const Database& database, const QString& tableName, const QString& filePath,
+                           bool checkPasswords)
 {
     Attachment a;
     a.tableName = tableName;
@@ -440,6 +447,12 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
         const int rc = attach.step();
         if (rc != SQLITE_DONE) {
             const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+            if ((rc & 0xff) == SQLITE_NOTADB) {
+                throw DatabaseError(DatabaseError::NotADatabase,
+                                    QStringLiteral("The file \"%1\" of table \"%2\" is not a table file (%3).")
+                                        .arg(filePath, tableName, message),
+                                    tableName);
+            }
             throw DatabaseError((rc & 0xff) == SQLITE_CANTOPEN ? DatabaseError::TableMissing : DatabaseError::General,
                                 QStringLiteral("Cannot open the file \"%1\" of table \"%2\": %3")
                                     .arg(filePath, tableName, message),
@@ -483,14 +496,17 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
                             QStringLiteral("Cannot read table \"%1\": %2").arg(tableName, message), tableName);
     }
     a.tableName = find.column(0).toString();
+    a.accessChecked = checkPasswords;
     find = Statement();
     m_attachments << a;
 
-    try {
-        checkPassword(database, a);
-    } catch (...) {
-        detach(a.tableName);
-        throw;
+    if (checkPasswords) {
+        try {
+            checkPassword(database, a);
+        } catch (...) {
+            detach(a.tableName);
+            throw;
+        }
     }
 
     // Every table file runs in WAL mode, so that readers and a writer of

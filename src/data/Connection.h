@@ -75,8 +75,9 @@ public:
     // limit), reusing attachments of the same files and detaching the least
     // recently used others. Checks each file: a table file that holds the
     // table and whose password (if any) the session has. Returns the schemas.
-    QStringList attach(const Database& database, const QStringList& tableNames);
-    QString attach(const Database& database, const QString& tableName);
+    // Without checkPasswords a protected table is attached for its definition alone.
+    QStringList attach(const Database& database, const QStringList& tableNames, bool checkPasswords = true);
+    QString attach(const Database& database, const QString& tableName, bool checkPasswords = true);
     // Schema of an attached table; empty when not attached.
     QString schemaOf(const QString& tableName) const;
     // The name of the table as its file spells it.
@@ -100,6 +101,8 @@ public:
     void setProgressHandler(std::function<void()> handler);
 
     static QString quoteName(const QString& name);
+    // Registers the dialect's "+" function (PlusFunctionName) on a connection.
+    static void registerFunctions(sqlite3* db);
     static int attachmentLimit();
 
 private:
@@ -111,10 +114,11 @@ private:
         quint64 device = 0;
         quint64 inode = 0;
         quint64 lastUse = 0;
+        bool accessChecked = false;
     };
 
     int findAttachment(const QString& tableName) const;
-    void attachOne(const Database& database, const QString& tableName, const QString& filePath);
+    void attachOne(const Database& database, const QString& tableName, const QString& filePath, bool checkPasswords);
     void checkPassword(const Database& database, const Attachment& attachment);
     void detachAt(int index);
     QString freeSchemaName(const QString& tableName) const;

@@ -1,5 +1,7 @@
 #include "data/DM1.h"
 
+#include "data/Schema.h"
+
 #include <QDate>
 #include <QTextStream>
 #include <QTime>
@@ -97,7 +99,7 @@ TDM1::~TDM1()
 
 QString TDM1::TablePassword()
 {
-    return QStringLiteral("K305718B2");
+    return QLatin1String(Schema::SE3Password);
 }
 
 void TDM1::LoadSettings()

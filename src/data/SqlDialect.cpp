@@ -22,7 +22,7 @@ namespace {
 enum class Kind {
     Word,         // identifier or keyword, as written
     Number,
-    Text,         // '...' or a double-quoted text that stands for a value
+    Text,         // '...'
     DoubleQuoted, // "..." not yet classified; a value unless a table name
     Name,         // "..." that names a table (or its alias)
     Param,        // ?, ?1, :name, @name, $name
@@ -452,8 +452,6 @@ qsizetype parseTerm(const Nodes& nodes, qsizetype i)
     return j;
 }
 
-void rewriteExpressions(Nodes& nodes);
-
 Nodes slice(const Nodes& nodes, qsizetype from, qsizetype to)
 {
     return nodes.mid(from, to - from);
@@ -663,6 +661,8 @@ void rewriteTop(Nodes& nodes)
     qsizetype end = nodes.size();
     if (end > 0 && isOp(nodes.at(end - 1), QLatin1String(";")))
         --end;
+    if (end > 0 && isWord(nodes.at(end - 1), QLatin1String("TOP")))
+        syntaxError(QStringLiteral("TOP needs a number of rows"));
     if (end < 2 || !isWord(nodes.at(end - 2), QLatin1String("TOP")))
         return;
     const Node count = nodes.at(end - 1);
@@ -672,11 +672,6 @@ void rewriteTop(Nodes& nodes)
     nodes.remove(end - 2, 2);
     nodes.insert(end - 2, makeWord(QStringLiteral("LIMIT"), space.isEmpty() ? QStringLiteral(" ") : space));
     nodes.insert(end - 1, count);
-}
-
-QString nameOf(const Node& node)
-{
-    return node.text;
 }
 
 bool canNameTable(const Node& node)
@@ -689,11 +684,6 @@ bool canNameTable(const Node& node)
 // (with the comma lists of FROM), SELECT ... INTO at the top, ORDER BY.
 void rewriteClauses(Nodes& nodes, Context& context, bool topLevel)
 {
-    for (Node& node : nodes) {
-        if (node.kind == Kind::Group || node.kind == Kind::CaseBlock)
-            rewriteClauses(node.children, context, false);
-    }
-
     const bool selectStatement = !nodes.isEmpty() && isWord(nodes.first(), QLatin1String("SELECT"));
     bool stripInto = topLevel && selectStatement;
     enum class State { Other, ExpectTable, AfterTable, AfterAs };
@@ -702,6 +692,8 @@ void rewriteClauses(Nodes& nodes, Context& context, bool topLevel)
 
     for (qsizetype i = 0; i < nodes.size(); ++i) {
         Node& node = nodes[i];
+        if (node.kind == Kind::Group || node.kind == Kind::CaseBlock)
+            rewriteClauses(node.children, context, false);   // tables in the order they are written
 
         // "t"."c": a double-quoted part of a qualified name is a name too
         if (node.kind == Kind::DoubleQuoted
@@ -719,7 +711,7 @@ void rewriteClauses(Nodes& nodes, Context& context, bool topLevel)
             if (canNameTable(node)) {
                 if (node.kind == Kind::DoubleQuoted)
                     node.kind = Kind::Name;
-                addTable(context, nameOf(node));
+                addTable(context, node.text);
                 state = State::AfterTable;
                 continue;
             }
@@ -747,7 +739,7 @@ void rewriteClauses(Nodes& nodes, Context& context, bool topLevel)
             if (stripInto) {
                 if (i + 1 >= nodes.size() || !(canNameTable(nodes.at(i + 1)) || nodes.at(i + 1).kind == Kind::Text))
                     syntaxError(QStringLiteral("INTO without a table name"));
-                context.intoTable = nameOf(nodes.at(i + 1));
+                context.intoTable = nodes.at(i + 1).text;
                 addTable(context, context.intoTable);
                 nodes.remove(i, 2);
                 --i;

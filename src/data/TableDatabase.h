@@ -1,5 +1,33 @@
 #pragma once
 
+// The table database on SQLite.
+//
+// Files. A database is a folder; table T is the SQLite file "T.dat" (found
+// without regard to case), which holds
+//  - the table T, one column per field, declared so that the field type can
+//    be read back (String VARCHAR(n) or TEXT, Integer INTEGER, Float REAL,
+//    Boolean BOOLEAN 0/1, Date DATE "yyyy-mm-dd", Time TIME "hh:mm:ss",
+//    DateTime DATETIME day count since 1899-12-30, Memo "MEMO TEXT",
+//    Graphic GRAPHIC bytes, AutoInc INTEGER PRIMARY KEY AUTOINCREMENT;
+//    required fields are NOT NULL);
+//  - its indexes under their own names: UNIQUE for unique indexes, COLLATE
+//    NOCASE on every key field of a case-insensitive one, DESC for descending;
+//  - the table corvane_table(key, value): "format", and "password" with the
+//    hex SHA-256 of the password of a protected table. That is an access
+//    check made when a dataset opens the table, not encryption.
+// Files are kept in WAL mode so that the program, Harvester and the other
+// tools read while one of them writes. ".idx"/".blb" files are never written;
+// deleteTable() removes them (and SQLite's journals) when present.
+//
+// Sessions. Lock settings become each connection's busy handler: a write
+// that finds the file locked retries retryCount times, waitMs apart, then
+// fails with DatabaseError::Locked naming the table. The default session
+// waits 50 x 100 ms. A protected table opens when one of the session's
+// passwords fits; otherwise the session's password hook is asked (again
+// while it adds new passwords and answers true).
+//
+// Datasets (Dataset.h) each own their own connection; see Dataset.cpp.
+
 #include "data/FieldDefs.h"
 
 #include <QString>

@@ -166,6 +166,7 @@ void create(const QString& path, const TableDef& def, const QString& password, c
     }
     LockSettings settings = lock;
     sqlite3_busy_handler(db, &lockedBusyHandler, &settings);
+    Connection::registerFunctions(db);
     try {
         execRaw(db, QStringLiteral("PRAGMA journal_mode = WAL"), def.name);
         execRaw(db, QStringLiteral("BEGIN"), def.name);

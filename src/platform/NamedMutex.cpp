@@ -21,8 +21,8 @@ namespace corvane {
 
 namespace {
 
-// Mutex names keep their dots and case; characters a file name cannot carry
-// become '_'.
+// Mutex names keep their dots and case; path separators and control
+// characters become '_'.
 QString lockFileName(const QString& name)
 {
     QString safe = name;
@@ -30,7 +30,8 @@ QString lockFileName(const QString& name)
         if (ch == QLatin1Char('/') || ch == QLatin1Char('\\') || ch.unicode() < 0x20)
             ch = QLatin1Char('_');
     }
-    if (safe.isEmpty() || safe == QLatin1String(".") || safe == QLatin1String(".."))
+    // No hidden files, and never "." or "..".
+    if (safe.isEmpty() || safe.startsWith(QLatin1Char('.')))
         safe.prepend(QLatin1Char('_'));
     return safe + QLatin1String(".lock");
 }

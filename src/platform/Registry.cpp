@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QList>
 #include <QtDebug>
 
@@ -49,6 +50,11 @@ namespace {
 
 const QLatin1String HeaderLine("REGEDIT4");
 
+QString matchText(const QString& text)
+{
+    return text.toCaseFolded();
+}
+
 struct Entry
 {
     bool named = false;    // a value line: "Name"=... or @=...
@@ -63,6 +69,20 @@ struct Section
     QString header;        // text between the brackets, as stored
     QString match;         // normalized and case-folded header, for lookups
     QList<Entry> entries;
+    QHash<QString, qsizetype> byName;   // case-folded value name -> index in entries
+
+    Entry* find(const QString& valueName)
+    {
+        const auto it = byName.constFind(matchText(valueName));
+        return it == byName.constEnd() ? nullptr : &entries[*it];
+    }
+
+    void append(const Entry& entry)
+    {
+        if (entry.named)
+            byName.insert(matchText(entry.name), entries.size());
+        entries.append(entry);
+    }
 };
 
 struct Document
@@ -70,11 +90,6 @@ struct Document
     QStringList preamble;  // lines before the first section, header line excepted
     QList<Section> sections;
 };
-
-QString matchText(const QString& text)
-{
-    return text.toCaseFolded();
-}
 
 // "\\Software\\\\Corvane\\" -> "Software\\Corvane"
 QString normalizedKeyPath(const QString& keyPath)
@@ -190,16 +205,6 @@ auto findSection(Doc& doc, const QString& matchPath) -> decltype(&doc.sections.f
     return nullptr;
 }
 
-Entry* findEntry(Section& section, const QString& valueName)
-{
-    const QString wanted = matchText(valueName);
-    for (Entry& entry : section.entries) {
-        if (entry.named && matchText(entry.name) == wanted)
-            return &entry;
-    }
-    return nullptr;
-}
-
 // A key exists when it has a section or lies above a key that has one.
 bool keyExistsIn(const Document& doc, const QString& matchPath)
 {
@@ -248,7 +253,7 @@ Document parse(const QByteArray& bytes)
             // A key written twice is one key, as when such a file is imported.
             current = findSection(doc, match);
             if (!current) {
-                doc.sections.append(Section{header, match, {}});
+                doc.sections.append(Section{header, match, {}, {}});
                 current = &doc.sections.last();
             }
             continue;
@@ -264,19 +269,19 @@ Document parse(const QByteArray& bytes)
             if (!entry.isString)
                 entry.raw = line;
             // A later line for the same name replaces the earlier one in place.
-            if (Entry* existing = findEntry(*current, entry.name)) {
+            if (Entry* existing = current->find(entry.name)) {
                 entry.name = existing->name;
                 *existing = entry;
                 if (!entry.isString && entry.raw.endsWith(QLatin1Char('\\')))
                     continued = existing;
             } else {
-                current->entries.append(entry);
+                current->append(entry);
                 if (!entry.isString && entry.raw.endsWith(QLatin1Char('\\')))
                     continued = &current->entries.last();
             }
         } else {
             entry.raw = line;
-            current->entries.append(entry);
+            current->append(entry);
         }
     }
     return doc;
@@ -486,10 +491,10 @@ bool Registry::writeString(const QString& keyPath, const QString& valueName, con
 
     Section* section = findSection(doc, match);
     if (!section) {
-        doc.sections.append(Section{full, match, {}});
+        doc.sections.append(Section{full, match, {}, {}});
         section = &doc.sections.last();
     }
-    if (Entry* entry = findEntry(*section, valueName)) {
+    if (Entry* entry = section->find(valueName)) {
         if (entry->isString && entry->value == text)
             return true;
         entry->isString = true;
@@ -501,7 +506,7 @@ bool Registry::writeString(const QString& keyPath, const QString& valueName, con
         added.isString = true;
         added.name = valueName;
         added.value = text;
-        section->entries.append(added);
+        section->append(added);
     }
     return replaceFile(m_filePath, serialize(doc));
 }
@@ -524,7 +529,7 @@ bool Registry::createKey(const QString& keyPath)
     const QString match = matchText(full);
     if (keyExistsIn(doc, match))
         return true;
-    doc.sections.append(Section{full, match, {}});
+    doc.sections.append(Section{full, match, {}, {}});
     return replaceFile(m_filePath, serialize(doc));
 }
 

@@ -9,17 +9,27 @@ namespace corvane::test {
 TempProfile::TempProfile()
     : m_dir(std::make_unique<QTemporaryDir>())
 {
-    m_hadRegistry = qEnvironmentVariableIsSet("CORVANE_REGISTRY");
     m_oldRegistry = qgetenv("CORVANE_REGISTRY");
+    m_oldRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
     qputenv("CORVANE_REGISTRY", registryPath().toLocal8Bit());
+    QDir().mkpath(path(QStringLiteral("run")));
+    qputenv("XDG_RUNTIME_DIR", path(QStringLiteral("run")).toLocal8Bit());
 }
+
+namespace {
+void restore(const char* name, const QByteArray& value)
+{
+    if (value.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+} // namespace
 
 TempProfile::~TempProfile()
 {
-    if (m_hadRegistry)
-        qputenv("CORVANE_REGISTRY", m_oldRegistry);
-    else
-        qunsetenv("CORVANE_REGISTRY");
+    restore("CORVANE_REGISTRY", m_oldRegistry);
+    restore("XDG_RUNTIME_DIR", m_oldRuntimeDir);
 }
 
 QString TempProfile::path(const QString& relative) const

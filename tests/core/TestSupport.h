@@ -7,8 +7,10 @@
 
 namespace corvane::test {
 
-// A temporary folder for one test, and a registry file inside it that
-// $CORVANE_REGISTRY points at for the test's lifetime.
+// A temporary folder for one test, a registry file inside it that
+// $CORVANE_REGISTRY points at, and a private folder for named mutexes
+// ($XDG_RUNTIME_DIR), all for the test's lifetime, so tests running side by
+// side never see each other's settings or mutexes.
 class TempProfile
 {
 public:
@@ -21,7 +23,7 @@ public:
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_oldRegistry;
-    bool m_hadRegistry = false;
+    QByteArray m_oldRuntimeDir;
 };
 
 } // namespace corvane::test

@@ -218,7 +218,7 @@ TEST(registry, AwkwardTextsRoundTrip)
     EXPECT_TRUE(text.contains("\n\"Folder\"=\"C:\\\\Data\\\\\"\n")) << text.constData();
     EXPECT_TRUE(text.contains("\n\"Quoted\"=\"say \\\"hello\\\" and \\\"\\\"\"\n")) << text.constData();
     EXPECT_TRUE(text.contains("\n@=\"the key's default value\"\n")) << text.constData();
-    EXPECT_EQ(text.count("[HKEY_LOCAL_MACHINE\\"), 1) << text.constData();
+    EXPECT_EQ(text.count("\n["), 1) << text.constData();
 }
 
 TEST(registry, ReadsHandWrittenFilesAndKeepsWhatItDoesNotKnow)

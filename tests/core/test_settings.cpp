@@ -189,8 +189,9 @@ TEST(SettingDescriptors, EveryValueIsNamedOnceAndIntegersHaveNumericDefaults)
         const QString id = QLatin1String(d.key) + QLatin1Char('\\') + QString::fromLatin1(d.name).toLower();
         EXPECT_FALSE(seen.contains(id)) << qPrintable(id);
         seen.insert(id);
-        if (d.form == SettingDescriptor::Form::Integer)
+        if (d.form == SettingDescriptor::Form::Integer) {
             EXPECT_TRUE(SettingText::toInteger(QLatin1String(d.defaultText))) << d.name;
+        }
     }
     EXPECT_EQ(messageSwitchNames().size(), 16);
 }

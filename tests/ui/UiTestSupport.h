@@ -20,6 +20,8 @@ public:
     UiProfile()
     {
         qputenv("CORVANE_REGISTRY", m_dir.filePath(QStringLiteral("registry.reg")).toLocal8Bit());
+        QDir().mkpath(m_dir.filePath(QStringLiteral("run")));
+        qputenv("XDG_RUNTIME_DIR", m_dir.filePath(QStringLiteral("run")).toLocal8Bit());
         Registry registry;
         ProfileSetup setup(registry, programFolder());
         m_ready = setup.run();

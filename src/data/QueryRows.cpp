@@ -1,0 +1,484 @@
+#include "data/QueryRows.h"
+
+#include "data/DatabaseError.h"
+#include "data/FieldCodec.h"
+#include "data/TableDatabase.h"
+#include "data/TableFile.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace corvane {
+
+namespace {
+
+QString q(const QString& name)
+{
+    return Connection::quoteName(name);
+}
+
+// About as many virtual machine steps as a scan spends on one row of a table
+// (measured on scans, groupings and sorts of the rank table).
+constexpr qint64 StepsPerRow = 16;
+
+QString column(int i)
+{
+    return QStringLiteral("c%1").arg(i);
+}
+
+// Reports a statement's progress as a percentage: 0 first, then a share of
+// an estimate of the virtual machine steps it takes (from the row counts of
+// the tables it reads), never above 99 until it has run, and 100 at the end.
+class ProgressMeter
+{
+public:
+    ProgressMeter(Connection& connection, const std::function<void(int)>& report, qint64 estimatedSteps)
+        : m_connection(connection)
+        , m_report(report)
+        , m_estimate(qMax<qint64>(estimatedSteps, 1))
+    {
+        if (!m_report)
+            return;
+        m_report(0);
+        m_connection.setProgressHandler([this] {
+            m_steps += 1000;
+            const int percent = int(qMin<qint64>(99, m_steps * 100 / m_estimate));
+            if (percent > m_last) {
+                m_last = percent;
+                m_report(percent);
+            }
+        });
+    }
+    ~ProgressMeter()
+    {
+        if (!m_report)
+            return;
+        m_connection.setProgressHandler({});
+        m_report(100);
+    }
+    ProgressMeter(const ProgressMeter&) = delete;
+    ProgressMeter& operator=(const ProgressMeter&) = delete;
+
+private:
+    Connection& m_connection;
+    const std::function<void(int)>& m_report;
+    qint64 m_estimate;
+    qint64 m_steps = 0;
+    int m_last = 0;
+};
+
+// The statement text with its string literals and quoted names blanked, upper-cased.
+QString skeleton(const QString& sql)
+{
+    QString result;
+    result.reserve(sql.size());
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            result += QLatin1Char(' ');
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[') || c == QLatin1Char('`')) {
+            quote = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            result += QLatin1Char(' ');
+        } else {
+            result += c.toUpper();
+        }
+    }
+    return result.simplified();
+}
+
+QString withoutTrailingSemicolons(QString sql)
+{
+    sql = sql.trimmed();
+    while (sql.endsWith(QLatin1Char(';')))
+        sql = sql.left(sql.size() - 1).trimmed();
+    return sql;
+}
+
+} // namespace
+
+QString QueryRows::tableName() const
+{
+    return m_translated.tables.join(QLatin1String(", "));
+}
+
+bool QueryRows::returnsRows()
+{
+    if (!m_translatedValid || m_translatedFrom != sql) {
+        m_translated = translateSql(sql);
+        m_translated.sql = withoutTrailingSemicolons(m_translated.sql);
+        m_translatedFrom = sql;
+        m_translatedValid = true;
+    }
+    return m_translated.isSelect;
+}
+
+void QueryRows::attachTables(Database& database, const QStringList& skip)
+{
+    m_connection.setLockSettings(database.session().lockSettings());
+    QStringList names;
+    for (const QString& name : m_translated.tables) {
+        if (!skip.contains(name, Qt::CaseInsensitive))
+            names << name;
+    }
+    m_connection.open();
+    m_connection.attach(database, names);
+}
+
+bool QueryRows::isSimpleSelect() const
+{
+    if (m_translated.tables.size() != 1)
+        return false;
+    const QString text = skeleton(m_translated.sql);
+    if (!text.startsWith(QLatin1String("SELECT ")))
+        return false;
+    static const QLatin1String blockers[] = {
+        QLatin1String(" DISTINCT "), QLatin1String(" GROUP BY "), QLatin1String(" UNION "), QLatin1String(" JOIN "),
+        QLatin1String(" INTERSECT "), QLatin1String(" EXCEPT "), QLatin1String("COUNT("), QLatin1String("SUM("),
+        QLatin1String("AVG("), QLatin1String("TOTAL("), QLatin1String("GROUP_CONCAT("), QLatin1String(" HAVING ")};
+    const QString selectList = text.section(QLatin1String(" FROM "), 0, 0);
+    for (const QLatin1String& blocker : blockers) {
+        if (text.contains(blocker) && (blocker.front() == QLatin1Char(' ') || selectList.contains(blocker)))
+            return false;
+    }
+    return !selectList.contains(QLatin1String("MIN(")) && !selectList.contains(QLatin1String("MAX("));
+}
+
+qint64 QueryRows::materialise(const QString& table, const QString& selectSql, int columns, bool withBase,
+                              Database& database)
+{
+    m_connection.exec(QStringLiteral("DROP TABLE IF EXISTS main.") + table);
+    QStringList names{QStringLiteral("cv_base")};
+    QStringList targets;
+    if (withBase)
+        targets << QStringLiteral("cv_base");
+    for (int i = 0; i < columns; ++i) {
+        names << column(i);
+        targets << column(i);
+    }
+    m_connection.exec(QStringLiteral("CREATE TABLE main.") + table + QLatin1Char('(') + names.join(QLatin1String(", "))
+                      + QLatin1Char(')'));
+
+    qint64 estimate = 0;
+    for (const QString& name : m_translated.tables) {
+        const QString schema = m_connection.schemaOf(name);
+        if (schema.isEmpty())
+            continue;
+        Statement rows = m_connection.prepare(QStringLiteral("SELECT max(rowid) FROM ") + q(schema) + QLatin1Char('.')
+                                                  + q(m_connection.attachedName(name)),
+                                              name);
+        if (rows.step() == SQLITE_ROW)
+            estimate += rows.columnInt64(0);
+    }
+    Q_UNUSED(database);
+
+    Statement insert = m_connection.prepare(QStringLiteral("INSERT INTO main.") + table + QLatin1Char('(')
+                                                + targets.join(QLatin1String(", ")) + QStringLiteral(") ") + selectSql,
+                                            tableName());
+    ProgressMeter meter(m_connection, m_progress, estimate * StepsPerRow);
+    return m_connection.run(insert, tableName());
+}
+
+QList<FieldDef> QueryRows::describe(Statement& probe, const QString& table)
+{
+    QList<FieldDef> result;
+    const int count = probe.columnCount();
+    for (int i = 0; i < count; ++i) {
+        const QString name = probe.columnName(i);
+        const QString declared = probe.columnDeclType(i);
+        if (!declared.isEmpty()) {
+            result << FieldCodec::fieldFromDeclared(name, declared);
+            continue;
+        }
+        Statement kind = m_connection.prepare(QStringLiteral("SELECT typeof(") + column(i) + QStringLiteral(") FROM main.")
+                                              + table + QStringLiteral(" WHERE ") + column(i)
+                                              + QStringLiteral(" IS NOT NULL LIMIT 1"));
+        int storage = SQLITE_NULL;
+        if (kind.step() == SQLITE_ROW) {
+            const QString type = kind.column(0).toString();
+            storage = type == QLatin1String("integer") ? SQLITE_INTEGER
+                      : type == QLatin1String("real")  ? SQLITE_FLOAT
+                      : type == QLatin1String("blob")  ? SQLITE_BLOB
+                                                       : SQLITE_TEXT;
+        }
+        result << FieldCodec::fieldFromStorageClass(name, storage);
+    }
+    return result;
+}
+
+void QueryRows::open(Database& database)
+{
+    returnsRows();
+    attachTables(database);
+    m_writable = false;
+    m_origins.clear();
+    m_baseTable.clear();
+    m_baseSchema.clear();
+
+    Statement probe = m_connection.prepare(m_translated.sql, tableName());
+    const int columns = probe.columnCount();
+
+    QString selectSql = m_translated.sql;
+    const bool writable = live && isSimpleSelect();
+    if (writable) {
+        // The rowid of the source row rides along in cv_base.
+        const int start = int(selectSql.indexOf(QLatin1String("SELECT"), 0, Qt::CaseInsensitive));
+        selectSql = selectSql.left(start + 6) + QStringLiteral(" rowid,") + selectSql.mid(start + 6);
+        m_baseTable = m_connection.attachedName(m_translated.tables.first());
+        m_baseSchema = m_connection.schemaOf(m_translated.tables.first());
+        for (int i = 0; i < columns; ++i) {
+            const bool ours = probe.columnTableName(i).compare(m_baseTable, Qt::CaseInsensitive) == 0;
+            m_origins << (ours ? probe.columnOriginName(i) : QString());
+        }
+    }
+
+    const qint64 count = materialise(QStringLiteral("cv_result"), selectSql, columns, writable, database);
+    fields = describe(probe, QStringLiteral("cv_result"));
+    m_writable = writable;
+
+    keys.clear();
+    keys.reserve(size_t(count));
+    for (qint64 key = 1; key <= count; ++key)
+        keys.push_back(key);
+
+    QStringList names;
+    for (int i = 0; i < columns; ++i)
+        names << column(i);
+    m_fetch = m_connection.prepare(QStringLiteral("SELECT ") + (names.isEmpty() ? QStringLiteral("NULL") : names.join(QLatin1String(", ")))
+                                   + QStringLiteral(" FROM main.cv_result WHERE rowid = ?1"));
+}
+
+void QueryRows::close()
+{
+    m_fetch = Statement();
+    keys.clear();
+    keys.shrink_to_fit();
+    fields.clear();
+    m_writable = false;
+    if (m_connection.isOpen())
+        m_connection.exec(QStringLiteral("DROP TABLE IF EXISTS main.cv_result"));
+}
+
+QVariantList QueryRows::fetch(qint64 key)
+{
+    m_fetch.bind(1, key);
+    QVariantList row;
+    const int rc = m_fetch.step();
+    if (rc == SQLITE_ROW) {
+        for (int i = 0; i < fields.size(); ++i)
+            row << m_fetch.column(i);
+    }
+    m_fetch.reset();
+    return row;
+}
+
+qint64 QueryRows::baseKey(qint64 key)
+{
+    Statement statement = m_connection.prepare(QStringLiteral("SELECT cv_base FROM main.cv_result WHERE rowid = ?1"));
+    statement.bind(1, key);
+    return statement.step() == SQLITE_ROW ? statement.columnInt64(0) : -1;
+}
+
+int QueryRows::update(int position, const QVariantList& stored, const QList<bool>& assigned)
+{
+    const qint64 key = keys.at(size_t(position));
+    QStringList baseSets;
+    QStringList resultSets;
+    QVariantList baseBinds;
+    QVariantList resultBinds;
+    for (int i = 0; i < fields.size(); ++i) {
+        if (!assigned.value(i))
+            continue;
+        resultSets << column(i) + QStringLiteral(" = ?");
+        resultBinds << stored.value(i);
+        if (!m_origins.value(i).isEmpty()) {
+            baseSets << q(m_origins.at(i)) + QStringLiteral(" = ?");
+            baseBinds << stored.value(i);
+        }
+    }
+    if (!baseSets.isEmpty()) {
+        baseBinds << baseKey(key);
+        Statement statement = m_connection.prepare(QStringLiteral("UPDATE ") + q(m_baseSchema) + QLatin1Char('.')
+                                                       + q(m_baseTable) + QStringLiteral(" SET ")
+                                                       + baseSets.join(QLatin1String(", "))
+                                                       + QStringLiteral(" WHERE rowid = ?"),
+                                                   m_baseTable);
+        statement.bindAll(baseBinds);
+        if (m_connection.run(statement, m_baseTable) == 0) {
+            throw DatabaseError(DatabaseError::General,
+                                QStringLiteral("The record of table \"%1\" was deleted by another user.").arg(m_baseTable),
+                                m_baseTable);
+        }
+    }
+    if (!resultSets.isEmpty()) {
+        resultBinds << key;
+        Statement statement = m_connection.prepare(QStringLiteral("UPDATE main.cv_result SET ")
+                                                   + resultSets.join(QLatin1String(", ")) + QStringLiteral(" WHERE rowid = ?"));
+        statement.bindAll(resultBinds);
+        m_connection.run(statement);
+    }
+    return position;
+}
+
+int QueryRows::insert(const QVariantList& stored, const QList<bool>& assigned)
+{
+    QStringList columns;
+    QStringList marks;
+    QVariantList binds;
+    for (int i = 0; i < fields.size(); ++i) {
+        if (!assigned.value(i) || m_origins.value(i).isEmpty())
+            continue;
+        columns << q(m_origins.at(i));
+        marks << QStringLiteral("?");
+        binds << stored.value(i);
+    }
+    const QString table = q(m_baseSchema) + QLatin1Char('.') + q(m_baseTable);
+    QString text = QStringLiteral("INSERT INTO ") + table;
+    if (columns.isEmpty())
+        text += QStringLiteral(" DEFAULT VALUES");
+    else
+        text += QStringLiteral(" (") + columns.join(QLatin1String(", ")) + QStringLiteral(") VALUES (")
+                + marks.join(QLatin1String(", ")) + QLatin1Char(')');
+    Statement statement = m_connection.prepare(text, m_baseTable);
+    statement.bindAll(binds);
+    m_connection.run(statement, m_baseTable);
+    const qint64 base = m_connection.lastInsertRowId();
+
+    // The new row as the table holds it (defaults and counters filled in).
+    QVariantList row = stored;
+    QStringList origins;
+    QList<int> originFields;
+    for (int i = 0; i < fields.size(); ++i) {
+        if (!m_origins.value(i).isEmpty()) {
+            origins << q(m_origins.at(i));
+            originFields << i;
+        }
+    }
+    if (!origins.isEmpty()) {
+        Statement read = m_connection.prepare(QStringLiteral("SELECT ") + origins.join(QLatin1String(", "))
+                                                  + QStringLiteral(" FROM ") + table + QStringLiteral(" WHERE rowid = ?1"),
+                                              m_baseTable);
+        read.bind(1, base);
+        if (read.step() == SQLITE_ROW) {
+            for (int j = 0; j < originFields.size(); ++j)
+                row[originFields.at(j)] = read.column(j);
+        }
+    }
+    QStringList targets{QStringLiteral("cv_base")};
+    QStringList resultMarks{QStringLiteral("?")};
+    QVariantList resultBinds{base};
+    for (int i = 0; i < fields.size(); ++i) {
+        targets << column(i);
+        resultMarks << QStringLiteral("?");
+        resultBinds << row.value(i);
+    }
+    Statement add = m_connection.prepare(QStringLiteral("INSERT INTO main.cv_result (") + targets.join(QLatin1String(", "))
+                                         + QStringLiteral(") VALUES (") + resultMarks.join(QLatin1String(", "))
+                                         + QLatin1Char(')'));
+    add.bindAll(resultBinds);
+    m_connection.run(add);
+    keys.push_back(m_connection.lastInsertRowId());
+    return int(keys.size()) - 1;
+}
+
+void QueryRows::remove(int position)
+{
+    const qint64 key = keys.at(size_t(position));
+    Statement statement = m_connection.prepare(QStringLiteral("DELETE FROM ") + q(m_baseSchema) + QLatin1Char('.')
+                                                   + q(m_baseTable) + QStringLiteral(" WHERE rowid = ?1"),
+                                               m_baseTable);
+    statement.bind(1, baseKey(key));
+    m_connection.run(statement, m_baseTable);
+    Statement drop = m_connection.prepare(QStringLiteral("DELETE FROM main.cv_result WHERE rowid = ?1"));
+    drop.bind(1, key);
+    m_connection.run(drop);
+    keys.erase(keys.begin() + position);
+}
+
+qint64 QueryRows::exec(Database& database)
+{
+    returnsRows();
+    if (!m_translated.intoTable.isEmpty())
+        return selectInto(database);
+    attachTables(database);
+
+    qint64 estimate = 0;
+    for (const QString& name : m_translated.tables) {
+        const QString schema = m_connection.schemaOf(name);
+        Statement rows = m_connection.prepare(QStringLiteral("SELECT max(rowid) FROM ") + q(schema) + QLatin1Char('.')
+                                                  + q(m_connection.attachedName(name)),
+                                              name);
+        if (rows.step() == SQLITE_ROW)
+            estimate += rows.columnInt64(0);
+    }
+    ProgressMeter meter(m_connection, m_progress, estimate * StepsPerRow);
+
+    // The text may hold several statements; each runs in turn.
+    const QByteArray utf8 = m_translated.sql.toUtf8();
+    const char* tail = utf8.constData();
+    const char* end = tail + utf8.size();
+    qint64 changed = 0;
+    while (tail < end) {
+        sqlite3_stmt* raw = nullptr;
+        const char* next = nullptr;
+        const int rc = sqlite3_prepare_v2(m_connection.handle(), tail, int(end - tail), &raw, &next);
+        if (rc != SQLITE_OK) {
+            sqlite3_finalize(raw);
+            m_connection.fail(rc, tableName());
+        }
+        tail = next;
+        if (!raw)
+            continue;
+        Statement statement(raw);
+        changed += m_connection.run(statement, tableName());
+    }
+    return changed;
+}
+
+qint64 QueryRows::selectInto(Database& database)
+{
+    const QString target = m_translated.intoTable;
+    // The target need not exist yet; when it does, the statement may read it too.
+    attachTables(database, database.tableExists(target) ? QStringList() : QStringList{target});
+
+    Statement probe = m_connection.prepare(m_translated.sql, tableName());
+    const int columns = probe.columnCount();
+    const qint64 count = materialise(QStringLiteral("cv_into"), m_translated.sql, columns, false, database);
+    QList<FieldDef> newFields = describe(probe, QStringLiteral("cv_into"));
+    probe = Statement();
+
+    // Result columns become the new table's fields, each name once.
+    TableDef def;
+    def.name = target;
+    QStringList used;
+    for (FieldDef field : newFields) {
+        field.required = false;
+        if (field.type == FieldType::AutoInc)
+            field.type = FieldType::Integer;
+        QString name = field.name.isEmpty() ? QStringLiteral("Field") : field.name;
+        const QString base = name;
+        for (int n = 1; used.contains(name, Qt::CaseInsensitive); ++n)
+            name = base + QLatin1Char('_') + QString::number(n);
+        used << name;
+        field.name = name;
+        def.fields << field;
+    }
+
+    m_connection.detach(target);
+    database.deleteTable(target);
+    database.createTable(def);
+    const QString schema = m_connection.attach(database, target);
+    QStringList names;
+    for (int i = 0; i < columns; ++i)
+        names << column(i);
+    m_connection.exec(QStringLiteral("INSERT INTO ") + q(schema) + QLatin1Char('.') + q(m_connection.attachedName(target))
+                          + QStringLiteral(" SELECT ") + names.join(QLatin1String(", "))
+                          + QStringLiteral(" FROM main.cv_into ORDER BY rowid"),
+                      target);
+    m_connection.exec(QStringLiteral("DROP TABLE main.cv_into"));
+    return count;
+}
+
+} // namespace corvane

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "data/Connection.h"
+#include "data/RowSource.h"
+#include "data/SqlDialect.h"
+
+#include <functional>
+
+namespace corvane {
+
+// The rows of a statement, materialised in the connection's in-memory main
+// database (table cv_result: the hidden column cv_base, then one column per
+// result column), so that a large result costs SQLite's compact records and
+// recordCount is exact. A live query over one table also keeps the rowid of
+// each row's source row in cv_base and writes changes through to the table.
+class QueryRows : public RowSource
+{
+public:
+    QueryRows(Connection& connection, const std::function<void(int)>& progress)
+        : RowSource(connection), m_progress(progress) {}
+
+    QString sql;      // dialect text
+    bool live = false;
+
+    void open(Database& database) override;
+    void close() override;
+    QVariantList fetch(qint64 key) override;
+    bool canModify() const override { return m_writable; }
+    QString tableName() const override;
+
+    int insert(const QVariantList& stored, const QList<bool>& assigned) override;
+    int update(int position, const QVariantList& stored, const QList<bool>& assigned) override;
+    void remove(int position) override;
+
+    // Runs a statement that returns no rows, or SELECT ... INTO; returns the
+    // number of rows changed or written.
+    qint64 exec(Database& database);
+    // Whether the text is a statement that returns rows.
+    bool returnsRows();
+
+private:
+    void attachTables(Database& database, const QStringList& skip = {});
+    QList<FieldDef> describe(Statement& probe, const QString& table);
+    qint64 materialise(const QString& table, const QString& selectSql, int columns, bool withBase, Database& database);
+    qint64 selectInto(Database& database);
+    qint64 baseKey(qint64 key);
+    bool isSimpleSelect() const;
+
+    const std::function<void(int)>& m_progress;
+    TranslatedSql m_translated;
+    bool m_translatedValid = false;
+    QString m_translatedFrom;
+    bool m_writable = false;
+    QString m_baseTable;
+    QString m_baseSchema;
+    QStringList m_origins;   // per field: the base table's column, or empty
+    Statement m_fetch;
+};
+
+} // namespace corvane
