@@ -25,7 +25,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -33,7 +32,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <random>
 #include <stdexcept>
 #include <string>

@@ -5,9 +5,12 @@
 #include "ui/FormPlacement.h"
 
 #include <QCloseEvent>
+#include <QDate>
+#include <QLocale>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
+#include <QHeaderView>
+#include <QTreeWidget>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -17,7 +20,7 @@ namespace corvane {
 TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
     : QMainWindow(parent)
     , m_dm(dataModule)
-    , m_projectList(new QListWidget)
+    , m_projectList(new QTreeWidget)
     , m_projectLabel(new QLabel)
 {
     setObjectName(QStringLiteral("MainRankForm"));
@@ -46,10 +49,15 @@ TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
     headerFont.setBold(true);
     m_projectLabel->setFont(headerFont);
     layout->addWidget(m_projectLabel);
-    layout->addWidget(new QLabel(QStringLiteral("Projects:")));
+    layout->addWidget(new QLabel(QStringLiteral("Projects (double-click to open):")));
     layout->addWidget(m_projectList, 1);
     setCentralWidget(central);
-    connect(m_projectList, &QListWidget::itemActivated, this, &TMainRankForm::ProjectListItemActivated);
+    m_projectList->setRootIsDecorated(false);
+    m_projectList->setAlternatingRowColors(true);
+    m_projectList->setHeaderLabels({QStringLiteral("Project"), QStringLiteral("Search Depth"),
+                                    QStringLiteral("Key URL"), QStringLiteral("Last Mining Session")});
+    m_projectList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    connect(m_projectList, &QTreeWidget::itemActivated, this, &TMainRankForm::ProjectListItemActivated);
 
     statusBar()->showMessage(QStringLiteral("Data folder: ") + m_dm.Settings.DataFolder);
     UpdateCaption();
@@ -82,20 +90,28 @@ void TMainRankForm::BuildProjectList()
     m_projectList->clear();
     Table& projects = m_dm.GroupTable;
     projects.open();
-    for (projects.first(); !projects.eof(); projects.next())
-        m_projectList->addItem(projects.asString(QStringLiteral("Name")));
+    for (projects.first(); !projects.eof(); projects.next()) {
+        const double lastRun = projects.value(QStringLiteral("LastRun")).toDouble();
+        const QString lastSession = lastRun < 1.0
+            ? QStringLiteral("No Mining Sessions have been run")
+            : QLocale().toString(QDate(1899, 12, 30).addDays(qint64(lastRun)), QLocale::ShortFormat);
+        const QString keyUrl = projects.asString(QStringLiteral("KeyURL"));
+        m_projectList->addTopLevelItem(new QTreeWidgetItem(
+            {projects.asString(QStringLiteral("Name")), QString::number(projects.asInteger(QStringLiteral("Depth"))),
+             keyUrl.isEmpty() ? QStringLiteral("No Key URL defined") : keyUrl, lastSession}));
+    }
 }
 
 void TMainRankForm::SelectProject(const QString& name)
 {
-    QListWidgetItem* chosen = nullptr;
-    const QList<QListWidgetItem*> matches = m_projectList->findItems(name, Qt::MatchExactly);
+    QTreeWidgetItem* chosen = nullptr;
+    const QList<QTreeWidgetItem*> matches = m_projectList->findItems(name, Qt::MatchExactly);
     if (!name.isEmpty() && !matches.isEmpty())
         chosen = matches.first();
-    else if (m_projectList->count() > 0)
-        chosen = m_projectList->item(0);
+    else if (m_projectList->topLevelItemCount() > 0)
+        chosen = m_projectList->topLevelItem(0);
 
-    const QString project = chosen ? chosen->text() : QString();
+    const QString project = chosen ? chosen->text(0) : QString();
     if (chosen)
         m_projectList->setCurrentItem(chosen);
     m_dm.Settings.Project =
@@ -103,9 +119,9 @@ void TMainRankForm::SelectProject(const QString& name)
     UpdateCaption();
 }
 
-void TMainRankForm::ProjectListItemActivated(QListWidgetItem* item)
+void TMainRankForm::ProjectListItemActivated(QTreeWidgetItem* item)
 {
-    SelectProject(item->text());
+    SelectProject(item->text(0));
 }
 
 void TMainRankForm::UpdateCaption()

@@ -3,8 +3,8 @@
 #include <QMainWindow>
 
 class QLabel;
-class QListWidget;
-class QListWidgetItem;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace corvane {
 
@@ -12,6 +12,7 @@ class FormPlacement;
 class TDM1;
 
 // The program's home window: the current project and the project list.
+// The dashboard, menus and task bar of the full window build on this frame.
 class TMainRankForm : public QMainWindow
 {
     Q_OBJECT
@@ -36,14 +37,14 @@ protected:
 private:
     void FormShow();
     void BuildProjectList();
-    void ProjectListItemActivated(QListWidgetItem* item);
+    void ProjectListItemActivated(QTreeWidgetItem* item);
     void UpdateCaption();
 
     TDM1& m_dm;
     FormPlacement* m_placement = nullptr;
     bool m_autoLoad = true;
     bool m_shown = false;
-    QListWidget* m_projectList;
+    QTreeWidget* m_projectList;
     QLabel* m_projectLabel;
 };
 

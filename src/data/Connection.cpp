@@ -382,8 +382,21 @@ QStringList Connection::attach(const Database& database, const QStringList& tabl
     QStringList paths;
     QList<bool> present;
     for (const QString& name : names) {
-        const QString path = database.tableFilePath(name);
         const int existing = findAttachment(name);
+        // An attachment whose file is still the same (same path, device and
+        // inode) is reused without looking the name up in the folder again.
+        if (existing >= 0) {
+            const Attachment& a = m_attachments.at(existing);
+            quint64 device = 0;
+            quint64 inode = 0;
+            if ((a.accessChecked || !checkPasswords) && a.filePath.startsWith(database.directory())
+                && fileIdentity(a.filePath, device, inode) && device == a.device && inode == a.inode) {
+                paths << a.filePath;
+                present << true;
+                continue;
+            }
+        }
+        const QString path = database.tableFilePath(name);
         if (path.isEmpty()) {
             if (existing >= 0)
                 detachAt(existing);
@@ -510,13 +523,20 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
     }
 
     // Every table file runs in WAL mode, so that readers and a writer of
-    // different processes do not block each other.
-    Statement mode = prepare(QStringLiteral("PRAGMA ") + quoteName(a.schema) + QStringLiteral(".journal_mode"));
+    // different processes do not block each other. In WAL mode a commit
+    // needs no sync of its own to stay consistent after a crash (only the
+    // last commits before a power cut may be lost), which makes a single
+    // post some ten times faster.
+    const QString pragma = QStringLiteral("PRAGMA ") + quoteName(a.schema);
+    Statement mode = prepare(pragma + QStringLiteral(".journal_mode"));
     if (mode.step() == SQLITE_ROW && mode.column(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
         mode = Statement();
-        sqlite3_exec(m_db, (QStringLiteral("PRAGMA ") + quoteName(a.schema) + QStringLiteral(".journal_mode = WAL")).toUtf8().constData(), nullptr,
+        sqlite3_exec(m_db, (pragma + QStringLiteral(".journal_mode = WAL")).toUtf8().constData(), nullptr,
                      nullptr, nullptr);
     }
+    mode = Statement();
+    sqlite3_exec(m_db, (pragma + QStringLiteral(".synchronous = NORMAL")).toUtf8().constData(), nullptr, nullptr,
+                 nullptr);
 }
 
 void Connection::checkPassword(const Database& database, const Attachment& attachment)

@@ -53,6 +53,21 @@ struct Dataset::Impl
     QList<bool> assigned;
     QHash<QString, int> fieldIndex;
 
+    // The names last asked for, held so that their text stays alive: a name
+    // that shares its text with one of them (the same literal or the same
+    // string object, as in a loop over rows) is found without hashing.
+    struct RecentName
+    {
+        QString name;
+        int position;
+    };
+    static constexpr int RecentNames = 16;
+    RecentName recent[RecentNames];
+    int recentNext = 0;
+    int recentHit = RecentNames - 1;
+
+    int positionOf(const QString& field, const RowSource& src);
+
     int count() const { return int(source->keys.size()); }
 
     const QVariantList& currentRow()
@@ -71,9 +86,17 @@ struct Dataset::Impl
 
     void indexFields()
     {
+        for (RecentName& r : recent)
+            r = {};
         fieldIndex.clear();
         for (int i = int(source->fields.size()) - 1; i >= 0; --i)
             fieldIndex.insert(source->fields.at(i).name.toLower(), i);
+        // the names as spelt too, so that the usual lookup needs no case folding
+        for (int i = int(source->fields.size()) - 1; i >= 0; --i) {
+            const QString& name = source->fields.at(i).name;
+            if (name != name.toLower() && !fieldIndex.contains(name))
+                fieldIndex.insert(name, i);
+        }
     }
 
     void stand(int newPosition)
@@ -215,22 +238,47 @@ bool Dataset::hasField(const QString& name) const
     return isOpen() && d->fieldIndex.contains(name.toLower());
 }
 
-static int fieldPosition(const QHash<QString, int>& index, const QString& field, const QString& table)
+static int fieldPosition(const QHash<QString, int>& index, const QString& field, const RowSource& source)
 {
-    const auto it = index.constFind(field.toLower());
+    auto it = index.constFind(field);
+    if (it != index.constEnd())
+        return it.value();
+    it = index.constFind(field.toLower());
     if (it == index.constEnd()) {
+        const QString table = source.tableName();   // built only for the message
         throw DatabaseError(DatabaseError::FieldMissing,
                             QStringLiteral("Field \"%1\" not found in \"%2\".").arg(field, table), table);
     }
     return it.value();
 }
 
+int Dataset::Impl::positionOf(const QString& field, const RowSource& src)
+{
+    // Fields are mostly read in the same order row after row, so the search
+    // starts after the name found last.
+    const QChar* text = field.constData();
+    for (int step = 1; step <= RecentNames; ++step) {
+        const int i = (recentHit + step) % RecentNames;
+        const RecentName& r = recent[i];
+        if (r.name.constData() == text && r.name.size() == field.size() && !r.name.isNull()) {
+            recentHit = i;
+            return r.position;
+        }
+    }
+    const int found = fieldPosition(fieldIndex, field, src);
+    recentHit = recentNext;
+    recent[recentNext] = {field, found};
+    recentNext = (recentNext + 1) % RecentNames;
+    return found;
+}
+
 QVariant Dataset::value(const QString& field) const
 {
     checkOpen(*this);
-    const int i = fieldPosition(d->fieldIndex, field, d->source->tableName());
-    const QVariant stored = (m_state == State::Edit || m_state == State::Insert) ? d->buffer.value(i)
-                                                                                 : d->currentRow().value(i);
+    const int i = d->positionOf(field, *d->source);
+    static const QVariant none;
+    const QVariantList& row = (m_state == State::Edit || m_state == State::Insert) ? d->buffer : d->currentRow();
+    const QVariant& stored = i < row.size() ? row.at(i) : none;
     return FieldCodec::fromStored(d->source->fields.at(i).type, stored);
 }
 
@@ -290,7 +338,7 @@ void Dataset::setValue(const QString& field, const QVariant& value)
                             QStringLiteral("Dataset \"%1\" is not in edit or insert mode.").arg(d->source->tableName()),
                             d->source->tableName());
     }
-    const int i = fieldPosition(d->fieldIndex, field, d->source->tableName());
+    const int i = d->positionOf(field, *d->source);
     d->buffer[i] = FieldCodec::toStored(d->source->fields.at(i), value);
     d->assigned[i] = true;
 }

@@ -20,6 +20,28 @@ const QDate& dayZero()
 
 QDate parseDate(const QString& text)
 {
+    // The stored form "yyyy-mm-dd" by hand: QDate::fromString with a format
+    // builds a parser on every call.
+    if (text.size() == 10 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-')) {
+        const auto digits = [&](int from, int count) {
+            int n = 0;
+            for (int i = from; i < from + count; ++i) {
+                const char16_t c = text.at(i).unicode();
+                if (c < u'0' || c > u'9')
+                    return -1;
+                n = n * 10 + (c - u'0');
+            }
+            return n;
+        };
+        const int y = digits(0, 4);
+        const int m = digits(5, 2);
+        const int d = digits(8, 2);
+        if (y >= 0 && m >= 0 && d >= 0) {
+            const QDate fast(y, m, d);
+            if (fast.isValid())
+                return fast;
+        }
+    }
     QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
     if (!date.isValid())
         date = QDate::fromString(text, Qt::ISODate);
@@ -53,6 +75,24 @@ bool isNumber(const QVariant& v)
     default:
         return false;
     }
+}
+
+// The type a field's values are read as (integers that fit read as int).
+int readTypeId(FieldType type)
+{
+    switch (type) {
+    case FieldType::String:
+    case FieldType::Memo: return QMetaType::QString;
+    case FieldType::Graphic: return QMetaType::QByteArray;
+    case FieldType::Integer:
+    case FieldType::AutoInc: return QMetaType::Int;
+    case FieldType::Float: return QMetaType::Double;
+    case FieldType::Boolean: return QMetaType::Bool;
+    case FieldType::Date: return QMetaType::QDate;
+    case FieldType::Time: return QMetaType::QTime;
+    case FieldType::DateTime: return QMetaType::QDateTime;
+    }
+    return QMetaType::UnknownType;
 }
 
 QVariant integerValue(qint64 n)
@@ -258,13 +298,19 @@ QVariant toStored(const FieldDef& field, const QVariant& value)
 
 QVariant fromStored(FieldType type, const QVariant& stored)
 {
+    // The common case first: a value already in the form it is read in.
+    const int storedType = stored.typeId();
+    if (storedType == readTypeId(type))
+        return stored;
     if (!stored.isValid() || stored.isNull())
         return {};
-    const bool text = stored.typeId() == QMetaType::QString;
+    const bool text = storedType == QMetaType::QString;
+    if (storedType == QMetaType::LongLong && (type == FieldType::Integer || type == FieldType::AutoInc))
+        return integerValue(stored.toLongLong());
     switch (type) {
     case FieldType::String:
     case FieldType::Memo:
-        if (stored.typeId() == QMetaType::QByteArray)
+        if (storedType == QMetaType::QByteArray)
             return QString::fromUtf8(stored.toByteArray());
         return stored.toString();
     case FieldType::Graphic:

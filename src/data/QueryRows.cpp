@@ -1,5 +1,7 @@
 #include "data/QueryRows.h"
 
+#include "data/ColumnReader.h"
+
 #include "data/DatabaseError.h"
 #include "data/FieldCodec.h"
 #include "data/TableDatabase.h"
@@ -234,6 +236,82 @@ void QueryRows::open(Database& database)
         }
     }
 
+    m_rows.clear();
+    m_inMemory = false;
+    if (!writable) {
+        bool fits = true;
+        {
+            qint64 estimate = 0;
+            if (m_progress) {
+                for (const QString& name : m_translated.tables) {
+                    const QString schema = m_connection.schemaOf(name);
+                    if (schema.isEmpty())
+                        continue;
+                    Statement rows = m_connection.prepare(QStringLiteral("SELECT max(rowid) FROM ") + q(schema)
+                                                              + QLatin1Char('.') + q(m_connection.attachedName(name)),
+                                                          name);
+                    if (rows.step() == SQLITE_ROW)
+                        estimate += rows.columnInt64(0);
+                }
+            }
+            ProgressMeter meter(m_connection, m_progress, estimate * 40);
+            int rc = SQLITE_ROW;
+            std::vector<std::optional<FieldType>> types(size_t(columns), std::nullopt);
+            for (int i = 0; i < columns; ++i) {
+                const QString declared = probe.columnDeclType(i);
+                if (!declared.isEmpty())
+                    types[size_t(i)] = FieldCodec::fieldFromDeclared(QString(), declared).type;
+            }
+            ColumnReader reader(types);
+            while ((rc = probe.step()) == SQLITE_ROW) {
+                if (m_rows.size() >= InMemoryRows) {
+                    fits = false;
+                    break;
+                }
+                QVariantList row(columns);
+                QVariant* values = row.data();
+                for (int i = 0; i < columns; ++i)
+                    values[i] = reader.read(probe.handle(), i);
+                m_rows.push_back(std::move(row));
+            }
+            if (fits && rc != SQLITE_DONE)
+                m_connection.fail(rc, tableName());
+        }
+        if (fits) {
+            fields.clear();
+            for (int i = 0; i < columns; ++i) {
+                const QString name = probe.columnName(i);
+                const QString declared = probe.columnDeclType(i);
+                if (!declared.isEmpty()) {
+                    fields << FieldCodec::fieldFromDeclared(name, declared);
+                    continue;
+                }
+                int storage = SQLITE_NULL;
+                for (const QVariantList& row : m_rows) {
+                    const QVariant& v = row.at(i);
+                    if (!v.isValid())
+                        continue;
+                    storage = v.typeId() == QMetaType::LongLong     ? SQLITE_INTEGER
+                              : v.typeId() == QMetaType::Double     ? SQLITE_FLOAT
+                              : v.typeId() == QMetaType::QByteArray ? SQLITE_BLOB
+                                                                    : SQLITE_TEXT;
+                    break;
+                }
+                fields << FieldCodec::fieldFromStorageClass(name, storage);
+            }
+            keys.clear();
+            keys.reserve(m_rows.size());
+            for (size_t key = 1; key <= m_rows.size(); ++key)
+                keys.push_back(qint64(key));
+            m_fetch = Statement();
+            m_inMemory = true;
+            return;
+        }
+        // Too many rows to keep as values: run it again into cv_result.
+        m_rows.clear();
+        probe.reset();
+    }
+
     const qint64 count = materialise(QStringLiteral("cv_result"), selectSql, columns, writable, database);
     fields = describe(probe, QStringLiteral("cv_result"));
     m_writable = writable;
@@ -257,16 +335,23 @@ void QueryRows::close()
     keys.shrink_to_fit();
     fields.clear();
     m_writable = false;
-    if (m_connection.isOpen())
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    const bool materialised = !m_inMemory;
+    m_inMemory = false;
+    if (materialised && m_connection.isOpen())
         m_connection.exec(QStringLiteral("DROP TABLE IF EXISTS main.cv_result"));
 }
 
 QVariantList QueryRows::fetch(qint64 key)
 {
+    if (m_inMemory)
+        return key >= 1 && size_t(key) <= m_rows.size() ? m_rows[size_t(key - 1)] : QVariantList();
     m_fetch.bind(1, key);
     QVariantList row;
     const int rc = m_fetch.step();
     if (rc == SQLITE_ROW) {
+        row.reserve(fields.size());
         for (int i = 0; i < fields.size(); ++i)
             row << m_fetch.column(i);
     }

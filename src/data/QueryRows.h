@@ -5,6 +5,7 @@
 #include "data/SqlDialect.h"
 
 #include <functional>
+#include <vector>
 
 namespace corvane {
 
@@ -55,6 +56,11 @@ private:
     QString m_baseSchema;
     QStringList m_origins;   // per field: the base table's column, or empty
     Statement m_fetch;
+    // A read-only result of up to InMemoryRows rows is kept as values; a larger
+    // one (or a live one) goes into cv_result.
+    static constexpr size_t InMemoryRows = 20000;
+    std::vector<QVariantList> m_rows;
+    bool m_inMemory = false;
 };
 
 } // namespace corvane

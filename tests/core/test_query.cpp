@@ -302,3 +302,33 @@ TEST_F(sql_query, OneDatasetVisitsMoreTablesThanItCanAttachAtOnce)
 }
 
 } // namespace
+
+// Result values are shared between rows where texts repeat; every row must
+// still read its own value, whatever the mix of repeated, varied, long and
+// non-ASCII texts.
+TEST_F(sql_query, RepeatedAndVariedTextsEachReadBackExactly)
+{
+    exec("DELETE FROM CVRank");
+    QStringList expectedTerms;
+    for (int i = 0; i < 300; ++i) {
+        const QString term = i % 3 == 0 ? QStringLiteral("café %1").arg(i)                 // non-ASCII
+                             : i % 3 == 1 ? QStringLiteral("term %1").arg(i)               // all different
+                                          : QStringLiteral("x").repeated(70 + i % 5);      // long
+        expectedTerms << term;
+        Query insert(&db, QStringLiteral("INSERT INTO CVRank VALUES ('Alpha', ") + SqlQuote::quoted(QStringLiteral("E%1").arg(i % 4))
+                              + QStringLiteral(", ") + SqlQuote::quoted(term) + QStringLiteral(", 'home', ")
+                              + QString::number(i) + QStringLiteral(", ") + SqlQuote::date(QDate(2024, 1, 1).addDays(i % 2))
+                              + QLatin1Char(')'));
+        insert.execSql();
+    }
+    Query query(&db, s("SELECT SearchEngine, SearchTerm, Rank, xDate FROM CVRank ORDER BY Rank"));
+    query.open();
+    ASSERT_EQ(query.recordCount(), 300);
+    int i = 0;
+    for (query.first(); !query.eof(); query.next(), ++i) {
+        EXPECT_EQ(query.asString(s("SearchEngine")), QStringLiteral("E%1").arg(i % 4));
+        EXPECT_EQ(query.asString(s("SearchTerm")), expectedTerms[i]);
+        EXPECT_EQ(query.asInteger(s("Rank")), i);
+        EXPECT_EQ(query.value(s("xDate")).toDate(), QDate(2024, 1, 1).addDays(i % 2));
+    }
+}

@@ -3,7 +3,7 @@
 #include "app/MainRankForm.h"
 
 #include <QFile>
-#include <QListWidget>
+#include <QTreeWidget>
 #include <QSettings>
 #include <QtTest>
 
@@ -68,10 +68,11 @@ private slots:
         TMainRankForm form(*dm);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        auto* list = form.findChild<QListWidget*>();
+        auto* list = form.findChild<QTreeWidget*>();
         QVERIFY(list);
-        QCOMPARE(list->count(), 2);
-        QCOMPARE(list->currentItem()->text(), QStringLiteral("Beta"));
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(list->currentItem()->text(0), QStringLiteral("Beta"));
+        QCOMPARE(list->currentItem()->text(3), QStringLiteral("No Mining Sessions have been run"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Corvane - Project Beta"));
 
         form.SelectProject(QStringLiteral("Gone"));

@@ -18,6 +18,21 @@ private slots:
         test::UiProfile profile;
         QVERIFY(profile.ready());
         auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->OpenDatabases();
+        const struct { const char* name; int depth; const char* keyUrl; double lastRun; } projects[] = {
+            {"Bakery", 50, "Home", 46362.5}, {"Hardware", 100, "", 0.0}, {"Travel", 200, "Shop", 46360.25}};
+        for (const auto& p : projects) {
+            dm->GroupTable.open();
+            dm->GroupTable.append();
+            dm->GroupTable.setValue(QStringLiteral("Name"), QLatin1String(p.name));
+            dm->GroupTable.setValue(QStringLiteral("Depth"), p.depth);
+            dm->GroupTable.setValue(QStringLiteral("KeyURL"), QLatin1String(p.keyUrl));
+            dm->GroupTable.setValue(QStringLiteral("LastRun"), p.lastRun);
+            dm->GroupTable.post();
+        }
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), QStringLiteral("Travel"));
+        dm->CloseDatabases();
         TMainRankForm form(*dm);
         form.setWindowState(Qt::WindowNoState);
         form.resize(1000, 700);
