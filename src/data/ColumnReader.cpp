@@ -14,9 +14,7 @@ bool sameAscii(const QString& text, const unsigned char* bytes, int length)
     if (text.size() != length)
         return false;
     const QChar* chars = text.constData();
-    if (length > 0 && (chars[0].unicode() != bytes[0] || chars[length - 1].unicode() != bytes[length - 1]))
-        return false;
-    for (int i = 1; i < length - 1; ++i) {
+    for (int i = 0; i < length; ++i) {
         if (chars[i].unicode() != bytes[i])
             return false;
     }
@@ -35,38 +33,50 @@ bool isAscii(const unsigned char* bytes, int length)
 } // namespace
 
 ColumnReader::ColumnReader(const std::vector<std::optional<FieldType>>& types)
-    : m_columns(types.size())
+    : m_types(types)
+    , m_columns(types.size())
 {
     for (size_t i = 0; i < types.size(); ++i)
         m_columns[i].type = types[i];
 }
 
-QVariant ColumnReader::read(sqlite3_stmt* statement, int column)
+void ColumnReader::appendTo(QVariantList& row, sqlite3_stmt* statement, int column)
 {
     const std::optional<FieldType>& type = m_columns[size_t(column)].type;
     switch (sqlite3_column_type(statement, column)) {
     case SQLITE_INTEGER: {
         const qint64 n = sqlite3_column_int64(statement, column);
-        if (type && (*type == FieldType::Integer || *type == FieldType::AutoInc) && n == int(n))
-            return QVariant(int(n));
+        // Integers read as int where they fit, as an untyped column's
+        // integers do too.
+        const bool integerField = !type || *type == FieldType::Integer || *type == FieldType::AutoInc;
+        if (integerField && n == int(n)) {
+            row.emplaceBack(int(n));
+            return;
+        }
         const QVariant stored{qlonglong(n)};
-        return type ? FieldCodec::fromStored(*type, stored) : stored;
+        row.emplaceBack(type && !integerField ? FieldCodec::fromStored(*type, stored) : stored);
+        return;
     }
     case SQLITE_FLOAT: {
         const QVariant stored{sqlite3_column_double(statement, column)};
-        return type ? FieldCodec::fromStored(*type, stored) : stored;
+        row.emplaceBack(type ? FieldCodec::fromStored(*type, stored) : stored);
+        return;
     }
-    case SQLITE_TEXT: return readText(statement, column);
+    case SQLITE_TEXT:
+        appendText(row, statement, column);
+        return;
     case SQLITE_BLOB: {
         const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, column));
         const QVariant stored{QByteArray(data, sqlite3_column_bytes(statement, column))};
-        return type ? FieldCodec::fromStored(*type, stored) : stored;
+        row.emplaceBack(type ? FieldCodec::fromStored(*type, stored) : stored);
+        return;
     }
-    default: return {};
+    default:
+        row.emplaceBack();
     }
 }
 
-QVariant ColumnReader::readText(sqlite3_stmt* statement, int column)
+void ColumnReader::appendText(QVariantList& values, sqlite3_stmt* statement, int column)
 {
     Column& c = m_columns[size_t(column)];
     const unsigned char* bytes = sqlite3_column_text(statement, column);
@@ -74,26 +84,56 @@ QVariant ColumnReader::readText(sqlite3_stmt* statement, int column)
     const auto decode = [&c](const QString& text) {
         return c.type ? FieldCodec::fromStored(*c.type, text) : QVariant(text);
     };
-    if (!c.remember || length > LongestRemembered || !isAscii(bytes, length))
-        return decode(QString::fromUtf8(reinterpret_cast<const char*>(bytes), length));
+    if (!c.keep || length > LongestKept || !isAscii(bytes, length)) {
+        values.emplaceBack(decode(QString::fromUtf8(reinterpret_cast<const char*>(bytes), length)));
+        return;
+    }
 
-    for (const Known& known : c.recent) {
-        if (!known.text.isNull() && sameAscii(known.text, bytes, length)) {
-            ++c.lookups;
-            return known.value;
+    quint64 hash = 14695981039346656037ull; // FNV-1a
+    for (int i = 0; i < length; ++i)
+        hash = (hash ^ bytes[i]) * 1099511628211ull;
+
+    if (c.table.empty())
+        c.table.resize(FirstSlots);
+    const size_t mask = c.table.size() - 1;
+    size_t i = size_t(hash) & mask;
+    ++c.lookups;
+    for (; !c.table[i].text.isNull(); i = (i + 1) & mask) {
+        const Known& known = c.table[i];
+        if (known.hash == hash && sameAscii(known.text, bytes, length)) {
+            values.emplaceBack(known.value);
+            return;
         }
     }
-    ++c.lookups;
+
     ++c.misses;
-    if (c.lookups >= 4 * Remembered && c.misses * 2 > c.lookups) {
-        c.remember = false;
-        c.recent = {};
+    QString text = QString::fromLatin1(reinterpret_cast<const char*>(bytes), length);
+    QVariant value = decode(text);
+    values.emplaceBack(value);
+    // A column of mostly new texts (addresses, say) is not worth keeping.
+    if (c.kept >= MostKept || (c.lookups >= 64 && c.misses * 4 > c.lookups * 3)) {
+        c.keep = false;
+        c.table = {};
+        return;
     }
-    Known& slot = c.recent[size_t(c.next)];
-    slot.text = QString::fromLatin1(reinterpret_cast<const char*>(bytes), length);
-    slot.value = decode(slot.text);
-    c.next = (c.next + 1) % Remembered;
-    return slot.value;
+    c.table[i] = {hash, std::move(text), std::move(value)};
+    if (++c.kept * 2 > int(c.table.size()))
+        grow(c);
+}
+
+void ColumnReader::grow(Column& column)
+{
+    std::vector<Known> old = std::move(column.table);
+    column.table = std::vector<Known>(old.size() * 2);
+    const size_t mask = column.table.size() - 1;
+    for (Known& known : old) {
+        if (known.text.isNull())
+            continue;
+        size_t i = size_t(known.hash) & mask;
+        while (!column.table[i].text.isNull())
+            i = (i + 1) & mask;
+        column.table[i] = std::move(known);
+    }
 }
 
 } // namespace corvane

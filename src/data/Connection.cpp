@@ -266,6 +266,7 @@ void Connection::close()
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_attachments.clear();
+    ++m_generation;
 }
 
 void Connection::setProgressHandler(std::function<void()> handler)
@@ -318,6 +319,21 @@ QString Connection::attachedName(const QString& tableName) const
     return i < 0 ? QString() : m_attachments.at(i).tableName;
 }
 
+qint64 Connection::rowEstimate(const QString& tableName)
+{
+    const int i = findAttachment(tableName);
+    if (i < 0)
+        return 0;
+    Attachment& a = m_attachments[i];
+    if (a.rowEstimate < 0) {
+        Statement rows = prepare(QStringLiteral("SELECT max(rowid) FROM ") + quoteName(a.schema) + QLatin1Char('.')
+                                     + quoteName(a.tableName),
+                                 tableName);
+        a.rowEstimate = rows.step() == SQLITE_ROW ? rows.columnInt64(0) : 0;
+    }
+    return a.rowEstimate;
+}
+
 QString Connection::freeSchemaName(const QString& tableName) const
 {
     QString base = tableName;
@@ -339,6 +355,7 @@ void Connection::detachAt(int index)
 {
     const QString schema = m_attachments.at(index).schema;
     m_attachments.removeAt(index);
+    ++m_generation;
     sqlite3_exec(m_db, (QStringLiteral("DETACH DATABASE ") + quoteName(schema)).toUtf8().constData(), nullptr, nullptr, nullptr);
 }
 
@@ -512,6 +529,7 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
     a.accessChecked = checkPasswords;
     find = Statement();
     m_attachments << a;
+    ++m_generation;
 
     if (checkPasswords) {
         try {

@@ -80,6 +80,12 @@ public:
     QString attach(const Database& database, const QString& tableName, bool checkPasswords = true);
     // Schema of an attached table; empty when not attached.
     QString schemaOf(const QString& tableName) const;
+    // Changes whenever a table is attached or detached or the connection
+    // closes: a statement prepared under another generation is prepared anew.
+    quint64 generation() const { return m_generation; }
+    // The highest row number of an attached table, counted once per
+    // attachment: a progress estimate, not an exact count. 0 when not attached.
+    qint64 rowEstimate(const QString& tableName);
     // The name of the table as its file spells it.
     QString attachedName(const QString& tableName) const;
     void detach(const QString& tableName);
@@ -115,9 +121,12 @@ private:
         quint64 inode = 0;
         quint64 lastUse = 0;
         bool accessChecked = false;
+        qint64 rowEstimate = -1;   // -1: not counted since attaching
     };
 
+    quint64 m_generation = 0;
     int findAttachment(const QString& tableName) const;
+
     void attachOne(const Database& database, const QString& tableName, const QString& filePath, bool checkPasswords);
     void checkPassword(const Database& database, const Attachment& attachment);
     void detachAt(int index);

@@ -55,16 +55,16 @@ struct Dataset::Impl
 
     // The names last asked for, held so that their text stays alive: a name
     // that shares its text with one of them (the same literal or the same
-    // string object, as in a loop over rows) is found without hashing.
+    // string object, as in a loop over rows) is found without hashing. Each
+    // name has one slot, chosen by the address of its text.
     struct RecentName
     {
         QString name;
         int position;
     };
-    static constexpr int RecentNames = 16;
+    static constexpr int RecentNames = 64;
+    static constexpr int RecentProbes = 4;
     RecentName recent[RecentNames];
-    int recentNext = 0;
-    int recentHit = RecentNames - 1;
 
     int positionOf(const QString& field, const RowSource& src);
 
@@ -84,8 +84,19 @@ struct Dataset::Impl
         return cachedRow;
     }
 
+    QStringList indexedNames;   // the field names fieldIndex was built for
+
     void indexFields()
     {
+        // Opening the same statement again finds the same fields: the index
+        // and the recent names still hold.
+        QStringList names;
+        names.reserve(source->fields.size());
+        for (const FieldDef& field : source->fields)
+            names << field.name;
+        if (names == indexedNames && !fieldIndex.isEmpty())
+            return;
+        indexedNames = names;
         for (RecentName& r : recent)
             r = {};
         fieldIndex.clear();
@@ -254,21 +265,23 @@ static int fieldPosition(const QHash<QString, int>& index, const QString& field,
 
 int Dataset::Impl::positionOf(const QString& field, const RowSource& src)
 {
-    // Fields are mostly read in the same order row after row, so the search
-    // starts after the name found last.
+    // The slots of a name follow from where its text lives; a name that
+    // finds its home slot taken tries the next few.
     const QChar* text = field.constData();
-    for (int step = 1; step <= RecentNames; ++step) {
-        const int i = (recentHit + step) % RecentNames;
-        const RecentName& r = recent[i];
-        if (r.name.constData() == text && r.name.size() == field.size() && !r.name.isNull()) {
-            recentHit = i;
+    const quintptr home = (quintptr(reinterpret_cast<quintptr>(text) * 0x9E3779B97F4A7C15ull) >> 32) % RecentNames;
+    for (quintptr probe = 0; probe < RecentProbes; ++probe) {
+        const RecentName& r = recent[(home + probe) % RecentNames];
+        if (r.name.constData() == text && r.name.size() == field.size() && !r.name.isNull())
             return r.position;
-        }
     }
     const int found = fieldPosition(fieldIndex, field, src);
-    recentHit = recentNext;
-    recent[recentNext] = {field, found};
-    recentNext = (recentNext + 1) % RecentNames;
+    for (quintptr probe = 0; probe < RecentProbes; ++probe) {
+        RecentName& r = recent[(home + probe) % RecentNames];
+        if (r.name.isNull() || probe + 1 == RecentProbes) {
+            r = {field, found};
+            break;
+        }
+    }
     return found;
 }
 
@@ -276,8 +289,13 @@ QVariant Dataset::value(const QString& field) const
 {
     checkOpen(*this);
     const int i = d->positionOf(field, *d->source);
+    const bool editing = m_state == State::Edit || m_state == State::Insert;
+    if (!editing && d->position >= 0 && d->position < d->count()) {
+        if (const QVariant* values = d->source->valuesAt(d->source->keys[size_t(d->position)]))
+            return values[i];
+    }
     static const QVariant none;
-    const QVariantList& row = (m_state == State::Edit || m_state == State::Insert) ? d->buffer : d->currentRow();
+    const QVariantList& row = editing ? d->buffer : d->currentRow();
     const QVariant& stored = i < row.size() ? row.at(i) : none;
     return FieldCodec::fromStored(d->source->fields.at(i).type, stored);
 }

@@ -1,10 +1,10 @@
 #include "data/FieldCodec.h"
 
 #include <QByteArray>
-#include <QRegularExpression>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -136,19 +136,44 @@ QString declaredType(const FieldDef& field)
     return QStringLiteral("TEXT");
 }
 
+namespace {
+
+// The width of a declared text type such as "VARCHAR(32)"; 0 for any other.
+// Read by hand: this runs for every column of every query opened.
+int stringWidth(const QString& upperDeclared)
+{
+    const int open = int(upperDeclared.indexOf(QLatin1Char('(')));
+    if (open <= 0)
+        return 0;
+    const QString head = upperDeclared.left(open).trimmed();
+    static const QLatin1String textTypes[] = {QLatin1String("VARCHAR"), QLatin1String("NVARCHAR"),
+                                              QLatin1String("CHAR"), QLatin1String("CHARACTER"),
+                                              QLatin1String("VARYING CHARACTER"), QLatin1String("STRING")};
+    if (std::none_of(std::begin(textTypes), std::end(textTypes), [&head](QLatin1String t) { return head == t; }))
+        return 0;
+    int width = 0;
+    int i = open + 1;
+    while (i < upperDeclared.size() && upperDeclared.at(i) == QLatin1Char(' '))
+        ++i;
+    for (; i < upperDeclared.size() && upperDeclared.at(i).isDigit(); ++i)
+        width = width * 10 + upperDeclared.at(i).digitValue();
+    return width;
+}
+
+} // namespace
+
 FieldDef fieldFromDeclared(const QString& name, const QString& declared, bool notNull, bool primaryKey)
 {
     FieldDef f;
     f.name = name;
     f.required = notNull;
     const QString t = declared.trimmed().toUpper();
-    static const QRegularExpression sized(QStringLiteral("^(?:N?VARCHAR|CHARACTER|CHAR|VARYING CHARACTER|STRING)\\s*\\(\\s*(\\d+)"));
     if (primaryKey && t == QLatin1String("INTEGER")) {
         f.type = FieldType::AutoInc;
         f.required = false;
-    } else if (const QRegularExpressionMatch m = sized.match(t); m.hasMatch()) {
+    } else if (const int width = stringWidth(t); width > 0) {
         f.type = FieldType::String;
-        f.size = m.captured(1).toInt();
+        f.size = width;
     } else if (t.startsWith(QLatin1String("MEMO")) || t == QLatin1String("CLOB") || t == QLatin1String("LONGTEXT")) {
         f.type = FieldType::Memo;
     } else if (t.startsWith(QLatin1String("GRAPHIC")) || t.startsWith(QLatin1String("BLOB"))

@@ -7,6 +7,8 @@
 #include "data/TableDatabase.h"
 #include "data/TableFile.h"
 
+#include <QScopeGuard>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -163,17 +165,7 @@ qint64 QueryRows::materialise(const QString& table, const QString& selectSql, in
     m_connection.exec(QStringLiteral("CREATE TABLE main.") + table + QLatin1Char('(') + names.join(QLatin1String(", "))
                       + QLatin1Char(')'));
 
-    qint64 estimate = 0;
-    for (const QString& name : m_translated.tables) {
-        const QString schema = m_connection.schemaOf(name);
-        if (schema.isEmpty())
-            continue;
-        Statement rows = m_connection.prepare(QStringLiteral("SELECT max(rowid) FROM ") + q(schema) + QLatin1Char('.')
-                                                  + q(m_connection.attachedName(name)),
-                                              name);
-        if (rows.step() == SQLITE_ROW)
-            estimate += rows.columnInt64(0);
-    }
+    const qint64 estimate = rowEstimate();
     Q_UNUSED(database);
 
     Statement insert = m_connection.prepare(QStringLiteral("INSERT INTO main.") + table + QLatin1Char('(')
@@ -219,7 +211,16 @@ void QueryRows::open(Database& database)
     m_baseTable.clear();
     m_baseSchema.clear();
 
-    Statement probe = m_connection.prepare(m_translated.sql, tableName());
+    // Opening the same statement again reuses its prepared form.
+    if (m_probe.isNull() || m_probeSql != m_translated.sql || m_probeGeneration != m_connection.generation()) {
+        m_probe = Statement();
+        m_probe = m_connection.prepare(m_translated.sql, tableName());
+        m_probeSql = m_translated.sql;
+        m_probeGeneration = m_connection.generation();
+    }
+    Statement& probe = m_probe;
+    // Reset when done, whatever happens, so no read stays open on the tables.
+    const auto release = qScopeGuard([&probe] { probe.reset(); });
     const int columns = probe.columnCount();
 
     QString selectSql = m_translated.sql;
@@ -236,43 +237,41 @@ void QueryRows::open(Database& database)
         }
     }
 
-    m_rows.clear();
+    m_values.clear();
+    m_columns = columns;
     m_inMemory = false;
     if (!writable) {
         bool fits = true;
+        // Columns read straight from a table carry their declared type;
+        // the others (expressions) are typed from their first value.
+        QList<std::optional<FieldDef>> declared;
+        std::vector<std::optional<FieldType>> types;
+        for (int i = 0; i < columns; ++i) {
+            const QString declaredType = probe.columnDeclType(i);
+            if (declaredType.isEmpty()) {
+                declared << std::nullopt;
+                types.push_back(std::nullopt);
+            } else {
+                declared << FieldCodec::fieldFromDeclared(probe.columnName(i), declaredType);
+                types.push_back(declared.last()->type);
+            }
+        }
         {
-            qint64 estimate = 0;
-            if (m_progress) {
-                for (const QString& name : m_translated.tables) {
-                    const QString schema = m_connection.schemaOf(name);
-                    if (schema.isEmpty())
-                        continue;
-                    Statement rows = m_connection.prepare(QStringLiteral("SELECT max(rowid) FROM ") + q(schema)
-                                                              + QLatin1Char('.') + q(m_connection.attachedName(name)),
-                                                          name);
-                    if (rows.step() == SQLITE_ROW)
-                        estimate += rows.columnInt64(0);
-                }
-            }
-            ProgressMeter meter(m_connection, m_progress, estimate * 40);
+            ProgressMeter meter(m_connection, m_progress, m_progress ? rowEstimate() * 40 : 0);
             int rc = SQLITE_ROW;
-            std::vector<std::optional<FieldType>> types(size_t(columns), std::nullopt);
-            for (int i = 0; i < columns; ++i) {
-                const QString declared = probe.columnDeclType(i);
-                if (!declared.isEmpty())
-                    types[size_t(i)] = FieldCodec::fieldFromDeclared(QString(), declared).type;
+            // The same statement opened again meets the same texts.
+            if (!m_reader || m_readerSql != m_translated.sql || m_reader->types() != types) {
+                m_reader.emplace(types);
+                m_readerSql = m_translated.sql;
             }
-            ColumnReader reader(types);
+            ColumnReader& reader = *m_reader;
             while ((rc = probe.step()) == SQLITE_ROW) {
-                if (m_rows.size() >= InMemoryRows) {
+                if (rowCount() >= InMemoryRows) {
                     fits = false;
                     break;
                 }
-                QVariantList row(columns);
-                QVariant* values = row.data();
                 for (int i = 0; i < columns; ++i)
-                    values[i] = reader.read(probe.handle(), i);
-                m_rows.push_back(std::move(row));
+                    reader.appendTo(m_values, probe.handle(), i);
             }
             if (fits && rc != SQLITE_DONE)
                 m_connection.fail(rc, tableName());
@@ -280,18 +279,17 @@ void QueryRows::open(Database& database)
         if (fits) {
             fields.clear();
             for (int i = 0; i < columns; ++i) {
-                const QString name = probe.columnName(i);
-                const QString declared = probe.columnDeclType(i);
-                if (!declared.isEmpty()) {
-                    fields << FieldCodec::fieldFromDeclared(name, declared);
+                if (declared.at(i)) {
+                    fields << *declared.at(i);
                     continue;
                 }
+                const QString name = probe.columnName(i);
                 int storage = SQLITE_NULL;
-                for (const QVariantList& row : m_rows) {
-                    const QVariant& v = row.at(i);
+                for (size_t r = 0; r < rowCount(); ++r) {
+                    const QVariant& v = m_values.at(qsizetype(r) * columns + i);
                     if (!v.isValid())
                         continue;
-                    storage = v.typeId() == QMetaType::LongLong     ? SQLITE_INTEGER
+                    storage = v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int ? SQLITE_INTEGER
                               : v.typeId() == QMetaType::Double     ? SQLITE_FLOAT
                               : v.typeId() == QMetaType::QByteArray ? SQLITE_BLOB
                                                                     : SQLITE_TEXT;
@@ -300,15 +298,15 @@ void QueryRows::open(Database& database)
                 fields << FieldCodec::fieldFromStorageClass(name, storage);
             }
             keys.clear();
-            keys.reserve(m_rows.size());
-            for (size_t key = 1; key <= m_rows.size(); ++key)
+            keys.reserve(rowCount());
+            for (size_t key = 1; key <= rowCount(); ++key)
                 keys.push_back(qint64(key));
             m_fetch = Statement();
             m_inMemory = true;
             return;
         }
         // Too many rows to keep as values: run it again into cv_result.
-        m_rows.clear();
+        m_values.clear();
         probe.reset();
     }
 
@@ -335,8 +333,12 @@ void QueryRows::close()
     keys.shrink_to_fit();
     fields.clear();
     m_writable = false;
-    m_rows.clear();
-    m_rows.shrink_to_fit();
+    // A small result's buffer is kept for the next open: the dashboard and
+    // the views open the same queries again and again.
+    if (m_values.capacity() <= RetainedValues)
+        m_values.clear();
+    else
+        m_values = QVariantList();
     const bool materialised = !m_inMemory;
     m_inMemory = false;
     if (materialised && m_connection.isOpen())
@@ -345,8 +347,10 @@ void QueryRows::close()
 
 QVariantList QueryRows::fetch(qint64 key)
 {
-    if (m_inMemory)
-        return key >= 1 && size_t(key) <= m_rows.size() ? m_rows[size_t(key - 1)] : QVariantList();
+    if (m_inMemory) {
+        const QVariant* values = valuesAt(key);
+        return values ? QVariantList(values, values + m_columns) : QVariantList();
+    }
     m_fetch.bind(1, key);
     QVariantList row;
     const int rc = m_fetch.step();
@@ -357,6 +361,13 @@ QVariantList QueryRows::fetch(qint64 key)
     }
     m_fetch.reset();
     return row;
+}
+
+const QVariant* QueryRows::valuesAt(qint64 key)
+{
+    if (!m_inMemory || key < 1 || size_t(key) > rowCount())
+        return nullptr;
+    return m_values.constData() + size_t(key - 1) * size_t(m_columns);
 }
 
 qint64 QueryRows::baseKey(qint64 key)
@@ -482,6 +493,14 @@ void QueryRows::remove(int position)
     keys.erase(keys.begin() + position);
 }
 
+qint64 QueryRows::rowEstimate()
+{
+    qint64 estimate = 0;
+    for (const QString& name : m_translated.tables)
+        estimate += m_connection.rowEstimate(name);
+    return estimate;
+}
+
 qint64 QueryRows::exec(Database& database)
 {
     returnsRows();
@@ -489,16 +508,7 @@ qint64 QueryRows::exec(Database& database)
         return selectInto(database);
     attachTables(database);
 
-    qint64 estimate = 0;
-    for (const QString& name : m_translated.tables) {
-        const QString schema = m_connection.schemaOf(name);
-        Statement rows = m_connection.prepare(QStringLiteral("SELECT max(rowid) FROM ") + q(schema) + QLatin1Char('.')
-                                                  + q(m_connection.attachedName(name)),
-                                              name);
-        if (rows.step() == SQLITE_ROW)
-            estimate += rows.columnInt64(0);
-    }
-    ProgressMeter meter(m_connection, m_progress, estimate * StepsPerRow);
+    ProgressMeter meter(m_connection, m_progress, rowEstimate() * StepsPerRow);
 
     // The text may hold several statements; each runs in turn.
     const QByteArray utf8 = m_translated.sql.toUtf8();

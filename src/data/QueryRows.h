@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Connection.h"
+#include "data/ColumnReader.h"
 #include "data/RowSource.h"
 #include "data/SqlDialect.h"
 
@@ -26,6 +27,7 @@ public:
     void open(Database& database) override;
     void close() override;
     QVariantList fetch(qint64 key) override;
+    const QVariant* valuesAt(qint64 key) override;
     bool canModify() const override { return m_writable; }
     QString tableName() const override;
 
@@ -46,6 +48,8 @@ private:
     qint64 selectInto(Database& database);
     qint64 baseKey(qint64 key);
     bool isSimpleSelect() const;
+    // About how many rows the statement's tables hold, for progress.
+    qint64 rowEstimate();
 
     const std::function<void(int)>& m_progress;
     TranslatedSql m_translated;
@@ -59,8 +63,16 @@ private:
     // A read-only result of up to InMemoryRows rows is kept as values; a larger
     // one (or a live one) goes into cv_result.
     static constexpr size_t InMemoryRows = 20000;
-    std::vector<QVariantList> m_rows;
+    static constexpr qsizetype RetainedValues = 65536;
+    Statement m_probe;          // the prepared statement, kept for the next open
+    QString m_probeSql;
+    quint64 m_probeGeneration = 0;
+    std::optional<ColumnReader> m_reader;
+    QString m_readerSql;
+    QVariantList m_values;   // row after row, in read form (QVariant moves by memcpy here)
+    int m_columns = 0;
     bool m_inMemory = false;
+    size_t rowCount() const { return m_columns ? m_values.size() / size_t(m_columns) : 0; }
 };
 
 } // namespace corvane

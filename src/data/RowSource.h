@@ -29,6 +29,9 @@ public:
     virtual void close() = 0;
     // The stored values of one row, one per field; empty when the row is gone.
     virtual QVariantList fetch(qint64 key) = 0;
+    // The values of one row where the source keeps them in memory in the
+    // form they are read in, one per field; null otherwise.
+    virtual const QVariant* valuesAt(qint64 key) { Q_UNUSED(key); return nullptr; }
     virtual bool canModify() const = 0;
     // Names the table (or tables) in messages.
     virtual QString tableName() const = 0;

@@ -332,3 +332,29 @@ TEST_F(sql_query, RepeatedAndVariedTextsEachReadBackExactly)
         EXPECT_EQ(query.value(s("xDate")).toDate(), QDate(2024, 1, 1).addDays(i % 2));
     }
 }
+
+// A query opened again keeps its prepared statement and what it read; it must
+// still see rows added since, and a table that was dropped and made anew.
+TEST_F(sql_query, ReopeningSeesNewRowsAndRecreatedTables)
+{
+    Query query(&db, s("SELECT Name, Depth FROM CVProject ORDER BY Name"));
+    query.open();
+    EXPECT_EQ(rows(query, "Name"), (QStringList{s("Alpha"), s("Beta")}));
+    query.close();
+
+    exec("INSERT INTO CVProject VALUES ('Gamma', 5, NULL)");
+    query.open();
+    EXPECT_EQ(rows(query, "Name"), (QStringList{s("Alpha"), s("Beta"), s("Gamma")}));
+    query.close();
+
+    db.deleteTable(s("CVProject"));
+    TableDef project;
+    project.name = s("CVProject");
+    project.fields = {FieldDef{s("Depth"), FieldType::String, 8}, FieldDef{s("Name"), FieldType::String, 32}};
+    db.createTable(project);
+    exec("INSERT INTO CVProject VALUES ('deep', 'Omega')");
+    query.open();
+    EXPECT_EQ(rows(query, "Name"), QStringList{s("Omega")});
+    query.first();
+    EXPECT_EQ(query.value(s("Depth")), QVariant(s("deep")));
+}
