@@ -2,10 +2,11 @@
 
 #include "app/StartUp.h"
 #include "data/DM1.h"
+#include "data/FieldCodec.h"
 #include "ui/FormPlacement.h"
 
 #include <QCloseEvent>
-#include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QFileInfo>
 #include <QLabel>
@@ -91,10 +92,11 @@ void TMainRankForm::BuildProjectList()
     Table& projects = m_dm.GroupTable;
     projects.open();
     for (projects.first(); !projects.eof(); projects.next()) {
-        const double lastRun = projects.value(QStringLiteral("LastRun")).toDouble();
-        const QString lastSession = lastRun < 1.0
+        // A last run below day 1.0 of the day count counts as never run.
+        const QDateTime lastRun = projects.value(QStringLiteral("LastRun")).toDateTime();
+        const QString lastSession = !lastRun.isValid() || FieldCodec::toDayCount(lastRun) < 1.0
             ? QStringLiteral("No Mining Sessions have been run")
-            : QLocale().toString(QDate(1899, 12, 30).addDays(qint64(lastRun)), QLocale::ShortFormat);
+            : QLocale().toString(lastRun.date(), QLocale::ShortFormat);
         const QString keyUrl = projects.asString(QStringLiteral("KeyURL"));
         m_projectList->addTopLevelItem(new QTreeWidgetItem(
             {projects.asString(QStringLiteral("Name")), QString::number(projects.asInteger(QStringLiteral("Depth"))),
