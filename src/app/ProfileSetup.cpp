@@ -129,7 +129,7 @@ QString ProfileSetup::defaultProfileFolder()
 
 bool ProfileSetup::run()
 {
-    return checkRegistration() && createFolders() && createSettings() && createTables() && seedRows();
+    return checkRegistration() && createFolders() && createSettings() && fillDataFolder();
 }
 
 bool ProfileSetup::createFolders()
@@ -224,7 +224,7 @@ bool ProfileSetup::createSettings()
     return true;
 }
 
-bool ProfileSetup::createTables()
+bool ProfileSetup::fillDataFolder()
 {
     Session session(QStringLiteral("Setup"));
     session.addPassword(QLatin1String(Schema::SE3Password));
@@ -232,13 +232,8 @@ bool ProfileSetup::createTables()
     database.setDirectory(m_dataFolder);
     try {
         database.connect();
-        for (const TableDef& def : Schema::tables()) {
-            if (database.tableExists(def.name))
-                continue;
-            database.createTable(def, def.passwordProtected ? QLatin1String(Schema::SE3Password)
-                                                             : QString());
-            m_created << QStringLiteral("table %1").arg(def.name);
-        }
+        createTables(database);
+        seedRows(database);
     } catch (const DatabaseError& e) {
         m_error = e.message();
         return false;
@@ -246,48 +241,46 @@ bool ProfileSetup::createTables()
     return true;
 }
 
-bool ProfileSetup::seedRows()
+void ProfileSetup::createTables(Database& database)
 {
-    Session session(QStringLiteral("Setup"));
-    session.addPassword(QLatin1String(Schema::SE3Password));
-    Database database(QStringLiteral("Setup"), &session);
-    database.setDirectory(m_dataFolder);
-    try {
-        database.connect();
-
-        Table se3(&database, QStringLiteral("SE3"), QStringLiteral("SEName"));
-        se3.open();
-        const StarterEngine engine = demoEngine();
-        if (!se3.locate({QStringLiteral("Name")}, {engine.name})) {
-            se3.append();
-            se3.setValue(QStringLiteral("Name"), engine.name);
-            for (const auto& [column, value] : engine.columns)
-                se3.setValue(column, value);
-            se3.post();
-            m_created << QStringLiteral("engine script %1").arg(engine.name);
-        }
-        se3.close();
-
-        Table hint(&database, QStringLiteral("Hint"), QStringLiteral("Seqidx"));
-        hint.open();
-        int sequence = 0;
-        for (const Tip& tip : tips) {
-            ++sequence;
-            if (hint.locate({QStringLiteral("Sequence")}, {sequence}))
-                continue;
-            hint.append();
-            hint.setValue(QStringLiteral("Sequence"), sequence);
-            hint.setValue(QStringLiteral("Caption"), QString::fromUtf8(tip.caption));
-            hint.setValue(QStringLiteral("Hint"), QString::fromUtf8(tip.text));
-            hint.post();
-            m_created << QStringLiteral("hint %1").arg(sequence);
-        }
-        hint.close();
-    } catch (const DatabaseError& e) {
-        m_error = e.message();
-        return false;
+    for (const TableDef& def : Schema::tables()) {
+        if (database.tableExists(def.name))
+            continue;
+        database.createTable(def, def.passwordProtected ? QLatin1String(Schema::SE3Password) : QString());
+        m_created << QStringLiteral("table %1").arg(def.name);
     }
-    return true;
+}
+
+void ProfileSetup::seedRows(Database& database)
+{
+    Table se3(&database, QStringLiteral("SE3"), QStringLiteral("SEName"));
+    se3.open();
+    const StarterEngine engine = demoEngine();
+    if (!se3.locate({QStringLiteral("Name")}, {engine.name})) {
+        se3.append();
+        se3.setValue(QStringLiteral("Name"), engine.name);
+        for (const auto& [column, value] : engine.columns)
+            se3.setValue(column, value);
+        se3.post();
+        m_created << QStringLiteral("engine script %1").arg(engine.name);
+    }
+    se3.close();
+
+    Table hint(&database, QStringLiteral("Hint"), QStringLiteral("Seqidx"));
+    hint.open();
+    int sequence = 0;
+    for (const Tip& tip : tips) {
+        ++sequence;
+        if (hint.locate({QStringLiteral("Sequence")}, {sequence}))
+            continue;
+        hint.append();
+        hint.setValue(QStringLiteral("Sequence"), sequence);
+        hint.setValue(QStringLiteral("Caption"), QString::fromUtf8(tip.caption));
+        hint.setValue(QStringLiteral("Hint"), QString::fromUtf8(tip.text));
+        hint.post();
+        m_created << QStringLiteral("hint %1").arg(sequence);
+    }
+    hint.close();
 }
 
 } // namespace corvane

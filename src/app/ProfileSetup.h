@@ -5,6 +5,7 @@
 
 namespace corvane {
 
+class Database;
 class Registry;
 
 // Creates a working profile: the program and data folders, the settings
@@ -31,8 +32,9 @@ private:
     bool checkRegistration();
     bool createFolders();
     bool createSettings();
-    bool createTables();
-    bool seedRows();
+    bool fillDataFolder();
+    void createTables(Database& database);   // both throw DatabaseError
+    void seedRows(Database& database);
 
     Registry& m_registry;
     QString m_programFolder;
