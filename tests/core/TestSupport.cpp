@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <cstdlib>
 
@@ -13,6 +14,7 @@ TempProfile::TempProfile()
     m_oldRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
     qputenv("CORVANE_REGISTRY", registryPath().toLocal8Bit());
     QDir().mkpath(path(QStringLiteral("run")));
+    QFile::setPermissions(path(QStringLiteral("run")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", path(QStringLiteral("run")).toLocal8Bit());
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -21,6 +22,8 @@ public:
     {
         qputenv("CORVANE_REGISTRY", m_dir.filePath(QStringLiteral("registry.reg")).toLocal8Bit());
         QDir().mkpath(m_dir.filePath(QStringLiteral("run")));
+        QFile::setPermissions(m_dir.filePath(QStringLiteral("run")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", m_dir.filePath(QStringLiteral("run")).toLocal8Bit());
         Registry registry;
         ProfileSetup setup(registry, programFolder());
