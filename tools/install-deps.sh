@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev sqlite3
   libcurl4-openssl-dev libzip-dev libxlsxwriter-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev
-  python3-pyftpdlib
+  python3-pyftpdlib tinyproxy-bin
   xvfb xauth fonts-dejavu-core
   cron
 )

@@ -16,61 +16,176 @@ namespace corvane {
 
 namespace {
 
-// The engine that answers on this machine: the local demo search engine.
+// The engines that answer on this machine: the local demo search engine
+// (tools/demo-engine), one script per markup style it serves. The markers,
+// truncations and next-link keys below are the literal texts of its pages.
 struct StarterEngine
 {
     QString name;
     QList<QPair<QString, QVariant>> columns;
 };
 
-StarterEngine demoEngine()
+using Columns = QList<QPair<QString, QVariant>>;
+
+const QString DemoBase = QStringLiteral("http://127.0.0.1:8765");
+
+// The columns every demo script shares.
+Columns demoCommon(const QString& notes, int popularity)
 {
-    const QString base = QStringLiteral("http://127.0.0.1:8765/search");
-    return {QStringLiteral("Corvane Demo"),
-            {{QStringLiteral("HomePage"), QStringLiteral("http://127.0.0.1:8765/")},
-             {QStringLiteral("AddPage"), QStringLiteral("http://127.0.0.1:8765/add")},
-             {QStringLiteral("Country"), QStringLiteral("International")},
-             {QStringLiteral("Group1"), QStringLiteral("Demo")},
-             {QStringLiteral("Group2"), QStringLiteral("Web")},
-             {QStringLiteral("Group3"), QStringLiteral("Local")},
-             {QStringLiteral("Group4"), QStringLiteral("Crawler")},
-             {QStringLiteral("Popularity"), 10},
-             {QStringLiteral("PopSource"), QStringLiteral("Local demo engine")},
-             {QStringLiteral("Notes"),
-              QStringLiteral("The local demo search engine. It answers on 127.0.0.1:8765 with "
-                             "deterministic result pages, ten results a page.")},
-             {QStringLiteral("SpecNotes"), false},
-             {QStringLiteral("API"), false},
-             {QStringLiteral("Active"), true},
-             {QStringLiteral("LastUpdate"), QDate(2026, 12, 7)},
-             {QStringLiteral("Delay"), 200},
-             {QStringLiteral("Delay2"), 600},
-             {QStringLiteral("EngineInc"), 10},
-             {QStringLiteral("Method1"), true},
-             {QStringLiteral("AString1"), QString(base + QStringLiteral("?q="))},
-             {QStringLiteral("AValue1"), QStringLiteral("KeyWord")},
-             {QStringLiteral("AString2"), QStringLiteral("&start=")},
-             {QStringLiteral("AValue2"), QStringLiteral("PageNo*10")},
-             {QStringLiteral("BString1"), QString(base + QStringLiteral("?q="))},
-             {QStringLiteral("BValue1"), QStringLiteral("KeyWord")},
-             {QStringLiteral("BString2"), QStringLiteral("&start=")},
-             {QStringLiteral("BValue2"), QStringLiteral("PageNo*10")},
-             {QStringLiteral("WordConnector"), QStringLiteral("+")},
-             {QStringLiteral("AIncStart"), QStringLiteral("<li class=\"result\" value=\"")},
-             {QStringLiteral("AIncEnd"), QStringLiteral("\">")},
-             {QStringLiteral("ANumberInc"), true},
-             {QStringLiteral("APageLength"), 10},
-             {QStringLiteral("BIncStart"), QStringLiteral("<li class=\"result\" value=\"")},
-             {QStringLiteral("BIncEnd"), QStringLiteral("\">")},
-             {QStringLiteral("BNumberInc"), true},
-             {QStringLiteral("BPageLength"), 10},
-             {QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
-             {QStringLiteral("TruncEnd1"), QStringLiteral("<ol class=\"results\">")},
-             {QStringLiteral("TruncStart2"), QStringLiteral("</ol>")},
-             {QStringLiteral("TruncEnd2"), QStringLiteral("[END]")},
-             {QStringLiteral("HTTPStart"), QStringLiteral("http")},
-             {QStringLiteral("HTTPLoc"), 1},
-             {QStringLiteral("HTTPEnd"), QStringLiteral("\"")}}};
+    return {{QStringLiteral("HomePage"), QString(DemoBase + QStringLiteral("/"))},
+            {QStringLiteral("AddPage"), QString(DemoBase + QStringLiteral("/add"))},
+            {QStringLiteral("Country"), QStringLiteral("International")},
+            {QStringLiteral("Group1"), QStringLiteral("Demo")},
+            {QStringLiteral("Group2"), QStringLiteral("Web")},
+            {QStringLiteral("Group3"), QStringLiteral("Local")},
+            {QStringLiteral("Group4"), QStringLiteral("Crawler")},
+            {QStringLiteral("Popularity"), popularity},
+            {QStringLiteral("PopSource"), QStringLiteral("Local demo engine")},
+            {QStringLiteral("Notes"), notes},
+            {QStringLiteral("SpecNotes"), false},
+            {QStringLiteral("API"), false},
+            {QStringLiteral("Active"), true},
+            {QStringLiteral("LastUpdate"), QDate(2026, 12, 7)},
+            {QStringLiteral("Delay"), 0},
+            {QStringLiteral("Delay2"), 0},
+            {QStringLiteral("EngineInc"), 10},
+            {QStringLiteral("WordConnector"), QStringLiteral("+")},
+            {QStringLiteral("APageLength"), 10},
+            {QStringLiteral("BPageLength"), 10},
+            {QStringLiteral("HTTPStart"), QStringLiteral("http")},
+            {QStringLiteral("HTTPLoc"), 1}};
+}
+
+QList<StarterEngine> demoEngine()
+{
+    QList<StarterEngine> engines;
+
+    // Numbered list items, pages asked for by offset (start=0, 10, 20 ...).
+    {
+        const QString search = DemoBase + QStringLiteral("/numbered/search?q=");
+        const QString marker = QStringLiteral("<li class=\"result\" value=\"");
+        Columns c = demoCommon(QStringLiteral("The local demo search engine, numbered style. It answers on "
+                                              "127.0.0.1:8765 with deterministic result pages, ten results a "
+                                              "page, numbered list items, pages by offset."),
+                               10);
+        c += {{QStringLiteral("Method1"), true},
+              {QStringLiteral("AString1"), search},
+              {QStringLiteral("AValue1"), QStringLiteral("KeyWord")},
+              {QStringLiteral("AString2"), QStringLiteral("&start=")},
+              {QStringLiteral("AValue2"), QStringLiteral("PageNo*10")},
+              {QStringLiteral("BString1"), search},
+              {QStringLiteral("BValue1"), QStringLiteral("KeyWord")},
+              {QStringLiteral("BString2"), QStringLiteral("&start=")},
+              {QStringLiteral("BValue2"), QStringLiteral("PageNo*10")},
+              {QStringLiteral("AIncStart"), marker},
+              {QStringLiteral("AIncEnd"), QStringLiteral("\">")},
+              {QStringLiteral("ANumberInc"), true},
+              {QStringLiteral("BIncStart"), marker},
+              {QStringLiteral("BIncEnd"), QStringLiteral("\">")},
+              {QStringLiteral("BNumberInc"), true},
+              {QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
+              {QStringLiteral("TruncEnd1"), QStringLiteral("<ol class=\"results\">")},
+              {QStringLiteral("TruncStart2"), QStringLiteral("</ol>")},
+              {QStringLiteral("TruncEnd2"), QStringLiteral("[END]")},
+              {QStringLiteral("HTTPEnd"), QStringLiteral("\"")}};
+        engines.append({QStringLiteral("Corvane Demo"), c});
+    }
+
+    // Unnumbered blocks; later pages through the "Next" link, found backwards
+    // from its id and made absolute.
+    {
+        const QString marker = QStringLiteral("<div class=\"g\">");
+        Columns c = demoCommon(QStringLiteral("The local demo search engine, unnumbered style: result blocks "
+                                              "without numbers, later pages through the Next link."),
+                               9);
+        c += {{QStringLiteral("Method1"), false},
+              {QStringLiteral("AString1"), QString(DemoBase + QStringLiteral("/unnumbered/search?q="))},
+              {QStringLiteral("AValue1"), QStringLiteral("KeyWord")},
+              {QStringLiteral("StartKey"), QStringLiteral("\" id=\"pnnext\"")},
+              {QStringLiteral("EndKey"), QStringLiteral("\"")},
+              {QStringLiteral("ReverseStartKey"), QStringLiteral("href=\"")},
+              {QStringLiteral("StartKeyPlanB"), QStringLiteral("\" rel=\"next\"\r\n\" id=\"pnnext\"")},
+              {QStringLiteral("ReplaceThis1"), QStringLiteral("href=\"/")},
+              {QStringLiteral("ReplaceWith1"), QString(DemoBase + QStringLiteral("/"))},
+              {QStringLiteral("ReplaceThis2"), QStringLiteral("&amp;")},
+              {QStringLiteral("ReplaceWith2"), QStringLiteral("&")},
+              {QStringLiteral("AIncStart"), marker},
+              {QStringLiteral("AIncEnd"), QString()},
+              {QStringLiteral("ANumberInc"), false},
+              {QStringLiteral("BIncStart"), marker},
+              {QStringLiteral("BIncEnd"), QString()},
+              {QStringLiteral("BNumberInc"), false},
+              {QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
+              {QStringLiteral("TruncEnd1"), QStringLiteral("<div id=\"search\">")},
+              {QStringLiteral("HTTPEnd"), QStringLiteral("\"")}};
+        engines.append({QStringLiteral("Corvane Demo Unnumbered"), c});
+    }
+
+    // A rule between results and none before the first; later pages through
+    // the "Next" link cut from its start to its closing quote.
+    {
+        const QString marker = QStringLiteral("<hr class=\"rs\">");
+        const QString nextLink = QStringLiteral("<a class=\"next-page\" href=\"");
+        Columns c = demoCommon(QStringLiteral("The local demo search engine, tag-first style: the first result "
+                                              "of a page has no marker; later pages through the Next link."),
+                               8);
+        c += {{QStringLiteral("Method1"), false},
+              {QStringLiteral("AString1"), QString(DemoBase + QStringLiteral("/tagfirst/search?q="))},
+              {QStringLiteral("AValue1"), QStringLiteral("KeyWord")},
+              {QStringLiteral("StartKey"), nextLink},
+              {QStringLiteral("EndKey"), QStringLiteral("\">Next")},
+              {QStringLiteral("ReplaceThis1"), QString(nextLink + QStringLiteral("/"))},
+              {QStringLiteral("ReplaceWith1"), QString(DemoBase + QStringLiteral("/"))},
+              {QStringLiteral("TagFirst"), true},
+              {QStringLiteral("AIncStart"), marker},
+              {QStringLiteral("AIncEnd"), QString()},
+              {QStringLiteral("ANumberInc"), false},
+              {QStringLiteral("BIncStart"), marker},
+              {QStringLiteral("BIncEnd"), QString()},
+              {QStringLiteral("BNumberInc"), false},
+              {QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
+              {QStringLiteral("TruncEnd1"), QStringLiteral("<div id=\"res\">")},
+              {QStringLiteral("TruncStart2"), QStringLiteral("<div id=\"rhs\">")},
+              {QStringLiteral("TruncEnd2"), QStringLiteral("<div id=\"foot\">")},
+              {QStringLiteral("HTTPEnd"), QStringLiteral("\"")}};
+        engines.append({QStringLiteral("Corvane Demo TagFirst"), c});
+    }
+
+    // Markers only the IncPlanB lines know (the A and B markers are an older
+    // layout); pages numbered from 1 (page=1, 2, 3 ...).
+    {
+        const QString search = DemoBase + QStringLiteral("/planb/search?q=");
+        Columns c = demoCommon(QStringLiteral("The local demo search engine, plan B style: numbered articles "
+                                              "found through the IncPlanB lines, pages by number."),
+                               7);
+        c += {{QStringLiteral("Method1"), true},
+              {QStringLiteral("AString1"), search},
+              {QStringLiteral("AValue1"), QStringLiteral("KeyWord")},
+              {QStringLiteral("AString2"), QStringLiteral("&page=")},
+              {QStringLiteral("AValue2"), QStringLiteral("PageNo")},
+              {QStringLiteral("BString1"), search},
+              {QStringLiteral("BValue1"), QStringLiteral("KeyWord")},
+              {QStringLiteral("BString2"), QStringLiteral("&page=")},
+              {QStringLiteral("BValue2"), QStringLiteral("PageNo")},
+              {QStringLiteral("OffsetField"), QStringLiteral("PageNo")},
+              {QStringLiteral("OffsetValue"), 1},
+              {QStringLiteral("AIncStart"), QStringLiteral("<li class=\"res\" id=\"r")},
+              {QStringLiteral("AIncEnd"), QStringLiteral("\">")},
+              {QStringLiteral("ANumberInc"), true},
+              {QStringLiteral("BIncStart"), QStringLiteral("<li class=\"res\" id=\"r")},
+              {QStringLiteral("BIncEnd"), QStringLiteral("\">")},
+              {QStringLiteral("BNumberInc"), true},
+              {QStringLiteral("IncPlanB"),
+               QStringLiteral("<div class=\"res\" data-pos=\"~*~*true~*~*\">\r\n"
+                              "<article class=\"res\" data-rank=\"~*~*true~*~*\">")},
+              {QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
+              {QStringLiteral("TruncEnd1"), QStringLiteral("<section id=\"results\">")},
+              {QStringLiteral("TruncStart2"), QStringLiteral("</section>")},
+              {QStringLiteral("TruncEnd2"), QStringLiteral("[END]")},
+              {QStringLiteral("HTTPEnd"), QStringLiteral("\"")}};
+        engines.append({QStringLiteral("Corvane Demo PlanB"), c});
+    }
+    return engines;
 }
 
 struct Tip
@@ -255,8 +370,9 @@ void ProfileSetup::seedRows(Database& database)
 {
     Table se3(&database, QStringLiteral("SE3"), QStringLiteral("SEName"));
     se3.open();
-    const StarterEngine engine = demoEngine();
-    if (!se3.locate({QStringLiteral("Name")}, {engine.name})) {
+    for (const StarterEngine& engine : demoEngine()) {
+        if (se3.locate({QStringLiteral("Name")}, {engine.name}))
+            continue;
         se3.append();
         se3.setValue(QStringLiteral("Name"), engine.name);
         for (const auto& [column, value] : engine.columns)

@@ -1,0 +1,487 @@
+#include "engine/PageFetcher.h"
+
+#include "app/Settings.h"
+
+#include <QByteArray>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <limits>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+namespace corvane {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How often a blocked request or a pacing wait gives the keep-going hook a turn.
+constexpr std::chrono::milliseconds HookInterval{15};
+constexpr int PollMilliseconds = 15;
+constexpr int WaitSliceMilliseconds = 10;
+
+// A reply larger than this is refused rather than held in memory.
+constexpr qsizetype MaxBodyBytes = 32 * 1024 * 1024;
+
+// The sizes libcurl accepts for its buffers.
+constexpr long MinReceiveBuffer = 1024;
+constexpr long MaxReceiveBuffer = CURL_MAX_READ_SIZE;
+constexpr long MinUploadBuffer = 16 * 1024;
+constexpr long MaxUploadBuffer = 2 * 1024 * 1024;
+
+constexpr int MinimalPageLength = 10;
+
+void initCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// Addresses come from engine scripts and search terms; libcurl refuses blanks,
+// control characters and raw non-ASCII, so those are percent-encoded (as UTF-8)
+// and everything else is sent as written.
+QByteArray requestUrl(const QString& url)
+{
+    const QByteArray bytes = url.trimmed().toUtf8();
+    QByteArray encoded;
+    encoded.reserve(bytes.size());
+    static const char hex[] = "0123456789ABCDEF";
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b <= 0x20 || b >= 0x7f) {
+            encoded.append('%');
+            encoded.append(hex[b >> 4]);
+            encoded.append(hex[b & 0x0f]);
+        } else {
+            encoded.append(c);
+        }
+    }
+    return encoded;
+}
+
+// Whether an address is http:// (stated or implied) and names no port of its own.
+bool takesDefaultPort(const QByteArray& url)
+{
+    CURLU* parsed = curl_url();
+    if (!parsed)
+        return false;
+    bool result = false;
+    if (curl_url_set(parsed, CURLUPART_URL, url.constData(), CURLU_GUESS_SCHEME | CURLU_NON_SUPPORT_SCHEME)
+        == CURLUE_OK) {
+        char* scheme = nullptr;
+        char* port = nullptr;
+        const bool hasScheme = curl_url_get(parsed, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK;
+        const bool hasPort = curl_url_get(parsed, CURLUPART_PORT, &port, 0) == CURLUE_OK;
+        result = hasScheme && !hasPort && qstricmp(scheme, "http") == 0;
+        curl_free(scheme);
+        curl_free(port);
+    }
+    curl_url_cleanup(parsed);
+    return result;
+}
+
+// "HTTP 500 Internal Server Error" from the status line of the reply.
+QString statusText(long status, const QByteArray& statusLine)
+{
+    const QByteArray line = statusLine.trimmed();
+    const qsizetype space = line.indexOf(' ');
+    if (line.startsWith("HTTP/") && space > 0) {
+        const QByteArray rest = line.mid(space + 1).trimmed();
+        if (rest.startsWith(QByteArray::number(qlonglong(status))))
+            return QStringLiteral("HTTP ") + QString::fromLatin1(rest);
+    }
+    return QStringLiteral("HTTP ") + QString::number(status);
+}
+
+// UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise: pages that declare
+// no usable charset still come through with every byte kept as a character.
+QString decodeBody(const QByteArray& body)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(body);
+    if (utf8.hasError())
+        return QString::fromLatin1(body);
+    return text;
+}
+
+} // namespace
+
+// The state of the request in flight, shared with libcurl's callbacks.
+struct PageFetcher::Transfer
+{
+    PageFetcher* fetcher = nullptr;
+    QByteArray body;
+    QByteArray statusLine;
+    Clock::time_point lastActivity = Clock::now();
+    bool aborted = false;
+    bool tooLarge = false;
+
+    bool keepGoing() { return fetcher->keepGoing(); }
+};
+
+namespace {
+
+size_t onBody(char* data, size_t size, size_t count, void* user)
+{
+    auto* transfer = static_cast<PageFetcher::Transfer*>(user);
+    const size_t bytes = size * count;
+    transfer->lastActivity = Clock::now();
+    if (transfer->body.size() + qsizetype(bytes) > MaxBodyBytes) {
+        transfer->tooLarge = true;
+        return 0;
+    }
+    transfer->body.append(data, qsizetype(bytes));
+    return bytes;
+}
+
+size_t onHeader(char* data, size_t size, size_t count, void* user)
+{
+    auto* transfer = static_cast<PageFetcher::Transfer*>(user);
+    const size_t bytes = size * count;
+    transfer->lastActivity = Clock::now();
+    const QByteArray line(data, qsizetype(bytes));
+    if (line.startsWith("HTTP/"))
+        transfer->statusLine = line;
+    return bytes;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto* transfer = static_cast<PageFetcher::Transfer*>(user);
+    if (!transfer->keepGoing()) {
+        transfer->aborted = true;
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+PageFetcher::PageFetcher(const SettingsRecord& settings)
+    : m_errorBuffer(new char[CURL_ERROR_SIZE])
+{
+    initCurlOnce();
+    m_multi = curl_multi_init();
+    if (!m_multi)
+        throw std::runtime_error("libcurl could not create a transfer handle");
+    configure(settings);
+}
+
+PageFetcher::~PageFetcher()
+{
+    if (m_curl)
+        curl_easy_cleanup(static_cast<CURL*>(m_curl));
+    curl_slist_free_all(m_headers);
+    curl_multi_cleanup(static_cast<CURLM*>(m_multi));
+}
+
+void PageFetcher::configure(const SettingsRecord& settings)
+{
+    // A fresh handle: libcurl keeps cookies across curl_easy_reset.
+    if (m_curl)
+        curl_easy_cleanup(static_cast<CURL*>(m_curl));
+    curl_slist_free_all(m_headers);
+    m_headers = nullptr;
+    m_curl = curl_easy_init();
+    if (!m_curl)
+        throw std::runtime_error("libcurl could not create a transfer handle");
+    CURL* curl = static_cast<CURL*>(m_curl);
+
+    m_errorBuffer[0] = '\0';
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_errorBuffer.get());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBody);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &onHeader);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &onProgress);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+
+    // Read time-out: watched by the transfer loop (perform).
+    m_readTimeout = std::max(0, settings.HTTPReadTimeout);
+
+    // Redirects.
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, settings.HTTPHandleRedirects ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, long(std::max(0, settings.HTTPRedirectMaximum)));
+
+    // Cookies: an empty cookie file starts the in-memory cookie store.
+    if (settings.HTTPAllowCookies)
+        curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+
+    // Default port: applied per request, only to addresses without a port.
+    m_defaultPort = settings.HTTPPort > 0 && settings.HTTPPort <= 65535 ? settings.HTTPPort : 0;
+
+    // Protocol version.
+    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION,
+                     settings.HTTPProtocolVersion == 0 ? long(CURL_HTTP_VERSION_1_0)
+                                                       : long(CURL_HTTP_VERSION_1_1));
+
+    // Buffers.
+    if (settings.HTTPRecvBufferSize > 0)
+        curl_easy_setopt(curl, CURLOPT_BUFFERSIZE,
+                         std::clamp(long(settings.HTTPRecvBufferSize), MinReceiveBuffer, MaxReceiveBuffer));
+    if (settings.HTTPSendBufferSize > 0)
+        curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE,
+                         std::clamp(long(settings.HTTPSendBufferSize), MinUploadBuffer, MaxUploadBuffer));
+
+    // Accept.
+    if (!settings.HTTPAccept.trimmed().isEmpty()) {
+        const QByteArray accept = "Accept: " + settings.HTTPAccept.trimmed().toUtf8();
+        m_headers = curl_slist_append(m_headers, accept.constData());
+    }
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, m_headers);
+
+    // Content length is not sent (see the header); the range only when it is one.
+    if (settings.HTTPContentRangeStart >= 0
+        && settings.HTTPContentRangeEnd > settings.HTTPContentRangeStart) {
+        const QByteArray range = QByteArray::number(settings.HTTPContentRangeStart) + '-'
+                                 + QByteArray::number(settings.HTTPContentRangeEnd);
+        curl_easy_setopt(curl, CURLOPT_RANGE, range.constData());
+    }
+
+    // Proxy. An empty proxy also keeps http_proxy and its kin out.
+    const QString proxyHost = settings.ProxyHost.trimmed();
+    if (settings.ProxyAuth && !proxyHost.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_PROXY, proxyHost.toUtf8().constData());
+        curl_easy_setopt(curl, CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP));
+        if (settings.ProxyPort > 0 && settings.ProxyPort <= 65535)
+            curl_easy_setopt(curl, CURLOPT_PROXYPORT, long(settings.ProxyPort));
+        // Every address goes through the proxy, whatever no_proxy says.
+        curl_easy_setopt(curl, CURLOPT_NOPROXY, "");
+        curl_easy_setopt(curl, CURLOPT_PROXYAUTH, long(CURLAUTH_BASIC));
+        if (!settings.ProxyUsername.isEmpty()) {
+            curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, settings.ProxyUsername.toUtf8().constData());
+            curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, settings.ProxyPassword.toUtf8().constData());
+        }
+    } else {
+        curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    }
+
+    // Fixed request settings.
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, UserAgent);
+    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+}
+
+void PageFetcher::setKeepGoing(KeepGoing keepGoing)
+{
+    m_keepGoing = std::move(keepGoing);
+}
+
+void PageFetcher::requestAbort()
+{
+    m_abort = true;
+}
+
+void PageFetcher::clearAbort()
+{
+    m_abort = false;
+}
+
+bool PageFetcher::abortRequested() const
+{
+    return m_abort;
+}
+
+bool PageFetcher::keepGoing()
+{
+    if (m_abort)
+        return false;
+    const auto now = Clock::now();
+    if (now - m_lastHook < HookInterval)
+        return true;
+    m_lastHook = now;
+    const bool go = !m_keepGoing || m_keepGoing();
+    return go && !m_abort;
+}
+
+bool PageFetcher::waitFor(int milliseconds)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        m_lastHook = {};   // every slice gives the hook its turn
+        if (!keepGoing())
+            return false;
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return true;
+        std::this_thread::sleep_for(
+            std::min<Clock::duration>(deadline - now, std::chrono::milliseconds(WaitSliceMilliseconds)));
+    }
+}
+
+FetchResult PageFetcher::perform(const QString& url)
+{
+    FetchResult result;
+    if (m_abort) {
+        result.aborted = true;
+        result.error = QStringLiteral("Aborted");
+        return result;
+    }
+
+    CURL* curl = static_cast<CURL*>(m_curl);
+    CURLM* multi = static_cast<CURLM*>(m_multi);
+    const QByteArray address = requestUrl(url);
+    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
+    const bool defaultPort = m_defaultPort > 0 && takesDefaultPort(address);
+    curl_easy_setopt(curl, CURLOPT_PORT, defaultPort ? long(m_defaultPort) : 0L);
+
+    Transfer transfer;
+    transfer.fetcher = this;
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    m_errorBuffer[0] = '\0';
+
+    // The transfer runs through the multi interface so that the hook gets a
+    // turn every few milliseconds even while nothing arrives.
+    CURLMcode multiCode = curl_multi_add_handle(multi, curl);
+    bool timedOut = false;
+    bool done = false;
+    CURLcode code = CURLE_OK;
+    while (multiCode == CURLM_OK) {
+        int running = 0;
+        multiCode = curl_multi_perform(multi, &running);
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == curl) {
+                code = message->data.result;
+                done = true;
+            }
+        }
+        if (done || multiCode != CURLM_OK || transfer.aborted)
+            break;
+        multiCode = curl_multi_poll(multi, nullptr, 0, PollMilliseconds, nullptr);
+        if (!keepGoing()) {
+            transfer.aborted = true;
+            break;
+        }
+        if (m_readTimeout > 0
+            && Clock::now() - transfer.lastActivity > std::chrono::milliseconds(m_readTimeout)) {
+            timedOut = true;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi, curl);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, nullptr);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, nullptr);
+
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    result.httpStatus = status;
+
+    if (transfer.aborted) {
+        result.aborted = true;
+        result.error = QStringLiteral("Aborted");
+    } else if (timedOut) {
+        result.error = QStringLiteral("Read timed out");
+    } else if (multiCode != CURLM_OK) {
+        result.error = QString::fromUtf8(curl_multi_strerror(multiCode));
+    } else if (transfer.tooLarge) {
+        result.error = QStringLiteral("Reply larger than %1 MB").arg(MaxBodyBytes / (1024 * 1024));
+    } else if (!done || code != CURLE_OK) {
+        const CURLcode reported = done ? code : CURLE_RECV_ERROR;
+        result.error = m_errorBuffer[0] ? QString::fromUtf8(m_errorBuffer.get())
+                                        : QString::fromUtf8(curl_easy_strerror(reported));
+    } else if (status >= 300) {
+        // A final redirect is one that was not followed: no page either.
+        result.error = statusText(status, transfer.statusLine);
+    } else {
+        result.ok = true;
+        result.page = decodeBody(transfer.body);
+    }
+    return result;
+}
+
+FetchResult PageFetcher::get(const QString& url)
+{
+    return perform(url);
+}
+
+FetchResult PageFetcher::FetchResultPage(const QString& url, const EngineScript& script,
+                                         RunCounters& counters)
+{
+    FetchResult result;
+    const int wait = pacingDelay(script.Delay, script.Delay2);
+    if (wait > 0 && !waitFor(wait)) {
+        result.aborted = true;
+        result.error = QStringLiteral("Aborted");
+    } else {
+        result = perform(url);
+    }
+
+    if (result.ok) {
+        qsizetype lead = 0;
+        while (lead < result.page.size()
+               && (result.page.at(lead) == u'\r' || result.page.at(lead) == u'\n'))
+            ++lead;
+        result.page.remove(0, lead);
+        if (result.page.size() < MinimalPageLength) {
+            result.ok = false;
+            result.page.clear();
+            result.error = QStringLiteral("Minimal data returned");
+        }
+    }
+
+    if (result.aborted) {
+        counters.page -= 1;
+    } else if (!result.ok) {
+        counters.failures += 1;
+        counters.page -= 1;
+    } else {
+        counters.failures = 0;
+        result.page = CleanPage(std::move(result.page));
+    }
+    return result;
+}
+
+QString PageFetcher::CleanPage(QString page)
+{
+    static const QString closingTag = QStringLiteral("</html>");
+
+    // First half: one lower-case closing tag just before the last 8 characters,
+    // unless the first closing tag (in any case) already stands in the last 10.
+    const qsizetype first = page.indexOf(closingTag, 0, Qt::CaseInsensitive);
+    const qsizetype position = first + 1;   // counted from 1; 0 when there is none
+    if (position < page.size() - 10) {
+        page.remove(closingTag, Qt::CaseSensitive);
+        page.insert(std::max<qsizetype>(0, page.size() - 8), closingTag);
+    }
+
+    // Second half: one line, with dots, colons and slashes of links decoded.
+    page.remove(u'\n');
+    page.remove(u'\r');
+    page.remove(u'\t');
+    page.replace(QStringLiteral("%2E"), QStringLiteral("."), Qt::CaseSensitive);
+    page.replace(QStringLiteral("%3A"), QStringLiteral(":"), Qt::CaseSensitive);
+    page.replace(QStringLiteral("%2F"), QStringLiteral("/"), Qt::CaseSensitive);
+    return page;
+}
+
+int PageFetcher::pacingDelay(int delay, int delay2)
+{
+    const qint64 d1 = std::max(0, delay);
+    const qint64 d2 = std::max(0, delay2);
+    if (d1 == d2)
+        return int(d1);
+    const qint64 spread = d2 > d1 ? d2 - d1 : d1 - d2;
+    const qint64 wait = d1 + qint64(QRandomGenerator::global()->bounded(quint64(spread)));
+    return int(std::min<qint64>(wait, std::numeric_limits<int>::max()));
+}
+
+bool PageFetcher::retriesExhausted(RunCounters& counters, int httpRetryTimes)
+{
+    if (counters.failures > httpRetryTimes) {
+        counters.failures = 0;
+        return true;
+    }
+    return false;
+}
+
+} // namespace corvane
