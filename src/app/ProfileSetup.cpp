@@ -126,8 +126,9 @@ QList<StarterEngine> demoEngine()
     {
         const QString marker = QStringLiteral("<hr class=\"rs\">");
         const QString nextLink = QStringLiteral("<a class=\"next-page\" href=\"");
-        Columns c = demoCommon(QStringLiteral("The local demo search engine, tag-first style: the first result "
-                                              "of a page has no marker; later pages through the Next link."),
+        Columns c = demoCommon(QStringLiteral("The local demo search engine, tag-first style: the first "
+                                              "result of a page has no marker; later pages through the Next "
+                                              "link."),
                                8);
         c += {{QStringLiteral("Method1"), false},
               {QStringLiteral("AString1"), QString(DemoBase + QStringLiteral("/tagfirst/search?q="))},

@@ -91,8 +91,9 @@ QByteArray resultsStart(DemoStyle style)
 // Numbers carried by the numbered markers of a page, in page order.
 QList<int> markerNumbers(DemoStyle style, const QByteArray& page)
 {
-    const QString pattern = style == DemoStyle::Numbered ? QStringLiteral("<li class=\"result\" value=\"(\\d+)\">")
-                                                         : QStringLiteral("<article class=\"res\" data-rank=\"(\\d+)\">");
+    const QString pattern = style == DemoStyle::Numbered
+                                ? QStringLiteral("<li class=\"result\" value=\"(\\d+)\">")
+                                : QStringLiteral("<article class=\"res\" data-rank=\"(\\d+)\">");
     QList<int> numbers;
     auto it = QRegularExpression(pattern).globalMatch(QString::fromUtf8(page));
     while (it.hasNext())
@@ -311,7 +312,8 @@ TEST(DemoEngineRanking, HoldsEnoughResultsFromTheCorpus)
         const QUrl parsed(url);
         ASSERT_TRUE(parsed.isValid()) << qPrintable(url);
         const QString host = parsed.host();
-        ASSERT_TRUE(QRegularExpression(QStringLiteral("^www\\.site-\\d{3}\\.example$")).match(host).hasMatch());
+        static const QRegularExpression siteHost(QStringLiteral("^www\\.site-\\d{3}\\.example$"));
+        ASSERT_TRUE(siteHost.match(host).hasMatch()) << qPrintable(host);
         const int site = host.mid(9, 3).toInt();
         EXPECT_GE(site, 1);
         EXPECT_LE(site, DemoCorpus::SiteCount);
@@ -361,7 +363,8 @@ TEST(DemoEnginePages, AreFixedForATermAndDayAndDifferAcrossDays)
 
 TEST(DemoEnginePages, HaveRealisticSizes)
 {
-    const QStringList terms = {Term, QStringLiteral("a"), QStringLiteral("cheap flights to somewhere far away"),
+    const QStringList terms = {Term, QStringLiteral("a"),
+                               QStringLiteral("cheap flights to somewhere far away"),
                                QStringLiteral("caf\u00e9 cr\u00e8me")};
     for (const DemoStyle style : demoStyles()) {
         for (const QString& term : terms) {
@@ -390,7 +393,8 @@ TEST(DemoEnginePages, CarryEachResultOnceInRankOrder)
             for (int rank = offset + 1; rank <= offset + 10; ++rank) {
                 const QByteArray url = order.at(rank - 1).toUtf8();
                 const int at = int(results.indexOf(url, from));
-                ASSERT_GE(at, 0) << qPrintable(demoStyleName(style)) << " rank " << rank << " " << url.constData();
+                ASSERT_GE(at, 0) << qPrintable(demoStyleName(style)) << " rank " << rank << " "
+                                 << url.constData();
                 from = at + int(url.size());
             }
             EXPECT_EQ(corpusHosts(results).size(), 20) << qPrintable(demoStyleName(style));
@@ -464,8 +468,9 @@ TEST(DemoEnginePages, NextLinksLeadThroughAllResultsAndEndOnTheLastPage)
         if (!last) {
             const int anchor = int(unnumbered.indexOf(next));
             const int href = int(unnumbered.lastIndexOf("href=\"", anchor));
-            EXPECT_EQ(unnumbered.mid(href, anchor - href),
-                      "href=\"/unnumbered/search?q=blue+widgets&amp;start=" + QByteArray::number(offset + 10));
+            const QByteArray expectedLink =
+                "href=\"/unnumbered/search?q=blue+widgets&amp;start=" + QByteArray::number(offset + 10);
+            EXPECT_EQ(unnumbered.mid(href, anchor - href), expectedLink);
             const int at = int(tagFirst.indexOf(nextPage)) + int(nextPage.size());
             EXPECT_EQ(tagFirst.mid(at, tagFirst.indexOf('"', at) - at),
                       "/tagfirst/search?q=blue+widgets&first=" + QByteArray::number(offset + 11));
@@ -544,7 +549,8 @@ public:
             const QString side = m_rank == 1 ? QStringLiteral("A") : QStringLiteral("B");
             QString url;
             for (int i = 1; i <= 10; ++i)
-                url += text(side + QStringLiteral("String%1").arg(i)) + expand(text(side + QStringLiteral("Value%1").arg(i)));
+                url += text(side + QStringLiteral("String%1").arg(i))
+                       + expand(text(side + QStringLiteral("Value%1").arg(i)));
             return url;
         }
         QString link;
@@ -597,8 +603,8 @@ public:
         const auto marker = [&](int n, const QString& planB) -> QString {
             if (!planB.isNull()) {
                 const QStringList parts = planB.split(QStringLiteral("~*~*"));
-                return parts.value(0) + (parts.value(1).startsWith(QLatin1String("false")) ? QString() : QString::number(n))
-                       + parts.value(2);
+                const bool numbered = !parts.value(1).startsWith(QLatin1String("false"));
+                return parts.value(0) + (numbered ? QString::number(n) : QString()) + parts.value(2);
             }
             return text(side + QStringLiteral("IncStart"))
                    + (flag(side + QStringLiteral("NumberInc")) ? QString::number(n) : QString())

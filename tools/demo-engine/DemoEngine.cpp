@@ -62,6 +62,7 @@ struct DemoEngine::Impl
     std::thread thread;
     std::atomic<int> port{0};
     std::atomic<int> day{0};
+    std::atomic<bool> listenEnded{false};
 
     mutable std::mutex mutex;        // guards everything below
     std::condition_variable wake;    // ends slow replies on stop
@@ -124,7 +125,8 @@ struct DemoEngine::Impl
         case Failure::None:
             break;
         }
-        res.set_content(DemoPages::resultPage(style, term, day, requestedOffset(req)).toStdString(), HtmlType);
+        const QByteArray page = DemoPages::resultPage(style, term, day, requestedOffset(req));
+        res.set_content(page.toStdString(), HtmlType);
     }
 
     std::string state() const
@@ -180,7 +182,8 @@ bool DemoEngine::start(int port)
     server->Get("/add", [impl](const httplib::Request& req, httplib::Response& res) {
         impl->count(req.path);
         res.set_content("<html><head><title>Add a site</title></head><body><h1>Add a site</h1>"
-                        "<p>The demo engine knows a fixed set of sites and takes no new ones.</p></body></html>\n",
+                        "<p>The demo engine knows a fixed set of sites and takes no new ones.</p>"
+                        "</body></html>\n",
                         HtmlType);
     });
     server->Get("/control", [this, impl](const httplib::Request& req, httplib::Response& res) {
@@ -205,7 +208,8 @@ bool DemoEngine::start(int port)
         res.set_content(impl->state(), "text/plain");
     });
 
-    const int bound = port == 0 ? server->bind_to_any_port(Host) : (server->bind_to_port(Host, port) ? port : -1);
+    const int bound =
+        port == 0 ? server->bind_to_any_port(Host) : (server->bind_to_port(Host, port) ? port : -1);
     if (bound <= 0) {
         m_error = QStringLiteral("Cannot listen on %1:%2.").arg(QLatin1String(Host)).arg(port);
         return false;
@@ -213,7 +217,15 @@ bool DemoEngine::start(int port)
     d->port = bound;
     d->server = std::move(server);
     httplib::Server* raw = d->server.get();
-    d->thread = std::thread([raw] { raw->listen_after_bind(); });
+    d->listenEnded = false;
+    d->thread = std::thread([raw, impl] {
+        raw->listen_after_bind();
+        impl->listenEnded = true;
+    });
+    // A stop() that comes before the accept loop runs would be lost, so the
+    // server counts as started only once that loop is up.
+    while (!raw->is_running() && !d->listenEnded)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 

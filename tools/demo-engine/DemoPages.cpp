@@ -64,7 +64,8 @@ constexpr const char* Words[] = {
     "official", "catalog", "new", "classic", "service", "support", "custom", "handmade", "local", "world",
     "top", "rated", "deals", "expert", "tips", "how", "to", "choose", "buy", "repair", "parts", "news",
     "family", "owned", "since", "large", "selection", "fast", "delivery", "today", "history", "facts"};
-constexpr const char* NavItems[] = {"Web", "Images", "Videos", "News", "Maps", "Shopping", "Books", "Flights"};
+constexpr const char* NavItems[] = {"Web", "Images", "Videos", "News",
+                                    "Maps", "Shopping", "Books", "Flights"};
 constexpr const char* AdBrands[] = {"Acme Outlet", "Brightmart", "Quickbuy", "Shopzone", "Valuehouse",
                                     "Megadeal", "Primeshop", "Homestore"};
 
@@ -107,9 +108,9 @@ void appendScriptText(std::string& out, Rng& rng, std::size_t bytes)
                    + "'});";
             break;
         case 2:
-            out += "if(" + identifier(rng) + "&&" + identifier(rng) + ".length>" + std::to_string(rng.below(64))
-                   + "){" + identifier(rng) + "=" + identifier(rng) + ".slice(" + std::to_string(rng.below(9))
-                   + ")}";
+            out += "if(" + identifier(rng) + "&&" + identifier(rng) + ".length>"
+                   + std::to_string(rng.below(64)) + "){" + identifier(rng) + "=" + identifier(rng)
+                   + ".slice(" + std::to_string(rng.below(9)) + ")}";
             break;
         default:
             out += "window." + identifier(rng) + "=[" + std::to_string(rng.below(9999)) + ","
@@ -130,8 +131,8 @@ void appendStyleText(std::string& out, Rng& rng, std::size_t bytes)
     while (out.size() < end) {
         char colour[8];
         std::snprintf(colour, sizeof colour, "%06x", rng.below(0xffffff));
-        out += "." + identifier(rng) + "{" + rng.pick(Properties) + ":" + std::to_string(rng.below(40)) + "px "
-               + std::to_string(rng.below(40)) + "px;color:#" + colour + "}\n";
+        out += "." + identifier(rng) + "{" + rng.pick(Properties) + ":" + std::to_string(rng.below(40))
+               + "px " + std::to_string(rng.below(40)) + "px;color:#" + colour + "}\n";
     }
 }
 
@@ -248,8 +249,8 @@ struct Frame
 
 std::string headOf(const QString& term, Rng& rng, const char* engineTitle)
 {
-    std::string s = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + html(term)
-                    + " - " + engineTitle + "</title>\n"
+    std::string s = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>"
+                    + html(term) + " - " + engineTitle + "</title>\n"
                     + "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<style>\n";
     appendStyleText(s, rng, 6000 + rng.below(6000));
     s += "</style>\n<script>\n";
@@ -312,8 +313,8 @@ std::string relatedSearches(DemoStyle style, const QString& term, Rng& rng)
     std::string s = "<div class=\"related\"><h3>Searches related to " + html(term) + "</h3><p>";
     for (int i = 0; i < 8; ++i) {
         const std::string extra = rng.pick(Words);
-        s += "<a class=\"rel\" href=\"" + path + "?q=" + queryTerm(term) + "+" + extra + "\">" + html(term) + " <b>"
-             + extra + "</b></a> ";
+        s += "<a class=\"rel\" href=\"" + path + "?q=" + queryTerm(term) + "+" + extra + "\">" + html(term)
+             + " <b>" + extra + "</b></a> ";
     }
     s += "</p></div>\n";
     return s;
@@ -372,14 +373,17 @@ Frame numberedPage(const QString& term, int offset, const QList<Result>& results
     } else {
         m = "<div id=\"main\">\n<ol class=\"results\">\n";
         for (const Result& r : results) {
-            m += "<li class=\"result\" value=\"" + std::to_string(r.rank) + "\">\n<div class=\"rc\"><h3 class=\"r\">"
-                 + "<a href=\"" + resultHref(r, r.site % 3 == 0) + "\">" + title(r, term, rng) + "</a></h3>\n"
+            m += "<li class=\"result\" value=\"" + std::to_string(r.rank) + "\">\n"
+                 + "<div class=\"rc\"><h3 class=\"r\"><a href=\"" + resultHref(r, r.site % 3 == 0) + "\">"
+                 + title(r, term, rng) + "</a></h3>\n"
                  + "<div class=\"s\"><cite>" + displayUrl(r.url) + "</cite><br><span class=\"st\">"
-                 + snippet(term, rng) + "</span></div>\n<div class=\"meta\"><a class=\"sim\" href=\"/numbered/"
-                 + "similar?id=" + std::to_string(r.rank * 7919 % 10007) + "\">Similar pages</a></div></div>\n</li>\n";
+                 + snippet(term, rng) + "</span></div>\n<div class=\"meta\"><a class=\"sim\" "
+                 + "href=\"/numbered/similar?id=" + std::to_string(r.rank * 7919 % 10007)
+                 + "\">Similar pages</a></div></div>\n</li>\n";
             if (r.rank % 10 == 4)
-                m += "<li class=\"news\"><h4>Top stories</h4><a href=\"http://news.press" + std::to_string(rng.below(5))
-                     + ".test/" + identifier(rng) + "\">" + words(rng, 6) + "</a></li>\n";
+                m += "<li class=\"news\"><h4>Top stories</h4><a href=\"http://news.press"
+                     + std::to_string(rng.below(5)) + ".test/" + identifier(rng) + "\">" + words(rng, 6)
+                     + "</a></li>\n";
         }
         m += "</ol>\n</div>\n";
     }
@@ -404,21 +408,24 @@ Frame unnumberedPage(const QString& term, int offset, const QList<Result>& resul
         for (const Result& r : results) {
             m += "<div class=\"g\"><div class=\"tF2Cxc\"><div class=\"yuRUbf\"><a href=\"/url?sa=U&amp;ved="
                  + identifier(rng) + "&amp;q=" + encodedUrl(r.url, r.site) + "\"><h3 class=\"LC20lb\">"
-                 + title(r, term, rng) + "</h3><div class=\"TbwUpd\"><cite class=\"iUh30\">" + displayUrl(r.url)
-                 + "</cite></div></a></div>\n<div class=\"IsZvec\"><span class=\"aCOpRe\">" + snippet(term, rng)
-                 + "</span></div></div></div>\n";
+                 + title(r, term, rng) + "</h3><div class=\"TbwUpd\"><cite class=\"iUh30\">"
+                 + displayUrl(r.url) + "</cite></div></a></div>\n"
+                 + "<div class=\"IsZvec\"><span class=\"aCOpRe\">"
+                 + snippet(term, rng) + "</span></div></div></div>\n";
             if (r.rank % 10 == 6)
-                m += "<div class=\"related-questions\"><h4>People also ask</h4><div class=\"q\">" + words(rng, 7)
-                     + "?</div><div class=\"q\">" + words(rng, 6) + "?</div></div>\n";
+                m += "<div class=\"related-questions\"><h4>People also ask</h4><div class=\"q\">"
+                     + words(rng, 7) + "?</div><div class=\"q\">" + words(rng, 6) + "?</div></div>\n";
         }
         m += "</div></div>\n";
     }
     std::string& t = f.tail;
-    t = "<div id=\"rhs\">" + sidebar(term, rng) + "</div>\n" + relatedSearches(DemoStyle::Unnumbered, term, rng);
+    t = "<div id=\"rhs\">" + sidebar(term, rng) + "</div>\n"
+        + relatedSearches(DemoStyle::Unnumbered, term, rng);
     t += "<table id=\"nav\"><tr>";
     if (offset > 0 && !results.isEmpty())
         t += "<td><a class=\"pn\" href=\"" + path + "?q=" + queryTerm(term) + "&amp;start="
-             + std::to_string(std::max(0, offset - DemoCorpus::PageLength)) + "\" id=\"pnprev\">Previous</a></td>";
+             + std::to_string(std::max(0, offset - DemoCorpus::PageLength))
+             + "\" id=\"pnprev\">Previous</a></td>";
     t += "<td>" + pageNumbers(path, term, "start", offset, false) + "</td>";
     if (!results.isEmpty() && offset + DemoCorpus::PageLength < DemoCorpus::ResultsPerTerm)
         t += "<td><a class=\"pn\" href=\"" + path + "?q=" + queryTerm(term) + "&amp;start="
@@ -624,7 +631,8 @@ QByteArray homePage()
                       "pages.</p>\n<ul>\n";
     for (const DemoStyle style : demoStyles()) {
         const QByteArray path = demoSearchPath(style).toUtf8();
-        page += "<li><a href=\"" + path + "?q=blue+widgets\">" + demoStyleName(style).toUtf8() + "</a></li>\n";
+        page += "<li><a href=\"" + path + "?q=blue+widgets\">" + demoStyleName(style).toUtf8()
+                + "</a></li>\n";
     }
     page += "</ul>\n</body></html>\n";
     return page;

@@ -1,0 +1,154 @@
+// cvcheck against the local demo search engine: the ranks it reports must be
+// the server's own ranking, in every markup style the starter scripts read.
+#include "../core/TestSupport.h"
+#include "ProgramRunner.h"
+
+#include "DemoEngine.h"
+#include "data/Dataset.h"
+#include "data/Schema.h"
+#include "data/TableDatabase.h"
+
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace {
+
+const QStringList demoEngines = {QStringLiteral("Corvane Demo"), QStringLiteral("Corvane Demo Unnumbered"),
+                                 QStringLiteral("Corvane Demo TagFirst"), QStringLiteral("Corvane Demo PlanB")};
+
+// A profile whose starter scripts point at a demo engine on a free port.
+class cvcheck : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(engine.start()) << qPrintable(engine.error());
+        engine.setDay(3);
+        const auto setup = test::runProgram(QStringLiteral("corvane-setup"),
+                                            {QStringLiteral("--profile"), profile.path(QStringLiteral("Home"))});
+        ASSERT_EQ(setup.exitCode, 0) << qPrintable(setup.err);
+
+        Session session(QStringLiteral("Test"));
+        session.addPassword(QLatin1String(Schema::SE3Password));
+        Database data(QStringLiteral("Test"), &session);
+        data.setDirectory(profile.path(QStringLiteral("Home/Data")));
+        data.connect();
+        const QString port = QString::number(engine.port());
+        for (const char* column : {"HomePage", "AString1", "BString1", "ReplaceWith1", "ReplaceWith2"}) {
+            Query repoint(&data, QStringLiteral("UPDATE SE3 SET %1 = replace(%1, '127.0.0.1:8765', '127.0.0.1:%2')")
+                                     .arg(QLatin1String(column), port));
+            repoint.execSql();
+        }
+    }
+
+    test::ProgramResult check(const QStringList& arguments) { return test::runProgram(QStringLiteral("cvcheck"), arguments); }
+
+    // Ranks at which the demo engine lists a host within the first `depth` results.
+    static QList<int> expectedRanks(const QString& term, int day, const QString& host, int depth)
+    {
+        QList<int> ranks;
+        const QList<QString> ranking = DemoEngine::ranking(term, day);
+        for (int i = 0; i < depth && i < ranking.size(); ++i) {
+            if (ranking.at(i).contains(host))
+                ranks << i + 1;
+        }
+        return ranks;
+    }
+
+    test::TempProfile profile;
+    DemoEngine engine;
+};
+
+// The host of the site the demo engine ranks at a position.
+QString hostAt(const QString& term, int day, int rank)
+{
+    const QString url = DemoEngine::ranking(term, day).at(rank - 1);
+    return QUrl(url).host();
+}
+
+QList<int> reportedRanks(const QString& out, const QString& engineName)
+{
+    QList<int> ranks;
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList cells = line.split(QLatin1Char('\t'));
+        if (cells.size() == 5 && cells.at(0) == engineName)
+            ranks << cells.at(1).toInt();
+    }
+    return ranks;
+}
+
+} // namespace
+
+TEST_F(cvcheck, EveryStyleReportsTheServersOwnRanks)
+{
+    const QString term = QStringLiteral("blue widgets");
+    for (int rank : {1, 13, 38}) {
+        const QString host = hostAt(term, 3, rank);
+        const QList<int> expected = expectedRanks(term, 3, host, 40);
+        for (const QString& name : demoEngines) {
+            const auto result = check({QStringLiteral("--term"), term, QStringLiteral("--url"), host,
+                                       QStringLiteral("--engine"), name, QStringLiteral("--depth"),
+                                       QStringLiteral("40"), QStringLiteral("--any-match")});
+            EXPECT_EQ(result.exitCode, 0) << qPrintable(name + QLatin1Char(' ') + result.err);
+            EXPECT_EQ(reportedRanks(result.out, name), expected) << qPrintable(name + QLatin1Char(' ') + host);
+        }
+    }
+}
+
+TEST_F(cvcheck, HitsCarryPageRequestAndFoundLink)
+{
+    const QString term = QStringLiteral("garden tools");
+    const QString host = hostAt(term, 3, 17);
+    const auto result = check({QStringLiteral("--term"), term, QStringLiteral("--url"), host, QStringLiteral("--engine"),
+                               QStringLiteral("Corvane Demo"), QStringLiteral("--depth"), QStringLiteral("20"),
+                               QStringLiteral("--any-match")});
+    ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    const QStringList cells = result.out.split(QLatin1Char('\n')).first().split(QLatin1Char('\t'));
+    ASSERT_EQ(cells.size(), 5);
+    EXPECT_EQ(cells.at(1), QStringLiteral("17"));
+    EXPECT_EQ(cells.at(2), QStringLiteral("2"));
+    EXPECT_TRUE(cells.at(3).contains(QStringLiteral("start=10"))) << qPrintable(cells.at(3));
+    EXPECT_TRUE(cells.at(3).contains(QStringLiteral("garden+tools"))) << qPrintable(cells.at(3));
+    EXPECT_TRUE(cells.at(4).contains(host)) << qPrintable(cells.at(4));
+}
+
+TEST_F(cvcheck, DepthDecidesHowManyPagesAreFetched)
+{
+    for (int depth : {50, 45}) {
+        engine.resetCounts();
+        const auto result = check({QStringLiteral("--term"), QStringLiteral("lamps"), QStringLiteral("--url"),
+                                   QStringLiteral("no-such-site.example"), QStringLiteral("--engine"),
+                                   QStringLiteral("Corvane Demo"), QStringLiteral("--depth"), QString::number(depth)});
+        EXPECT_EQ(result.exitCode, 1) << qPrintable(result.err);
+        EXPECT_EQ(engine.requestCount(), 5) << depth;
+    }
+}
+
+TEST_F(cvcheck, AFailingEngineIsRetriedThenReportedAndTheRunEndsWithTwo)
+{
+    engine.setFailure(DemoEngine::Failure::ServerError);
+    const auto result = check({QStringLiteral("--term"), QStringLiteral("lamps"), QStringLiteral("--url"),
+                               QStringLiteral("site-001.example"), QStringLiteral("--engine"),
+                               QStringLiteral("Corvane Demo")});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("Error: "))) << qPrintable(result.err);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("500"))) << qPrintable(result.err);
+    EXPECT_EQ(engine.requestCount(), 4); // HTTPRetryTimes 3: four tries in all
+}
+
+TEST_F(cvcheck, BadArgumentsAndUnknownEnginesAreRefused)
+{
+    EXPECT_EQ(check({QStringLiteral("--url"), QStringLiteral("x.example")}).exitCode, 2);
+    EXPECT_EQ(check({QStringLiteral("--term"), QStringLiteral("t"), QStringLiteral("--url"), QStringLiteral("x"),
+                     QStringLiteral("--depth"), QStringLiteral("0")})
+                  .exitCode,
+              2);
+    const auto unknown = check({QStringLiteral("--term"), QStringLiteral("t"), QStringLiteral("--url"),
+                                QStringLiteral("x"), QStringLiteral("--engine"), QStringLiteral("Nowhere")});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("Nowhere")));
+    EXPECT_EQ(check({QStringLiteral("--help")}).exitCode, 0);
+}
