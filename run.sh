@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, creates a profile when none exists and starts Corvane.
+# Installs what is missing, builds, creates a profile when none exists and starts Corvane
+# (with the local demo search engine that the starter engine scripts ask).
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
 "$root/tools/install-deps.sh"
@@ -17,4 +18,11 @@ virtual display:   xvfb-run -a ./run.sh
 MSG
   exit 1
 fi
-exec "$bin/Corvane"
+# The starter engine scripts ask the local demo search engine; start it
+# for this session unless something already answers on its port.
+if ! (exec 3<>/dev/tcp/127.0.0.1/8765) 2>/dev/null; then
+  "$bin/demo-engine" --port 8765 >/dev/null 2>&1 &
+  demo_pid=$!
+  trap 'kill "$demo_pid" 2>/dev/null' EXIT
+fi
+"$bin/Corvane"
