@@ -1,15 +1,38 @@
 #!/usr/bin/env bash
-# Builds the rank-query benchmark in its own Release build folder and runs it.
-# Arguments are passed to the program, e.g.
+# Builds the benchmarks in their own Release build folder and runs them: the
+# rank-query benchmark, then the result-extraction benchmark.
+# Arguments are passed to the rank-query program, e.g.
 #   bench/run.sh --verbose
 #   bench/run.sh --clock cpu --reps 31
+# BENCH chooses what runs: all (default), queries, or extraction; with
+# BENCH=extraction the arguments go to the extraction program, e.g.
+#   BENCH=extraction bench/run.sh --clock cpu
 # BUILD_DIR overrides the build folder (default: build-bench beside src/).
+# The exit status is 0 when every benchmark that ran met its targets.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-bench}"
+which="${BENCH:-all}"
+
+case "$which" in
+  all) targets=(bench_rank_queries bench_extraction) ;;
+  queries) targets=(bench_rank_queries) ;;
+  extraction) targets=(bench_extraction) ;;
+  *) echo "run.sh: BENCH must be all, queries or extraction" >&2; exit 2 ;;
+esac
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target bench_rank_queries
+cmake --build "$build" --target "${targets[@]}"
 
-exec "$build/bin/bench_rank_queries" "$@"
+case "$which" in
+  queries) exec "$build/bin/bench_rank_queries" "$@" ;;
+  extraction) exec "$build/bin/bench_extraction" "$@" ;;
+esac
+
+status=0
+"$build/bin/bench_rank_queries" "$@" || status=$?
+echo
+echo "== bench_extraction =="
+"$build/bin/bench_extraction" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
+exit "$status"

@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <vector>
 
 namespace corvane {
 
@@ -31,12 +32,32 @@ QStringList memoLines(const QString& text)
     return lines;
 }
 
-// 1-based position of the first occurrence of needle; 0 when it is absent or empty.
+// 1-based position of the first occurrence of needle; 0 when it is absent or
+// empty. A linear-time search (Knuth-Morris-Pratt): QString::indexOf can take
+// time proportional to the product of both lengths on repetitive pages, and
+// keys and pages come from outside.
 qsizetype position(const QString& haystack, const QString& needle)
 {
-    if (needle.isEmpty())
+    const qsizetype m = needle.size();
+    if (m == 0 || m > haystack.size())
         return 0;
-    return haystack.indexOf(needle) + 1;
+    std::vector<qsizetype> border(std::size_t(m), 0);
+    for (qsizetype i = 1, k = 0; i < m; ++i) {
+        while (k > 0 && needle[i] != needle[k])
+            k = border[std::size_t(k - 1)];
+        if (needle[i] == needle[k])
+            ++k;
+        border[std::size_t(i)] = k;
+    }
+    for (qsizetype i = 0, k = 0; i < haystack.size(); ++i) {
+        while (k > 0 && haystack[i] != needle[k])
+            k = border[std::size_t(k - 1)];
+        if (haystack[i] == needle[k])
+            ++k;
+        if (k == m)
+            return i - m + 2;
+    }
+    return 0;
 }
 
 // No address needs more random letters than this; a larger OffsetValue is a

@@ -444,13 +444,69 @@ FetchResult PageFetcher::FetchResultPage(const QString& url, const EngineScript&
     return result;
 }
 
+namespace {
+
+// The first "</html>" in any mix of cases, or -1. Looks for "</" and compares
+// the rest by hand: a case-insensitive search over a whole page is slow.
+qsizetype findClosingTagNoCase(const QString& page)
+{
+    static const char16_t rest[] = u"html>";
+    for (qsizetype at = page.indexOf(u"</"); at >= 0; at = page.indexOf(u"</", at + 2)) {
+        if (at + 7 > page.size())
+            return -1;
+        bool same = true;
+        for (int i = 0; i < 5 && same; ++i)
+            same = page.at(at + 2 + i).toLower().unicode() == rest[i];
+        if (same)
+            return at;
+    }
+    return -1;
+}
+
+// Deletes line feeds, carriage returns and tabs, then turns "%2E", "%3A" and
+// "%2F" into ".", ":" and "/": two passes over the text, in place. The codes
+// are matched after the deletion, so a code split by a line break is decoded
+// too, and as none of the replacements makes a new code, one pass decodes
+// all three.
+void flattenAndDecode(QString& page)
+{
+    QChar* data = page.data();
+    const qsizetype size = page.size();
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = data[i].unicode();
+        if (c != u'\n' && c != u'\r' && c != u'\t')
+            data[kept++] = data[i];
+    }
+    qsizetype out = 0;
+    for (qsizetype i = 0; i < kept; ++i) {
+        if (data[i].unicode() == u'%' && i + 2 < kept) {
+            const char16_t a = data[i + 1].unicode();
+            const char16_t b = data[i + 2].unicode();
+            const char16_t decoded = a == u'2' && b == u'E' ? u'.'
+                                     : a == u'3' && b == u'A' ? u':'
+                                     : a == u'2' && b == u'F' ? u'/'
+                                                              : 0;
+            if (decoded) {
+                data[out++] = QChar(decoded);
+                i += 2;
+                continue;
+            }
+        }
+        data[out++] = data[i];
+    }
+    page.truncate(out);
+}
+
+} // namespace
+
 QString PageFetcher::CleanPage(QString page)
 {
     static const QString closingTag = QStringLiteral("</html>");
 
     // First half: one lower-case closing tag just before the last 8 characters,
     // unless the first closing tag (in any case) already stands in the last 10.
-    const qsizetype first = page.indexOf(closingTag, 0, Qt::CaseInsensitive);
+    const qsizetype first = findClosingTagNoCase(page);
     const qsizetype position = first + 1;   // counted from 1; 0 when there is none
     if (position < page.size() - 10) {
         page.remove(closingTag, Qt::CaseSensitive);
@@ -458,12 +514,7 @@ QString PageFetcher::CleanPage(QString page)
     }
 
     // Second half: one line, with dots, colons and slashes of links decoded.
-    page.remove(u'\n');
-    page.remove(u'\r');
-    page.remove(u'\t');
-    page.replace(QStringLiteral("%2E"), QStringLiteral("."), Qt::CaseSensitive);
-    page.replace(QStringLiteral("%3A"), QStringLiteral(":"), Qt::CaseSensitive);
-    page.replace(QStringLiteral("%2F"), QStringLiteral("/"), Qt::CaseSensitive);
+    flattenAndDecode(page);
     return page;
 }
 

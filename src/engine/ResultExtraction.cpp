@@ -22,6 +22,69 @@ bool isAsciiAlnum(QChar c)
     return isAsciiDigit(c) || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
+// Finds a fixed pattern in linear time, whatever the pattern and the text
+// look like (QString::indexOf can take time proportional to the product of
+// both lengths on repetitive texts, such as a long marker of one character
+// repeated over a page of the same character).
+class PatternSearch
+{
+public:
+    explicit PatternSearch(QStringView pattern) : m_pattern(pattern), m_border(std::size_t(pattern.size()), 0)
+    {
+        qsizetype k = 0;
+        for (qsizetype i = 1; i < pattern.size(); ++i) {
+            while (k > 0 && pattern[i] != pattern[k])
+                k = m_border[std::size_t(k - 1)];
+            if (pattern[i] == pattern[k])
+                ++k;
+            m_border[std::size_t(i)] = k;
+        }
+    }
+
+    // Calls found(q) for every occurrence at or after from, in order, until
+    // found returns false. Overlapping occurrences are reported unless
+    // overlapping is false, in which case the search goes on after each one.
+    template<typename Found>
+    void forEach(QStringView text, qsizetype from, bool overlapping, Found found) const
+    {
+        const qsizetype m = m_pattern.size();
+        if (m == 0)
+            return;
+        qsizetype k = 0;
+        for (qsizetype i = from; i < text.size(); ++i) {
+            while (k > 0 && text[i] != m_pattern[k])
+                k = m_border[std::size_t(k - 1)];
+            if (text[i] == m_pattern[k])
+                ++k;
+            if (k == m) {
+                if (!found(i - m + 1))
+                    return;
+                k = overlapping ? m_border[std::size_t(m - 1)] : 0;
+            }
+        }
+    }
+
+    qsizetype indexIn(QStringView text) const
+    {
+        qsizetype at = -1;
+        forEach(text, 0, false, [&at](qsizetype q) {
+            at = q;
+            return false;
+        });
+        return at;
+    }
+
+private:
+    QStringView m_pattern;
+    std::vector<qsizetype> m_border;   // longest proper border of each pattern prefix
+};
+
+// Position of the first occurrence of a non-empty pattern, or -1.
+qsizetype findText(QStringView text, QStringView pattern)
+{
+    return PatternSearch(pattern).indexIn(text);
+}
+
 // Calls found(q) for every occurrence of the pattern in the text, overlapping
 // ones included, in order, until found returns false. An empty pattern occurs
 // at every position.
@@ -35,10 +98,7 @@ void forEachOccurrence(QStringView text, QStringView pattern, Found found)
         }
         return;
     }
-    for (qsizetype q = text.indexOf(pattern); q >= 0; q = text.indexOf(pattern, q + 1)) {
-        if (!found(q))
-            return;
-    }
+    PatternSearch(pattern).forEach(text, 0, true, found);
 }
 
 // The stretches of the page that markers occupied, kept in page order. They
@@ -69,8 +129,10 @@ void cutConstantMarker(QStringView page, QStringView marker, Cuts& cuts)
 {
     if (marker.isEmpty())
         return;
-    for (qsizetype q = page.indexOf(marker); q >= 0; q = page.indexOf(marker, q + marker.size()))
+    PatternSearch(marker).forEach(page, 0, false, [&](qsizetype q) {
         cuts.add(q, q + marker.size());
+        return true;
+    });
 }
 
 // The last number whose decimal text is as long as that of n.
@@ -219,12 +281,12 @@ QString ApplyTruncations(const QString& page, const EngineScript& script)
         if (startText.isEmpty())
             continue;
         // 1-based positions; 0 when absent, -1 when there is no end text.
-        const qsizetype s = startText == QLatin1String("[START]") ? 1 : result.indexOf(startText) + 1;
+        const qsizetype s = startText == QLatin1String("[START]") ? 1 : findText(result, startText) + 1;
         qsizetype e = -1;
         if (endText == QLatin1String("[END]"))
             e = result.size();
         else if (!endText.isEmpty())
-            e = result.indexOf(endText) + 1;
+            e = findText(result, endText) + 1;
         if (s >= 1 && s < e)
             result.remove(s - 1, e - s);
     }
@@ -240,7 +302,7 @@ ResultSplit SplitResults(const QString& truncatedPage, const EngineScript& scrip
     if (!script.IncPlanB.isEmpty()) {
         for (const QString& line : script.IncPlanB) {
             const QString marker = RenderIncPlanB(line, rankCounter);
-            if (marker.isEmpty() || !truncatedPage.contains(marker))
+            if (marker.isEmpty() || findText(truncatedPage, marker) < 0)
                 continue;
             const PlanBLine parts = parsePlanB(line);
             if (parts.numbered)
@@ -291,9 +353,9 @@ ResultSplit SplitResults(const QString& truncatedPage, const EngineScript& scrip
 
 qsizetype FindResultLink(const QString& block, const QString& url, bool anyMatch)
 {
-    if (url.isEmpty())
+    if (url.isEmpty() || url.size() > block.size())
         return -1;
-    const qsizetype at = block.indexOf(url);
+    const qsizetype at = findText(block, url);
     if (at < 0)
         return -1;
     if (!anyMatch) {

@@ -5,6 +5,7 @@
 #include "data/TableDatabase.h"
 #include "engine/EngineScript.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 
 #include <limits>
@@ -291,4 +292,30 @@ TEST(EngineScript, SurvivesBadInput)
     big.EndKey = s("&");
     const QString page = QString(10 * 1024 * 1024, u'x') + s("next=last&x");
     EXPECT_EQ(ExtractNextLink(big, page), s("next=last"));
+}
+
+// Long keys that almost match everywhere on a repetitive page made the key
+// search take time proportional to key length times page length.
+TEST(EngineScript, FindsKeysOnRepetitivePagesInLinearTime)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QString page = QString(300000, u'a');
+    const QString blocked = u'b' + QString(100000, u'a');
+
+    EngineScript script;
+    script.StartKey = blocked;
+    EXPECT_EQ(ExtractNextLink(script, page), QString());
+
+    script.StartKey = s("a");
+    script.EndKey = blocked;
+    EXPECT_EQ(ExtractNextLink(script, page), page.chopped(1));
+
+    script.StartKey = s("x");
+    script.ReverseStartKey = s("a");
+    script.StartKeyPlanB = {blocked, u'c' + QString(100000, u'a'), s("aab")};
+    EXPECT_EQ(ExtractNextLink(script, page + s("aab")), page.chopped(1) + s("aa"));
+    EXPECT_EQ(script.EndKey, s("aab"));
+
+    EXPECT_LT(timer.elapsed(), 5000);
 }

@@ -5,6 +5,7 @@
 #include "engine/EngineScript.h"
 #include "engine/PageFetcher.h"
 
+#include <QRandomGenerator>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -733,3 +734,40 @@ TEST_F(PageFetcherTest, ProxyWithCredentials)
 }
 
 } // namespace
+
+// CleanPage works in two linear passes; it must give what the step-by-step
+// rules give, whatever the mix of line breaks, tags and percent codes.
+namespace {
+QString cleanPageStepByStep(QString page)
+{
+    const QString tag = QStringLiteral("</html>");
+    if (page.indexOf(tag, 0, Qt::CaseInsensitive) + 1 < page.size() - 10) {
+        page.remove(tag, Qt::CaseSensitive);
+        page.insert(std::max<qsizetype>(0, page.size() - 8), tag);
+    }
+    page.remove(u'\n');
+    page.remove(u'\r');
+    page.remove(u'\t');
+    page.replace(QStringLiteral("%2E"), QStringLiteral("."));
+    page.replace(QStringLiteral("%3A"), QStringLiteral(":"));
+    page.replace(QStringLiteral("%2F"), QStringLiteral("/"));
+    return page;
+}
+} // namespace
+
+TEST(page_fetcher_clean, MatchesTheStepByStepRulesOnRandomText)
+{
+    const QStringList pieces = {QStringLiteral("%"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("E"),
+                                QStringLiteral("A"), QStringLiteral("F"), QStringLiteral("\n"), QStringLiteral("\r"),
+                                QStringLiteral("\t"), QStringLiteral("</html>"), QStringLiteral("</HTML>"),
+                                QStringLiteral("</Html>"), QStringLiteral("<"), QStringLiteral("/"),
+                                QStringLiteral("x"), QStringLiteral("%2E"), QStringLiteral("é")};
+    QRandomGenerator random(42);
+    for (int round = 0; round < 20000; ++round) {
+        QString page;
+        const int count = int(random.bounded(40));
+        for (int i = 0; i < count; ++i)
+            page += pieces.at(int(random.bounded(pieces.size())));
+        ASSERT_EQ(PageFetcher::CleanPage(page), cleanPageStepByStep(page)) << qPrintable(page);
+    }
+}

@@ -1,5 +1,7 @@
+#include "ReferenceExtraction.h"
 #include "engine/ResultExtraction.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -46,50 +48,6 @@ std::vector<int> hitRanks(const QStringList& blocks, const QString& url, bool an
             ranks.push_back(counters.rank - 1);
     }
     return ranks;
-}
-
-// The split exactly as the extraction rules state it: every marker is looked
-// for from the page's start, a separator is inserted before it and the marker
-// removed, one at a time. Quadratic; only for comparison.
-ResultSplit referenceSplit(const QString& truncated, const EngineScript& script, bool firstPage, int n)
-{
-    const QString separator = ResultSeparator.toString();
-    QString page = truncated;
-    QString line;
-    QString marker;
-    const bool planB = !script.IncPlanB.isEmpty();
-    if (planB) {
-        for (const QString& candidate : script.IncPlanB) {
-            const QString rendered = RenderIncPlanB(candidate, n);
-            if (!rendered.isEmpty() && page.contains(rendered)) {
-                line = candidate;
-                marker = rendered;
-                break;
-            }
-        }
-    } else {
-        marker = IncrementMarker(script, firstPage, n);
-    }
-    if (script.TagFirst)
-        page.prepend(separator);
-
-    ResultSplit split;
-    qsizetype at = 0;
-    while (!marker.isEmpty() && (at = page.indexOf(marker)) >= 0) {
-        page.insert(at, separator);
-        page.remove(at + separator.size(), marker.size());
-        ++n;
-        ++split.markers;
-        marker = planB ? RenderIncPlanB(line, n) : IncrementMarker(script, firstPage, n);
-    }
-    const qsizetype tag = page.indexOf(Tag);
-    if (tag > 0)
-        page.remove(0, tag);
-    split.processedPage = page;
-    split.blocks = page.split(u'\n');
-    if (split.blocks.last().isEmpty())
-        split.blocks.removeLast();
-    return split;
 }
 
 } // namespace
@@ -363,7 +321,7 @@ TEST(ResultExtraction, EqualsTheLiteralSplitOnRandomPages)
         }
 
         const ResultSplit fast = SplitResults(page, script, firstPage, start);
-        const ResultSplit slow = referenceSplit(page, script, firstPage, start);
+        const ResultSplit slow = test::referenceSplit(page, script, firstPage, start);
         ASSERT_EQ(fast.processedPage, slow.processedPage)
             << "round " << round << " page " << qPrintable(page) << " start " << start;
         ASSERT_EQ(fast.blocks, slow.blocks) << "round " << round;
@@ -417,4 +375,43 @@ TEST(ResultExtraction, SurvivesBadInput)
                 FoundLink(b, at);
         }
     }
+}
+
+// Long repetitive markers over a page of the same character made the searches
+// take time proportional to marker length times page length (many seconds);
+// they must stay linear.
+TEST(ResultExtraction, SearchesRepetitiveTextInLinearTime)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QString page = QString(300000, u'a');
+    const QString run = QString(100000, u'a');
+    const QString blocked = u'b' + run;
+
+    // A numbered prefix that occurs at every position of the page.
+    EngineScript numbered;
+    numbered.AIncStart = run;
+    numbered.ANumberInc = true;
+    const ResultSplit hit = SplitResults(page + s("1x"), numbered, true, 1);
+    EXPECT_EQ(hit.markers, 1);
+    EXPECT_EQ(hit.blocks, QStringList{block("x")});
+
+    // Markers, truncation texts and URLs that almost match everywhere.
+    EngineScript constant;
+    constant.AIncStart = blocked;
+    EXPECT_EQ(SplitResults(page, constant, true, 1).markers, 0);
+    EngineScript planB;
+    planB.IncPlanB = {blocked + s("~*~*false"), run + s("~*~*true~*~*b")};
+    EXPECT_EQ(SplitResults(page, planB, true, 1).markers, 0);
+    EngineScript truncating;
+    truncating.TruncStart[0] = blocked;
+    truncating.TruncEnd[0] = s("[END]");
+    truncating.TruncStart[1] = s("[START]");
+    truncating.TruncEnd[1] = blocked;
+    EXPECT_EQ(ApplyTruncations(page, truncating), page);
+    EXPECT_EQ(FindResultLink(page, blocked, true), -1);
+    EXPECT_EQ(FindResultLink(page + blocked, blocked, true), -1);   // follows a letter
+    EXPECT_EQ(FindResultLink(page + s(" ") + blocked, blocked, false), 300001);
+
+    EXPECT_LT(timer.elapsed(), 5000);
 }

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each of them.
+#
+#   fuzz/run.sh [seconds per target] [target...]
+#
+# Seconds default to 600; targets default to all. New inputs go to a scratch
+# corpus (FUZZ_WORK, default build-fuzz/fuzz-work/<target>), never into the
+# committed seeds; crashes and timeouts are written there as well.
+# Set FUZZ_PARALLEL=1 to run the targets side by side.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+seconds="${1:-600}"
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_extraction fuzz_next_link)
+build="${FUZZ_BUILD:-$root/build-fuzz}"
+work="${FUZZ_WORK:-$build/fuzz-work}"
+jobs="${FUZZ_BUILD_JOBS:-2}"
+
+# The compiler and its fuzzer runtime, only when missing.
+if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -q
+    $sudo apt-get install -y -q --no-install-recommends clang libclang-rt-14-dev
+fi
+
+if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$root" -B "$build" -G Ninja \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+
+run_one() {
+    local target="$1"
+    local corpus="$work/$target"
+    local artifacts="$work/$target-artifacts/"
+    mkdir -p "$corpus" "$artifacts"
+    echo "== $target: $seconds s, corpus $corpus"
+    # The committed seeds are read but never written to.
+    "$build/bin/$target" "$corpus" "$here/corpus/$target" \
+        -max_total_time="$seconds" -max_len=200000 -timeout=10 -rss_limit_mb=4096 \
+        -print_final_stats=1 -artifact_prefix="$artifacts" \
+        >"$work/$target.log" 2>&1
+    local status=$?
+    tail -n 20 "$work/$target.log"
+    return $status
+}
+
+failed=0
+if [ "${FUZZ_PARALLEL:-0}" = 1 ]; then
+    pids=()
+    for target in "${targets[@]}"; do
+        run_one "$target" & pids+=($!)
+    done
+    for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+else
+    for target in "${targets[@]}"; do run_one "$target" || failed=1; done
+fi
+exit $failed
