@@ -6,7 +6,8 @@
 # Seconds default to 600; targets default to all. New inputs go to a scratch
 # corpus (FUZZ_WORK, default build-fuzz/fuzz-work/<target>), never into the
 # committed seeds; crashes and timeouts are written there as well.
-# Set FUZZ_PARALLEL=1 to run the targets side by side.
+# Set FUZZ_PARALLEL=1 to run the targets side by side; FUZZ_ARGS adds libFuzzer
+# options (for example -len_control=0 to try long pages from the start).
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -42,11 +43,11 @@ run_one() {
     mkdir -p "$corpus" "$artifacts"
     echo "== $target: $seconds s, corpus $corpus"
     # The committed seeds are read but never written to.
+    local status=0
     "$build/bin/$target" "$corpus" "$here/corpus/$target" \
         -max_total_time="$seconds" -max_len=200000 -timeout=10 -rss_limit_mb=4096 \
-        -print_final_stats=1 -artifact_prefix="$artifacts" \
-        >"$work/$target.log" 2>&1
-    local status=$?
+        -print_final_stats=1 -artifact_prefix="$artifacts" ${FUZZ_ARGS:-} \
+        >"$work/$target.log" 2>&1 || status=$?
     tail -n 20 "$work/$target.log"
     return $status
 }
