@@ -29,8 +29,16 @@ bool isAsciiAlnum(QChar c)
 class PatternSearch
 {
 public:
-    explicit PatternSearch(QStringView pattern) : m_pattern(pattern), m_border(std::size_t(pattern.size()), 0)
+    // Up to this length, Qt's own search is used: it is much faster on real
+    // pages, and its worst case, pattern length × text length, stays a small
+    // constant times the text length.
+    static constexpr qsizetype ShortPattern = 64;
+
+    explicit PatternSearch(QStringView pattern) : m_pattern(pattern)
     {
+        if (pattern.size() <= ShortPattern)
+            return;
+        m_border.assign(std::size_t(pattern.size()), 0);
         qsizetype k = 0;
         for (qsizetype i = 1; i < pattern.size(); ++i) {
             while (k > 0 && pattern[i] != pattern[k])
@@ -50,6 +58,14 @@ public:
         const qsizetype m = m_pattern.size();
         if (m == 0)
             return;
+        if (m <= ShortPattern) {
+            for (qsizetype at = text.indexOf(m_pattern, from); at >= 0;
+                 at = text.indexOf(m_pattern, at + (overlapping ? 1 : m))) {
+                if (!found(at))
+                    return;
+            }
+            return;
+        }
         qsizetype k = 0;
         for (qsizetype i = from; i < text.size(); ++i) {
             while (k > 0 && text[i] != m_pattern[k])
