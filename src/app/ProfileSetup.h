@@ -9,8 +9,8 @@ class Database;
 class Registry;
 
 // Creates a working profile: the program and data folders, the settings
-// store with every key and value, and every table, with a starter engine
-// script and the usage tips. Nothing that exists is overwritten: a value,
+// store with every key and value, and every table, with the demo engine's
+// starter scripts and the usage tips. Nothing that exists is overwritten: a value,
 // a table or a row that is already there stays as it is.
 class ProfileSetup
 {

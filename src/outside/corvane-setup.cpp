@@ -15,10 +15,10 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Creates a Corvane profile: the program folder DIR, the data folder DIR/Data/ with every\n"
-        "table, the settings store with every key and its default value, a starter engine\n"
-        "script and the usage tips. Nothing that exists is overwritten, so running it again\n"
-        "changes nothing. The settings store is $CORVANE_REGISTRY, else\n"
-        "$XDG_CONFIG_HOME/Corvane/registry.reg."));
+        "table, the settings store with every key and its default value, the starter engine\n"
+        "scripts of the local demo engine and the usage tips. Nothing that exists is\n"
+        "overwritten, so running it again changes nothing. The settings store is\n"
+        "$CORVANE_REGISTRY, else $XDG_CONFIG_HOME/Corvane/registry.reg."));
     parser.addHelpOption();
     const QCommandLineOption profileOption(
         QStringLiteral("profile"),
