@@ -53,7 +53,35 @@ Columns demoCommon(const QString& notes, int popularity)
             {QStringLiteral("APageLength"), 10},
             {QStringLiteral("BPageLength"), 10},
             {QStringLiteral("HTTPStart"), QStringLiteral("http")},
-            {QStringLiteral("HTTPLoc"), 1}};
+            {QStringLiteral("HTTPLoc"), 1},
+            {QStringLiteral("HTTPEnd"), QStringLiteral("\"")}};
+}
+
+// First and later pages asked for alike: the term, then a page parameter.
+Columns samePagePairs(const QString& search, const QString& pageParameter, const QString& pageValue)
+{
+    Columns c{{QStringLiteral("Method1"), true}};
+    for (const char* side : {"A", "B"}) {
+        const QString s = QLatin1String(side);
+        c += {{s + QStringLiteral("String1"), search},
+              {s + QStringLiteral("Value1"), QStringLiteral("KeyWord")},
+              {s + QStringLiteral("String2"), pageParameter},
+              {s + QStringLiteral("Value2"), pageValue}};
+    }
+    return c;
+}
+
+// The same result marker on first and later pages.
+Columns sameMarkers(const QString& start, const QString& end, bool numbered)
+{
+    Columns c;
+    for (const char* side : {"A", "B"}) {
+        const QString s = QLatin1String(side);
+        c += {{s + QStringLiteral("IncStart"), start},
+              {s + QStringLiteral("IncEnd"), end},
+              {s + QStringLiteral("NumberInc"), numbered}};
+    }
+    return c;
 }
 
 QList<StarterEngine> demoEngine()
@@ -68,26 +96,12 @@ QList<StarterEngine> demoEngine()
                                               "127.0.0.1:8765 with deterministic result pages, ten results a "
                                               "page, numbered list items, pages by offset."),
                                10);
-        c += {{QStringLiteral("Method1"), true},
-              {QStringLiteral("AString1"), search},
-              {QStringLiteral("AValue1"), QStringLiteral("KeyWord")},
-              {QStringLiteral("AString2"), QStringLiteral("&start=")},
-              {QStringLiteral("AValue2"), QStringLiteral("PageNo*10")},
-              {QStringLiteral("BString1"), search},
-              {QStringLiteral("BValue1"), QStringLiteral("KeyWord")},
-              {QStringLiteral("BString2"), QStringLiteral("&start=")},
-              {QStringLiteral("BValue2"), QStringLiteral("PageNo*10")},
-              {QStringLiteral("AIncStart"), marker},
-              {QStringLiteral("AIncEnd"), QStringLiteral("\">")},
-              {QStringLiteral("ANumberInc"), true},
-              {QStringLiteral("BIncStart"), marker},
-              {QStringLiteral("BIncEnd"), QStringLiteral("\">")},
-              {QStringLiteral("BNumberInc"), true},
-              {QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
+        c += samePagePairs(search, QStringLiteral("&start="), QStringLiteral("PageNo*10"));
+        c += sameMarkers(marker, QStringLiteral("\">"), true);
+        c += {{QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
               {QStringLiteral("TruncEnd1"), QStringLiteral("<ol class=\"results\">")},
               {QStringLiteral("TruncStart2"), QStringLiteral("</ol>")},
-              {QStringLiteral("TruncEnd2"), QStringLiteral("[END]")},
-              {QStringLiteral("HTTPEnd"), QStringLiteral("\"")}};
+              {QStringLiteral("TruncEnd2"), QStringLiteral("[END]")}};
         engines.append({QStringLiteral("Corvane Demo"), c});
     }
 
@@ -109,15 +123,9 @@ QList<StarterEngine> demoEngine()
               {QStringLiteral("ReplaceWith1"), QString(DemoBase + QStringLiteral("/"))},
               {QStringLiteral("ReplaceThis2"), QStringLiteral("&amp;")},
               {QStringLiteral("ReplaceWith2"), QStringLiteral("&")},
-              {QStringLiteral("AIncStart"), marker},
-              {QStringLiteral("AIncEnd"), QString()},
-              {QStringLiteral("ANumberInc"), false},
-              {QStringLiteral("BIncStart"), marker},
-              {QStringLiteral("BIncEnd"), QString()},
-              {QStringLiteral("BNumberInc"), false},
               {QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
-              {QStringLiteral("TruncEnd1"), QStringLiteral("<div id=\"search\">")},
-              {QStringLiteral("HTTPEnd"), QStringLiteral("\"")}};
+              {QStringLiteral("TruncEnd1"), QStringLiteral("<div id=\"search\">")}};
+        c += sameMarkers(marker, QString(), false);
         engines.append({QStringLiteral("Corvane Demo Unnumbered"), c});
     }
 
@@ -138,17 +146,11 @@ QList<StarterEngine> demoEngine()
               {QStringLiteral("ReplaceThis1"), QString(nextLink + QStringLiteral("/"))},
               {QStringLiteral("ReplaceWith1"), QString(DemoBase + QStringLiteral("/"))},
               {QStringLiteral("TagFirst"), true},
-              {QStringLiteral("AIncStart"), marker},
-              {QStringLiteral("AIncEnd"), QString()},
-              {QStringLiteral("ANumberInc"), false},
-              {QStringLiteral("BIncStart"), marker},
-              {QStringLiteral("BIncEnd"), QString()},
-              {QStringLiteral("BNumberInc"), false},
               {QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
               {QStringLiteral("TruncEnd1"), QStringLiteral("<div id=\"res\">")},
               {QStringLiteral("TruncStart2"), QStringLiteral("<div id=\"rhs\">")},
-              {QStringLiteral("TruncEnd2"), QStringLiteral("<div id=\"foot\">")},
-              {QStringLiteral("HTTPEnd"), QStringLiteral("\"")}};
+              {QStringLiteral("TruncEnd2"), QStringLiteral("<div id=\"foot\">")}};
+        c += sameMarkers(marker, QString(), false);
         engines.append({QStringLiteral("Corvane Demo TagFirst"), c});
     }
 
@@ -159,31 +161,17 @@ QList<StarterEngine> demoEngine()
         Columns c = demoCommon(QStringLiteral("The local demo search engine, plan B style: numbered articles "
                                               "found through the IncPlanB lines, pages by number."),
                                7);
-        c += {{QStringLiteral("Method1"), true},
-              {QStringLiteral("AString1"), search},
-              {QStringLiteral("AValue1"), QStringLiteral("KeyWord")},
-              {QStringLiteral("AString2"), QStringLiteral("&page=")},
-              {QStringLiteral("AValue2"), QStringLiteral("PageNo")},
-              {QStringLiteral("BString1"), search},
-              {QStringLiteral("BValue1"), QStringLiteral("KeyWord")},
-              {QStringLiteral("BString2"), QStringLiteral("&page=")},
-              {QStringLiteral("BValue2"), QStringLiteral("PageNo")},
-              {QStringLiteral("OffsetField"), QStringLiteral("PageNo")},
+        c += samePagePairs(search, QStringLiteral("&page="), QStringLiteral("PageNo"));
+        c += sameMarkers(QStringLiteral("<li class=\"res\" id=\"r"), QStringLiteral("\">"), true);
+        c += {{QStringLiteral("OffsetField"), QStringLiteral("PageNo")},
               {QStringLiteral("OffsetValue"), 1},
-              {QStringLiteral("AIncStart"), QStringLiteral("<li class=\"res\" id=\"r")},
-              {QStringLiteral("AIncEnd"), QStringLiteral("\">")},
-              {QStringLiteral("ANumberInc"), true},
-              {QStringLiteral("BIncStart"), QStringLiteral("<li class=\"res\" id=\"r")},
-              {QStringLiteral("BIncEnd"), QStringLiteral("\">")},
-              {QStringLiteral("BNumberInc"), true},
               {QStringLiteral("IncPlanB"),
                QStringLiteral("<div class=\"res\" data-pos=\"~*~*true~*~*\">\r\n"
                               "<article class=\"res\" data-rank=\"~*~*true~*~*\">")},
               {QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
               {QStringLiteral("TruncEnd1"), QStringLiteral("<section id=\"results\">")},
               {QStringLiteral("TruncStart2"), QStringLiteral("</section>")},
-              {QStringLiteral("TruncEnd2"), QStringLiteral("[END]")},
-              {QStringLiteral("HTTPEnd"), QStringLiteral("\"")}};
+              {QStringLiteral("TruncEnd2"), QStringLiteral("[END]")}};
         engines.append({QStringLiteral("Corvane Demo PlanB"), c});
     }
     return engines;
