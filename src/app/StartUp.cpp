@@ -1,4 +1,5 @@
 #include "app/StartUp.h"
+#include "app/MutexNames.h"
 
 #include "app/Settings.h"
 #include "platform/NamedMutex.h"
@@ -31,7 +32,7 @@ int removeFiles(const QDir& folder, const QString& pattern)
 
 int StartUp::RemoveLeftoverTableFiles(const SettingsRecord& settings)
 {
-    NamedMutex harvester{QLatin1String(HarvesterMutex)};
+    NamedMutex harvester{QLatin1String(MutexNames::Harvester)};
     if (!harvester.isOwned() || harvester.alreadyExisted())
         return 0;
     if (settings.ExeFolder.isEmpty() || sameFolder(settings.ExeFolder, settings.DataFolder))

@@ -8,10 +8,6 @@ struct SettingsRecord;
 
 namespace StartUp {
 
-// Mutex names the program holds or probes.
-inline constexpr const char* CorvaneMutex = "Corvane.Mutex";
-inline constexpr const char* HarvesterMutex = "Harvester.Mutex";
-
 // Deletes the "*.dat" and then the "*.idx" files that a crashed run left in
 // the program folder, unless Harvester is running (it holds its mutex) or the
 // program folder is the data folder, whose tables are never touched.

@@ -1,6 +1,7 @@
 // Corvane: the program's entry.
 #include "app/MainRankForm.h"
 #include "app/StartUp.h"
+#include "app/MutexNames.h"
 #include "data/DM1.h"
 #include "platform/NamedMutex.h"
 #include "ui/CorvaneApplication.h"
@@ -14,7 +15,7 @@ int main(int argc, char** argv)
     using namespace corvane;
 
     // One copy at a time: a second start ends silently.
-    NamedMutex instance(QLatin1String(StartUp::CorvaneMutex));
+    NamedMutex instance(QLatin1String(MutexNames::Corvane));
     if (instance.alreadyExisted() || !instance.isOwned())
         return 0;
 

@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "app/StartUp.h"
+#include "app/MutexNames.h"
 #include "platform/NamedMutex.h"
 
 #include <QDir>
@@ -46,13 +47,13 @@ TEST(LeftoverTableFiles, AreDeletedFromTheProgramFolderWhileHarvesterIsStopped)
     EXPECT_FALSE(folder.has("OLD.DAT"));
     EXPECT_TRUE(folder.has("keep.txt"));
     EXPECT_TRUE(folder.has("Data/CVRank.dat"));
-    EXPECT_FALSE(NamedMutex::exists(QLatin1String(StartUp::HarvesterMutex)));
+    EXPECT_FALSE(NamedMutex::exists(QLatin1String(MutexNames::Harvester)));
 }
 
 TEST(LeftoverTableFiles, AreKeptWhileHarvesterRuns)
 {
     LeftoverFolder folder;
-    NamedMutex harvester{QLatin1String(StartUp::HarvesterMutex)};
+    NamedMutex harvester{QLatin1String(MutexNames::Harvester)};
     ASSERT_TRUE(harvester.isOwned());
     EXPECT_EQ(StartUp::RemoveLeftoverTableFiles(folder.settings), 0);
     EXPECT_TRUE(folder.has("Merge.dat"));
