@@ -4,6 +4,7 @@
 
 #include "app/DashboardData.h"
 #include "app/DashboardQueries.h"
+#include "app/DashboardReport.h"
 #include "app/SessionInfoPage.h"
 #include "data/Dataset.h"
 #include "data/Schema.h"
@@ -183,4 +184,40 @@ TEST_F(DashboardDataTest, StatusCountsAndFolderSize)
         expected += f.size();
     EXPECT_GT(expected, 0);
     EXPECT_EQ(folderSize(folder), expected);
+}
+
+TEST_F(DashboardDataTest, PrintSelectionsFillTheReportTable)
+{
+    engine(QStringLiteral("Demo"), 5);
+    summary("TopSE", QStringLiteral("Demo"), QStringLiteral("rye"), 9);
+    summary("TopSE", QStringLiteral("Demo"), QStringLiteral("bread"), 4);
+    note(Project, "Optimization", Day, QStringLiteral("Project: x"));
+    QFile chart(folder + QStringLiteral("Top10_1.jpg"));
+    ASSERT_TRUE(chart.open(QIODevice::WriteOnly));
+    chart.write("not really a jpeg");
+    chart.close();
+
+    DashboardReport::Request request;
+    request.selection = DashboardReport::Selection::TopTen;
+    request.project = Project;
+    request.date = Day.toString(Qt::ISODate);
+    request.topEngines = QStringList{QStringLiteral("Demo")};
+    request.imageFolder = folder;
+    EXPECT_EQ(DashboardReport::fill(db, request), QStringLiteral("Top10"));
+    Table report(&db, QStringLiteral("CVReportTemp"));
+    report.open();
+    EXPECT_EQ(report.recordCount(), 10);
+    EXPECT_EQ(report.asString(QStringLiteral("MemoData")),
+              QStringLiteral("Date: 2026-11-30 -- Search Engine: Demo\nSearch Term: bread -- Rank 4\nSearch Term: rye -- Rank 9"));
+    EXPECT_EQ(report.value(QStringLiteral("Chart")).toByteArray(), QByteArray("not really a jpeg"));
+    report.next();
+    EXPECT_TRUE(report.asString(QStringLiteral("MemoData")).isEmpty());
+    report.close();
+
+    request.selection = DashboardReport::Selection::SessionInfo;
+    request.sessionPart = DashboardReport::SessionPart::OptimizationNotes;
+    EXPECT_EQ(DashboardReport::fill(db, request), QStringLiteral("SessionInfo2"));
+    report.open();
+    EXPECT_EQ(report.asString(QStringLiteral("MemoContent")), QStringLiteral("Project: x"));
+    EXPECT_EQ(DashboardReport::caption(DashboardReport::Selection::None), QStringLiteral("None Selected for Print"));
 }
