@@ -1,5 +1,6 @@
 // Opens every window on demo data, offscreen, and saves a picture of each
 // under $CORVANE_SCREENS for a person to look at.
+#include "DashboardFixture.h"
 #include "UiTestSupport.h"
 
 #include "app/MainRankForm.h"
@@ -20,25 +21,52 @@ private slots:
         auto dm = profile.makeDataModule();
         dm->LoadSettings();
         dm->OpenDatabases();
-        const struct { const char* name; int depth; const char* keyUrl; double lastRun; } projects[] = {
-            {"Bakery", 50, "Home", 46362.5}, {"Hardware", 100, "", 0.0}, {"Travel", 200, "Shop", 46360.25}};
-        for (const auto& p : projects) {
-            dm->GroupTable.open();
-            dm->GroupTable.append();
-            dm->GroupTable.setValue(QStringLiteral("Name"), QLatin1String(p.name));
-            dm->GroupTable.setValue(QStringLiteral("Depth"), p.depth);
-            dm->GroupTable.setValue(QStringLiteral("KeyURL"), QLatin1String(p.keyUrl));
-            dm->GroupTable.setValue(QStringLiteral("LastRun"), p.lastRun);
-            dm->GroupTable.post();
+        test::addMinedProject(*dm, QStringLiteral("Bakery"), QDate(2026, 11, 30), 10);
+        dm->GroupTable.append();
+        dm->GroupTable.setValue(QStringLiteral("Name"), QStringLiteral("Hardware"));
+        dm->GroupTable.setValue(QStringLiteral("Depth"), 100);
+        dm->GroupTable.post();
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), QStringLiteral("Bakery"));
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
+        dm->CloseDatabases();
+
+        TMainRankForm form(*dm);
+        form.setWindowState(Qt::WindowNoState);
+        form.resize(1280, 860);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(form.dashboardBusy());
+        QTRY_VERIFY_WITH_TIMEOUT(!form.dashboardBusy(), 20000);
+        QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm")));
+        const char* panels[] = {"SessionInfo", "FirstPage", "NewArrivals", "Saturation"};
+        for (int panel = 1; panel < 4; ++panel) {
+            form.showPanel(panel);
+            QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm_") + QLatin1String(panels[panel])));
         }
-        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), QStringLiteral("Travel"));
+
+        form.SelectProject(QStringLiteral("Hardware"));
+        QTRY_VERIFY_WITH_TIMEOUT(!form.dashboardBusy(), 20000);
+        QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm_NeverMined")));
+    }
+
+    void mainRankFormWithoutDisplayOnStartup()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->OpenDatabases();
+        test::addMinedProject(*dm, QStringLiteral("Bakery"), QDate(2026, 11, 30), 10);
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("SummaryLoad"), QStringLiteral("true"));
         dm->CloseDatabases();
         TMainRankForm form(*dm);
         form.setWindowState(Qt::WindowNoState);
-        form.resize(1000, 700);
+        form.resize(1280, 860);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm")));
+        QTRY_VERIFY(form.windowTitle().endsWith(QLatin1String("Bakery")));
+        QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm_NoDisplayOnStartup")));
     }
 };
 
