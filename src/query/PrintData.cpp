@@ -46,7 +46,9 @@ QString displayText(const QVariant& value)
     if (!value.isValid() || value.isNull())
         return {};
     switch (value.typeId()) {
-    case QMetaType::QDate: return QLocale().toString(value.toDate(), QLocale::ShortFormat);
+    case QMetaType::QDate:
+        // One date is one word: it never breaks across lines in a narrow column.
+        return QLocale().toString(value.toDate(), QLocale::ShortFormat).replace(QLatin1Char(' '), QChar::Nbsp);
     case QMetaType::Double:
     case QMetaType::Float: {
         const double number = value.toDouble();
@@ -112,13 +114,13 @@ PrintPages::DetailChartPage detailChart(Dataset& working, const QStringList& tit
     return page;
 }
 
-PrintPages::QueryResultPage queryResult(Dataset& grid, const QString& project, const QString& footer)
+PrintPages::QueryResultPage queryResult(Dataset& grid, const QString& project)
 {
     PrintPages::QueryResultPage page;
     page.project = project;
-    page.footer = footer;
     if (!grid.isOpen())
         return page;
+    page.footer = QStringLiteral("Records: ") + QString::number(grid.recordCount());
     for (const FieldDef& field : grid.fields())
         page.fields << field.name;
     forEachRow(grid, [&] {

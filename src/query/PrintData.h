@@ -15,7 +15,8 @@
 namespace corvane::PrintData {
 
 // A value as the reader sees it: dates in the short date format of the
-// user's locale, whole numbers without decimals, other numbers with two.
+// user's locale (with non-breaking spaces), whole numbers without decimals,
+// other numbers with two.
 QString displayText(const QVariant& value);
 
 // The CVProject column that says whether the kind's report shows the logo;
@@ -30,8 +31,8 @@ PrintPages::Logo reportLogo(Database& database, const QString& project, int kind
 // Kind 1: xDate and one column per series; a missing or non-positive value
 // is a day without a position.
 PrintPages::DetailChartPage detailChart(Dataset& working, const QStringList& titleLines);
-// Kind 3: every field of the query.
-PrintPages::QueryResultPage queryResult(Dataset& grid, const QString& project, const QString& footer);
+// Kind 3: every field of the query; the footer counts the records.
+PrintPages::QueryResultPage queryResult(Dataset& grid, const QString& project);
 // Kind 5: engine rows with Name, HomePage, Popularity, Notes, Country, LastUpdate.
 PrintPages::EngineListPage engineList(Dataset& engines, const QString& project);
 // Kinds 6 and 7: CVMix rows.

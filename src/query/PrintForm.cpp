@@ -67,6 +67,9 @@ TPrintForm::TPrintForm(TDM1& dataModule, int kind, QWidget* parent)
     QDir::setCurrent(m_workingFolder);
 
     m_browser->setOpenLinks(false);
+    // Break lines between words only, as a web browser does: a narrow date
+    // column widens to its longest word instead of splitting it.
+    m_browser->setWordWrapMode(QTextOption::WordWrap);
     auto* print = new QPushButton(QStringLiteral("Print"));
     auto* pageSetup = new QPushButton(QStringLiteral("Page Setup..."));
     auto* preview = new QPushButton(QStringLiteral("Print Preview..."));
@@ -133,8 +136,7 @@ void TPrintForm::ShowDetailChart(const QString& project, const QStringList& titl
 
 void TPrintForm::ShowQueryResult(const QString& project, Dataset& grid)
 {
-    const auto* query = dynamic_cast<const Query*>(&grid);
-    ShowQueryResult(PrintData::queryResult(grid, project, query ? query->sql() : QString()));
+    ShowQueryResult(PrintData::queryResult(grid, project));
 }
 
 void TPrintForm::ShowEngineList(const QString& project, Dataset& engines)

@@ -107,7 +107,15 @@ QString escaped(const QString& text)
             out += L("<BR>");
             break;
         case '\n': out += L("<BR>"); break;
-        default: out += c;
+        default:
+            if (c.unicode() < 0x80) {
+                out += c;
+            } else if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+                out += L("&#") + QString::number(QChar::surrogateToUcs4(c, text.at(i + 1))) + L(";");
+                ++i;
+            } else {
+                out += L("&#") + QString::number(c.unicode()) + L(";");
+            }
         }
     }
     return out;

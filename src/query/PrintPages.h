@@ -49,6 +49,8 @@ struct Logo
 };
 
 // Text with <, >, &, " and ' replaced by entities and line breaks by <BR>.
+// Characters beyond ASCII become numeric references, so a page reads the same
+// whatever character set a browser assumes for it.
 QString escaped(const QString& text);
 
 // Kind 1: one row per date, one column per series; an empty value is a day

@@ -31,6 +31,7 @@ TEST(print_pages, EscapingCoversMarkupQuotesAndLineBreaks)
     EXPECT_EQ(escaped(s("<b>Tom & \"Jerry's\"</b>")), s("&lt;b&gt;Tom &amp; &quot;Jerry&#39;s&quot;&lt;/b&gt;"));
     EXPECT_EQ(escaped(s("one\r\ntwo\nthree")), s("one<BR>two<BR>three"));
     EXPECT_EQ(escaped(s("plain")), s("plain"));
+    EXPECT_EQ(escaped(s("Caf\u00e9\u00a0\U0001F35E")), s("Caf&#233;&#160;&#127838;"));
 }
 
 TEST(print_pages, DetailChartWithAMissingValueAndTheLogoInEachPosition)
