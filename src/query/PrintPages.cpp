@@ -123,8 +123,7 @@ QString escaped(const QString& text)
 
 QString detailChart(const DetailChartPage& page)
 {
-    QString html = L("<HTML><HEAD><TITLE>") + escaped(page.titleLines.join(QLatin1Char(' ')))
-                   + L("</TITLE></HEAD><BODY>\n");
+    QString html = head(page.titleLines.join(QLatin1Char(' ')));
     html += logoBlock(page.logo);
     html += L("<TABLE WIDTH=70% BORDER='1' ALIGN='CENTER'>\n");
     html += caption(page.titleLines);

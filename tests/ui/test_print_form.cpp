@@ -5,11 +5,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QtTest>
 
 #include <stdexcept>
@@ -157,6 +160,27 @@ private slots:
         // The table, then the chart after the page break.
         QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
         QVERIFY(bytes.contains("/Subtype /Image"));
+    }
+
+    void previewShowsThePagesOfTheReport()
+    {
+        Fixture f;
+        test::fillScores(*f.dm);
+        TPrintForm form(*f.dm, PrintPages::Scores);
+        form.ShowScores(QStringLiteral("Bakery"), {QStringLiteral("Overall score")}, f.dm->Temp2Table,
+                        test::barChartImage(QStringLiteral("Scores"), {QStringLiteral("home")}, {496},
+                                            QStringLiteral("Score")));
+        int pages = -1;
+        QTimer::singleShot(0, &form, [&] {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (preview == nullptr)
+                return;
+            if (auto* widget = preview->findChild<QPrintPreviewWidget*>())
+                pages = widget->pageCount();
+            preview->reject();
+        });
+        form.PreviewButtonClick();
+        QVERIFY2(pages > 0, qPrintable(QString::number(pages)));
     }
 
     void kindTwoOpensAnEmptyPageAndKindsZeroAndFourBuildNothing()
