@@ -15,11 +15,9 @@ namespace corvane::PrintPages {
 
 // The print kinds. 0, 2 and 4 build no page (kind 2 shows an empty page).
 enum Kind : int {
-    NoPage = 0,
     DetailChart = 1,
     EmptyPage = 2,
     QueryResult = 3,
-    NoPage4 = 4,
     EngineList = 5,
     UrlList = 6,
     PageDetail = 7,
