@@ -4,6 +4,8 @@
 #include "UiTestSupport.h"
 
 #include "app/MainRankForm.h"
+#include "PrintSamples.h"
+#include "query/PrintForm.h"
 
 #include <QtTest>
 
@@ -67,6 +69,63 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTRY_VERIFY(form.windowTitle().endsWith(QLatin1String("Bakery")));
         QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm_NoDisplayOnStartup")));
+    }
+
+    void printForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->OpenDatabases();
+        const QString project = QStringLiteral("Bakery");
+        test::addLogoProject(*dm, project, 0);
+        QVERIFY(test::writeLogo(profile.programFolder()));
+        test::fillWorkingTable(*dm);
+        test::fillGainsAndLosses(*dm, project);
+        test::fillScores(*dm);
+        test::fillRurederOrad(*dm);
+        test::fillRanks(*dm, project);
+        dm->SE3Table.open();
+        dm->GridQuery.setSql(QStringLiteral("SELECT xDate, SearchEngine, SearchTerm, URL, Rank, Page, "
+                                            "FoundLink AS MemoFoundLink FROM CVRank ORDER BY Rank"));
+        dm->GridQuery.open();
+        const QStringList pairs{QStringLiteral("home->fresh bread"), QStringLiteral("home->rye & spelt"),
+                                QStringLiteral("rival->fresh bread")};
+        for (int kind = PrintPages::FirstKind; kind <= PrintPages::LastKind; ++kind) {
+            TPrintForm form(*dm, kind);
+            switch (kind) {
+            case PrintPages::DetailChart:
+                form.ShowDetailChart(project, {QStringLiteral("fresh bread"), QStringLiteral("Demo")},
+                                     dm->MergeTable, test::detailChartImage());
+                break;
+            case PrintPages::QueryResult: form.ShowQueryResult(project, dm->GridQuery); break;
+            case PrintPages::EngineList: form.ShowEngineList(project, dm->SE3Table); break;
+            case PrintPages::UrlList: form.ShowUrlList(QStringLiteral("fresh bread"), dm->MixTable); break;
+            case PrintPages::PageDetail: form.ShowPageDetail(QStringLiteral("fresh bread"), dm->MixTable); break;
+            case PrintPages::MergedPhrases:
+                form.ShowMergedPhrases(QStringLiteral("fresh bread"), dm->PhraseTable);
+                break;
+            case PrintPages::GainsAndLosses:
+                form.ShowGainsAndLosses(project, {QStringLiteral("Gain/Loss for 11/29/26"), QStringLiteral("Demo")},
+                                        dm->HiLoTable,
+                                        test::barChartImage(QStringLiteral("Gain/Loss for 11/29/26"), pairs,
+                                                            {-4, 5, 0}, QStringLiteral("Difference")));
+                break;
+            case PrintPages::Scores:
+                form.ShowScores(project, {QStringLiteral("Overall score for 11/29/26")}, dm->Temp2Table,
+                                test::barChartImage(QStringLiteral("Overall score for 11/29/26"),
+                                                    {QStringLiteral("home"), QStringLiteral("rival"),
+                                                     QStringLiteral("blog")},
+                                                    {496, 310, 42}, QStringLiteral("Score")));
+                break;
+            default: break;
+            }
+            form.resize(900, 680);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QVERIFY(test::saveScreen(form, QStringLiteral("PrintForm_kind%1").arg(kind)));
+        }
     }
 };
 
