@@ -1,5 +1,6 @@
 #include "app/MainRankForm.h"
 
+#include "app/GuardedTool.h"
 #include "app/StartUp.h"
 #include "data/DM1.h"
 #include "data/FieldCodec.h"
@@ -23,6 +24,7 @@ TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
     , m_dm(dataModule)
     , m_projectList(new QTreeWidget)
     , m_projectLabel(new QLabel)
+    , m_programs(dataModule)
 {
     setObjectName(QStringLiteral("MainRankForm"));
 
@@ -62,6 +64,8 @@ TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
 
     statusBar()->showMessage(QStringLiteral("Data folder: ") + m_dm.Settings.DataFolder);
     UpdateCaption();
+
+    connect(&m_repairWatch, &RepairWatch::repairEnded, this, &TMainRankForm::RepairEnded);
 }
 
 TMainRankForm::~TMainRankForm() = default;
@@ -77,6 +81,7 @@ void TMainRankForm::showEvent(QShowEvent* event)
 
 void TMainRankForm::FormShow()
 {
+    m_dm.LoadSwitches();
     try {
         m_dm.OpenDatabases();
         BuildProjectList();
@@ -132,6 +137,30 @@ void TMainRankForm::UpdateCaption()
     m_projectLabel->setText(m_dm.Settings.Project.isEmpty()
                                 ? QStringLiteral("No project has been created yet.")
                                 : QStringLiteral("Current Project: ") + m_dm.Settings.Project);
+}
+
+void TMainRankForm::RunTableRepair()
+{
+    if (!GuardedTool::MayOpen(m_dm, QLatin1String(GuardedTool::TableRepair))
+        || !m_programs.CheckProgram(QLatin1String(OutsidePrograms::Repair)))
+        return;
+    showMinimized();
+    m_dm.CloseDatasets();
+    SetCommandsEnabled(false);
+    m_programs.StartRepair();
+    m_repairWatch.start();
+}
+
+void TMainRankForm::RepairEnded()
+{
+    SetCommandsEnabled(true);
+    showNormal();
+}
+
+void TMainRankForm::SetCommandsEnabled(bool enabled)
+{
+    menuBar()->setEnabled(enabled);
+    centralWidget()->setEnabled(enabled);
 }
 
 void TMainRankForm::closeEvent(QCloseEvent* event)

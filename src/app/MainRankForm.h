@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/OutsidePrograms.h"
+#include "app/RepairWatch.h"
+
 #include <QMainWindow>
 
 class QLabel;
@@ -30,6 +33,16 @@ public:
     // takes the first project.
     void SelectProject(const QString& name);
 
+    // "Table Repair...": unless Harvester runs a session or the repair program
+    // is missing, minimises the window, closes every dataset, disables the
+    // commands and starts the repair program; the window comes back at normal
+    // size once the program has ended.
+    void RunTableRepair();
+    bool isWaitingForRepair() const { return m_repairWatch.isWatching(); }
+
+    // The outside programs this window starts.
+    OutsidePrograms& programs() { return m_programs; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -39,6 +52,8 @@ private:
     void BuildProjectList();
     void ProjectListItemActivated(QTreeWidgetItem* item);
     void UpdateCaption();
+    void SetCommandsEnabled(bool enabled);
+    void RepairEnded();
 
     TDM1& m_dm;
     FormPlacement* m_placement = nullptr;
@@ -46,6 +61,8 @@ private:
     bool m_shown = false;
     QTreeWidget* m_projectList;
     QLabel* m_projectLabel;
+    OutsidePrograms m_programs;
+    RepairWatch m_repairWatch;
 };
 
 } // namespace corvane
