@@ -25,6 +25,7 @@ TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
     , m_projectList(new QTreeWidget)
     , m_projectLabel(new QLabel)
     , m_programs(dataModule)
+    , m_repairWatch(this)
 {
     setObjectName(QStringLiteral("MainRankForm"));
 

@@ -8,6 +8,7 @@ namespace corvane {
 RepairWatch::RepairWatch(QObject* parent)
     : QObject(parent)
 {
+    Timer1.setParent(this);
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(StartInterval);
     connect(&Timer1, &QTimer::timeout, this, &RepairWatch::Timer1Timer);
