@@ -307,6 +307,28 @@ private slots:
         QVERIFY(form.menuBar()->isEnabled());
         QVERIFY(!form.isWaitingForRepair());
     }
+
+    void aRepairProgramThatEndsAtOnceGivesTheWindowBackAfterTheFirstTick()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        BinariesFolder bin;
+        bin.addRecorder(QStringLiteral("CVRepair"));   // never takes the mutex
+        TMainRankForm form(*dm);
+        form.setWindowState(Qt::WindowNoState);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.programs().setBinariesFolder(bin.path());
+
+        form.RunTableRepair();
+        QVERIFY(form.isMinimized());
+        QTest::qWait(3000);
+        QVERIFY(form.isMinimized());   // the program gets its time to start
+        QTRY_VERIFY_WITH_TIMEOUT(!form.isMinimized(), 3000);
+        QVERIFY(form.menuBar()->isEnabled());
+        QVERIFY(profile.messages.isEmpty());
+    }
 };
 
 QTEST_MAIN(TestOutsidePrograms)
