@@ -2,8 +2,9 @@
 
 #include "app/DashboardData.h"
 #include "app/DashboardQueries.h"
+#include "app/GuardedTool.h"
 #include "app/HVThread.h"
-#include "app/Settings.h"
+#include "app/LibraryCalls.h"
 #include "app/SessionInfoPage.h"
 #include "app/StartUp.h"
 #include "app/TopTenCharts.h"
@@ -103,6 +104,8 @@ void ensureSessionImages(const QString& folder)
 TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
     : QMainWindow(parent)
     , m_dm(dataModule)
+    , m_programs(dataModule)
+    , m_repairWatch(this)
 {
     setObjectName(QStringLiteral("MainRankForm"));
 
@@ -128,6 +131,7 @@ TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
     setCentralWidget(splitter);
     CreateStatusBar();
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusChanged(now); });
+    connect(&m_repairWatch, &RepairWatch::repairEnded, this, &TMainRankForm::RepairEnded);
     setWindowTitle(QStringLiteral("Corvane - Project ") + m_dm.Settings.Project);
 }
 
@@ -461,6 +465,7 @@ void TMainRankForm::showEvent(QShowEvent* event)
 
 void TMainRankForm::FormShow()
 {
+    m_dm.LoadSwitches();
     try {
         m_dm.OpenDatabases();
         BuildProjectList();
@@ -480,7 +485,7 @@ void TMainRankForm::FormShow()
                                "The menu stays disabled until scripts are added.</P>"),
                 true, {});
             if (answer == 1)
-                RemoteScriptUpdate1Click();
+                LibraryCalls(m_dm, qApp).RunRemoteUpdate(true, true);
             SetCommandsEnabled(answer == 1);
         }
         if (m_projectBox->count() == 0) {
@@ -577,10 +582,10 @@ void TMainRankForm::SelectProject(const QString& name)
         m_dm.ShowMessageBox(0, QStringLiteral("No Key URL"),
                             QStringLiteral("<P align=\"center\">Since no Key URL was defined <BR>in the Project Wizard, "
                                            "only \"Session Info\" summary<BR>information will be displayed.<p>"),
-                            m_dm.registry().readString(SettingsKeys::path(QStringLiteral("MsgShow")), QStringLiteral("NoURL"))
-                                    .toUpper() == QLatin1String("TRUE"),
-                            QStringLiteral("NoURL"));
-    if (m_autoLoad && m_shown)
+                            m_dm.MessageSwitch(QStringLiteral("NoURL")), QStringLiteral("NoURL"));
+    if (project.isEmpty())
+        m_topTen->clear();
+    else if (m_autoLoad && m_shown)
         BuildDashboard();
 }
 
@@ -773,8 +778,13 @@ void TMainRankForm::RunReport(const char* entry)
     const QString report = DashboardReport::fill(m_dm.General, request);
     if (report.isEmpty())
         return;
-    Q_UNUSED(entry);
-    NotAvailable(QStringLiteral("The report library"));
+    LibraryCalls calls(m_dm, qApp);
+    if (qstrcmp(entry, "_RunPrint") == 0)
+        calls.RunPrint(request.project, report);
+    else if (qstrcmp(entry, "_RunPreview") == 0)
+        calls.RunPreview(request.project, report);
+    else
+        calls.RunReports(request.project, report);
 }
 
 // ------------------------------------------------------------ events
@@ -819,7 +829,7 @@ void TMainRankForm::keyPressEvent(QKeyEvent* event)
         NotAvailable(QStringLiteral("Network Settings"));
         return;
     case Qt::Key_F10:
-        NotAvailable(QStringLiteral("The Directory Changer"));
+        ChangeDataFolder();
         return;
     default:
         QMainWindow::keyPressEvent(event);
@@ -849,19 +859,40 @@ void TMainRankForm::NotAvailable(const QString& tool)
                         true, {});
 }
 
-void TMainRankForm::ProjectWizard1Click() { NotAvailable(QStringLiteral("The Project Wizard")); }
+void TMainRankForm::ProjectWizard1Click()
+{
+    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::ProjectWizard),
+                     [this] { NotAvailable(QStringLiteral("The Project Wizard")); });
+}
+
 void TMainRankForm::Refresh1Click() { BuildDashboard(); }
 void TMainRankForm::Exit1Click() { close(); }
 void TMainRankForm::TopTenStyles1Click() { NotAvailable(QStringLiteral("The Chart Designer")); }
 void TMainRankForm::MiscSettings1Click() { NotAvailable(QStringLiteral("Miscellaneous Settings")); }
-void TMainRankForm::ScheduleHarvester1Click() { NotAvailable(QStringLiteral("The Project Scheduler")); }
-void TMainRankForm::Notification1Click() { NotAvailable(QStringLiteral("Notification")); }
-void TMainRankForm::SearchEngineAPI1Click() { NotAvailable(QStringLiteral("Search Engine API")); }
-void TMainRankForm::Harvester1Click() { NotAvailable(QStringLiteral("Harvester")); }
-void TMainRankForm::DuvudaDuvedozo1Click() { NotAvailable(QStringLiteral("Duvuda Duvedozo")); }
-void TMainRankForm::RurederOrad1Click() { NotAvailable(QStringLiteral("Rureder Orad")); }
+void TMainRankForm::ScheduleHarvester1Click() { m_programs.StartScheduler(); }
+void TMainRankForm::Notification1Click() { LibraryCalls(m_dm, qApp).RunNotification(); }
+void TMainRankForm::SearchEngineAPI1Click() { LibraryCalls(m_dm, qApp).RunSEAPI(); }
+
+void TMainRankForm::Harvester1Click()
+{
+    m_programs.StartHarvester();
+    RefreshStatusBar();
+}
+
+void TMainRankForm::DuvudaDuvedozo1Click()
+{
+    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::DuvudaDuvedozo),
+                     [this] { NotAvailable(QStringLiteral("Duvuda Duvedozo")); });
+}
+
+void TMainRankForm::RurederOrad1Click()
+{
+    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::RurederOrad),
+                     [this] { NotAvailable(QStringLiteral("Rureder Orad")); });
+}
+
 void TMainRankForm::DetailChart1Click() { NotAvailable(QStringLiteral("Detail Chart")); }
-void TMainRankForm::DailyResults1Click() { NotAvailable(QStringLiteral("Daily Results")); }
+void TMainRankForm::DailyResults1Click() { LibraryCalls(m_dm, qApp).RunCVDaily(m_projectBox->currentText()); }
 void TMainRankForm::GainsLosses1Click() { NotAvailable(QStringLiteral("Gains and Losses")); }
 void TMainRankForm::Scores1Click() { NotAvailable(QStringLiteral("Scores")); }
 void TMainRankForm::FullURL1Click() { NotAvailable(QStringLiteral("Full URL")); }
@@ -869,13 +900,54 @@ void TMainRankForm::DayGlance1Click() { NotAvailable(QStringLiteral("Day at a Gl
 void TMainRankForm::DataQuery1Click() { NotAvailable(QStringLiteral("Data Query")); }
 void TMainRankForm::SearchEngines1Click() { NotAvailable(QStringLiteral("Search Engines")); }
 void TMainRankForm::LogFile1Click() { NotAvailable(QStringLiteral("Log File")); }
-void TMainRankForm::TableRepair1Click() { NotAvailable(QStringLiteral("Table Repair")); }
-void TMainRankForm::RemoteScriptUpdate1Click() { NotAvailable(QStringLiteral("Remote Script Update")); }
-void TMainRankForm::Backup1Click() { NotAvailable(QStringLiteral("The Backup Utility")); }
+void TMainRankForm::TableRepair1Click() { RunTableRepair(); }
+
+void TMainRankForm::RemoteScriptUpdate1Click()
+{
+    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::RemoteScriptUpdate),
+                     [this] { LibraryCalls(m_dm, qApp).RunRemoteUpdate(false, true); });
+}
+
+void TMainRankForm::Backup1Click()
+{
+    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::Backup), [this] { LibraryCalls(m_dm, qApp).RunBackup(); });
+}
+
 void TMainRankForm::ScriptCheck1Click() { NotAvailable(QStringLiteral("Script Check")); }
 void TMainRankForm::Contents1Click() { NotAvailable(QStringLiteral("Help")); }
-void TMainRankForm::Hints1Click() { NotAvailable(QStringLiteral("Hints")); }
-void TMainRankForm::ShowMessages1Click() { NotAvailable(QStringLiteral("Show Messages")); }
+void TMainRankForm::Hints1Click() { LibraryCalls(m_dm, qApp).RunHints(); }
+void TMainRankForm::ShowMessages1Click() { m_dm.EnableAllMessages(); }
+
+void TMainRankForm::RunTableRepair()
+{
+    if (!GuardedTool::MayOpen(m_dm, QLatin1String(GuardedTool::TableRepair))
+        || !m_programs.CheckProgram(QLatin1String(OutsidePrograms::Repair)))
+        return;
+    showMinimized();
+    m_dm.CloseDatasets();
+    SetCommandsEnabled(false);
+    centralWidget()->setEnabled(false);
+    m_programs.StartRepair();
+    m_repairWatch.start();
+}
+
+void TMainRankForm::RepairEnded()
+{
+    centralWidget()->setEnabled(true);
+    SetCommandsEnabled(true);
+    showNormal();
+}
+
+// F10: the data folder may change; everything is read again from the new one.
+void TMainRankForm::ChangeDataFolder()
+{
+    LibraryCalls(m_dm, qApp).RunDirectoryChanger();
+    m_dm.CloseDatabases();
+    m_dm.LoadSettings();
+    m_dm.OpenDatabases();
+    BuildProjectList();
+    SelectProject(QString());
+}
 
 void TMainRankForm::About1Click()
 {

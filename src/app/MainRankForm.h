@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/DashboardReport.h"
+#include "app/OutsidePrograms.h"
+#include "app/RepairWatch.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -61,6 +63,15 @@ public:
     DashboardReport::Selection printSelection() const { return m_printSelection; }
     void showPanel(int panel);   // 0 session info, 1 first page, 2 new arrivals, 3 saturation
 
+    // "Table Repair...": unless Harvester runs a session or the repair program
+    // is missing, minimises the window, closes every dataset, disables the
+    // commands and starts the repair program; the window comes back at normal
+    // size once the program has ended.
+    void RunTableRepair();
+    bool isWaitingForRepair() const { return m_repairWatch.isWatching(); }
+    // The outside programs this window starts.
+    OutsidePrograms& programs() { return m_programs; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -84,6 +95,8 @@ private:
     void ProjectMenuTriggered(QAction* action);
     void ComboBox1Change(int index);
     void SetCommandsEnabled(bool enabled);
+    void RepairEnded();
+    void ChangeDataFolder();
 
     // Dashboard
     void ShowSessionInfo(const QString& html);
@@ -171,6 +184,8 @@ private:
     QList<QLabel*> m_statusPanels;
     QProgressBar* m_progress = nullptr;
     HVThread* m_builder = nullptr;
+    OutsidePrograms m_programs;
+    RepairWatch m_repairWatch;
 };
 
 } // namespace corvane

@@ -1,11 +1,11 @@
 // Corvane: the program's entry.
 #include "app/MainRankForm.h"
+#include "app/MessageForm.h"
 #include "app/StartUp.h"
 #include "app/MutexNames.h"
 #include "data/DM1.h"
 #include "platform/NamedMutex.h"
 #include "ui/CorvaneApplication.h"
-#include "ui/MessageBoxStandIn.h"
 
 #include <exception>
 #include <memory>
@@ -25,7 +25,9 @@ int main(int argc, char** argv)
         try {
             auto dataModule = std::make_unique<TDM1>();
             DM1 = dataModule.get();
-            installMessageBoxStandIn(*dataModule);
+            // Before the main window, whose construction may already have
+            // something to say.
+            TMessageForm messageForm(*dataModule);
             TMainRankForm mainForm(*dataModule);
             mainForm.show();
             exitCode = app.exec();

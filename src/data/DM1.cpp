@@ -129,10 +129,44 @@ int TDM1::ShowMessageBox(int type, const QString& title, const QString& text, bo
 {
     if (!show)
         return 0;
-    if (m_presenter)
-        return m_presenter(type, title, text, key);
+    // A copy: the presenter may hand the messages to another while it runs.
+    if (const MessagePresenter presenter = m_presenter)
+        return presenter(type, title, text, key);
     QTextStream(stderr) << title << ": " << text << Qt::endl;
     return declinedResult(type);
+}
+
+void TDM1::LoadSwitches()
+{
+    const RegistryKey key(m_registry, SettingsKeys::path(QLatin1String(SettingsKeys::MsgShow)));
+    for (const QString& name : messageSwitchNames())
+        m_messageSwitches[name] = SettingText::toFlag(key.readString(name));
+}
+
+void TDM1::EnableAllMessages()
+{
+    const int answer = ShowMessageBox(1, QString(),
+                                      QStringLiteral("<P align=\"center\">Click \"OK\" to enable all message "
+                                                     "boxes<BR>that you have previously disabled.</P>"),
+                                      true, {});
+    if (answer != 1)
+        return;
+    for (const QString& name : messageSwitchNames())
+        StoreMessageSwitch(name, true);
+}
+
+bool TDM1::MessageSwitch(const QString& key) const
+{
+    return key.isEmpty() || m_messageSwitches.value(key, false);
+}
+
+void TDM1::StoreMessageSwitch(const QString& key, bool show)
+{
+    if (key.isEmpty())
+        return;
+    m_messageSwitches[key] = show;
+    m_registry.writeString(SettingsKeys::path(QLatin1String(SettingsKeys::MsgShow)), key,
+                           SettingText::fromFlag(show));
 }
 
 void TDM1::LogDatabaseError(const QString& title, const QString& message)
@@ -187,10 +221,15 @@ void TDM1::OpenDatabases()
     SE3.connect();
 }
 
-void TDM1::CloseDatabases()
+void TDM1::CloseDatasets()
 {
     for (Dataset* dataset : datasets())
         dataset->close();
+}
+
+void TDM1::CloseDatabases()
+{
+    CloseDatasets();
     General.disconnect();
     SE3.disconnect();
 }

@@ -5,6 +5,7 @@
 #include "data/TableDatabase.h"
 #include "platform/Registry.h"
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -50,6 +51,19 @@ public:
                        const QString& key);
     void setMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
 
+    // The switches of the suppressible messages (key MsgShow): "true" shows a
+    // message; anything else, a missing value included, suppresses it.
+    // Reads the sixteen values into memory.
+    void LoadSwitches();
+    // Asks once, then switches every message on again, in the registry and
+    // in memory.
+    void EnableAllMessages();
+    // The in-memory switch to pass as ShowMessageBox's show flag. A message
+    // without a key can never be switched off.
+    bool MessageSwitch(const QString& key) const;
+    // Sets the switch in memory and writes "true" or "false" at once.
+    void StoreMessageSwitch(const QString& key, bool show);
+
     // Log ----------------------------------------------------------------
     // Appends one CVLog record with today's date, the current time and the
     // message. The title is not stored.
@@ -60,6 +74,8 @@ public:
     void OpenDatabases();
     // Closes every dataset and disconnects both databases.
     void CloseDatabases();
+    // Closes every dataset; the databases stay connected.
+    void CloseDatasets();
 
     // Sessions and databases
     Session DefaultSession;
@@ -114,6 +130,7 @@ private:
 
     Registry m_registry;
     MessagePresenter m_presenter;
+    QHash<QString, bool> m_messageSwitches;
 };
 
 // The one data module of the running program; null before it is created.

@@ -6,6 +6,8 @@
 #include "app/MainRankForm.h"
 #include "PrintSamples.h"
 #include "query/PrintForm.h"
+#include "app/MessageForm.h"
+#include "app/OutsidePrograms.h"
 
 #include <QtTest>
 
@@ -125,6 +127,37 @@ private slots:
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
             QVERIFY(test::saveScreen(form, QStringLiteral("PrintForm_kind%1").arg(kind)));
+        }
+    }
+
+    void messageForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        TMessageForm form(*dm);
+        const struct { int type; const char* title; QString text; const char* key; const char* name; } messages[] = {
+            {0, "Warning", QStringLiteral("<P ALIGN=\"CENTER\">Table Repair is unavailable while Harvester is "
+                                          "running a session.</P>"), "", "MessageForm_OK"},
+            {1, "Warning", OutsidePrograms::ServiceStoppedText(), "", "MessageForm_OKCancel"},
+            {2, "Error", QStringLiteral("<P align=\"center\"><B>The table CVRank is locked.</B><BR>"
+                                        "Another program is writing to it.</P>"), "", "MessageForm_AbortRetryIgnore"},
+            {3, "Confirm", QStringLiteral("<P align=\"center\">Save the changes to the project <B>Bakery</B>?</P>"),
+             "", "MessageForm_YesNoCancel"},
+            {4, "Delete", QStringLiteral("<P align=\"center\">Delete the search term <B>fresh bread</B> and every "
+                                         "rank stored for it?</P>"), "DeleteST", "MessageForm_YesNo_CheckBox"},
+            {5, "Error", QStringLiteral("<P align=\"center\"><B>Unable to reach the update server.</B><BR>"
+                                        "Check the network settings and try again.</P>"), "", "MessageForm_RetryCancel"},
+            {1, "Project Wizard", QStringLiteral("<P align=\"center\">The Key URL is the page whose rank the "
+                                                 "dashboard follows.<BR>Set it now?</P>"), "KeyURL",
+             "MessageForm_OKCancel_CheckBox"},
+        };
+        for (const auto& m : messages) {
+            form.Prepare(m.type, QLatin1String(m.title), m.text, QLatin1String(m.key));
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QVERIFY(test::saveScreen(form, QLatin1String(m.name)));
+            form.hide();
         }
     }
 };

@@ -1,0 +1,39 @@
+#include "app/GuardedTool.h"
+
+#include "app/MutexNames.h"
+#include "data/DM1.h"
+#include "platform/NamedMutex.h"
+
+namespace corvane {
+
+bool GuardedTool::HarvesterSessionRunning()
+{
+    // Created and dropped again at once when nobody else holds it.
+    const NamedMutex probe(QLatin1String(MutexNames::NoCV));
+    return probe.alreadyExisted();
+}
+
+QString GuardedTool::RefusalText(const QString& toolName)
+{
+    return QStringLiteral("<P ALIGN=\"CENTER\">") + toolName
+           + QStringLiteral(" is unavailable while Harvester is running a session.</P>");
+}
+
+bool GuardedTool::MayOpen(TDM1& dataModule, const QString& toolName)
+{
+    if (!HarvesterSessionRunning())
+        return true;
+    dataModule.ShowMessageBox(0, QStringLiteral("Warning"), RefusalText(toolName), true, {});
+    return false;
+}
+
+bool GuardedTool::Run(TDM1& dataModule, const QString& toolName, const std::function<void()>& tool)
+{
+    if (!MayOpen(dataModule, toolName))
+        return false;
+    const NamedMutex toolOpen(QLatin1String(MutexNames::NoHV));
+    tool();
+    return true;
+}
+
+} // namespace corvane

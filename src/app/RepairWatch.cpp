@@ -1,0 +1,33 @@
+#include "app/RepairWatch.h"
+
+#include "app/MutexNames.h"
+#include "platform/NamedMutex.h"
+
+namespace corvane {
+
+RepairWatch::RepairWatch(QObject* parent)
+    : QObject(parent)
+{
+    Timer1.setParent(this);
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(StartInterval);
+    connect(&Timer1, &QTimer::timeout, this, &RepairWatch::Timer1Timer);
+}
+
+void RepairWatch::start()
+{
+    Timer1.setInterval(StartInterval);
+    Timer1.start();
+}
+
+void RepairWatch::Timer1Timer()
+{
+    Timer1.setInterval(PollInterval);
+    if (NamedMutex::exists(QLatin1String(MutexNames::CVRepair)))
+        return;
+    Timer1.stop();
+    Timer1.setInterval(StartInterval);
+    emit repairEnded();
+}
+
+} // namespace corvane
