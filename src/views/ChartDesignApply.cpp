@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace corvane {
 
@@ -223,11 +224,13 @@ private:
             for (const QString& line : lines)
                 width = std::max(width, metrics.horizontalAdvance(line));
             const QSizeF size(width + 8, lines.size() * metrics.lineSpacing() + 4);
-            // marks stand away from the base: up, down on a rank axis, right
-            // of a horizontal point, left of a bar that reaches below zero
-            QPointF direction(0, isValueAxisReversed() ? 1 : -1);
+            // marks stand away from the base: above a bar or point, below a
+            // point on a rank axis and below a bar reaching under zero; right
+            // of a horizontal point, left of a bar reaching under zero
+            const QPointF base = m_chart.mapToPosition(QPointF(0, 0), series);
+            QPointF direction(0, bars() ? (at.y() > base.y() ? 1 : -1) : (isValueAxisReversed() ? 1 : -1));
             if (horizontal())
-                direction = QPointF(bars() && at.x() < m_chart.mapToPosition(QPointF(0, 0), series).x() ? -1 : 1, 0);
+                direction = QPointF(bars() && at.x() < base.x() ? -1 : 1, 0);
             const qreal gap = 7;
             QPointF corner;
             if (direction.y() < 0)
@@ -350,6 +353,8 @@ void labelCategories(QCategoryAxis& axis, const QStringList& categories, int fir
     }
     const int count = last - first + 1;
     const int step = std::max(1, int(std::ceil(count * labelSize / length)));
+    // a label gets the room from the label before it; the first one as much
+    axis.setStartValue(first - step);
     QStringList used;
     for (int c = first; c <= last; c += step) {
         QString label = categories.at(c);
@@ -421,22 +426,66 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
     chart.addAxis(valueAxis, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
     categoryAxis->setReverse(horizontal);   // first category at the top
 
-    // series
-    QList<PlacedPoint> placed;
+    // the value axis, scaled to the page's values
     double low = 0, high = 0;
     bool any = false;
+    for (const ChartSeriesData& series : data.series)
+        for (int c = first; c <= last && c < series.values.size(); ++c)
+            if (const auto v = series.values.at(c)) {
+                low = any ? std::min(low, *v) : *v;
+                high = any ? std::max(high, *v) : *v;
+                any = true;
+            }
+    const bool ranks = data.valueKind == ChartData::ValueKind::Rank;
+    if (ranks) {
+        low = 1;
+        high = any ? std::max(1.0, high) : 10.0;
+        const double step = niceStep(high - low, 8);
+        // position 1 keeps a little room above it but no 0 label
+        const double pad = std::max(0.5, (high - low) * 0.06);
+        valueAxis->setRange(low - std::min(pad, 0.9), high + pad);
+        valueAxis->setTickType(QValueAxis::TicksDynamic);
+        valueAxis->setTickAnchor(step >= 2 ? 0 : 1);
+        valueAxis->setTickInterval(step);
+        valueAxis->setLabelFormat(QStringLiteral("%.0f"));
+        // position 1 at the top; rank bars grow towards it, so it sits at the
+        // right end of horizontal bars
+        valueAxis->setReverse(!horizontal || design.isBar());
+    } else {
+        low = std::min(0.0, any ? low : 0.0);
+        high = std::max(0.0, any ? high : 1.0);
+        if (high - low < 1e-9)
+            high = low + 1;
+        const double pad = (high - low) * 0.1;
+        valueAxis->setRange(low < 0 ? low - pad : low, high + pad);
+        valueAxis->applyNiceNumbers();
+        valueAxis->setLabelFormat(QStringLiteral("%g"));
+    }
+
+    // Rank bars stand on the worst position shown and reach up to their rank,
+    // so the best rank has the longest bar. They are drawn on a hidden axis
+    // that runs from that worst position (0) to the axis' other end.
+    QValueAxis* barAxis = valueAxis;
+    std::function<double(double)> toBar = [](double value) { return value; };
+    if (ranks && design.isBar()) {
+        barAxis = new QValueAxis;
+        chart.addAxis(barAxis, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
+        barAxis->setRange(0, valueAxis->max() - valueAxis->min());
+        barAxis->setVisible(false);
+        const double worst = valueAxis->max();
+        toBar = [worst](double rank) { return worst - rank; };
+    }
+
+    // series
+    QList<PlacedPoint> placed;
     auto place = [&](int s, int c, double v) {
         const ChartSeriesData& series = data.series.at(s);
         const QString caption = c < series.captions.size() && !series.captions.at(c).isEmpty()
                                     ? series.captions.at(c) : numberText(v);
-        if (c >= first && c <= last) {
-            placed << PlacedPoint{s, c, v, caption};
-            low = any ? std::min(low, v) : v;
-            high = any ? std::max(high, v) : v;
-            any = true;
-        }
+        if (c >= first && c <= last)
+            placed << PlacedPoint{s, c, design.isBar() ? toBar(v) : v, caption};
     };
-    if (design.isBar()) {
+    if (design.isBar() && !data.series.isEmpty()) {
         QAbstractBarSeries* bars = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
                                               : static_cast<QAbstractBarSeries*>(new QBarSeries);
         bars->setBarWidth(BarWidth);
@@ -445,7 +494,7 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
             for (int c = 0; c < points; ++c) {
                 const auto value = c < data.series.at(s).values.size() ? data.series.at(s).values.at(c)
                                                                        : std::nullopt;
-                set->append(value.value_or(0));
+                set->append(value ? toBar(*value) : 0.0);
                 if (value)
                     place(s, c, *value);
             }
@@ -455,7 +504,7 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
         }
         chart.addSeries(bars);
         bars->attachAxis(categoryAxis);
-        bars->attachAxis(valueAxis);
+        bars->attachAxis(barAxis);
     } else {
         for (int s = 0; s < data.series.size(); ++s) {
             auto* line = new QLineSeries;
@@ -478,36 +527,13 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
         }
     }
 
-    // value axis scaled to the page's values
-    const bool ranks = data.valueKind == ChartData::ValueKind::Rank;
-    if (ranks) {
-        low = 1;
-        high = any ? std::max(1.0, high) : 10.0;
-        const double step = niceStep(high - low, 8);
-        const double pad = std::max(0.5, (high - low) * 0.06);
-        valueAxis->setRange(low - pad, high + pad);
-        valueAxis->setTickType(QValueAxis::TicksDynamic);
-        valueAxis->setTickAnchor(step >= 2 ? 0 : 1);
-        valueAxis->setTickInterval(step);
-        valueAxis->setLabelFormat(QStringLiteral("%.0f"));
-        valueAxis->setReverse(!horizontal);   // position 1 at the top
-    } else {
-        low = std::min(0.0, any ? low : 0.0);
-        high = std::max(0.0, any ? high : 1.0);
-        if (high - low < 1e-9)
-            high = low + 1;
-        const double pad = (high - low) * 0.1;
-        valueAxis->setRange(low < 0 ? low - pad : low, high + pad);
-        valueAxis->applyNiceNumbers();
-        valueAxis->setLabelFormat(QStringLiteral("%g"));
-    }
-
     // the category axis carries the labels; marks stand in for the value axis
     categoryAxis->setLineVisible(true);
     categoryAxis->setLabelsVisible(true);
     const bool valueLabels = !design.showMarks;
     valueAxis->setLineVisible(valueLabels);
     valueAxis->setLabelsVisible(valueLabels);
+    valueAxis->setTitleVisible(valueLabels);
     if (first <= last && last < points)
         labelCategories(*categoryAxis, data.categories, first, last, horizontal,
                         chart.size().isEmpty() ? QSizeF(640, 420) : chart.size());

@@ -24,9 +24,11 @@ QList<QColor> chartPaletteColours(int palette);
 //    value axis is scaled to the page's values; a rank axis reads position 1
 //    at the top (vertical types) or at the left (horizontal types), and the
 //    first category of a horizontal chart stands at the top;
-//  - while marks caption every point, the value axis shows neither line nor
-//    labels (its title and bands stay); without marks it keeps its labels so
-//    the values stay readable;
+//  - while marks caption every point, the value axis shows neither line,
+//    labels nor title (its grid and bands stay); without marks it keeps them
+//    so the values stay readable;
+//  - rank bars stand on the worst position shown and reach up to their rank
+//    (right, for horizontal bars), so the best rank has the longest bar;
 //  - the named theme, the palette, background bands (alternate value bands
 //    and a coloured plot area, all white when removed), the picture at
 //    (left, top) behind the series, and 3D as a drawn depth behind every bar

@@ -363,11 +363,8 @@ void TChartDesignerForm::ImageClick()
     const QString folder = RegistryKey(m_dm.registry(), key).readString(ImageFolderValue);
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Image"), folder,
                                                       QStringLiteral("Pictures (*.bmp *.jpg *.jpeg);;All files (*)"));
-    if (path.isEmpty())
-        return;
-    if (LoadImageFile(path))
-        m_dm.WriteSetting(QLatin1String(SettingsKeys::FileLocations), ImageFolderValue,
-                          QFileInfo(path).absolutePath() + QLatin1Char('/'));
+    if (!path.isEmpty())
+        LoadImageFile(path);
 }
 
 bool TChartDesignerForm::LoadImageFile(const QString& path)
@@ -396,6 +393,8 @@ bool TChartDesignerForm::LoadImageFile(const QString& path)
     picture.save(&buffer, "BMP");
     changeDesign([&bitmap](ChartDesign& d) { d.image = bitmap; });
     showDesignInControls();
+    m_dm.WriteSetting(QLatin1String(SettingsKeys::FileLocations), ImageFolderValue,
+                      QFileInfo(path).absolutePath() + QLatin1Char('/'));
     return true;
 }
 

@@ -59,8 +59,9 @@ public:
     void TransparencyChange(int percent);
     void ImageClick();
     void ClearImageClick();
-    // Takes the picture of a .bmp, .jpg or .jpeg file; any other file is
-    // refused with a message and the picture stays. True when taken.
+    // Takes the picture of a .bmp, .jpg or .jpeg file as a bitmap and
+    // remembers its folder as ImageFolder; any other file is refused with a
+    // message and the picture stays. True when taken.
     bool LoadImageFile(const QString& path);
     void SaveThemeClick();
     void DeleteThemeClick();

@@ -3,6 +3,15 @@
 #include "UiTestSupport.h"
 
 #include "app/MainRankForm.h"
+#include "ChartSamples.h"
+#include "views/ChartDesignerForm.h"
+#include "views/ChartFrame.h"
+#include "views/DesignedChartView.h"
+
+#include <QBuffer>
+#include <QHBoxLayout>
+#include <QLinearGradient>
+#include <QPainter>
 
 #include <QtTest>
 
@@ -39,6 +48,78 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm")));
+    }
+
+    // The chart designer beside a rank chart in each series type, and with a picture.
+    void chartDesigner()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->OpenDatabases();
+        const struct { int type; const char* name; bool threeD; bool picture; } looks[] = {
+            {ChartDesign::Line, "ChartDesigner_Line", false, false},
+            {ChartDesign::HorizontalLine, "ChartDesigner_HorizontalLine", false, false},
+            {ChartDesign::Bar, "ChartDesigner_Bar", true, false},
+            {ChartDesign::HorizontalBar, "ChartDesigner_HorizontalBar", false, false},
+            {ChartDesign::Line, "ChartDesigner_Picture", true, true}};
+        for (const auto& look : looks) {
+            QWidget host;
+            auto* layout = new QHBoxLayout(&host);
+            auto* chart = new DesignedChartView(&host);
+            chart->setChartData(test::sampleRankChart(look.type == ChartDesign::Line ? 25 : 12));
+            ChartDesign design = ChartDesign::defaultsFor(ChartKind::DetailChart);
+            design.seriesType = look.type;
+            design.threeD = look.threeD;
+            if (look.picture) {
+                QImage logo(120, 44, QImage::Format_RGB32);
+                QPainter painter(&logo);
+                QLinearGradient fill(0, 0, 120, 0);
+                fill.setColorAt(0, QColor(0x20, 0x50, 0x90));
+                fill.setColorAt(1, QColor(0x40, 0x90, 0xD0));
+                painter.fillRect(logo.rect(), fill);
+                painter.setPen(Qt::white);
+                painter.setFont(QFont(QStringLiteral("Sans Serif"), 13, QFont::Bold));
+                painter.drawText(logo.rect(), Qt::AlignCenter, QStringLiteral("Bakery"));
+                painter.end();
+                QBuffer buffer(&design.image);
+                buffer.open(QIODevice::WriteOnly);
+                logo.save(&buffer, "BMP");
+                design.imageLeft = 8;
+                design.imageTop = 8;
+                design.pointsPerPage = 10;
+                design.palette = 9;
+            }
+            chart->setDesign(design);
+            auto* designer = new TChartDesignerForm(*dm, *chart, QStringLiteral("Bakery"), QStringLiteral("Weekly"),
+                                                    ChartKind::DetailChart, &host);
+            designer->setWindowFlags(Qt::Widget);
+            layout->addWidget(chart, 1);
+            layout->addWidget(designer);
+            host.resize(1250, 720);
+            host.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&host));
+            QTest::qWait(150);
+            QVERIFY(test::saveScreen(host, QLatin1String(look.name)));
+        }
+    }
+
+    // The shared chart frame with a scores chart, its commands in a menu.
+    void chartFrame()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        ChartFrame frame(*dm);
+        frame.setDesignTarget(QStringLiteral("Bakery"), QStringLiteral("ScoresForm"), ChartKind::Scores);
+        frame.chartView()->setChartData(test::sampleScoresChart());
+        frame.chartView()->setDesign(ChartDesign::defaultsFor(ChartKind::Scores));
+        frame.resize(760, 480);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QTest::qWait(150);
+        QVERIFY(test::saveScreen(frame, QStringLiteral("ChartFrame")));
     }
 };
 
