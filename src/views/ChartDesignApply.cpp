@@ -353,10 +353,11 @@ void labelCategories(QCategoryAxis& axis, const QStringList& categories, int fir
     }
     const int count = last - first + 1;
     const int step = std::max(1, int(std::ceil(count * labelSize / length)));
-    // a label gets the room from the label before it; the first one as much
+    // a label gets the room from the label before it; the first one as much,
+    // and thinned-out labels start half a step in so the first stays whole
     axis.setStartValue(first - step);
     QStringList used;
-    for (int c = first; c <= last; c += step) {
+    for (int c = first + step / 2; c <= last; c += step) {
         QString label = categories.at(c);
         while (used.contains(label))
             label += QChar(0x200B);   // the axis needs distinct labels
@@ -441,9 +442,10 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
         low = 1;
         high = any ? std::max(1.0, high) : 10.0;
         const double step = niceStep(high - low, 8);
-        // position 1 keeps a little room above it but no 0 label
-        const double pad = std::max(0.5, (high - low) * 0.06);
-        valueAxis->setRange(low - std::min(pad, 0.9), high + pad);
+        // position 1 keeps a little room above it but no 0 label; marks,
+        // which hide the labels, get room for themselves at both ends
+        const double pad = std::max(0.5, (high - low) * (design.showMarks ? 0.14 : 0.06));
+        valueAxis->setRange(low - (design.showMarks ? pad : std::min(pad, 0.9)), high + pad);
         valueAxis->setTickType(QValueAxis::TicksDynamic);
         valueAxis->setTickAnchor(step >= 2 ? 0 : 1);
         valueAxis->setTickInterval(step);
@@ -456,7 +458,7 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
         high = std::max(0.0, any ? high : 1.0);
         if (high - low < 1e-9)
             high = low + 1;
-        const double pad = (high - low) * 0.1;
+        const double pad = (high - low) * (design.showMarks ? 0.15 : 0.1);
         valueAxis->setRange(low < 0 ? low - pad : low, high + pad);
         valueAxis->applyNiceNumbers();
         valueAxis->setLabelFormat(QStringLiteral("%g"));

@@ -123,9 +123,12 @@ private slots:
                 // ranks: position 1 at the top, the axis scaled to the ranks shown
                 // (rank bars grow towards position 1, so horizontal ones have it on the right)
                 QCOMPARE(values->isReverse(), c.valueOrientation == Qt::Vertical || c.type == ChartDesign::HorizontalBar);
-                QVERIFY(values->min() < 1 && values->min() > 0);
+                QVERIFY(values->min() < 1);
+                if (!marks)
+                    QVERIFY(values->min() > 0);   // no 0 label on a rank axis
                 QVERIFY(values->max() >= 18 && values->max() < 25);
-                QCOMPARE(categories->categoriesLabels().first(), data.categories.first());
+                // dates along the category axis, thinned out to fit
+                QVERIFY(data.categories.mid(0, 4).contains(categories->categoriesLabels().first()));
                 QCOMPARE(values->titleText(), QStringLiteral("Position"));
                 QCOMPARE(categories->titleText(), QStringLiteral("Date"));
             }

@@ -9,6 +9,7 @@
 #include "views/DesignedChartView.h"
 
 #include <QBuffer>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLinearGradient>
 #include <QPainter>
@@ -120,6 +121,42 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QTest::qWait(150);
         QVERIFY(test::saveScreen(frame, QStringLiteral("ChartFrame")));
+    }
+
+    // The seven chart themes side by side, with bands and without.
+    void chartThemes()
+    {
+        QWidget host;
+        auto* layout = new QGridLayout(&host);
+        int cell = 0;
+        for (const QString& theme : ChartDesign::themeNames()) {
+            auto* chart = new DesignedChartView(&host);
+            ChartData data = test::sampleRankChart(8);
+            data.titleLines = QStringList(theme);
+            chart->setChartData(data);
+            ChartDesign design = ChartDesign::defaultsFor(ChartKind::DetailChart);
+            design.theme = theme;
+            design.palette = cell;
+            design.seriesType = cell % 2 ? ChartDesign::Bar : ChartDesign::Line;
+            design.showMarks = cell % 3 != 0;
+            chart->setDesign(design);
+            layout->addWidget(chart, cell / 4, cell % 4);
+            ++cell;
+        }
+        auto* plain = new DesignedChartView(&host);
+        ChartData data = test::sampleRankChart(8);
+        data.titleLines = QStringList(QStringLiteral("XP, Remove Background"));
+        plain->setChartData(data);
+        ChartDesign design = ChartDesign::defaultsFor(ChartKind::DetailChart);
+        design.theme = QStringLiteral("XP");
+        design.removeBands = true;
+        plain->setDesign(design);
+        layout->addWidget(plain, 1, 3);
+        host.resize(1400, 640);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QTest::qWait(150);
+        QVERIFY(test::saveScreen(host, QStringLiteral("ChartThemes")));
     }
 };
 
