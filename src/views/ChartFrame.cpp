@@ -58,7 +58,6 @@ QAction* ChartFrame::makeAction(const QString& text, const QKeySequence& shortcu
 {
     auto* action = new QAction(text, this);
     action->setShortcut(shortcut);
-    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(action, &QAction::triggered, this, handler);
     addAction(action);
     return action;

@@ -4,6 +4,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -130,10 +131,12 @@ QImage DesignedChartView::chartImage(const QSize& size) const
     if (target != m_view->size()) {
         // draw a copy at the wanted size so the window's chart keeps its own
         QChartView copy;
+        copy.setAttribute(Qt::WA_DontShowOnScreen);
         copy.setRenderHint(QPainter::Antialiasing);
         copy.resize(target);
-        copy.chart()->resize(target);
+        copy.show();
         applyChartDesign(*copy.chart(), m_data, m_design, m_page);
+        QCoreApplication::sendPostedEvents();   // lays the chart out at its size
         return copy.grab().toImage();
     }
     return m_view->grab().toImage();

@@ -213,6 +213,17 @@ private slots:
                 QVERIFY(chartPaletteColours(q).mid(0, 3) != colours.mid(0, 3));
         }
 
+        // the picture a window stores of its chart, at a size of its own
+        const QSize ownSize = view.chartView()->size();
+        const QImage small = view.chartImage(QSize(350, 300));
+        QCOMPARE(small.size(), QSize(350, 300));
+        if (!qEnvironmentVariableIsEmpty("CORVANE_SCREENS"))
+            small.save(qEnvironmentVariable("CORVANE_SCREENS") + QStringLiteral("/ChartImage_350x300.png"));
+        QImage blank(350, 300, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        QVERIFY(differingPixels(small, blank) > 10000);
+        QCOMPARE(view.chartView()->size(), ownSize);
+
         ChartDesign threeD = design;
         threeD.threeD = true;
         QVERIFY(differingPixels(plain, pictureOf(threeD)) > 1500);
