@@ -4,6 +4,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsPixmapItem>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -140,6 +141,21 @@ QImage DesignedChartView::chartImage(const QSize& size) const
         return copy.grab().toImage();
     }
     return m_view->grab().toImage();
+}
+
+void DesignedChartView::setLogo(const QImage& logo)
+{
+    if (logo.isNull()) {
+        delete m_logo;
+        m_logo = nullptr;
+        return;
+    }
+    if (!m_logo) {
+        m_logo = new QGraphicsPixmapItem(chart());
+        m_logo->setPos(5, 5);
+        m_logo->setZValue(10);   // over everything the chart draws
+    }
+    m_logo->setPixmap(QPixmap::fromImage(logo));
 }
 
 void DesignedChartView::resizeEvent(QResizeEvent* event)

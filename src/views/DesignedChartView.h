@@ -8,6 +8,7 @@
 
 class QChart;
 class QChartView;
+class QGraphicsPixmapItem;
 class QLabel;
 class QTimer;
 class QToolButton;
@@ -45,6 +46,9 @@ public:
     QString pageText() const;
     bool navigatorShown() const;
 
+    // The project's logo, drawn over the chart at (5, 5); a null image removes it.
+    void setLogo(const QImage& logo);
+
     // The chart as a picture of the given size (its own size when empty).
     QImage chartImage(const QSize& size = {}) const;
 
@@ -69,6 +73,7 @@ private:
     QToolButton* m_nextButton;
     QToolButton* m_lastButton;
     QTimer* m_relabelTimer;
+    QGraphicsPixmapItem* m_logo = nullptr;
 };
 
 } // namespace corvane

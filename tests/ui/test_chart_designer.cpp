@@ -245,6 +245,14 @@ private slots:
         const QImage shown = pictureOf(withPicture);
         QCOMPARE(QColor(shown.pixel(45, 25)), QColor(0xC0, 0x20, 0x20));
         QVERIFY(QColor(plain.pixel(45, 25)) != QColor(0xC0, 0x20, 0x20));
+
+        // the project's logo goes over the chart at (5, 5), whatever the design
+        QImage projectLogo(30, 30, QImage::Format_RGB32);
+        projectLogo.fill(QColor(0x10, 0x80, 0x10));
+        view.setLogo(projectLogo);
+        QCOMPARE(QColor(pictureOf(design).pixel(15, 15)), QColor(0x10, 0x80, 0x10));
+        view.setLogo(QImage());
+        QVERIFY(QColor(pictureOf(design).pixel(15, 15)) != QColor(0x10, 0x80, 0x10));
     }
 
     void designerActsAtOnceAndCancelRestores()
