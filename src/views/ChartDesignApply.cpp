@@ -94,7 +94,7 @@ public:
         , m_kind(kind)
         , m_seriesType(seriesType)
         , m_colours(std::move(colours))
-        , m_setCount(std::max(1, seriesCount))
+        , m_seriesCount(std::max(1, seriesCount))
     {
         setData(OwnItemKey, true);
         setZValue(kind == Kind::Depth ? DepthZ : MarksZ);
@@ -142,7 +142,7 @@ private:
     // The bar of a set in a category as a rectangle of chart positions.
     QRectF barRect(const PlacedPoint& p) const
     {
-        const double slot = BarWidth / m_setCount;
+        const double slot = BarWidth / m_seriesCount;
         const double start = p.category - BarWidth / 2 + p.series * slot;
         QAbstractSeries* series = seriesOf(p.series);
         return QRectF(map(start, p.value, series), map(start + slot, 0, series)).normalized();
@@ -153,7 +153,7 @@ private:
         QAbstractSeries* series = seriesOf(p.series);
         if (!bars())
             return map(p.category, p.value, series);
-        const double slot = BarWidth / m_setCount;
+        const double slot = BarWidth / m_seriesCount;
         return map(p.category - BarWidth / 2 + (p.series + 0.5) * slot, p.value, series);
     }
 
@@ -191,7 +191,7 @@ private:
             return;
         }
         // a ribbon behind each line
-        for (int series = 0; series < m_setCount; ++series) {
+        for (int series = 0; series < m_seriesCount; ++series) {
             QList<QPointF> line;
             for (const PlacedPoint& p : m_points)
                 if (p.series == series)
@@ -267,7 +267,7 @@ private:
     Kind m_kind;
     int m_seriesType;
     QList<QColor> m_colours;
-    int m_setCount;
+    int m_seriesCount;
     QList<PlacedPoint> m_points;
 };
 
