@@ -338,6 +338,8 @@ RebuildResult rebuildTableFile(const QString& path, const QDateTime& stamp)
     Layout layout;
     {
         RawTableFile source(path);
+        // Lets SQLite read a file shorter than its header says, as after a cut.
+        source.exec(QStringLiteral("PRAGMA writable_schema = ON"));
         if (!readFileLayout(source, wanted, layout)) {
             if (!schemaLayout(wanted, layout)) {
                 result.error = QStringLiteral(
