@@ -7,6 +7,7 @@
 #include "outside/CVRepair/TableCheck.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 
 #include <sqlite3.h>
@@ -355,7 +356,7 @@ RebuildResult rebuildTableFile(const QString& path, const QDateTime& stamp)
         // The damaged file is kept as it is before anything else happens.
         result.keptCopy = uniqueCopyName(path, stamp);
         if (!QFile::copy(path, result.keptCopy)
-            || (QFile::exists(path + QStringLiteral("-wal"))
+            || (QFileInfo(path + QStringLiteral("-wal")).size() > 0
                 && !QFile::copy(path + QStringLiteral("-wal"), result.keptCopy + QStringLiteral("-wal")))) {
             result.error = QStringLiteral("The damaged file cannot be copied to \"%1\".").arg(result.keptCopy);
             removeFileSet(result.keptCopy);
