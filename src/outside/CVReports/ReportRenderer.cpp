@@ -128,14 +128,13 @@ ReportRenderer::Layout ReportRenderer::layOut(QPagedPaintDevice& device, const Q
     QList<qreal> natural;
     for (int c : layout.columns) {
         const ReportColumn& column = m_data.columns.at(c);
-        qreal widest = 0;
-        for (const QString& word : column.caption.split(QLatin1Char(' ')))
-            widest = std::max(widest, caption.horizontalAdvance(word));
+        qreal widest = caption.horizontalAdvance(column.caption);
         for (const QStringList& row : m_data.rows) {
             for (const QString& line : row.at(c).split(QLatin1Char('\n')))
                 widest = std::max(widest, body.horizontalAdvance(line));
         }
-        natural << widest + 2 * padding;
+        // A little slack, so that a text measured to fit is not wrapped by rounding.
+        natural << widest + 2 * padding + points(device, 1.0);
     }
     layout.widths = fittedWidths(natural, pageRect.width());
 
@@ -150,39 +149,41 @@ ReportRenderer::Layout ReportRenderer::layOut(QPagedPaintDevice& device, const Q
         layout.cellLines << cells;
     }
 
-    // Pages: the body lies between the headings and the foot.
+    // Pages: the body lies between the headings and the foot; each row
+    // takes its lines and the padding round them.
     int captionLineCount = 1;
     for (const QStringList& lines : layout.captionLines)
         captionLineCount = std::max(captionLineCount, int(lines.size()));
     const qreal top = QFontMetricsF(f.title, &device).height() + points(device, GapPt)
                       + captionLineCount * caption.height() + 2 * padding;
-    const qreal bottom = QFontMetricsF(f.footer, &device).height() + points(device, GapPt);
+    const qreal bottom = QFontMetricsF(f.footer, &device).height() + 2 * points(device, GapPt);
     const qreal lineHeight = body.height();
-    const int linesPerPage = std::max(1, int((pageRect.height() - top - bottom - 2 * padding) / lineHeight));
+    const qreal bodyHeight = pageRect.height() - top - bottom;
+    const auto linesIn = [&](qreal room) { return std::max(0, int((room - 2 * padding) / lineHeight)); };
+    const int linesPerPage = std::max(1, linesIn(bodyHeight));
 
     Page page;
-    int linesLeft = linesPerPage;
+    qreal room = bodyHeight;
+    const auto nextPage = [&] {
+        layout.pages << page;
+        page.clear();
+        room = bodyHeight;
+    };
     for (int r = 0; r < layout.cellLines.size(); ++r) {
         int rowLines = 1;
         for (const QStringList& lines : layout.cellLines.at(r))
             rowLines = std::max(rowLines, int(lines.size()));
         // A row that fits a page is not split; a taller one goes on over the next pages.
-        if (rowLines > linesLeft && rowLines <= linesPerPage && !page.isEmpty()) {
-            layout.pages << page;
-            page.clear();
-            linesLeft = linesPerPage;
-        }
+        if (rowLines > linesIn(room) && rowLines <= linesPerPage && !page.isEmpty())
+            nextPage();
         int first = 0;
         while (first < rowLines) {
-            if (linesLeft == 0) {
-                layout.pages << page;
-                page.clear();
-                linesLeft = linesPerPage;
-            }
-            const int count = std::min(rowLines - first, linesLeft);
+            if (linesIn(room) == 0)
+                nextPage();
+            const int count = std::min(rowLines - first, std::max(1, linesIn(room)));
             page << Slice{r, first, count};
             first += count;
-            linesLeft -= count;
+            room -= count * lineHeight + 2 * padding;
         }
     }
     layout.pages << page;   // the last page, or the only one of an empty report
