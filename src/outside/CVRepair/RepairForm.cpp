@@ -190,8 +190,10 @@ void TRepairForm::tableDone(int index, const TableResult& result)
         return;
     item->setText(ResultColumn, result.resultText());
     item->setForeground(ResultColumn, QBrush(outcomeColour(result.outcome)));
-    item->setText(DetailsColumn, result.details());
-    item->setToolTip(DetailsColumn, result.details());
+    // Sound tables need no words; the others say what was found and done.
+    const QString details = result.outcome == TableResult::Outcome::Sound ? QString() : result.details();
+    item->setText(DetailsColumn, details);
+    item->setToolTip(DetailsColumn, details);
 }
 
 void TRepairForm::runDone()
