@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QMainWindow>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -285,6 +286,17 @@ private slots:
         QCOMPARE(seenTitle, QStringLiteral("Print Preview - Grid - Bakery"));
         QCOMPARE(seenParent, &caller);
         QVERIFY(profile.messages.isEmpty());
+
+        // Print shows the system print dialog; cancelling it prints nothing and returns.
+        const auto print = library.entry<entry::TwoTexts>("_RunPrint");
+        QVERIFY(print);
+        QString printTitle;
+        whenModalShows<QPrintDialog>([&](QPrintDialog* dialog) {
+            printTitle = dialog->windowTitle();
+            dialog->reject();
+        });
+        print(qApp, reinterpret_cast<const char16_t*>(project.utf16()), reinterpret_cast<const char16_t*>(report.utf16()));
+        QCOMPARE(printTitle, QStringLiteral("Print - Grid - Bakery"));
 
         // Without a report table the call says so and returns at once.
         database.deleteTable(QStringLiteral("CVReportTemp"));
