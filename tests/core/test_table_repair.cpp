@@ -161,6 +161,31 @@ TEST_F(TableRepairTest, ADamagedIndexPageIsMendedWithoutLosingRows)
     EXPECT_EQ(test::numbersIn(path, QStringLiteral("Idx")).size(), Rows);
 }
 
+TEST_F(TableRepairTest, IndexesHoldingTheWrongEntriesAreRebuiltInPlace)
+{
+    const QString path = makeTable(QStringLiteral("Swapped"));
+    // Two indexes whose trees are swapped: each holds the other's entries.
+    test::execOnFile(path, QStringLiteral(
+        "CREATE INDEX NumberIdx ON Swapped (Number);"
+        "CREATE TEMP TABLE roots AS SELECT name, rootpage FROM sqlite_master WHERE name IN ('Nameidx', 'NumberIdx');"
+        "PRAGMA writable_schema = ON;"
+        "UPDATE sqlite_master SET rootpage = (SELECT rootpage FROM roots WHERE roots.name <> sqlite_master.name) "
+        "WHERE name IN ('Nameidx', 'NumberIdx');"));
+
+    const TableResult checked = checkTable(path);
+    ASSERT_EQ(checked.found.state, TableCondition::State::IndexDamage) << qPrintable(checked.details());
+
+    const TableResult repaired = repairTable(path, stamp());
+    ASSERT_EQ(repaired.outcome, TableResult::Outcome::Repaired) << qPrintable(repaired.details());
+    EXPECT_TRUE(repaired.actions.contains(QStringLiteral("Indexes rebuilt.")));
+    EXPECT_TRUE(repaired.keptCopy.isEmpty());
+    Table table(&database, QStringLiteral("Swapped"), QStringLiteral("Nameidx"));
+    table.open();
+    EXPECT_EQ(table.recordCount(), Rows);
+    ASSERT_TRUE(table.findKey({QStringLiteral("row 42")}));
+    EXPECT_EQ(table.asInteger(QStringLiteral("Number")), 42);
+}
+
 TEST_F(TableRepairTest, ARebuiltPasswordTableKeepsItsProtection)
 {
     const QString path = makeTable(QStringLiteral("SE3"), QLatin1String(Schema::SE3Password));

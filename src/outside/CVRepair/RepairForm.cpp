@@ -106,6 +106,7 @@ TRepairForm::~TRepairForm()
     if (m_thread) {
         m_run.requestStop();
         m_thread->wait();
+        delete m_thread;
     }
 }
 
