@@ -12,6 +12,7 @@ packages=(
   python3-pyftpdlib tinyproxy-bin
   xvfb xauth fonts-dejavu-core
   cron
+  poppler-utils
 )
 
 missing=()

@@ -18,6 +18,16 @@
 #include <QHBoxLayout>
 #include <QLinearGradient>
 #include <QPainter>
+#include "ReportSamples.h"
+#include "outside/CVRepair/RawTableFile.h"
+#include "outside/CVRepair/RepairForm.h"
+#include "outside/CVReports/ReportData.h"
+#include "outside/CVReports/ReportDesignForm.h"
+#include "outside/CVReports/ReportPreview.h"
+#include "outside/CVReports/ReportRenderer.h"
+
+#include <QPrintPreviewDialog>
+#include <QTimer>
 
 #include <QtTest>
 
@@ -277,6 +287,72 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&host));
         QTest::qWait(150);
         QVERIFY(test::saveScreen(host, QStringLiteral("ChartThemes")));
+    }
+
+    void repairFormAfterCheck()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        const QString data = profile.programFolder() + QStringLiteral("Data/");
+        QVERIFY(repair::RawTableFile(data + QStringLiteral("CVURL.dat")).exec(QStringLiteral("DROP INDEX URLProjidx")));
+        QFile log(data + QStringLiteral("CVLog.dat"));
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        log.write(QByteArray(4096, 'x'));
+        log.close();
+
+        TRepairForm form(data, false, false);
+        form.resize(900, 560);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QSignalSpy finished(&form, &TRepairForm::runFinished);
+        form.startRun(repair::RepairRun::Mode::Check);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(form.results().size(), 25);
+        QVERIFY(test::saveScreen(form, QStringLiteral("RepairForm")));
+    }
+
+    void reportPreview()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        Session session(QStringLiteral("Tour"));
+        Database database(QStringLiteral("Tour"), &session);
+        database.setDirectory(profile.programFolder() + QStringLiteral("Data/"));
+        database.connect();
+        test::fillSampleReportTable(database, 60);
+        const reports::ReportData data = reports::readReportData(database);
+
+        bool saved = false;
+        QTimer::singleShot(0, [&saved] {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            QTest::qWait(300);
+            saved = test::saveScreen(*preview, QStringLiteral("ReportPreview"));
+            preview->reject();
+        });
+        const QString title = reports::defaultReportTitle(QStringLiteral("Ranks"), QStringLiteral("Bakery"));
+        reports::runReportPreview(reports::ReportRenderer(data, reports::ReportStyle(), title), title, nullptr);
+        QVERIFY(saved);
+    }
+
+    void reportDesignForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        Session session(QStringLiteral("Tour"));
+        Database database(QStringLiteral("Tour"), &session);
+        database.setDirectory(profile.programFolder() + QStringLiteral("Data/"));
+        database.connect();
+        test::fillSampleReportTable(database, 5);
+        reports::ReportStyle style;
+        style.landscape = true;
+        style.hiddenColumns = {QStringLiteral("Page")};
+        reports::TReportDesignForm form(reports::readReportData(database), style, QStringLiteral("Ranks"),
+                                        QStringLiteral("Bakery"));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::saveScreen(form, QStringLiteral("ReportDesignForm")));
     }
 };
 
