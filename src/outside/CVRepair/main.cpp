@@ -1,12 +1,12 @@
 // CVRepair: checks and repairs the table files of the data folder.
 #include "app/MutexNames.h"
+#include "app/MessageForm.h"
 #include "data/DM1.h"
 #include "outside/CVRepair/RepairForm.h"
 #include "outside/CVRepair/RepairOptions.h"
 #include "outside/CVRepair/RepairRun.h"
 #include "platform/NamedMutex.h"
 #include "ui/CorvaneApplication.h"
-#include "ui/MessageBoxStandIn.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -54,7 +54,7 @@ int runWindow(const RepairOptions& options, int argc, char** argv)
     CorvaneApplication app(argc, argv);
     TDM1 dataModule;
     DM1 = &dataModule;
-    installMessageBoxStandIn(dataModule);
+    TMessageForm messages(dataModule);
     QString error;
     const QString folder = resolveDataFolder(options.dataFolder, error);
     if (folder.isEmpty()) {
