@@ -1,6 +1,6 @@
 #include "app/StartUp.h"
-#include "app/MutexNames.h"
 
+#include "app/MutexNames.h"
 #include "app/Settings.h"
 #include "platform/NamedMutex.h"
 

@@ -1,8 +1,8 @@
 // Corvane: the program's entry.
 #include "app/MainRankForm.h"
 #include "app/MessageForm.h"
-#include "app/StartUp.h"
 #include "app/MutexNames.h"
+#include "app/StartUp.h"
 #include "data/DM1.h"
 #include "platform/NamedMutex.h"
 #include "ui/CorvaneApplication.h"

@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
+#include "app/MutexNames.h"
 #include "app/Settings.h"
 #include "app/StartUp.h"
-#include "app/MutexNames.h"
 #include "platform/NamedMutex.h"
 
 #include <QDir>

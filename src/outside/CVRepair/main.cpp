@@ -1,6 +1,6 @@
 // CVRepair: checks and repairs the table files of the data folder.
-#include "app/MutexNames.h"
 #include "app/MessageForm.h"
+#include "app/MutexNames.h"
 #include "data/DM1.h"
 #include "outside/CVRepair/RepairForm.h"
 #include "outside/CVRepair/RepairOptions.h"
