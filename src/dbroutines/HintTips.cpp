@@ -3,8 +3,7 @@
 namespace corvane {
 
 HintTips::HintTips(const QString& dataFolder)
-    : m_session(QStringLiteral("Default"))
-    , m_database(QStringLiteral("HintDB"), &m_session)
+    : m_database(QStringLiteral("HintDB"), nullptr)   // the default session
     , m_table(&m_database, QStringLiteral("Hint"), QStringLiteral("Seqidx"))
 {
     m_database.setDirectory(dataFolder);

@@ -51,7 +51,6 @@ public:
 private:
     bool hasTip() const { return isOpen() && !isEmpty(); }
 
-    Session m_session;
     Database m_database;
     Table m_table;
 };
