@@ -1,6 +1,7 @@
 #include "dbroutines/DBRoutines.h"
 
 #include "data/DatabaseError.h"
+#include "dbroutines/ChartCacheForm.h"
 #include "dbroutines/HintForm.h"
 #include "dbroutines/LibraryWindowCall.h"
 #include "dbroutines/UnavailableToolForm.h"
@@ -18,6 +19,7 @@ static_assert(std::is_same_v<decltype(&_RunBackup), entry::Plain>);
 static_assert(std::is_same_v<decltype(&_RunDirectoryChanger), entry::Plain>);
 static_assert(std::is_same_v<decltype(&_RunRemoteUpdate), entry::RemoteUpdate>);
 static_assert(std::is_same_v<decltype(&_RunCVDaily), entry::OneText>);
+static_assert(std::is_same_v<decltype(&_BuildChartCache), entry::OneText>);
 
 namespace {
 
@@ -60,6 +62,7 @@ TUnavailableToolForm* _BackupForm = nullptr;
 TUnavailableToolForm* _RemoteUpdateForm = nullptr;
 TUnavailableToolForm* _DirectoryChangerForm = nullptr;
 TUnavailableToolForm* _CVDailyForm = nullptr;
+TChartCacheForm* _ChartCacheForm = nullptr;
 TMessageForm* _MessageForm = nullptr;
 
 void _RunHints(QApplication* application)
@@ -90,6 +93,16 @@ void _RunCVDaily(QApplication* application, const char16_t* project)
     const QString name = textArgument(project);
     runUnavailableTool(application, _CVDailyForm, QStringLiteral("Daily Results"),
                        [&](TUnavailableToolForm& window) { window.setProjectName(name); });
+}
+
+void _BuildChartCache(QApplication* application, const char16_t* project)
+{
+    const QString name = textArgument(project);
+    guarded([&] {
+        RunLibraryWindow(application, _ChartCacheForm, [&](TChartCacheForm& window) {
+            window.setProjectName(name);
+        });
+    });
 }
 
 } // extern "C"

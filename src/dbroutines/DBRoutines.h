@@ -12,6 +12,7 @@ class QApplication;
 
 namespace corvane {
 class THintForm;
+class TChartCacheForm;
 class TUnavailableToolForm;
 class TMessageForm;
 } // namespace corvane
@@ -25,6 +26,7 @@ Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _BackupForm;
 Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _RemoteUpdateForm;
 Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _DirectoryChangerForm;
 Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _CVDailyForm;
+Q_DECL_EXPORT extern corvane::TChartCacheForm* _ChartCacheForm;
 // The message window raised by the library's own windows.
 Q_DECL_EXPORT extern corvane::TMessageForm* _MessageForm;
 
@@ -39,5 +41,7 @@ Q_DECL_EXPORT void _RunRemoteUpdate(QApplication* application, unsigned char aut
 Q_DECL_EXPORT void _RunDirectoryChanger(QApplication* application);
 // "Daily Results" for the project named.
 Q_DECL_EXPORT void _RunCVDaily(QApplication* application, const char16_t* project);
+// "Building Chart Cache" for the saved charts of the project named.
+Q_DECL_EXPORT void _BuildChartCache(QApplication* application, const char16_t* project);
 
 } // extern "C"

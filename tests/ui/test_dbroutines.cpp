@@ -10,7 +10,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QWindow>
@@ -104,6 +106,79 @@ void click(QDialog& window, const char* arrow)
 {
     window.findChild<QToolButton*>(QLatin1String(arrow))->click();
 }
+
+// Ranks of two URLs of project Bakery for the term "bread" on the engine
+// "Demo" over three days, and two saved charts over them.
+void saveTwoCharts(const QString& dataFolder)
+{
+    Session session(QStringLiteral("Fill"));
+    Database database(QStringLiteral("Fill"), &session);
+    database.setDirectory(dataFolder);
+    database.connect();
+    Table rank(&database, QStringLiteral("CVRank"));
+    rank.open();
+    const struct { const char* url; int day; int position; } ranks[] = {
+        {"Home", 1, 4}, {"Home", 2, 3}, {"Home", 3, 1}, {"Shop", 1, 9}, {"Shop", 3, 7}};
+    for (const auto& r : ranks) {
+        rank.append();
+        rank.setValue(QStringLiteral("Project"), QStringLiteral("Bakery"));
+        rank.setValue(QStringLiteral("SearchEngine"), QStringLiteral("Demo"));
+        rank.setValue(QStringLiteral("SearchTerm"), QStringLiteral("bread"));
+        rank.setValue(QStringLiteral("URL"), QLatin1String(r.url));
+        rank.setValue(QStringLiteral("Rank"), r.position);
+        rank.setValue(QStringLiteral("xDate"), QDate(2026, 11, r.day));
+        rank.post();
+    }
+    Table charts(&database, QStringLiteral("CVSQLTee"));
+    charts.open();
+    const struct { const char* file; const char* series; } saved[] = {
+        {"Bread positions", "Home\nShop"}, {"Top10", "Home"}, {"Home only", "Home"}};
+    for (const auto& c : saved) {
+        charts.append();
+        charts.setValue(QStringLiteral("Project"), QStringLiteral("Bakery"));
+        charts.setValue(QStringLiteral("File"), QLatin1String(c.file));
+        charts.setValue(QStringLiteral("PopOrder"), QStringLiteral("UTS"));
+        charts.setValue(QStringLiteral("ForEach"), QLatin1String(c.series));
+        charts.setValue(QStringLiteral("Select1"), QStringLiteral("bread"));
+        charts.setValue(QStringLiteral("Select2"), QStringLiteral("Demo"));
+        charts.setValue(QStringLiteral("DateType"), QStringLiteral("D"));
+        charts.setValue(QStringLiteral("DateStart"), QDate(2026, 11, 1));
+        charts.setValue(QStringLiteral("DateEnd"), QDate(2026, 11, 3));
+        charts.setValue(QStringLiteral("FillDates"), true);
+        charts.setValue(QStringLiteral("ShowNoValue"), false);
+        charts.post();
+    }
+}
+
+// "chart legend date value" lines of the chart cache.
+QStringList chartCache(const QString& dataFolder)
+{
+    Session session(QStringLiteral("Read"));
+    Database database(QStringLiteral("Read"), &session);
+    database.setDirectory(dataFolder);
+    database.connect();
+    Query cache(&database, QStringLiteral("SELECT * FROM CVChartCache ORDER BY Chart, xDate, Legend"));
+    cache.open();
+    QStringList lines;
+    for (cache.first(); !cache.eof(); cache.next()) {
+        lines << QStringList{cache.asString(QStringLiteral("Chart")), cache.asString(QStringLiteral("Legend")),
+                             cache.asDate(QStringLiteral("xDate")).toString(Qt::ISODate),
+                             cache.asString(QStringLiteral("xValue"))}
+                     .join(QLatin1Char(' '));
+    }
+    return lines;
+}
+
+struct ChartCacheWindow
+{
+    Sighting seen;
+    QStringList log;
+    QColor background;
+    bool finished = false;
+    bool fixedSize = false;
+    bool centred = false;
+    int controls = 0;
+};
 
 } // namespace
 
@@ -347,6 +422,74 @@ private slots:
         library.entry<entry::Plain>("_RunHints")(qApp);
         QVERIFY(seen.seen);
         QVERIFY(!seen.minimizable);
+    }
+
+    // Chart cache --------------------------------------------------------
+
+    ChartCacheWindow runChartCache(const QString& project)
+    {
+        test::DBRoutinesLibrary library;
+        ChartCacheWindow result;
+        test::whenShown(library.windowExport("_ChartCacheForm"), [&](QDialog& window) {
+            // Wait for the build to finish; the window offers no command.
+            result.finished = QTest::qWaitFor([&] { return !window.property("building").toBool(); }, 20000);
+            result.seen = look(window);
+            const auto* log = window.findChild<QPlainTextEdit*>(QStringLiteral("Log"));
+            result.log = copied(log->toPlainText()).split(QLatin1Char('\n'));
+            result.background = window.palette().color(QPalette::Window);
+            result.fixedSize = window.minimumSize() == window.maximumSize();
+            result.centred = (window.frameGeometry().center() - window.screen()->availableGeometry().center())
+                                 .manhattanLength() <= 2;
+            result.controls = window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size();
+        });
+        library.entry<entry::OneText>("_BuildChartCache")(qApp, test::textArgument(project));
+        return result;
+    }
+
+    void theChartCacheWindowBuildsTheProjectsSavedCharts()
+    {
+        saveTwoCharts(dataFolder());
+        const ChartCacheWindow window = runChartCache(QStringLiteral("Bakery"));
+        QVERIFY(window.finished);
+        QCOMPARE(window.seen.caption, QStringLiteral("Building Chart Cache"));
+        QCOMPARE(window.background, QColor(226, 226, 226));
+        QVERIFY(window.fixedSize);
+        QVERIFY(!window.seen.minimizable);
+        QVERIFY(window.centred);
+        QCOMPARE(window.controls, 1);   // the text area, no commands
+        QCOMPARE(window.log, (QStringList{
+            QStringLiteral("Building the chart caches of project \"Bakery\"."),
+            QStringLiteral("2 saved charts found."),
+            QStringLiteral("Chart 1 of 2, \"Bread positions\": 6 cache rows written."),
+            QStringLiteral("Chart 2 of 2, \"Home only\": 3 cache rows written."),
+            QStringLiteral("Finished: 2 of 2 chart caches built."),
+            QStringLiteral("Close this window to go on.")}));
+        QCOMPARE(chartCache(dataFolder()), (QStringList{
+            QStringLiteral("Bread positions Home 2026-11-01 4"), QStringLiteral("Bread positions Shop 2026-11-01 9"),
+            QStringLiteral("Bread positions Home 2026-11-02 3"), QStringLiteral("Bread positions Shop 2026-11-02 "),
+            QStringLiteral("Bread positions Home 2026-11-03 1"), QStringLiteral("Bread positions Shop 2026-11-03 7"),
+            QStringLiteral("Home only Home 2026-11-01 4"), QStringLiteral("Home only Home 2026-11-02 3"),
+            QStringLiteral("Home only Home 2026-11-03 1")}));
+    }
+
+    void theChartCacheWindowSaysWhenThereIsNothingToBuild()
+    {
+        QCOMPARE(runChartCache(QStringLiteral("Bakery")).log.at(1),
+                 QStringLiteral("Project \"Bakery\" has no saved charts; there is nothing to build."));
+        QCOMPARE(runChartCache(QString()).log.first(),
+                 QStringLiteral("No project was named, so there are no charts to build."));
+    }
+
+    void aChartThatCannotBeBuiltIsReportedAndTheOthersGoOn()
+    {
+        saveTwoCharts(dataFolder());
+        QVERIFY(QFile::remove(dataFolder() + QStringLiteral("CVRank.dat")));
+        const QStringList log = runChartCache(QStringLiteral("Bakery")).log;
+        QCOMPARE(log.size(), 6);
+        QVERIFY2(log.at(2).startsWith(QLatin1String("Chart 1 of 2, \"Bread positions\": FAILED. ")), qPrintable(log.at(2)));
+        QVERIFY2(log.at(2).contains(QLatin1String("CVRank")), qPrintable(log.at(2)));
+        QVERIFY2(log.at(3).startsWith(QLatin1String("Chart 2 of 2, \"Home only\": FAILED. ")), qPrintable(log.at(3)));
+        QCOMPARE(log.at(4), QStringLiteral("Finished: 0 of 2 chart caches built."));
     }
 };
 
