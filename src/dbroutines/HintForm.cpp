@@ -6,7 +6,9 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -36,12 +38,18 @@ THintForm::THintForm(QWidget* parent)
     // No Minimize: the window is a small modal dialog.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setObjectName(QStringLiteral("HintForm"));
-    resize(480, 280);
+    resize(500, 240);
 
     m_hintText = new QTextBrowser(this);
     m_hintText->setObjectName(QStringLiteral("HintText"));
     m_hintText->setReadOnly(true);
     m_hintText->setOpenLinks(false);
+    m_hintText->document()->setDocumentMargin(10);
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(40, 40));
+    icon->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    icon->setContentsMargins(4, 8, 4, 0);
 
     m_disableHints = new QCheckBox(QStringLiteral("Disable Hints"), this);
     m_disableHints->setObjectName(QStringLiteral("DisableHints"));
@@ -71,8 +79,12 @@ THintForm::THintForm(QWidget* parent)
     buttons->addSpacing(12);
     buttons->addWidget(m_okButton);
 
+    auto* tip = new QHBoxLayout;
+    tip->addWidget(icon);
+    tip->addWidget(m_hintText, 1);
+
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_hintText, 1);
+    layout->addLayout(tip, 1);
     layout->addLayout(buttons);
 
     FormCreate();
