@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace corvane::test {
 
@@ -42,23 +43,26 @@ inline const char16_t* textArgument(const QString& text)
 }
 
 // Once the window published in `exported` is on screen, hands it to `act`,
-// then closes it if `act` left it open. Call before the entry point: the
-// entry's modal loop runs the timer.
-inline void whenShown(QDialog* const* exported, std::function<void(QDialog&)> act)
+// then closes it if `act` left it open. Call before the entry point (the
+// entry's modal loop runs the timer) and keep the watch until the entry has
+// returned: it reads the library's export and must not outlive the library.
+[[nodiscard]] inline std::unique_ptr<QTimer> whenShown(QDialog* const* exported,
+                                                       std::function<void(QDialog&)> act)
 {
-    auto* poll = new QTimer;
+    auto poll = std::make_unique<QTimer>();
     poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, exported, act = std::move(act)] {
+    QTimer* timer = poll.get();
+    QObject::connect(timer, &QTimer::timeout, [timer, exported, act = std::move(act)] {
         QDialog* window = *exported;
         if (!window || !window->isVisible())
             return;
-        poll->stop();
-        poll->deleteLater();
+        timer->stop();
         act(*window);
         if (window->isVisible())
             window->reject();
     });
     poll->start();
+    return poll;
 }
 
 } // namespace corvane::test

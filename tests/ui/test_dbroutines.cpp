@@ -155,7 +155,7 @@ private:
     {
         test::DBRoutinesLibrary library;
         HintWindow first;
-        test::whenShown(library.windowExport("_HintForm"), [&](QDialog& window) {
+        const auto watch = test::whenShown(library.windowExport("_HintForm"), [&](QDialog& window) {
             first = readHintWindow(window);
             if (act)
                 act(window);
@@ -216,7 +216,7 @@ private slots:
             QCOMPARE(*exported, nullptr);
 
             Sighting seen;
-            test::whenShown(exported, [&](QDialog& window) { seen = look(window); });
+            const auto watch = test::whenShown(exported, [&](QDialog& window) { seen = look(window); });
             if (entryName == "_RunRemoteUpdate")
                 library.entry<entry::RemoteUpdate>(entryName.constData())(qApp, 0, 1);
             else if (entryName == "_RunCVDaily")
@@ -251,7 +251,7 @@ private slots:
     {
         test::DBRoutinesLibrary library;
         QVariantMap flags;
-        test::whenShown(library.windowExport("_RemoteUpdateForm"), [&](QDialog& window) {
+        const auto watchUpdate = test::whenShown(library.windowExport("_RemoteUpdateForm"), [&](QDialog& window) {
             flags = look(window, {"automatic", "showResetOptions"}).properties;
         });
         library.entry<entry::RemoteUpdate>("_RunRemoteUpdate")(qApp, 1, 0);
@@ -261,7 +261,7 @@ private slots:
         const QString project = QStringLiteral("Ölmühle"); // the text crosses as UTF-16
         QString stored;
         QString text;
-        test::whenShown(library.windowExport("_CVDailyForm"), [&](QDialog& window) {
+        const auto watchDaily = test::whenShown(library.windowExport("_CVDailyForm"), [&](QDialog& window) {
             stored = window.property("projectName").toString();
             text = copied(window.findChild<QLabel*>(QStringLiteral("Text"))->text());
         });
@@ -275,7 +275,7 @@ private slots:
         m_main.reset();
         test::DBRoutinesLibrary library;
         bool seen = false;
-        test::whenShown(library.windowExport("_BackupForm"), [&](QDialog& window) {
+        const auto watch = test::whenShown(library.windowExport("_BackupForm"), [&](QDialog& window) {
             seen = window.parentWidget() == nullptr;
         });
         library.entry<entry::Plain>("_RunBackup")(qApp);
@@ -376,7 +376,7 @@ private slots:
     {
         test::DBRoutinesLibrary library;
         Sighting seen;
-        test::whenShown(library.windowExport("_HintForm"), [&](QDialog& window) { seen = look(window); });
+        const auto watch = test::whenShown(library.windowExport("_HintForm"), [&](QDialog& window) { seen = look(window); });
         library.entry<entry::Plain>("_RunHints")(qApp);
         QVERIFY(seen.seen);
         QVERIFY(!seen.minimizable);
@@ -388,7 +388,7 @@ private slots:
     {
         test::DBRoutinesLibrary library;
         ChartCacheWindow result;
-        test::whenShown(library.windowExport("_ChartCacheForm"), [&](QDialog& window) {
+        const auto watch = test::whenShown(library.windowExport("_ChartCacheForm"), [&](QDialog& window) {
             // Wait for the build to finish; the window offers no command.
             result.finished = QTest::qWaitFor([&] { return !window.property("building").toBool(); }, 20000);
             result.seen = look(window);

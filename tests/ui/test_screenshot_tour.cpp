@@ -61,7 +61,7 @@ private:
         test::DBRoutinesLibrary library;
         QVERIFY2(library.isLoaded(), qPrintable(library.errorString()));
         bool saved = false;
-        test::whenShown(library.windowExport(exportName), [&](QDialog& window) {
+        const auto watch = test::whenShown(library.windowExport(exportName), [&](QDialog& window) {
             // The chart cache window builds first; the others are ready at once.
             const bool ready = QTest::qWaitFor([&] { return !window.property("building").toBool(); }, 20000);
             saved = ready && test::saveScreen(window, screenName);
