@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -89,8 +90,6 @@ THintForm::THintForm(QWidget* parent)
 
     FormCreate();
 }
-
-THintForm::~THintForm() = default;
 
 void THintForm::FormCreate()
 {

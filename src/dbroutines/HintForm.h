@@ -22,7 +22,6 @@ class THintForm : public QDialog
 
 public:
     explicit THintForm(QWidget* parent = nullptr);
-    ~THintForm() override;
 
     void done(int result) override;
 

@@ -23,7 +23,6 @@ public:
     CallerMainWindow(const CallerMainWindow&) = delete;
     CallerMainWindow& operator=(const CallerMainWindow&) = delete;
 
-    QWidget* widget() const { return m_window.data(); }
     // Makes the window an owned window of the caller's main window.
     void own(QDialog& window) const;
     // Forgets the caller's main window.
