@@ -201,11 +201,12 @@ constexpr Tip tips[] = {
      "<b>Tools | Rureder Orad</b> collects the pages that rank for a term and counts the words "
      "and phrases they use, so you see what your competitors write about."},
     {"Follow a ranking over time",
-     "<b>Chart Views | Detail Chart</b> draws the position of a URL for a term on an engine "
-     "across the dates you choose. Save the chart to open it again from the task bar."},
+     "<b>Chart Views | Detail Chart</b> draws the best daily position of your URLs, terms or "
+     "engines over the dates you choose. Make a chart with <b>Charts | Auto Build</b> or "
+     "<b>Chart Builder</b>; the task bar's Project group opens your saved charts again."},
     {"See what moved",
-     "<b>Chart Views | Gains and Losses</b> lists every position that changed since the last "
-     "session, best gains first."},
+     "<b>Chart Views | Gains and Losses</b> charts every position that changed between the "
+     "last two mining sessions, so you see at a glance what went up and what fell."},
     {"Ask your own questions",
      "<b>Table Views | Data Query</b> builds a query over the stored rankings, shows the rows, "
      "and exports or prints them."},

@@ -28,7 +28,10 @@
 
 #include <QPrintPreviewDialog>
 #include <QTimer>
+#include "DBRoutinesLibrary.h"
+#include "SavedChartsFixture.h"
 
+#include <QMainWindow>
 #include <QtTest>
 
 using namespace corvane;
@@ -353,6 +356,53 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(test::saveScreen(form, QStringLiteral("ReportDesignForm")));
+private:
+    // The maintenance library's windows, shown by the real CVDBRoutines.so
+    // over a main window, the way the program calls them.
+    void dbRoutinesWindow(const char* exportName, const std::function<void(test::DBRoutinesLibrary&)>& call,
+                          const QString& screenName, const QString& project = {})
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        if (!project.isEmpty())
+            test::saveTwoCharts(profile.programFolder() + QStringLiteral("Data/"));
+        QMainWindow main;
+        main.resize(900, 650);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        test::DBRoutinesLibrary library;
+        QVERIFY2(library.isLoaded(), qPrintable(library.errorString()));
+        bool saved = false;
+        const auto watch = test::whenShown(library.windowExport(exportName), [&](QDialog& window) {
+            // The chart cache window builds first; the others are ready at once.
+            const bool ready = QTest::qWaitFor([&] { return !window.property("building").toBool(); }, 20000);
+            saved = ready && test::saveScreen(window, screenName);
+        });
+        call(library);
+        QVERIFY(saved);
+    }
+
+private slots:
+    void hintForm()
+    {
+        dbRoutinesWindow("_HintForm", [](test::DBRoutinesLibrary& library) {
+            library.entry<entry::Plain>("_RunHints")(qApp);
+        }, QStringLiteral("HintForm"));
+    }
+
+    void chartCacheForm()
+    {
+        const QString project = QStringLiteral("Bakery");
+        dbRoutinesWindow("_ChartCacheForm", [&](test::DBRoutinesLibrary& library) {
+            library.entry<entry::OneText>("_BuildChartCache")(qApp, test::textArgument(project));
+        }, QStringLiteral("ChartCacheForm"), project);
+    }
+
+    void unavailableToolForm()
+    {
+        dbRoutinesWindow("_BackupForm", [](test::DBRoutinesLibrary& library) {
+            library.entry<entry::Plain>("_RunBackup")(qApp);
+        }, QStringLiteral("UnavailableToolForm"));
     }
 };
 

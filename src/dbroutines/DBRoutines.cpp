@@ -1,0 +1,108 @@
+#include "dbroutines/DBRoutines.h"
+
+#include "data/DatabaseError.h"
+#include "dbroutines/ChartCacheForm.h"
+#include "dbroutines/HintForm.h"
+#include "dbroutines/LibraryWindowCall.h"
+#include "dbroutines/UnavailableToolForm.h"
+#include "outside/LibraryEntries.h"
+#include "ui/CorvaneApplication.h"
+
+#include <exception>
+#include <functional>
+#include <type_traits>
+
+using namespace corvane;
+
+static_assert(std::is_same_v<decltype(&_RunHints), entry::Plain>);
+static_assert(std::is_same_v<decltype(&_RunBackup), entry::Plain>);
+static_assert(std::is_same_v<decltype(&_RunDirectoryChanger), entry::Plain>);
+static_assert(std::is_same_v<decltype(&_RunRemoteUpdate), entry::RemoteUpdate>);
+static_assert(std::is_same_v<decltype(&_RunCVDaily), entry::OneText>);
+static_assert(std::is_same_v<decltype(&_BuildChartCache), entry::OneText>);
+
+namespace {
+
+// Nothing may leave an entry point as an exception: the caller is C. What
+// escapes is shown by the application's standard exception display.
+template <typename Call>
+void guarded(Call&& call)
+{
+    try {
+        call();
+    } catch (const DatabaseError& e) {
+        CorvaneApplication::showException(e.message());
+    } catch (const std::exception& e) {
+        CorvaneApplication::showException(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+QString textArgument(const char16_t* text)
+{
+    return text ? QString::fromUtf16(text) : QString();
+}
+
+void runUnavailableTool(QApplication* application, TUnavailableToolForm*& exported, const QString& caption,
+                        const std::function<void(TUnavailableToolForm&)>& storeArguments = {})
+{
+    guarded([&] {
+        RunLibraryWindow(application, exported, [&](TUnavailableToolForm& window) {
+            if (storeArguments)
+                storeArguments(window);
+        }, caption);
+    });
+}
+
+} // namespace
+
+extern "C" {
+
+THintForm* _HintForm = nullptr;
+TUnavailableToolForm* _BackupForm = nullptr;
+TUnavailableToolForm* _RemoteUpdateForm = nullptr;
+TUnavailableToolForm* _DirectoryChangerForm = nullptr;
+TUnavailableToolForm* _CVDailyForm = nullptr;
+TChartCacheForm* _ChartCacheForm = nullptr;
+TMessageForm* _MessageForm = nullptr;
+
+void _RunHints(QApplication* application)
+{
+    guarded([&] { RunLibraryWindow(application, _HintForm, [](THintForm&) {}); });
+}
+
+void _RunBackup(QApplication* application)
+{
+    runUnavailableTool(application, _BackupForm, QStringLiteral("Data Backup"));
+}
+
+void _RunRemoteUpdate(QApplication* application, unsigned char automatic, unsigned char showResetOptions)
+{
+    runUnavailableTool(application, _RemoteUpdateForm, QStringLiteral("Remote Script Update"),
+                       [&](TUnavailableToolForm& window) {
+                           window.setRemoteUpdateFlags(automatic != 0, showResetOptions != 0);
+                       });
+}
+
+void _RunDirectoryChanger(QApplication* application)
+{
+    runUnavailableTool(application, _DirectoryChangerForm, QStringLiteral("Directory Changer"));
+}
+
+void _RunCVDaily(QApplication* application, const char16_t* project)
+{
+    const QString name = textArgument(project);
+    runUnavailableTool(application, _CVDailyForm, QStringLiteral("Daily Results"),
+                       [&](TUnavailableToolForm& window) { window.setProjectName(name); });
+}
+
+void _BuildChartCache(QApplication* application, const char16_t* project)
+{
+    const QString name = textArgument(project);
+    guarded([&] {
+        RunLibraryWindow(application, _ChartCacheForm, [&](TChartCacheForm& window) {
+            window.setProjectName(name);
+        });
+    });
+}
+
+} // extern "C"

@@ -1,0 +1,39 @@
+#include "dbroutines/LibraryWindowCall.h"
+
+#include <QApplication>
+#include <QMainWindow>
+
+namespace corvane {
+
+namespace {
+
+// The caller's main window: the active window when it is a main window,
+// else the first visible main window, else whatever window is active.
+QWidget* findMainWindow(QApplication* application)
+{
+    if (!application)
+        return nullptr;
+    QWidget* active = QApplication::activeWindow();
+    if (active && qobject_cast<QMainWindow*>(active->window()))
+        return active->window();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && qobject_cast<QMainWindow*>(window))
+            return window;
+    }
+    return active ? active->window() : nullptr;
+}
+
+} // namespace
+
+CallerMainWindow::CallerMainWindow(QApplication* application)
+    : m_window(findMainWindow(application))
+{
+}
+
+void CallerMainWindow::own(QDialog& window) const
+{
+    if (m_window)
+        window.setParent(m_window, window.windowFlags());
+}
+
+} // namespace corvane
