@@ -356,6 +356,8 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(test::saveScreen(form, QStringLiteral("ReportDesignForm")));
+    }
+
 private:
     // The maintenance library's windows, shown by the real CVDBRoutines.so
     // over a main window, the way the program calls them.
