@@ -37,6 +37,11 @@ HelpTopic readTopic(const QString& path)
     static const QRegularExpression head(QStringLiteral("<head>.*?</head>"),
                                          QRegularExpression::CaseInsensitiveOption
                                              | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression heading(QStringLiteral("<h1>.*?</h1>"),
+                                            QRegularExpression::CaseInsensitiveOption
+                                                | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression inlineTag(QStringLiteral("</?(a|b|i|em|strong|span|code)\\b[^>]*>"),
+                                              QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     static const QRegularExpression space(QStringLiteral("\\s+"));
 
@@ -49,9 +54,17 @@ HelpTopic readTopic(const QString& path)
     topic.title = decodeEntities(captured(html, title).simplified());
     topic.context = captured(html, context).toInt();
     QString body = html;
-    body.remove(head).replace(tag, QStringLiteral(" "));
+    // The title is searched on its own; inline tags join their words to the
+    // text around them, block tags separate.
+    body.remove(head).remove(heading).remove(inlineTag).replace(tag, QStringLiteral(" "));
     topic.plainText = decodeEntities(body).replace(space, QStringLiteral(" ")).trimmed();
     return topic;
+}
+
+QStringList queryWords(const QString& query)
+{
+    static const QRegularExpression separators(QStringLiteral("[^\\w'-]+"));
+    return query.split(separators, Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -95,8 +108,7 @@ const HelpTopic* HelpCatalog::topicAt(const QString& path) const
 
 QList<const HelpTopic*> HelpCatalog::search(const QString& query) const
 {
-    static const QRegularExpression separators(QStringLiteral("[^\\w'-]+"));
-    const QStringList words = query.split(separators, Qt::SkipEmptyParts);
+    const QStringList words = queryWords(query);
     if (words.isEmpty())
         return {};
     struct Hit
@@ -131,6 +143,30 @@ QList<const HelpTopic*> HelpCatalog::search(const QString& query) const
     for (const Hit& hit : hits)
         result.append(hit.topic);
     return result;
+}
+
+QString HelpCatalog::excerpt(const HelpTopic& topic, const QString& query, int radius)
+{
+    const QString& text = topic.plainText;
+    qsizetype at = -1;
+    for (const QString& word : queryWords(query)) {
+        at = text.indexOf(word, 0, Qt::CaseInsensitive);
+        if (at >= 0)
+            break;
+    }
+    if (at < 0)
+        at = 0;
+    qsizetype from = qMax<qsizetype>(0, at - radius);
+    qsizetype to = qMin<qsizetype>(text.size(), at + radius);
+    if (from > 0)
+        from = qMax<qsizetype>(from, text.indexOf(QLatin1Char(' '), from) + 1);
+    if (to < text.size()) {
+        const qsizetype space = text.lastIndexOf(QLatin1Char(' '), to);
+        if (space > at)
+            to = space;
+    }
+    return (from > 0 ? QStringLiteral("...") : QString()) + text.mid(from, to - from).trimmed()
+           + (to < text.size() ? QStringLiteral("...") : QString());
 }
 
 } // namespace corvane

@@ -36,6 +36,10 @@ public:
     // title hits before body hits, then by how often the words occur.
     QList<const HelpTopic*> search(const QString& query) const;
 
+    // The stretch of the page's text around the first word of the query that
+    // it holds, cut at word boundaries, with "..." where text was left out.
+    static QString excerpt(const HelpTopic& topic, const QString& query, int radius = 90);
+
 private:
     QList<HelpTopic> m_topics;
 };

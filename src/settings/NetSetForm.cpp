@@ -153,9 +153,18 @@ QWidget* TNetSetForm::buildPage(const QString& tab)
         note->setStyleSheet(QStringLiteral("QLabel { color: #505050; }"));
         layout->addWidget(note);
 
-        auto* columns = new QHBoxLayout;
-        for (const QStringList& column : p.columns) {
+        // Number boxes and lists keep their natural width; text boxes take
+        // the rest. A page of one column keeps its wide values in that column,
+        // so that all its labels line up.
+        const auto newForm = [] {
             auto* form = new QFormLayout;
+            form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+            return form;
+        };
+        auto* columns = new QHBoxLayout;
+        QFormLayout* form = nullptr;
+        for (const QStringList& column : p.columns) {
+            form = newForm();
             for (const QString& name : column) {
                 QWidget* widget = buildEditor(name);
                 if (qobject_cast<QCheckBox*>(widget))
@@ -167,10 +176,11 @@ QWidget* TNetSetForm::buildPage(const QString& tab)
         }
         layout->addLayout(columns);
 
-        auto* wide = new QFormLayout;
+        QFormLayout* wide = form && p.columns.size() == 1 ? form : newForm();
         for (const QString& name : p.wide)
             wide->addRow(QLatin1String(NetworkSettings::field(name)->label), buildEditor(name));
-        layout->addLayout(wide);
+        if (wide != form)
+            layout->addLayout(wide);
     }
     layout->addStretch(1);
     return page;
@@ -184,6 +194,7 @@ QWidget* TNetSetForm::buildEditor(const QString& valueName)
     if (!items.isEmpty()) {
         auto* combo = new QComboBox(this);
         combo->addItems(items);
+        combo->setMinimumWidth(110);
         widget = combo;
     } else if (field->descriptor->form == SettingDescriptor::Form::Flag) {
         auto* check = new QCheckBox(QLatin1String(field->label), this);

@@ -112,7 +112,7 @@ HelpForm::HelpForm(const HelpCatalog& catalog, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(splitter);
 
-    connect(m_searchBox, &QLineEdit::textChanged, this, &HelpForm::search);
+    connect(m_searchBox, &QLineEdit::textChanged, this, &HelpForm::SearchBoxChange);
     connect(m_indexList, &QListWidget::currentRowChanged, this, &HelpForm::IndexListCurrentRowChanged);
     connect(m_page, &QTextBrowser::sourceChanged, this, &HelpForm::PageSourceChanged);
 
@@ -149,14 +149,25 @@ void HelpForm::openContents()
 
 void HelpForm::search(const QString& text)
 {
+    m_searchBox->setText(text);
+}
+
+void HelpForm::SearchBoxChange(const QString& text)
+{
     fillIndex(text);
-    if (m_indexList->count() == 0 && !text.trimmed().isEmpty()) {
-        m_noteLabel->setText(QStringLiteral("No topic contains \"%1\".").arg(text.trimmed()));
-        m_noteLabel->show();
-    } else {
-        m_noteLabel->hide();
-        m_noteLabel->clear();
+    m_noteLabel->hide();
+    m_noteLabel->clear();
+    const QString words = text.trimmed();
+    if (words.isEmpty()) {
+        if (m_currentPath.isEmpty())
+            showContentsPage();
+        return;
     }
+    if (m_indexList->count() == 0) {
+        m_noteLabel->setText(QStringLiteral("No topic contains \"%1\".").arg(words));
+        m_noteLabel->show();
+    }
+    showResultsPage(words);
 }
 
 QString HelpForm::currentTitle() const
@@ -223,6 +234,22 @@ void HelpForm::showContentsPage()
     m_page->setHtml(html);
     const QSignalBlocker listBlocker(m_indexList);
     m_indexList->setCurrentRow(-1);
+}
+
+void HelpForm::showResultsPage(const QString& words)
+{
+    m_currentPath.clear();
+    const QList<const HelpTopic*> hits = m_catalog.search(words);
+    QString html = QStringLiteral("<h2>Search results</h2><p>%1 containing <b>%2</b>:</p>")
+                       .arg(hits.size() == 1 ? QStringLiteral("1 topic") : QStringLiteral("%1 topics").arg(hits.size()),
+                            words.toHtmlEscaped());
+    for (const HelpTopic* t : hits)
+        html += QStringLiteral("<p><a href=\"%1\"><b>%2</b></a><br>%3</p>")
+                    .arg(pageUrl(t->path).toString(), t->title.toHtmlEscaped(),
+                         HelpCatalog::excerpt(*t, words).toHtmlEscaped());
+    const QSignalBlocker blocker(m_page);
+    m_page->clear();
+    m_page->setHtml(html);
 }
 
 void HelpForm::IndexListCurrentRowChanged(int row)

@@ -32,7 +32,8 @@ public:
 
     void openTopic(int context);
     void openContents();
-    // Lists the topics that hold every word; an empty text lists them all.
+    // Types the text into the search box: the contents list and the page
+    // then show the topics that hold every word; an empty text lists them all.
     void search(const QString& text);
 
     // The title of the topic on show; empty on the contents page.
@@ -45,6 +46,8 @@ private:
     void fillIndex(const QString& filter);
     void showPage(const QString& path);
     void showContentsPage();
+    void showResultsPage(const QString& words);
+    void SearchBoxChange(const QString& text);
     void IndexListCurrentRowChanged(int row);
     void PageSourceChanged(const QUrl& source);
     static HelpForm* shared(QWidget* parent);

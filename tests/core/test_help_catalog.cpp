@@ -102,3 +102,12 @@ TEST(HelpCatalog, TitleHitsComeFirst)
     EXPECT_EQ(hits.first()->title, QStringLiteral("Data Backup"));
     EXPECT_GT(hits.size(), 1); // other pages mention backups too
 }
+
+TEST(HelpCatalog, ExcerptsShowTheTextAroundTheWord)
+{
+    HelpTopic topic;
+    topic.plainText = QStringLiteral("Alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu");
+    EXPECT_EQ(HelpCatalog::excerpt(topic, QStringLiteral("IOTA"), 12), QStringLiteral("...eta theta iota kappa..."));
+    EXPECT_EQ(HelpCatalog::excerpt(topic, QStringLiteral("alpha"), 12), QStringLiteral("Alpha beta..."));
+    EXPECT_EQ(HelpCatalog::excerpt(topic, QStringLiteral("missing mu"), 12), QStringLiteral("...lambda mu"));
+}
