@@ -90,6 +90,16 @@ QStringList listItems(const QString& valueName)
     return {};
 }
 
+// The number a box shows, in the store's plain decimal form; the text as it
+// stands when it is not a number in the box's locale (digits, signs and group
+// separators of the user's language are read as such).
+QString typedNumber(const QSpinBox& spin)
+{
+    bool ok = false;
+    const int value = spin.locale().toInt(spin.cleanText(), &ok);
+    return ok ? SettingText::fromInteger(value) : spin.cleanText();
+}
+
 } // namespace
 
 TNetSetForm::TNetSetForm(TDM1& dataModule, QWidget* parent)
@@ -261,7 +271,7 @@ NetworkSettings TNetSetForm::typed() const
         else if (auto* check = qobject_cast<QCheckBox*>(widget))
             settings.setFlag(name, check->isChecked());
         else if (auto* spin = qobject_cast<QSpinBox*>(widget))
-            settings.setText(name, spin->cleanText());
+            settings.setText(name, typedNumber(*spin));
         else if (auto* edit = qobject_cast<QLineEdit*>(widget))
             settings.setText(name, edit->text());
     }

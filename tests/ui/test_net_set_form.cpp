@@ -211,6 +211,27 @@ private slots:
         QVERIFY(!dm->Settings.FTPHost.endsWith(QStringLiteral("changed")));
     }
 
+    void numbersShownInTheUsersLanguageAreStoredAsPlainDecimals()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        TNetSetForm form(*dm);
+        // Swedish writes negative numbers with a true minus sign, Arabic with
+        // its own digits.
+        auto* length = editorOf<QSpinBox>(form, "HTTPContentLength");
+        length->setLocale(QLocale(QLocale::Swedish, QLocale::Sweden));
+        length->setValue(-1);
+        auto* timeout = editorOf<QSpinBox>(form, "HTTPReadTimeout");
+        timeout->setLocale(QLocale(QLocale::Arabic, QLocale::Egypt));
+        timeout->setValue(25000);
+        form.setButton()->click();
+        QVERIFY2(profile.messages.isEmpty(), qPrintable(profile.messages.join(QLatin1Char('\n'))));
+        QCOMPARE(stored(*dm, "Network", "HTTPContentLength"), QStringLiteral("-1"));
+        QCOMPARE(stored(*dm, "Network", "HTTPReadTimeout"), QStringLiteral("25000"));
+    }
+
     void theHelpButtonOpensTheNetworkSettingsTopic()
     {
         test::UiProfile profile;
