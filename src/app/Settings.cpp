@@ -122,16 +122,6 @@ QList<SettingDescriptor> buildDescriptors()
     };
 }
 
-void storeText(SettingsRecord& record, const SettingDescriptor& d, const QString& text)
-{
-    if (auto m = std::get_if<QString R::*>(&d.member))
-        record.**m = text;
-    else if (auto f = std::get_if<bool R::*>(&d.member))
-        record.**f = SettingText::toFlag(text);
-    else if (auto i = std::get_if<int R::*>(&d.member))
-        record.**i = SettingText::toInteger(text).value_or(0);
-}
-
 // Reads the loaded values of one key, opened once, in descriptor order.
 void readKey(Registry& registry, const char* key, SettingsRecord& record,
              QList<RepairedSetting>& repaired)
@@ -149,7 +139,7 @@ void readKey(Registry& registry, const char* key, SettingsRecord& record,
             repaired.append({keyName, QLatin1String(d.name), text, fallback});
             text = writeSetting(registry, keyName, QLatin1String(d.name), fallback);
         }
-        storeText(record, d, text);
+        storeSettingText(record, d, text);
     }
 }
 
@@ -182,6 +172,26 @@ const QList<SettingDescriptor>& settingDescriptors()
 {
     static const QList<SettingDescriptor> descriptors = buildDescriptors();
     return descriptors;
+}
+
+const SettingDescriptor* findSettingDescriptor(const QString& key, const QString& name)
+{
+    for (const SettingDescriptor& d : settingDescriptors()) {
+        if (key.compare(QLatin1String(d.key), Qt::CaseInsensitive) == 0
+            && name.compare(QLatin1String(d.name), Qt::CaseInsensitive) == 0)
+            return &d;
+    }
+    return nullptr;
+}
+
+void storeSettingText(SettingsRecord& record, const SettingDescriptor& d, const QString& text)
+{
+    if (auto m = std::get_if<QString R::*>(&d.member))
+        record.**m = text;
+    else if (auto f = std::get_if<bool R::*>(&d.member))
+        record.**f = SettingText::toFlag(text);
+    else if (auto i = std::get_if<int R::*>(&d.member))
+        record.**i = SettingText::toInteger(text).value_or(0);
 }
 
 const QStringList& messageSwitchNames()

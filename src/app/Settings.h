@@ -132,6 +132,15 @@ struct SettingDescriptor
 // not read at start.
 const QList<SettingDescriptor>& settingDescriptors();
 
+// The descriptor of one value; names match without regard to case. Null when
+// the value is not one the program knows.
+const SettingDescriptor* findSettingDescriptor(const QString& key, const QString& name);
+
+// Stores a value's text, converted to its form, into the record member the
+// descriptor names (nothing for a value that is stored only). A text that is
+// not a number stores 0 into an integer.
+void storeSettingText(SettingsRecord& record, const SettingDescriptor& d, const QString& text);
+
 // The sixteen message switches of key MsgShow, in their order.
 const QStringList& messageSwitchNames();
 

@@ -32,6 +32,11 @@
 #include "SavedChartsFixture.h"
 
 #include <QMainWindow>
+#include "help/HelpContexts.h"
+#include "settings/NetSetForm.h"
+#include "ui/HelpForm.h"
+
+#include <QTabWidget>
 #include <QtTest>
 
 using namespace corvane;
@@ -405,6 +410,36 @@ private slots:
         dbRoutinesWindow("_BackupForm", [](test::DBRoutinesLibrary& library) {
             library.entry<entry::Plain>("_RunBackup")(qApp);
         }, QStringLiteral("UnavailableToolForm"));
+    }
+
+    void netSetForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("ProxyAuth"), QStringLiteral("true"));
+        dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("ProxyHost"), QStringLiteral("proxy.example.net"));
+        dm->LoadSettings();
+        TNetSetForm form(*dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (int i = 0; i < form.pages()->count(); ++i) {
+            form.pages()->setCurrentIndex(i);
+            QVERIFY(test::saveScreen(form, QStringLiteral("NetSetForm-") + form.pages()->tabText(i)));
+        }
+    }
+
+    void helpForm()
+    {
+        HelpForm* help = HelpForm::showTopic(HelpContexts::NetworkSettings);
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        QVERIFY(test::saveScreen(*help, QStringLiteral("HelpForm-Topic")));
+        HelpForm::showContents();
+        help->search(QStringLiteral("points"));
+        QVERIFY(test::saveScreen(*help, QStringLiteral("HelpForm-Search")));
+        HelpForm::showTopic(4711);
+        QVERIFY(test::saveScreen(*help, QStringLiteral("HelpForm-UnknownTopic")));
+        help->close();
     }
 };
 
