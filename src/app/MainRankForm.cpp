@@ -10,7 +10,9 @@
 #include "app/TopTenCharts.h"
 #include "data/DM1.h"
 #include "data/FieldCodec.h"
+#include "settings/NetSetForm.h"
 #include "ui/FormPlacement.h"
+#include "ui/HelpForm.h"
 #include "ui/TaskBar.h"
 
 #include <QAction>
@@ -825,9 +827,11 @@ void TMainRankForm::keyPressEvent(QKeyEvent* event)
         if (m_topTen->isAncestorOf(focusWidget()))
             TopTenStyles1Click();
         return;
-    case Qt::Key_F9:
-        NotAvailable(QStringLiteral("Network Settings"));
+    case Qt::Key_F9: {
+        TNetSetForm settings(m_dm, this);
+        settings.exec();
         return;
+    }
     case Qt::Key_F10:
         ChangeDataFolder();
         return;
@@ -914,7 +918,7 @@ void TMainRankForm::Backup1Click()
 }
 
 void TMainRankForm::ScriptCheck1Click() { NotAvailable(QStringLiteral("Script Check")); }
-void TMainRankForm::Contents1Click() { NotAvailable(QStringLiteral("Help")); }
+void TMainRankForm::Contents1Click() { HelpForm::showContents(this); }
 void TMainRankForm::Hints1Click() { LibraryCalls(m_dm, qApp).RunHints(); }
 void TMainRankForm::ShowMessages1Click() { m_dm.EnableAllMessages(); }
 
