@@ -387,7 +387,7 @@ void TDuvudaDuvedozoForm::FormShow()
 void TDuvudaDuvedozoForm::done(int result)
 {
     if (m_running) {
-        // Closing during a run stops it; the window closes once it is stopped.
+        // Closing during a run stops the run; the window stays open.
         m_abort = true;
         return;
     }
