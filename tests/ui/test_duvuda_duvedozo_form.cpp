@@ -246,6 +246,20 @@ private slots:
         QVERIFY(!p.profile.messages.isEmpty());
         QVERIFY(p.profile.messages.last().startsWith(QStringLiteral("Error: The file ")));
         QVERIFY(p.profile.messages.last().contains(QStringLiteral("damaged.pp")));
+
+        // Copy with and without tags, then delete the row.
+        auto* grid = form.findChild<QTableView*>(QStringLiteral("ResultGrid"));
+        grid->selectRow(0);
+        form.CopyWithoutTagsClick();
+        const QStringList plain = QGuiApplication::clipboard()->text().split(QLatin1Char('\t'));
+        QCOMPARE(plain.size(), 6);
+        QCOMPARE(plain.at(1), QStringLiteral("12"));
+        QCOMPARE(plain.at(4), Term);
+        form.CopyWithTagsClick();
+        QVERIFY(QGuiApplication::clipboard()->text().contains(QStringLiteral("<!--garden tools--><a href=")));
+        grid->setCurrentIndex(form.results().index(0, 0));
+        form.DeleteRowClick();
+        QCOMPARE(form.results().resultRows(), before.mid(1));
     }
 
     void exportFillsPPExportAndUpdatesTheExportFolder()
@@ -313,6 +327,15 @@ private slots:
         QCOMPARE(report.asString(QStringLiteral("SearchEngine")), QStringLiteral("Corvane Demo"));
         report.close();
         QVERIFY(form.isVisible());
+
+        if (QFile::exists(AppFolders::binaryPath(QStringLiteral("CVDBRoutines.so"))))
+            return;
+        form.UpdateScriptsButtonClick();
+        QCOMPARE(p.profile.messages.size(), 2);
+        QVERIFY(p.profile.messages.last().startsWith(QStringLiteral("Error: ")));
+        QVERIFY(p.profile.messages.last().contains(QStringLiteral("CVDBRoutines")));
+        QVERIFY(child<QListWidget>(form, "EngineList")->count() >= 4);   // SE3 was opened again
+        QVERIFY(form.SE3Table.isOpen());
     }
 
     void closingKeepsHistoriesAndColumnWidths()
