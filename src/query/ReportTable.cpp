@@ -1,40 +1,60 @@
 #include "query/ReportTable.h"
 
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
+#include "data/DatabaseError.h"
+#include "data/SqlDialect.h"
+#include "data/TableFile.h"
 
-#include <QDir>
 #include <QFile>
 
-namespace corvane {
+namespace corvane::ReportTable {
 
-void ReportTable::removeFiles(const QString& dataFolder)
+namespace {
+
+QString tableName()
 {
-    const QDir folder(dataFolder);
-    const QStringList entries = folder.entryList(QDir::Files);
-    for (const char* suffix : {".dat", ".idx", ".blb"}) {
-        const QString file = QLatin1String(Name) + QLatin1String(suffix);
-        for (const QString& entry : entries) {
-            if (entry.compare(file, Qt::CaseInsensitive) == 0)
-                QFile::remove(folder.filePath(entry));
+    return QLatin1String(Name);
+}
+
+} // namespace
+
+void removeFiles(const QString& dataFolder)
+{
+    QString folder = dataFolder;
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    for (const QString& path : TableFile::existingFiles(folder, tableName())) {
+        if (!QFile::remove(path)) {
+            throw DatabaseError(DatabaseError::General,
+                                QStringLiteral("Cannot delete the file \"%1\" of table \"%2\".").arg(path, tableName()),
+                                tableName());
         }
     }
 }
 
-void ReportTable::recreate(Database& database, const QList<FieldDef>& fields)
+void recreate(Database& database, const QList<FieldDef>& fields)
 {
     removeFiles(database.directory());
     TableDef def;
-    def.name = QLatin1String(Name);
+    def.name = tableName();
     def.fields = fields;
     database.createTable(def);
 }
 
-void ReportTable::recreateFromQuery(Query& query, const QString& selectIntoSql)
+void recreateFromQuery(Query& query, const QString& selectIntoSql)
 {
+    if (query.database() == nullptr)
+        throw DatabaseError(DatabaseError::General, QStringLiteral("The report query has no database."), tableName());
+    const QString target = translateSql(selectIntoSql).intoTable;
+    if (target.compare(tableName(), Qt::CaseInsensitive) != 0) {
+        throw DatabaseError(DatabaseError::General,
+                            QStringLiteral("The report statement does not select into %1: %2")
+                                .arg(tableName(), selectIntoSql),
+                            tableName());
+    }
     removeFiles(query.database()->directory());
+    query.close();
     query.setSql(selectIntoSql);
     query.execSql();
 }
 
-} // namespace corvane
+} // namespace corvane::ReportTable
