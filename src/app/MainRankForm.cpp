@@ -10,6 +10,7 @@
 #include "app/TopTenCharts.h"
 #include "data/DM1.h"
 #include "data/FieldCodec.h"
+#include "engine/DuvudaDuvedozoForm.h"
 #include "settings/NetSetForm.h"
 #include "ui/FormPlacement.h"
 #include "ui/HelpForm.h"
@@ -885,8 +886,10 @@ void TMainRankForm::Harvester1Click()
 
 void TMainRankForm::DuvudaDuvedozo1Click()
 {
-    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::DuvudaDuvedozo),
-                     [this] { NotAvailable(QStringLiteral("Duvuda Duvedozo")); });
+    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::DuvudaDuvedozo), [this] {
+        TDuvudaDuvedozoForm form(m_dm, this);
+        form.exec();
+    });
 }
 
 void TMainRankForm::RurederOrad1Click()

@@ -2,6 +2,7 @@
 // under $CORVANE_SCREENS for a person to look at.
 #include "DashboardFixture.h"
 #include "UiTestSupport.h"
+#include "DuvudaTestSupport.h"
 
 #include "app/MainRankForm.h"
 #include "PrintSamples.h"
@@ -37,6 +38,13 @@
 #include "ui/HelpForm.h"
 
 #include <QTabWidget>
+#include "engine/DuvudaDuvedozoForm.h"
+#include "engine/DuvudaExportForm.h"
+#include "query/ExportWizardForm.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QSpinBox>
 #include <QtTest>
 
 using namespace corvane;
@@ -440,6 +448,46 @@ private slots:
         HelpForm::showTopic(4711);
         QVERIFY(test::saveScreen(*help, QStringLiteral("HelpForm-UnknownTopic")));
         help->close();
+    }
+
+    void duvudaDuvedozoForm()
+    {
+        test::DuvudaProfile p;
+        QVERIFY(p.ready());
+        TDuvudaDuvedozoForm form(*p.dm);
+        form.resize(1000, 640);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* engines = form.findChild<QListWidget*>(QStringLiteral("EngineList"));
+        for (int i = 0; i < engines->count(); ++i)
+            engines->item(i)->setSelected(i < 3);
+        const QString term = QStringLiteral("garden tools");
+        const QString host = QUrl(DemoEngine::ranking(term, p.engine.day()).at(2)).host();
+        form.findChild<QComboBox*>(QStringLiteral("TermCombo"))->setCurrentText(term);
+        form.findChild<QComboBox*>(QStringLiteral("URLCombo"))->setCurrentText(host);
+        form.findChild<QSpinBox*>(QStringLiteral("DepthSpin"))->setValue(30);
+        form.GoButtonClick();
+        QVERIFY(form.results().hasResults());
+        QVERIFY(test::saveScreen(form, QStringLiteral("DuvudaDuvedozoForm")));
+
+        TDuvudaExportForm kind(&form);
+        kind.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&kind));
+        QVERIFY(test::saveScreen(kind, QStringLiteral("DuvudaExportForm")));
+
+        ExportData data;
+        data.name = QStringLiteral("PPExport");
+        data.columns = {{QStringLiteral("xDate"), ExportColumn::Type::Date}, {QStringLiteral("Rank"), ExportColumn::Type::Integer},
+                        {QStringLiteral("Page"), ExportColumn::Type::Integer}, {QStringLiteral("URL"), ExportColumn::Type::Text},
+                        {QStringLiteral("SearchTerm"), ExportColumn::Type::Text},
+                        {QStringLiteral("SearchEngine"), ExportColumn::Type::Text}};
+        for (const DuvudaResultRow& row : form.results().resultRows())
+            data.rows.append({row.date, row.cells[1].toInt(), row.cells[2].toInt(), row.cells[3], row.cells[4], row.cells[5]});
+        TExportWizardForm wizard(*p.dm, data, QStringLiteral("Duvuda Duvedozo"), p.exportFolder + QStringLiteral("DuroViz"),
+                                 &form);
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        QVERIFY(test::saveScreen(wizard, QStringLiteral("ExportWizardForm")));
     }
 };
 

@@ -1,0 +1,45 @@
+#include "engine/DuvudaResultRow.h"
+
+namespace corvane {
+
+const QStringList& DuvudaResultRow::headers()
+{
+    static const QStringList names = {QStringLiteral("Date"), QStringLiteral("Rank"), QStringLiteral("Page"),
+                                      QStringLiteral("URL"), QStringLiteral("Search Term"),
+                                      QStringLiteral("Search Engine")};
+    return names;
+}
+
+QString DuvudaCells::anchor(const QString& address, const QString& text)
+{
+    return QStringLiteral("<a href=\"") + address.toHtmlEscaped() + QStringLiteral("\">") + text.toHtmlEscaped()
+        + QStringLiteral("</a>");
+}
+
+QString DuvudaCells::comment(const QString& text)
+{
+    return QStringLiteral("<!--") + text.toHtmlEscaped() + QStringLiteral("-->");
+}
+
+QString DuvudaCells::urlAddress(const QString& url)
+{
+    const QString lower = url.toLower();
+    if (lower.contains(QLatin1String("http://")) || lower.contains(QLatin1String("https://")))
+        return url;
+    return QStringLiteral("http://") + url;
+}
+
+DuvudaResultRow DuvudaCells::makeRow(const DuvudaHit& hit, const QLocale& locale)
+{
+    DuvudaResultRow row;
+    row.date = hit.day;
+    row.cells[DuvudaResultRow::Date] = locale.toString(hit.day, QLocale::ShortFormat);
+    row.cells[DuvudaResultRow::Rank] = QString::number(hit.rank);
+    row.cells[DuvudaResultRow::Page] = QString::number(hit.page);
+    row.cells[DuvudaResultRow::URL] = anchor(urlAddress(hit.url), hit.url);
+    row.cells[DuvudaResultRow::SearchTerm] = comment(hit.term) + anchor(hit.requestUrl, hit.term);
+    row.cells[DuvudaResultRow::SearchEngine] = comment(hit.engineName) + anchor(hit.engineHomePage, hit.engineName);
+    return row;
+}
+
+} // namespace corvane
