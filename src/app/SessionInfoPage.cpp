@@ -1,0 +1,81 @@
+#include "app/SessionInfoPage.h"
+
+#include <QUrl>
+
+namespace corvane::SessionInfoPage {
+
+namespace {
+
+bool isSubListHeading(const QString& line)
+{
+    return line == QLatin1String("Search Terms:") || line == QLatin1String("URLs:")
+        || line == QLatin1String("Search Engines:");
+}
+
+// One note's lines: a bold row per project, an italic heading per list and a
+// small bullet per item.
+void appendOptimizationNote(QString& page, const QString& content)
+{
+    bool listOpen = false;
+    const auto closeList = [&] {
+        if (listOpen)
+            page += QStringLiteral("</UL>\n");
+        listOpen = false;
+    };
+    const QStringList lines = content.split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        line = line.trimmed();
+        if (line.isEmpty())
+            continue;
+        if (line.startsWith(QLatin1String("Project:"))) {
+            closeList();
+            page += QStringLiteral("<P><B>") + line.toHtmlEscaped() + QStringLiteral("</B></P>\n");
+        } else if (isSubListHeading(line)) {
+            closeList();
+            page += QStringLiteral("<P STYLE='margin-left:16px'><I>") + line.toHtmlEscaped()
+                + QStringLiteral("</I></P>\n<UL>\n");
+            listOpen = true;
+        } else {
+            if (!listOpen) {
+                page += QStringLiteral("<UL>\n");
+                listOpen = true;
+            }
+            page += QStringLiteral("<LI><FONT SIZE='-1'>") + line.toHtmlEscaped() + QStringLiteral("</FONT></LI>\n");
+        }
+    }
+    closeList();
+}
+
+} // namespace
+
+QString html(const QString& imageFolder, const QStringList& scriptUpdates, const QStringList& optimizationNotes)
+{
+    const QString logo = QUrl::fromLocalFile(imageFolder + QStringLiteral("SessionInfoLogo.JPG")).toString();
+    const QString fill = QUrl::fromLocalFile(imageFolder + QStringLiteral("SessionInfoLogoFill.JPG")).toString();
+
+    QString page = QStringLiteral("<HTML><HEAD><TITLE>Session Info</TITLE></HEAD>\n<BODY BGCOLOR='#FFFFD5'>\n"
+                                  "<A NAME='anchorTOP'></A>\n"
+                                  "<TABLE WIDTH='100%' BORDER='0' CELLPADDING='0' CELLSPACING='0'><TR>\n<TD WIDTH='1'><IMG SRC='")
+        + logo + QStringLiteral("' BORDER='0'></TD>\n<TD BACKGROUND='") + fill
+        + QStringLiteral("' ALIGN='RIGHT' VALIGN='BOTTOM'><A HREF='#anchorB'>Goto Optimization Notes</A></TD>\n"
+                         "</TR></TABLE>\n");
+
+    page += QStringLiteral("<A NAME='anchorA'></A>\n<H3>Recent Script Updates</H3>\n");
+    if (scriptUpdates.isEmpty()) {
+        page += QStringLiteral("<P><FONT SIZE='-1'>None</FONT></P>\n");
+    } else {
+        page += QStringLiteral("<UL>\n");
+        for (const QString& update : scriptUpdates)
+            page += QStringLiteral("<LI>") + update.toHtmlEscaped() + QStringLiteral("</LI>\n");
+        page += QStringLiteral("</UL>\n");
+    }
+
+    page += QStringLiteral("<A NAME='anchorB'></A>\n<H3>Optimization Notes</H3>\n"
+                           "<P><FONT SIZE='-1'>These items had no activity.<BR>Consider removing them to improve HV performance</FONT></P>\n");
+    for (const QString& note : optimizationNotes)
+        appendOptimizationNote(page, note);
+    page += QStringLiteral("<P ALIGN='RIGHT'><A HREF='#anchorTOP'>Top</A></P>\n</BODY></HTML>\n");
+    return page;
+}
+
+} // namespace corvane::SessionInfoPage

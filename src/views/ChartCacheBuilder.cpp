@@ -1,0 +1,254 @@
+#include "views/ChartCacheBuilder.h"
+
+#include "data/DatabaseError.h"
+#include "data/Dataset.h"
+#include "data/SqlQuote.h"
+#include "data/TableDatabase.h"
+
+namespace corvane {
+
+namespace {
+
+// Cache rows per INSERT statement: large enough to keep a year-long chart to
+// a handful of statements, small enough for SQLite's limits on terms.
+constexpr int RowsPerInsert = 200;
+
+QString chartFilter(const QString& project, const QString& chart)
+{
+    return QStringLiteral("Project = ") + SqlQuote::quoted(project) + QStringLiteral(" AND File = ")
+        + SqlQuote::quoted(chart);
+}
+
+} // namespace
+
+ChartDefinition ChartDefinition::fromRow(const Dataset& row, QDate today)
+{
+    ChartDefinition d;
+    d.project = row.asString(QStringLiteral("Project"));
+    d.chart = row.asString(QStringLiteral("File"));
+    d.popOrder = row.asString(QStringLiteral("PopOrder")).toUpper();
+    const QStringList lines = row.asString(QStringLiteral("ForEach")).split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        line.remove(QLatin1Char('\r'));
+        if (!line.trimmed().isEmpty())
+            d.series.append(line);
+    }
+    d.select1 = row.asString(QStringLiteral("Select1"));
+    d.select2 = row.asString(QStringLiteral("Select2"));
+    if (row.asString(QStringLiteral("DateType")) == QLatin1String("V")) {
+        d.start = today.addDays(-row.asInteger(QStringLiteral("DateValue")));
+        d.end = today;
+    } else {
+        d.start = row.asDate(QStringLiteral("DateStart"));
+        d.end = row.asDate(QStringLiteral("DateEnd"));
+    }
+    d.fillDates = row.asBoolean(QStringLiteral("FillDates"));
+    d.showNoValue = row.asBoolean(QStringLiteral("ShowNoValue"));
+    return d;
+}
+
+void ChartTable::addRow(QDate day)
+{
+    if (!rows.contains(day))
+        rows.insert(day, QList<int>(legends.size(), 0));
+}
+
+void ChartTable::setValue(QDate day, int column, int rank)
+{
+    addRow(day);
+    rows[day][column] = rank;
+}
+
+void ChartTable::removeEmptyColumns()
+{
+    for (int column = legends.size() - 1; column >= 0; --column) {
+        bool anyPositive = false;
+        for (const QList<int>& values : std::as_const(rows))
+            anyPositive = anyPositive || values.at(column) > 0;
+        if (anyPositive)
+            continue;
+        legends.removeAt(column);
+        for (QList<int>& values : rows)
+            values.removeAt(column);
+    }
+}
+
+namespace ChartNames {
+
+QString legend(const QString& seriesValue)
+{
+    if (!seriesValue.isEmpty() && seriesValue.at(0).isLetter())
+        return seriesValue;
+    return QLatin1Char('_') + seriesValue;
+}
+
+QString seriesValue(const QString& legend)
+{
+    return legend.startsWith(QLatin1Char('_')) ? legend.mid(1) : legend;
+}
+
+QString rankColumn(QChar popOrderLetter)
+{
+    switch (popOrderLetter.toUpper().unicode()) {
+    case 'S': return QStringLiteral("SearchEngine");
+    case 'U': return QStringLiteral("URL");
+    case 'T': return QStringLiteral("SearchTerm");
+    default: return {};
+    }
+}
+
+bool isSavedChart(const QString& file)
+{
+    return file != QLatin1String("Top10") && file != QLatin1String("ScoresForm")
+        && file != QLatin1String("GandLFile");
+}
+
+} // namespace ChartNames
+
+ChartCacheBuilder::ChartCacheBuilder(const QString& dataFolder)
+    : m_dataFolder(dataFolder)
+{
+}
+
+QStringList ChartCacheBuilder::charts(const QString& project) const
+{
+    Session session(QStringLiteral("ChartCacheSession"));
+    Database database(QStringLiteral("ChartCacheDatabase"), &session);
+    database.setDirectory(m_dataFolder);
+    database.connect();
+    Table table(&database, QStringLiteral("CVSQLTee"));
+    table.setFilter(QStringLiteral("Project = ") + SqlQuote::quoted(project));
+    table.setFiltered(true);
+    table.open();
+    QStringList names;
+    for (table.first(); !table.eof(); table.next()) {
+        const QString file = table.asString(QStringLiteral("File"));
+        if (ChartNames::isSavedChart(file))
+            names.append(file);
+    }
+    return names;
+}
+
+ChartDefinition ChartCacheBuilder::definition(const QString& project, const QString& chart,
+                                              QDate today) const
+{
+    Session session(QStringLiteral("ChartCacheSession"));
+    Database database(QStringLiteral("ChartCacheDatabase"), &session);
+    database.setDirectory(m_dataFolder);
+    database.connect();
+    Table table(&database, QStringLiteral("CVSQLTee"));
+    table.setFilter(chartFilter(project, chart));
+    table.setFiltered(true);
+    table.open();
+    if (table.eof())
+        throw DatabaseError(DatabaseError::General,
+                            QStringLiteral("Chart \"%1\" of project \"%2\" does not exist.").arg(chart, project));
+    return ChartDefinition::fromRow(table, today);
+}
+
+ChartTable ChartCacheBuilder::buildTable(const ChartDefinition& d) const
+{
+    ChartTable table;
+    for (const QString& value : d.series)
+        table.legends.append(ChartNames::legend(value));
+    if (d.fillDates && d.start.isValid() && d.end.isValid())
+        for (QDate day = d.start; day <= d.end; day = day.addDays(1))
+            table.addRow(day);
+
+    const auto column = [&d](int letter) {
+        return letter < d.popOrder.size() ? ChartNames::rankColumn(d.popOrder.at(letter)) : QString();
+    };
+    const QString c1 = column(0);
+    const QString c2 = column(1);
+    const QString c3 = column(2);
+    if (c1.isEmpty() || c2.isEmpty() || c3.isEmpty())
+        throw DatabaseError(DatabaseError::General,
+                            QStringLiteral("Chart \"%1\" has the invalid series order \"%2\".").arg(d.chart, d.popOrder));
+
+    const QString datePart = d.start == d.end
+        ? QString(QStringLiteral("xDate = ") + SqlQuote::date(d.start) + QStringLiteral(" AND "))
+        : QStringLiteral("(xDate BETWEEN ") + SqlQuote::date(d.start) + QStringLiteral(" AND ")
+              + SqlQuote::date(d.end) + QStringLiteral(") AND ");
+
+    Session session(QStringLiteral("ChartCacheSession"));
+    Database database(QStringLiteral("ChartCacheDatabase"), &session);
+    database.setDirectory(m_dataFolder);
+    database.connect();
+    Query query(&database);
+    for (int series = 0; series < table.legends.size(); ++series) {
+        const QString value = ChartNames::seriesValue(table.legends.at(series));
+        query.close();
+        query.setSql(QStringLiteral("SELECT xDate, ") + c1 + QStringLiteral(", MIN(Rank) AS Rank FROM CVRank WHERE Project = ")
+                     + SqlQuote::quoted(d.project) + QStringLiteral(" AND ") + datePart + c2 + QStringLiteral(" = ")
+                     + SqlQuote::quoted(d.select1) + QStringLiteral(" AND ") + c1 + QStringLiteral(" = ")
+                     + SqlQuote::quoted(value) + QStringLiteral(" AND ") + c3 + QStringLiteral(" = ")
+                     + SqlQuote::quoted(d.select2) + QStringLiteral(" GROUP BY xDate ORDER BY xDate"));
+        query.open();
+        for (query.first(); !query.eof(); query.next())
+            table.setValue(query.asDate(QStringLiteral("xDate")), series, query.asInteger(QStringLiteral("Rank")));
+    }
+    if (d.showNoValue)
+        table.removeEmptyColumns();
+    return table;
+}
+
+void ChartCacheBuilder::writeCache(const ChartDefinition& d, const ChartTable& table, int* rowsWritten)
+{
+    Session session(QStringLiteral("ChartCacheSession"));
+    Database database(QStringLiteral("ChartCacheDatabase"), &session);
+    database.setDirectory(m_dataFolder);
+    database.connect();
+    Query query(&database);
+    query.setSql(QStringLiteral("DELETE FROM CVChartCache WHERE Project = ") + SqlQuote::quoted(d.project)
+                 + QStringLiteral(" AND Chart = ") + SqlQuote::quoted(d.chart));
+    query.execSql();
+
+    const QString head = QStringLiteral("INSERT INTO CVChartCache (xDate, Project, Chart, Legend, xValue) VALUES ");
+    const QString project = SqlQuote::quoted(d.project);
+    const QString chart = SqlQuote::quoted(d.chart);
+    QStringList values;
+    auto flush = [&] {
+        if (values.isEmpty())
+            return;
+        query.setSql(head + values.join(QLatin1Char(',')));
+        query.execSql();
+        *rowsWritten += int(values.size());
+        values.clear();
+    };
+    for (auto row = table.rows.cbegin(); row != table.rows.cend(); ++row) {
+        for (int column = 0; column < table.legends.size(); ++column) {
+            const int rank = row.value().at(column);
+            values.append(QLatin1Char('(') + SqlQuote::date(row.key()) + QLatin1Char(',') + project
+                          + QLatin1Char(',') + chart + QLatin1Char(',') + SqlQuote::quoted(table.legends.at(column))
+                          + QLatin1Char(',') + (rank > 0 ? QString::number(rank) : QStringLiteral("NULL"))
+                          + QLatin1Char(')'));
+            if (values.size() == RowsPerInsert)
+                flush();
+        }
+    }
+    flush();
+}
+
+int ChartCacheBuilder::build(const QString& project, const QString& chart, QDate today)
+{
+    const ChartDefinition d = definition(project, chart, today);
+    int rows = 0;
+    writeCache(d, buildTable(d), &rows);
+    return rows;
+}
+
+int ChartCacheBuilder::buildAll(const QString& project, const std::function<void(const QString&)>& progress,
+                                QDate today)
+{
+    const QStringList names = charts(project);
+    int built = 0;
+    for (const QString& chart : names) {
+        const int rows = build(project, chart, today);
+        ++built;
+        if (progress)
+            progress(QStringLiteral("%1: %2 cache rows").arg(chart).arg(rows));
+    }
+    return built;
+}
+
+} // namespace corvane

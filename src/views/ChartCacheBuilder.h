@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace corvane {
+
+class Dataset;
+
+// A saved chart: one CVSQLTee row. The first letter of PopOrder names the
+// series dimension (S engine, U URL, T term); Select1 and Select2 fix the
+// other two.
+struct ChartDefinition
+{
+    QString project;
+    QString chart;        // the row's File
+    QString popOrder;
+    QStringList series;   // ForEach, one value per line, empty lines skipped
+    QString select1;
+    QString select2;
+    QDate start;
+    QDate end;
+    bool fillDates = false;
+    bool showNoValue = false;
+
+    // Reads the current row; a "V" DateType means the last DateValue days up to today.
+    static ChartDefinition fromRow(const Dataset& row, QDate today);
+};
+
+// The chart's working table: one row per date, one column per series.
+// A value of 0 means no position that day.
+struct ChartTable
+{
+    QStringList legends;              // column names
+    QMap<QDate, QList<int>> rows;     // date order
+
+    void addRow(QDate day);
+    void setValue(QDate day, int column, int rank);
+    // Drops the columns without any positive value, from the last to the first.
+    void removeEmptyColumns();
+};
+
+namespace ChartNames {
+// The column name of a series value: an underscore in front when the value
+// does not begin with a letter.
+QString legend(const QString& seriesValue);
+// The value a column name stands for.
+QString seriesValue(const QString& legend);
+// CVRank's column for a letter of PopOrder; empty for any other letter.
+QString rankColumn(QChar popOrderLetter);
+// Rows of CVSQLTee that belong to other windows and are not saved charts.
+bool isSavedChart(const QString& file);
+} // namespace ChartNames
+
+// Builds saved charts from CVRank and stores them in CVChartCache, one row
+// per date and series (Project, Chart, Legend, xDate, xValue; xValue empty
+// where the chart has no position).
+class ChartCacheBuilder
+{
+public:
+    explicit ChartCacheBuilder(const QString& dataFolder);
+
+    // The saved charts of the project, in table order.
+    QStringList charts(const QString& project) const;
+
+    // Queries one series line after the other, as the chart window does.
+    ChartTable buildTable(const ChartDefinition& definition) const;
+
+    // Rebuilds one chart's cache; returns the number of cache rows written.
+    // Throws DatabaseError when the chart does not exist or a table fails.
+    int build(const QString& project, const QString& chart, QDate today = QDate::currentDate());
+
+    // Rebuilds every saved chart of the project; progress gets one line per chart.
+    // Returns the number of charts built.
+    int buildAll(const QString& project, const std::function<void(const QString&)>& progress = {},
+                 QDate today = QDate::currentDate());
+
+private:
+    ChartDefinition definition(const QString& project, const QString& chart, QDate today) const;
+    void writeCache(const ChartDefinition& definition, const ChartTable& table, int* rowsWritten);
+
+    QString m_dataFolder;
+};
+
+} // namespace corvane
