@@ -141,6 +141,11 @@ TEST_F(harvester, StoredRanksAreTheServersRankingInEveryMarkupStyle)
     engine.setDay(3);
     const QStringList hosts = {hostAt(terms.at(0), 3, 1), hostAt(terms.at(0), 3, 8), hostAt(terms.at(1), 3, 17)};
     createProject(hosts, terms, demoEngines);
+    // A saved chart of the key URL, cached after the session.
+    setSetting(SettingsKeys::StartupSettings, "CacheCharts", "true");
+    exec(QStringLiteral("INSERT INTO CVSQLTee (Project, File, PopOrder, ForEach, Select1, Select2, DateType, DateStart, "
+                        "DateEnd, FillDates, ShowNoValue) VALUES ('Shop', 'KeyChart', 'UST', 'U0', 'Corvane Demo', "
+                        "'blue widgets', 'R', '2026-05-01', '2026-05-10', 0, 0)"));
 
     const auto result = harvest({QStringLiteral("\"Shop\""), QStringLiteral("--date"), QStringLiteral("2026-05-04")});
     ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err + result.out);
@@ -180,8 +185,11 @@ TEST_F(harvester, StoredRanksAreTheServersRankingInEveryMarkupStyle)
     }
     const auto lastRun = rows(QStringLiteral("SELECT LastRun FROM CVProject"), {QStringLiteral("LastRun")});
     EXPECT_EQ(lastRun.first().first().toDateTime().date(), QDate(2026, 5, 4));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Legend, xDate, xValue FROM CVChartCache WHERE Chart = 'KeyChart'"),
+                   {QStringLiteral("Legend"), QStringLiteral("xDate"), QStringLiteral("xValue")}),
+              (QList<QVariantList>{{QStringLiteral("U0"), QDate(2026, 5, 4), 1}}));
     const auto log = rows(QStringLiteral("SELECT Message FROM CVLog ORDER BY xTime"), {QStringLiteral("Message")});
-    ASSERT_EQ(log.size(), 2);
+    ASSERT_EQ(log.size(), 3);
     EXPECT_TRUE(log.at(0).first().toString().startsWith(QLatin1String("Harvester session started for Shop")));
     EXPECT_TRUE(log.at(1).first().toString().startsWith(QLatin1String("Harvester session ended for Shop")));
     EXPECT_TRUE(SessionJournal::pending(data.directory()).isEmpty());

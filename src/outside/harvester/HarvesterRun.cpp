@@ -8,6 +8,7 @@
 #include "outside/harvester/SessionJournal.h"
 #include "outside/harvester/SessionRecord.h"
 #include "platform/NamedMutex.h"
+#include "views/ChartCacheBuilder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -194,6 +195,12 @@ HarvesterRun::SessionEnd HarvesterRun::runSession(const QString& project, const 
     rows.apply(m_general);
     QFile::remove(journal);
     log(QStringLiteral("Harvester session ended for %1 (%2): %3").arg(project, day, summaryOf(checks)), project);
+    if (m_settings.CacheCharts) {
+        const int charts = ChartCacheBuilder(m_settings.DataFolder).buildAll(project, [this](const QString& line) {
+            emitLog(line);
+        });
+        log(QStringLiteral("Harvester rebuilt the chart cache of %1 chart(s) of %2").arg(charts).arg(project), project);
+    }
     return failed ? SessionEnd::Failed : SessionEnd::Completed;
 }
 
