@@ -1,8 +1,10 @@
 // Opens every window on demo data, offscreen, and saves a picture of each
 // under $CORVANE_SCREENS for a person to look at.
 #include "UiTestSupport.h"
+#include "HarvesterFixture.h"
 
 #include "app/MainRankForm.h"
+#include "outside/harvester/HarvesterForm.h"
 
 #include <QtTest>
 
@@ -39,6 +41,26 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm")));
+    }
+
+    void harvesterForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        DemoEngine engine;
+        QVERIFY(engine.start());
+        test::addHarvesterProject(profile.programFolder() + QStringLiteral("Data/"), engine.port());
+        Registry registry;
+        SettingsRecord settings;
+        loadSettings(registry, settings);
+        settings.AutoCloseHV = false;
+        THarvesterForm form(settings, {});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QSignalSpy finished(&form, &THarvesterForm::runFinished);
+        form.StartButtonClick();
+        QVERIFY(finished.wait(60000));
+        QVERIFY(test::saveScreen(form, QStringLiteral("HarvesterForm")));
     }
 };
 
