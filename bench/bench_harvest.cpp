@@ -76,6 +76,7 @@ QStringList terms(int count)
 
 int main(int argc, char** argv)
 {
+    SessionPoller::keepPageMemory();   // as Harvester does
     QCoreApplication app(argc, argv);
     QTemporaryDir folder;
     qputenv("CORVANE_REGISTRY", QDir(folder.path()).filePath(QStringLiteral("registry.reg")).toLocal8Bit());

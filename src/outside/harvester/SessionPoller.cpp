@@ -4,6 +4,8 @@
 
 #include <QRandomGenerator>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <thread>
 #include <vector>
@@ -38,6 +40,12 @@ SessionPoller::SessionPoller(const SettingsRecord& settings, int throttleFactor)
     : m_settings(settings)
     , m_throttle(throttleFactor)
 {
+}
+
+void SessionPoller::keepPageMemory()
+{
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
 }
 
 int SessionPoller::workerCount(int connections, int engines)

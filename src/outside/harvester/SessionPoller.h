@@ -73,6 +73,13 @@ public:
     void requestStop();
     bool stopRequested() const { return m_stop.load(); }
 
+    // Keeps freed memory in the process heap instead of handing it back to
+    // the system at once. A result page takes a few hundred KB in several
+    // buffers; by default each would be mapped, faulted in and unmapped
+    // again for every request, which costs more CPU than the page's
+    // extraction. Called once by the program before its first run.
+    static void keepPageMemory();
+
     // How many engines a run asks at once.
     static int workerCount(int connections, int engines);
 

@@ -4,6 +4,7 @@
 #include "outside/harvester/HarvestCommandLine.h"
 #include "outside/harvester/HarvesterForm.h"
 #include "outside/harvester/HarvesterRun.h"
+#include "outside/harvester/SessionPoller.h"
 #include "app/Settings.h"
 #include "platform/Registry.h"
 #include "ui/CorvaneApplication.h"
@@ -94,6 +95,7 @@ int runWindowed(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    SessionPoller::keepPageMemory();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
