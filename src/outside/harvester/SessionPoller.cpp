@@ -74,6 +74,7 @@ QList<TermCheck> SessionPoller::run(const ProjectPlan& plan, const Observer& obs
 
     const auto worker = [&](int slot) {
         PageFetcher fetcher(m_settings);
+        fetcher.setPacing(PageFetcher::Pacing::BetweenRequestStarts);
         {
             std::lock_guard guard(m_fetchersLock);
             m_fetchers << &fetcher;

@@ -1,11 +1,11 @@
 // Harvester: mines the search engines of Corvane projects. With project names
 // or --all it runs without a window (as cron starts it); without arguments it
 // opens its window.
+#include "app/Settings.h"
 #include "outside/harvester/HarvestCommandLine.h"
 #include "outside/harvester/HarvesterForm.h"
 #include "outside/harvester/HarvesterRun.h"
 #include "outside/harvester/SessionPoller.h"
-#include "app/Settings.h"
 #include "platform/Registry.h"
 #include "ui/CorvaneApplication.h"
 
