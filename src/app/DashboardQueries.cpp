@@ -90,6 +90,8 @@ QString notesReport(const QString& condition)
 
 QString chartTitle(int slot, const QString& engine, int points)
 {
+    if (engine.isEmpty())
+        return QString::number(slot + 1) + QStringLiteral(" - No data");
     return QString::number(slot + 1) + QStringLiteral(" - ") + engine + QStringLiteral(" (") + QString::number(points)
         + QStringLiteral(" points)");
 }

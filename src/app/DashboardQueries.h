@@ -29,7 +29,7 @@ QString optimizationNotesCondition(const QString& project);
 QString notes(const QString& condition);
 QString notesReport(const QString& condition);
 
-// "1 - Engine (12 points)"
+// "1 - Engine (12 points)"; "1 - No data" for a slot without an engine.
 QString chartTitle(int slot, const QString& engine, int points);
 
 } // namespace corvane::DashboardQueries

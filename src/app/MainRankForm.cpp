@@ -1,28 +1,108 @@
 #include "app/MainRankForm.h"
 
+#include "app/DashboardData.h"
+#include "app/DashboardQueries.h"
+#include "app/HVThread.h"
+#include "app/Settings.h"
+#include "app/SessionInfoPage.h"
 #include "app/StartUp.h"
+#include "app/TopTenCharts.h"
 #include "data/DM1.h"
 #include "data/FieldCodec.h"
 #include "ui/FormPlacement.h"
+#include "ui/TaskBar.h"
 
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QLocale>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLabel>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QTreeWidget>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTableWidget>
+#include <QTextBrowser>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace corvane {
 
+namespace {
+
+const QString NoHintText = QStringLiteral(
+    "In order for values to be shown on this page, a Harvester Session must have been run and a Key URL "
+    "must have been defined, even for the Default Project.");
+
+constexpr int ChartRevealPauseMs = 30;
+
+QTableWidget* makeList(const QString& objectName, const QStringList& headers, const QString& hint)
+{
+    auto* table = new QTableWidget(0, int(headers.size()));
+    table->setObjectName(objectName);
+    table->setHorizontalHeaderLabels(headers);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setAlternatingRowColors(true);
+    table->setStatusTip(hint);
+    return table;
+}
+
+// The banner pictures of the session page, drawn once into the program folder.
+void ensureSessionImages(const QString& folder)
+{
+    const QString logo = folder + QStringLiteral("SessionInfoLogo.JPG");
+    const QString fill = folder + QStringLiteral("SessionInfoLogoFill.JPG");
+    if (!QFileInfo::exists(logo)) {
+        QImage image(260, 48, QImage::Format_RGB32);
+        image.fill(QColor(0x3b, 0x6e, 0xa5));
+        QPainter painter(&image);
+        painter.setPen(Qt::white);
+        QFont font = painter.font();
+        font.setPixelSize(26);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.drawText(image.rect().adjusted(12, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Corvane"));
+        font.setPixelSize(11);
+        font.setBold(false);
+        painter.setFont(font);
+        painter.drawText(image.rect().adjusted(140, 0, 0, -6), Qt::AlignBottom | Qt::AlignLeft,
+                         QStringLiteral("Session Info"));
+        painter.end();
+        image.save(logo, "JPG", 95);
+    }
+    if (!QFileInfo::exists(fill)) {
+        QImage image(8, 48, QImage::Format_RGB32);
+        image.fill(QColor(0x3b, 0x6e, 0xa5));
+        image.save(fill, "JPG", 95);
+    }
+}
+
+} // namespace
+
 TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
     : QMainWindow(parent)
     , m_dm(dataModule)
-    , m_projectList(new QTreeWidget)
-    , m_projectLabel(new QLabel)
 {
     setObjectName(QStringLiteral("MainRankForm"));
 
@@ -30,7 +110,7 @@ TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
     StartUp::RemoveLeftoverTableFiles(m_dm.Settings);
 
     const QString formIni = m_dm.Settings.ExeFolder + QStringLiteral("FORM.INI");
-    resize(1000, 700);
+    resize(1200, 820);
     if (QFileInfo::exists(formIni)) {
         m_placement = new FormPlacement(this, QLatin1String(FormSections::MainRankForm), formIni);
         m_placement->restore();
@@ -39,39 +119,343 @@ TMainRankForm::TMainRankForm(TDM1& dataModule, QWidget* parent)
     }
     m_autoLoad = !m_dm.Settings.SummaryLoad;
 
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* exitAction = file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
-    exitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
-
-    auto* central = new QWidget;
-    auto* layout = new QVBoxLayout(central);
-    QFont headerFont = m_projectLabel->font();
-    headerFont.setPointSizeF(headerFont.pointSizeF() * 1.3);
-    headerFont.setBold(true);
-    m_projectLabel->setFont(headerFont);
-    layout->addWidget(m_projectLabel);
-    layout->addWidget(new QLabel(QStringLiteral("Projects (double-click to open):")));
-    layout->addWidget(m_projectList, 1);
-    setCentralWidget(central);
-    m_projectList->setRootIsDecorated(false);
-    m_projectList->setAlternatingRowColors(true);
-    m_projectList->setHeaderLabels({QStringLiteral("Project"), QStringLiteral("Search Depth"),
-                                    QStringLiteral("Key URL"), QStringLiteral("Last Mining Session")});
-    m_projectList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    connect(m_projectList, &QTreeWidget::itemActivated, this, &TMainRankForm::ProjectListItemActivated);
-
-    statusBar()->showMessage(QStringLiteral("Data folder: ") + m_dm.Settings.DataFolder);
-    UpdateCaption();
+    CreateCommands();
+    auto* splitter = new QSplitter;
+    CreateTaskBar();
+    splitter->addWidget(m_taskBar);
+    splitter->addWidget(CreateDashboard());
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+    CreateStatusBar();
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusChanged(now); });
+    setWindowTitle(QStringLiteral("Corvane - Project ") + m_dm.Settings.Project);
 }
 
 TMainRankForm::~TMainRankForm() = default;
+
+// ------------------------------------------------------------ building
+
+QAction* TMainRankForm::addCommand(QMenu* menu, const QString& objectName, const QString& text,
+                                   const QKeySequence& shortcut, void (TMainRankForm::*handler)())
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(objectName);
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, handler);
+    m_commands << action;
+    return action;
+}
+
+QAction* TMainRankForm::addTaskItem(TaskBarGroup* group, const QString& text, void (TMainRankForm::*handler)())
+{
+    auto* action = new QAction(text, this);
+    connect(action, &QAction::triggered, this, handler);
+    group->addAction(action);
+    m_commands << action;
+    return action;
+}
+
+void TMainRankForm::CreateCommands()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("JvMainMenu1"));
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    addCommand(file, QStringLiteral("ProjectWizard1"), QStringLiteral("Project &Wizard..."),
+               QKeySequence(Qt::CTRL | Qt::Key_W), &TMainRankForm::ProjectWizard1Click);
+    m_openProjectMenu = file->addMenu(QStringLiteral("&Open Project"));
+    m_openProjectMenu->setObjectName(QStringLiteral("OpenProject1"));
+    m_projectGroup = new QActionGroup(this);
+    m_projectGroup->setExclusive(true);
+    m_allProjects = m_openProjectMenu->addAction(QStringLiteral("All"));
+    m_allProjects->setCheckable(true);
+    m_projectGroup->addAction(m_allProjects);
+    connect(m_openProjectMenu, &QMenu::triggered, this, &TMainRankForm::ProjectMenuTriggered);
+    addCommand(file, QStringLiteral("Refresh1"), QStringLiteral("&Refresh/Load Page"),
+               QKeySequence(Qt::CTRL | Qt::Key_R), &TMainRankForm::Refresh1Click);
+    file->addSeparator();
+    addCommand(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), QKeySequence(Qt::ALT | Qt::Key_X),
+               &TMainRankForm::Exit1Click);
+
+    QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
+    addCommand(settings, QStringLiteral("MiscSettings1"), QStringLiteral("&Miscellaneous Settings..."),
+               QKeySequence(Qt::CTRL | Qt::Key_M), &TMainRankForm::MiscSettings1Click);
+    addCommand(settings, QStringLiteral("ScheduleHarvester1"), QStringLiteral("&Schedule Harvester..."),
+               QKeySequence(Qt::CTRL | Qt::Key_S), &TMainRankForm::ScheduleHarvester1Click);
+    addCommand(settings, QStringLiteral("Notification1"), QStringLiteral("&Notification..."),
+               QKeySequence(Qt::CTRL | Qt::Key_N), &TMainRankForm::Notification1Click);
+    addCommand(settings, QStringLiteral("SearchEngineAPI1"), QStringLiteral("Search Engine &API..."), {},
+               &TMainRankForm::SearchEngineAPI1Click);
+
+    QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+    addCommand(tools, QStringLiteral("Harvester1"), QStringLiteral("&Harvester..."), QKeySequence(Qt::CTRL | Qt::Key_P),
+               &TMainRankForm::Harvester1Click);
+    addCommand(tools, QStringLiteral("DuvudaDuvedozo1"), QStringLiteral("&Duvuda Duvedozo..."),
+               QKeySequence(Qt::CTRL | Qt::Key_K), &TMainRankForm::DuvudaDuvedozo1Click);
+    addCommand(tools, QStringLiteral("RurederOrad1"), QStringLiteral("&Rureder Orad..."),
+               QKeySequence(Qt::CTRL | Qt::Key_F), &TMainRankForm::RurederOrad1Click);
+
+    QMenu* charts = bar->addMenu(QStringLiteral("&Chart Views"));
+    addCommand(charts, QStringLiteral("DetailChart1"), QStringLiteral("&Detail Chart..."),
+               QKeySequence(Qt::CTRL | Qt::Key_D), &TMainRankForm::DetailChart1Click);
+    addCommand(charts, QStringLiteral("DailyResults1"), QStringLiteral("Dail&y Results..."),
+               QKeySequence(Qt::CTRL | Qt::Key_Y), &TMainRankForm::DailyResults1Click);
+    addCommand(charts, QStringLiteral("GainsLosses1"), QStringLiteral("&Gains and Losses..."),
+               QKeySequence(Qt::CTRL | Qt::Key_G), &TMainRankForm::GainsLosses1Click);
+    addCommand(charts, QStringLiteral("Scores1"), QStringLiteral("S&cores..."), QKeySequence(Qt::CTRL | Qt::Key_C),
+               &TMainRankForm::Scores1Click);
+
+    QMenu* tables = bar->addMenu(QStringLiteral("T&able Views"));
+    addCommand(tables, QStringLiteral("FullURL1"), QStringLiteral("Full &URL..."), QKeySequence(Qt::CTRL | Qt::Key_U),
+               &TMainRankForm::FullURL1Click);
+    addCommand(tables, QStringLiteral("DayGlance1"), QStringLiteral("D&ay at a Glance..."),
+               QKeySequence(Qt::CTRL | Qt::Key_A), &TMainRankForm::DayGlance1Click);
+    addCommand(tables, QStringLiteral("DataQuery1"), QStringLiteral("Data &Query..."),
+               QKeySequence(Qt::CTRL | Qt::Key_Q), &TMainRankForm::DataQuery1Click);
+    addCommand(tables, QStringLiteral("SearchEngines1"), QStringLiteral("Search &Engines..."),
+               QKeySequence(Qt::CTRL | Qt::Key_E), &TMainRankForm::SearchEngines1Click);
+
+    QMenu* utilities = bar->addMenu(QStringLiteral("&Utilities"));
+    addCommand(utilities, QStringLiteral("LogFile1"), QStringLiteral("&Log File..."), {}, &TMainRankForm::LogFile1Click);
+    addCommand(utilities, QStringLiteral("TableRepair1"), QStringLiteral("&Table Repair..."), {},
+               &TMainRankForm::TableRepair1Click);
+    addCommand(utilities, QStringLiteral("RemoteScriptUpdate1"), QStringLiteral("&Remote Script Update..."), {},
+               &TMainRankForm::RemoteScriptUpdate1Click);
+    addCommand(utilities, QStringLiteral("Backup1"), QStringLiteral("&Backup..."), {}, &TMainRankForm::Backup1Click);
+    addCommand(utilities, QStringLiteral("ScriptCheck1"), QStringLiteral("&Script Check..."), {},
+               &TMainRankForm::ScriptCheck1Click);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    addCommand(help, QStringLiteral("Contents1"), QStringLiteral("&Corvane Contents..."), QKeySequence(Qt::Key_F1),
+               &TMainRankForm::Contents1Click);
+    addCommand(help, QStringLiteral("Hints1"), QStringLiteral("&Hints..."), {}, &TMainRankForm::Hints1Click);
+    addCommand(help, QStringLiteral("ShowMessages1"), QStringLiteral("&Show Messages..."), {},
+               &TMainRankForm::ShowMessages1Click);
+    addCommand(help, QStringLiteral("About1"), QStringLiteral("Help &About..."), {}, &TMainRankForm::About1Click);
+
+    // Not in any menu: copies the focused table, whether or not the menu bar shows.
+    auto* copy = new QAction(QStringLiteral("Copy"), this);
+    copy->setObjectName(QStringLiteral("Copy1"));
+    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    connect(copy, &QAction::triggered, this, &TMainRankForm::Copy1Click);
+    addAction(copy);
+}
+
+void TMainRankForm::CreateTaskBar()
+{
+    m_taskBar = new TaskBar;
+    m_taskBar->setObjectName(QStringLiteral("TaskBar"));
+
+    TaskBarGroup* display = m_taskBar->addGroup(QStringLiteral("Current Display"), QStringLiteral("JvXPBar1"));
+    addTaskItem(display, QStringLiteral("Load/Refresh Page"), &TMainRankForm::Refresh1Click);
+    addTaskItem(display, QStringLiteral("Top 10 Chart Styles..."), &TMainRankForm::TopTenStyles1Click);
+    addTaskItem(display, QStringLiteral("Exit Application"), &TMainRankForm::Exit1Click);
+    m_doNotLoad = new QCheckBox(QStringLiteral("Do Not Load Display On Startup"));
+    m_doNotLoad->setObjectName(QStringLiteral("DoNotLoad"));
+    connect(m_doNotLoad, &QCheckBox::toggled, this, &TMainRankForm::DoNotLoadClick);
+    display->addWidget(m_doNotLoad);
+    auto* printRow = new QWidget;
+    auto* printLayout = new QGridLayout(printRow);
+    printLayout->setContentsMargins(0, 4, 0, 4);
+    printLayout->setSpacing(3);
+    m_printButton = new QPushButton(QStringLiteral("Print"));
+    m_pageSetupButton = new QPushButton(QStringLiteral("Page Setup..."));
+    m_previewButton = new QPushButton(QStringLiteral("Preview..."));
+    for (QPushButton* button : {m_printButton, m_pageSetupButton, m_previewButton}) {
+        button->setEnabled(false);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    printLayout->addWidget(m_printButton, 0, 0);
+    printLayout->addWidget(m_previewButton, 0, 1);
+    printLayout->addWidget(m_pageSetupButton, 1, 0, 1, 2);
+    connect(m_printButton, &QPushButton::clicked, this, &TMainRankForm::Print1Click);
+    connect(m_pageSetupButton, &QPushButton::clicked, this, &TMainRankForm::PageSetup1Click);
+    connect(m_previewButton, &QPushButton::clicked, this, &TMainRankForm::Preview1Click);
+    display->addWidget(printRow);
+    m_panelButtons = new QButtonGroup(this);
+    const QStringList panels{QStringLiteral("Session Info"), QStringLiteral("1st Page List"),
+                             QStringLiteral("New Arrivals"), QStringLiteral("Saturation")};
+    for (int i = 0; i < panels.size(); ++i) {
+        auto* radio = new QRadioButton(panels.at(i));
+        radio->setFocusPolicy(Qt::NoFocus);
+        m_panelButtons->addButton(radio, i);
+        display->addWidget(radio);
+    }
+    m_panelButtons->button(0)->setChecked(true);
+    connect(m_panelButtons, &QButtonGroup::idClicked, this, &TMainRankForm::showPanel);
+
+    TaskBarGroup* project = m_taskBar->addGroup(QStringLiteral("Project"), QStringLiteral("JvXPBar2"));
+    addTaskItem(project, QStringLiteral("Project Wizard..."), &TMainRankForm::ProjectWizard1Click);
+    project->addWidget(new QLabel(QStringLiteral("Open Project")));
+    m_projectBox = new QComboBox;
+    m_projectBox->setObjectName(QStringLiteral("ComboBox1"));
+    connect(m_projectBox, &QComboBox::activated, this, &TMainRankForm::ComboBox1Change);
+    project->addWidget(m_projectBox);
+    project->addWidget(new QLabel(QStringLiteral("Detail Charts")));
+    m_chartBox = new QComboBox;
+    m_chartBox->setObjectName(QStringLiteral("ComboBox2"));
+    connect(m_chartBox, &QComboBox::activated, this, [this] { DetailChart1Click(); });
+    project->addWidget(m_chartBox);
+
+    TaskBarGroup* tools = m_taskBar->addGroup(QStringLiteral("Tools"), QStringLiteral("JvXPBar3"));
+    addTaskItem(tools, QStringLiteral("Harvester..."), &TMainRankForm::Harvester1Click);
+    addTaskItem(tools, QStringLiteral("Duvuda Duvedozo..."), &TMainRankForm::DuvudaDuvedozo1Click);
+    addTaskItem(tools, QStringLiteral("Rureder Orad..."), &TMainRankForm::RurederOrad1Click);
+
+    TaskBarGroup* views = m_taskBar->addGroup(QStringLiteral("Charts && Tables"), QStringLiteral("JvXPBar4"));
+    addTaskItem(views, QStringLiteral("Detail Chart..."), &TMainRankForm::DetailChart1Click);
+    addTaskItem(views, QStringLiteral("Daily Results..."), &TMainRankForm::DailyResults1Click);
+    addTaskItem(views, QStringLiteral("Gains && Losses..."), &TMainRankForm::GainsLosses1Click);
+    addTaskItem(views, QStringLiteral("Scores..."), &TMainRankForm::Scores1Click);
+    addTaskItem(views, QStringLiteral("Full URL..."), &TMainRankForm::FullURL1Click);
+    addTaskItem(views, QStringLiteral("Day at a Glance..."), &TMainRankForm::DayGlance1Click);
+    addTaskItem(views, QStringLiteral("Data Query..."), &TMainRankForm::DataQuery1Click);
+    addTaskItem(views, QStringLiteral("Search Engines..."), &TMainRankForm::SearchEngines1Click);
+
+    TaskBarGroup* utilities = m_taskBar->addGroup(QStringLiteral("Utilities"), QStringLiteral("JvXPBar5"));
+    addTaskItem(utilities, QStringLiteral("Log File..."), &TMainRankForm::LogFile1Click);
+    addTaskItem(utilities, QStringLiteral("Table Repair..."), &TMainRankForm::TableRepair1Click);
+    addTaskItem(utilities, QStringLiteral("Remote Script Update..."), &TMainRankForm::RemoteScriptUpdate1Click);
+    addTaskItem(utilities, QStringLiteral("Backup..."), &TMainRankForm::Backup1Click);
+    addTaskItem(utilities, QStringLiteral("Script Check..."), &TMainRankForm::ScriptCheck1Click);
+    m_showMenu = new QCheckBox(QStringLiteral("Show Traditional Menu"));
+    m_showMenu->setObjectName(QStringLiteral("ShowTraditionalMenu"));
+    connect(m_showMenu, &QCheckBox::toggled, this, &TMainRankForm::ShowTraditionalMenuClick);
+    utilities->addWidget(m_showMenu);
+
+    TaskBarGroup* help = m_taskBar->addGroup(QStringLiteral("Help"), QStringLiteral("JvXPBar6"));
+    addTaskItem(help, QStringLiteral("Corvane Contents..."), &TMainRankForm::Contents1Click);
+    addTaskItem(help, QStringLiteral("Hints..."), &TMainRankForm::Hints1Click);
+    addTaskItem(help, QStringLiteral("Show Messages..."), &TMainRankForm::ShowMessages1Click);
+    addTaskItem(help, QStringLiteral("About..."), &TMainRankForm::About1Click);
+
+    TaskBarGroup* settings = m_taskBar->addGroup(QStringLiteral("Settings"), QStringLiteral("JvXPBar7"));
+    addTaskItem(settings, QStringLiteral("Miscellaneous Settings..."), &TMainRankForm::MiscSettings1Click);
+}
+
+QWidget* TMainRankForm::CreateDashboard()
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(6, 6, 6, 6);
+
+    auto* header = new QWidget;
+    header->setObjectName(QStringLiteral("DashboardHeader"));
+    header->setAttribute(Qt::WA_StyledBackground);
+    header->setStyleSheet(QStringLiteral("#DashboardHeader { background: #eef3fa; border: 1px solid #b9cbe3; }"));
+    auto* headerLayout = new QGridLayout(header);
+    m_currentProject = new QLabel;
+    m_currentProject->setObjectName(QStringLiteral("CurrentProjectLabel"));
+    QFont big = m_currentProject->font();
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    big.setBold(true);
+    m_currentProject->setFont(big);
+    m_lastSession = new QLabel;
+    m_lastSession->setObjectName(QStringLiteral("LastSessionLabel"));
+    m_keyUrlLabel = new QLabel;
+    m_keyUrlLabel->setObjectName(QStringLiteral("KeyURLLabel"));
+    m_description = new QLabel(NoHintText);
+    m_description->setObjectName(QStringLiteral("DescriptionPanel"));
+    m_description->setWordWrap(true);
+    m_description->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_description->setMinimumWidth(240);
+    headerLayout->addWidget(m_currentProject, 0, 0);
+    headerLayout->addWidget(m_lastSession, 1, 0);
+    headerLayout->addWidget(m_keyUrlLabel, 2, 0);
+    headerLayout->addWidget(m_description, 0, 1, 3, 1);
+    headerLayout->setColumnStretch(1, 1);
+    layout->addWidget(header);
+
+    auto* body = new QSplitter(Qt::Vertical);
+    m_topTen = new TopTenCharts;
+    m_topTen->setObjectName(QStringLiteral("TopTenCharts"));
+    m_topTen->setStatusTip(QStringLiteral(
+        "Top 10: the Key URL's best rank for each search term on the ten most popular search engines of the last "
+        "session. Click a chart to list its terms below it."));
+    connect(m_topTen, &TopTenCharts::chartClicked, this,
+            [this] { SetPrintSelection(DashboardReport::Selection::TopTen); });
+    body->addWidget(m_topTen);
+
+    auto* lower = new QSplitter(Qt::Horizontal);
+    lower->addWidget(m_topTen->tablePanel());
+    auto* right = new QWidget;
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    m_printCaption = new QLabel(DashboardReport::caption(DashboardReport::Selection::None));
+    m_printCaption->setObjectName(QStringLiteral("PrintCaption"));
+    QFont bold = m_printCaption->font();
+    bold.setBold(true);
+    m_printCaption->setFont(bold);
+    rightLayout->addWidget(m_printCaption);
+    m_panels = new QStackedWidget;
+    m_sessionInfo = new QTextBrowser;
+    m_sessionInfo->setObjectName(QStringLiteral("SessionInfoBrowser"));
+    m_sessionInfo->setOpenLinks(true);
+    m_sessionInfo->setStatusTip(QStringLiteral(
+        "Session Info: recent script updates and the items of the last session that had no activity."));
+    m_firstPage = makeList(QStringLiteral("FirstPageList"),
+                           {QStringLiteral("Search Engine"), QStringLiteral("Search Term"), QStringLiteral("Rank")},
+                           QStringLiteral("1st Page List: every term for which the Key URL ranks on the first page."));
+    m_newArrivals = makeList(
+        QStringLiteral("NewArrivalsList"),
+        {QStringLiteral("Search Engine"), QStringLiteral("Search Term"), QStringLiteral("Rank"), QStringLiteral("Page")},
+        QStringLiteral("New Arrivals: places where the Key URL was found in the last session but not in the one before."));
+    m_saturation = makeList(QStringLiteral("SaturationList"), {QStringLiteral("Search Engine"), QStringLiteral("Rank")},
+                            QStringLiteral("Saturation: on how many search terms each engine found the Key URL."));
+    for (QWidget* panel : std::initializer_list<QWidget*>{m_sessionInfo, m_firstPage, m_newArrivals, m_saturation}) {
+        m_panels->addWidget(panel);
+        panel->installEventFilter(this);
+        if (auto* view = qobject_cast<QAbstractScrollArea*>(panel))
+            view->viewport()->installEventFilter(this);
+    }
+    rightLayout->addWidget(m_panels, 1);
+    lower->addWidget(right);
+    lower->setStretchFactor(0, 1);
+    lower->setStretchFactor(1, 1);
+    body->addWidget(lower);
+    body->setStretchFactor(0, 3);
+    body->setStretchFactor(1, 2);
+    layout->addWidget(body, 1);
+    return page;
+}
+
+void TMainRankForm::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    for (int panel = 0; panel < 6; ++panel) {
+        auto* label = new QLabel;
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(label, panel == 5 ? 1 : 0);
+        m_statusPanels << label;
+    }
+    m_progress = new QProgressBar;
+    m_progress->setRange(0, 100);
+    m_progress->setMaximumWidth(240);
+    m_progress->hide();
+    bar->addPermanentWidget(m_progress);
+    bar->installEventFilter(this);
+    for (QLabel* label : std::as_const(m_statusPanels))
+        label->installEventFilter(this);
+}
+
+QAction* TMainRankForm::command(const QString& objectName) const
+{
+    for (QAction* action : m_commands)
+        if (action->objectName() == objectName)
+            return action;
+    return findChild<QAction*>(objectName);
+}
+
+// ------------------------------------------------------------ first showing
 
 void TMainRankForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        FormShow();
+        QMetaObject::invokeMethod(this, &TMainRankForm::FormShow, Qt::QueuedConnection);
     }
 }
 
@@ -80,64 +464,465 @@ void TMainRankForm::FormShow()
     try {
         m_dm.OpenDatabases();
         BuildProjectList();
-        SelectProject(m_dm.Settings.Project);
+        SelectProject(QString());
+        RefreshStatusBar();
+        {
+            const QSignalBlocker quiet(m_doNotLoad);
+            m_doNotLoad->setChecked(m_dm.Settings.SummaryLoad);
+        }
+        if (m_dm.Settings.Hints != -1)
+            Hints1Click();
+        if (!m_dm.SE3.tableExists(QStringLiteral("SE3"))) {
+            const int answer = m_dm.ShowMessageBox(
+                1, QStringLiteral("Warning"),
+                QStringLiteral("<P align=\"center\"><B>Corvane will need search engine scripts to continue.</B><BR>"
+                               "Click OK to download them with the Remote Script Update.<BR>"
+                               "The menu stays disabled until scripts are added.</P>"),
+                true, {});
+            if (answer == 1)
+                RemoteScriptUpdate1Click();
+            SetCommandsEnabled(answer == 1);
+        }
+        if (m_projectBox->count() == 0) {
+            const int answer = m_dm.ShowMessageBox(
+                4, QString(), QStringLiteral("No projects have been created.<br>Do you wish to create one now?"), true, {});
+            if (answer == 6)
+                ProjectWizard1Click();
+        }
     } catch (const DatabaseError& e) {
         m_dm.ShowMessageBox(0, QStringLiteral("Error"), e.message().toHtmlEscaped(), true, {});
     }
+    showPanel(m_panelButtons->checkedId());
+    menuBar()->setVisible(!m_dm.Settings.HideMainMenu);
+    const QSignalBlocker quiet(m_showMenu);
+    m_showMenu->setChecked(!m_dm.Settings.HideMainMenu);
 }
 
 void TMainRankForm::BuildProjectList()
 {
-    m_projectList->clear();
+    const QList<QAction*> old = m_projectGroup->actions();
+    for (QAction* action : old) {
+        if (action != m_allProjects) {
+            m_projectGroup->removeAction(action);
+            delete action;
+        }
+    }
+    m_projectBox->clear();
     Table& projects = m_dm.GroupTable;
     projects.open();
     for (projects.first(); !projects.eof(); projects.next()) {
-        // A last run below day 1.0 of the day count counts as never run.
-        const QDateTime lastRun = projects.value(QStringLiteral("LastRun")).toDateTime();
-        const QString lastSession = !lastRun.isValid() || FieldCodec::toDayCount(lastRun) < 1.0
-            ? QStringLiteral("No Mining Sessions have been run")
-            : QLocale().toString(lastRun.date(), QLocale::ShortFormat);
-        const QString keyUrl = projects.asString(QStringLiteral("KeyURL"));
-        m_projectList->addTopLevelItem(new QTreeWidgetItem(
-            {projects.asString(QStringLiteral("Name")), QString::number(projects.asInteger(QStringLiteral("Depth"))),
-             keyUrl.isEmpty() ? QStringLiteral("No Key URL defined") : keyUrl, lastSession}));
+        const QString name = projects.asString(QStringLiteral("Name"));
+        QAction* item = m_openProjectMenu->addAction(name);
+        item->setCheckable(true);
+        m_projectGroup->addAction(item);
+        m_projectBox->addItem(name);
     }
+}
+
+void TMainRankForm::ProjectMenuTriggered(QAction* action)
+{
+    SelectProject(action->text());
+}
+
+void TMainRankForm::ComboBox1Change(int index)
+{
+    SelectProject(m_projectBox->itemText(index));
 }
 
 void TMainRankForm::SelectProject(const QString& name)
 {
-    QTreeWidgetItem* chosen = nullptr;
-    const QList<QTreeWidgetItem*> matches = m_projectList->findItems(name, Qt::MatchExactly);
-    if (!name.isEmpty() && !matches.isEmpty())
-        chosen = matches.first();
-    else if (m_projectList->topLevelItemCount() > 0)
-        chosen = m_projectList->topLevelItem(0);
+    QString project = name.isEmpty() ? m_dm.Settings.Project : name;
+    const bool known = project == m_allProjects->text() || m_projectBox->findText(project) >= 0;
+    if (!known)
+        project = m_projectBox->count() > 0 ? m_projectBox->itemText(0) : QString();
+    m_openProjectMenu->setEnabled(m_projectBox->count() > 0);
 
-    const QString project = chosen ? chosen->text(0) : QString();
-    if (chosen)
-        m_projectList->setCurrentItem(chosen);
-    m_dm.Settings.Project =
-        m_dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), project);
-    UpdateCaption();
+    const QList<QAction*> items = m_projectGroup->actions();
+    for (QAction* item : items)
+        item->setChecked(item->text() == project);
+    m_dm.Settings.Project = m_dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), project);
+    m_projectBox->setCurrentIndex(m_projectBox->findText(project));
+
+    m_lastRun = QDate();
+    m_keyUrl.clear();
+    Table& projects = m_dm.GroupTable;
+    projects.open();
+    if (!project.isEmpty() && projects.findKey({project})) {
+        const QDateTime lastRun = projects.value(QStringLiteral("LastRun")).toDateTime();
+        if (lastRun.isValid() && FieldCodec::toDayCount(lastRun) >= 1.0)
+            m_lastRun = lastRun.date();
+        m_keyUrl = projects.asString(QStringLiteral("KeyURL"));
+    }
+
+    RefreshStatusBar();
+    setWindowTitle(QStringLiteral("Corvane - Project ") + project);
+    m_currentProject->setText(QStringLiteral("Current Project: ") + project);
+    m_lastSession->setText(m_lastRun.isValid()
+                               ? QStringLiteral("Last Mining Session: ") + QLocale().toString(m_lastRun, QLocale::ShortFormat)
+                               : QStringLiteral("No Mining Sessions have been run"));
+    m_keyUrlLabel->setText(m_keyUrl.isEmpty() ? QStringLiteral("No Key URL defined")
+                                              : QStringLiteral("Key URL: ") + m_keyUrl);
+
+    m_chartBox->clear();
+    Table& charts = m_dm.SQLTeeTable;
+    charts.open();
+    for (charts.first(); !charts.eof(); charts.next()) {
+        const QString file = charts.asString(QStringLiteral("File"));
+        if (charts.asString(QStringLiteral("Project")) == project && file != QLatin1String("Top10")
+            && file != QLatin1String("ScoresForm") && file != QLatin1String("GandLFile"))
+            m_chartBox->addItem(file);
+    }
+
+    if (m_keyUrl.isEmpty() && m_autoLoad && m_projectBox->count() > 0)
+        m_dm.ShowMessageBox(0, QStringLiteral("No Key URL"),
+                            QStringLiteral("<P align=\"center\">Since no Key URL was defined <BR>in the Project Wizard, "
+                                           "only \"Session Info\" summary<BR>information will be displayed.<p>"),
+                            m_dm.registry().readString(SettingsKeys::path(QStringLiteral("MsgShow")), QStringLiteral("NoURL"))
+                                    .toUpper() == QLatin1String("TRUE"),
+                            QStringLiteral("NoURL"));
+    if (m_autoLoad && m_shown)
+        BuildDashboard();
 }
 
-void TMainRankForm::ProjectListItemActivated(QTreeWidgetItem* item)
+void TMainRankForm::RefreshStatusBar()
 {
-    SelectProject(item->text(0));
+    if (m_statusPanels.isEmpty())
+        return;
+    m_statusPanels[0]->setText(m_lastRun.isValid()
+                                   ? QStringLiteral("Last Update: ") + QLocale().toString(m_lastRun, QLocale::ShortFormat)
+                                   : QStringLiteral("Last Update: NA"));
+    ProjectCounts counts;
+    if (m_dm.General.isConnected())
+        counts = ProjectCounts::read(m_dm.General, m_dm.Settings.Project);
+    m_statusPanels[1]->setText(QStringLiteral("Rank Records: ") + QString::number(counts.rankRecords));
+    m_statusPanels[2]->setText(QStringLiteral("ST: ") + QString::number(counts.searchTerms));
+    m_statusPanels[3]->setText(QStringLiteral("URL: ") + QString::number(counts.urls));
+    m_statusPanels[4]->setText(QStringLiteral("SE: ") + QString::number(counts.engines));
+    m_statusPanels[5]->setText(QStringLiteral("Total Data Directory Size: ")
+                               + QString::number(folderSize(m_dm.Settings.DataFolder)));
 }
 
-void TMainRankForm::UpdateCaption()
+void TMainRankForm::SetCommandsEnabled(bool enabled)
 {
-    setWindowTitle(QStringLiteral("Corvane - Project ") + m_dm.Settings.Project);
-    m_projectLabel->setText(m_dm.Settings.Project.isEmpty()
-                                ? QStringLiteral("No project has been created yet.")
-                                : QStringLiteral("Current Project: ") + m_dm.Settings.Project);
+    for (QAction* action : std::as_const(m_commands))
+        action->setEnabled(enabled);
+    m_openProjectMenu->setEnabled(enabled && m_projectBox->count() > 0);
+    m_projectBox->setEnabled(enabled);
+    m_chartBox->setEnabled(enabled);
+}
+
+// ------------------------------------------------------------ dashboard
+
+void TMainRankForm::BuildDashboard()
+{
+    if (m_builder)
+        return;
+    auto data = std::make_shared<DashboardData>(m_dm.General, m_dm.Settings.Project, m_lastRun);
+    m_builder = new HVThread(this);
+    SetCommandsEnabled(false);
+    m_builder->addStep([this] {
+        setWindowFlag(Qt::WindowCloseButtonHint, false);
+        if (isVisible())
+            show();
+        m_progress->setValue(0);
+        m_progress->show();
+        m_topTen->clear();
+        m_topEngines.clear();
+    });
+    auto engines = std::make_shared<QList<TopEngine>>();
+    m_builder->addStep([this, data, engines] { *engines = data->topEngines(); });
+    for (int slot = 0; slot < TopTenCharts::Count; ++slot) {
+        m_builder->addStep([this, data, engines, slot] {
+            const TopEngine engine = slot < engines->size() ? engines->at(slot) : TopEngine{};
+            const QList<SummaryRow> rows =
+                data->topSlot(engine.name, [this](int percent) { m_progress->setValue(percent / 2); });
+            m_topTen->setSlot(slot, DashboardQueries::chartTitle(slot, engine.name, engine.points), engine.name, rows);
+            m_topEngines << engine.name;
+            m_progress->setValue(52 + 2 * slot);
+        });
+    }
+    m_builder->addStep([this] { m_topTen->selectChart(0); });
+    for (int slot = 0; slot < TopTenCharts::Count; ++slot)
+        m_builder->addStep([this, slot] { m_topTen->revealSlot(slot); }, ChartRevealPauseMs);
+    m_builder->addStep([this] { m_topTen->saveImages(m_dm.Settings.ExeFolder); });
+    m_builder->addStep([this, data] {
+        FillList(m_firstPage, data->firstPage(), true, false);
+        m_progress->setValue(77);
+    });
+    m_builder->addStep([this, data] {
+        FillList(m_newArrivals, data->newArrivals(), true, true);
+        m_progress->setValue(85);
+    });
+    m_builder->addStep([this, data] {
+        FillList(m_saturation, data->saturation(), false, false);
+        m_progress->setValue(92);
+    });
+    m_builder->addStep([this, data] {
+        ensureSessionImages(m_dm.Settings.ExeFolder);
+        ShowSessionInfo(SessionInfoPage::html(m_dm.Settings.ExeFolder, data->scriptUpdates(), data->optimizationNotes()));
+        m_progress->setValue(100);
+    });
+    connect(m_builder, &HVThread::finished, this, [this] {
+        m_builder = nullptr;
+        m_progress->hide();
+        setWindowFlag(Qt::WindowCloseButtonHint, true);
+        if (isVisible())
+            show();
+        SetCommandsEnabled(true);
+    });
+    m_builder->start();
+}
+
+void TMainRankForm::FillList(QTableWidget* table, const QList<SummaryRow>& rows, bool withTerm, bool withPage)
+{
+    table->setRowCount(int(rows.size()));
+    for (int r = 0; r < rows.size(); ++r) {
+        int column = 0;
+        table->setItem(r, column++, new QTableWidgetItem(rows.at(r).engine));
+        if (withTerm)
+            table->setItem(r, column++, new QTableWidgetItem(rows.at(r).term));
+        auto* rank = new QTableWidgetItem(QString::number(rows.at(r).rank));
+        rank->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        table->setItem(r, column++, rank);
+        if (withPage) {
+            auto* page = new QTableWidgetItem(QString::number(rows.at(r).page));
+            page->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(r, column++, page);
+        }
+    }
+}
+
+void TMainRankForm::ShowSessionInfo(const QString& html)
+{
+    const QString path = m_dm.Settings.ExeFolder + QStringLiteral("SessionInfo.html");
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        file.write(html.toUtf8());
+        file.commit();
+    }
+    m_sessionInfo->clear();
+    m_sessionInfo->setSearchPaths({m_dm.Settings.ExeFolder});
+    m_sessionInfo->setSource(QUrl::fromLocalFile(path));
+    m_sessionInfo->reload();
+}
+
+void TMainRankForm::showPanel(int panel)
+{
+    if (panel < 0)
+        return;
+    m_panels->setCurrentIndex(panel);
+    if (QAbstractButton* radio = m_panelButtons->button(panel))
+        radio->setChecked(true);
+}
+
+DashboardReport::Selection TMainRankForm::PanelSelection(const QWidget* widget) const
+{
+    using Selection = DashboardReport::Selection;
+    for (const QWidget* w = widget; w && w != this; w = w->parentWidget()) {
+        if (w == m_sessionInfo)
+            return Selection::SessionInfo;
+        if (w == m_firstPage)
+            return Selection::FirstPage;
+        if (w == m_newArrivals)
+            return Selection::NewArrivals;
+        if (w == m_saturation)
+            return Selection::Saturation;
+        if (w == m_topTen)
+            return Selection::TopTen;
+    }
+    return Selection::None;
+}
+
+void TMainRankForm::FocusChanged(QWidget* now)
+{
+    // Print buttons and task bar items take no focus; any other control of
+    // the window outside the panels clears the choice.
+    if (now && isAncestorOf(now))
+        SetPrintSelection(PanelSelection(now));
+}
+
+void TMainRankForm::SetPrintSelection(DashboardReport::Selection selection)
+{
+    m_printSelection = selection;
+    m_printCaption->setText(DashboardReport::caption(selection));
+    const bool any = selection != DashboardReport::Selection::None;
+    m_printButton->setEnabled(any);
+    m_pageSetupButton->setEnabled(any);
+    m_previewButton->setEnabled(any);
+}
+
+void TMainRankForm::RunReport(const char* entry)
+{
+    DashboardReport::Request request;
+    request.selection = m_printSelection;
+    request.project = m_dm.Settings.Project;
+    request.date = m_lastRun.toString(Qt::ISODate);
+    request.topEngines = m_topEngines;
+    request.imageFolder = m_dm.Settings.ExeFolder;
+    if (m_printSelection == DashboardReport::Selection::SessionInfo) {
+        bool chosen = false;
+        const QStringList parts{QStringLiteral("Recent Script Updates"), QStringLiteral("Optimization Notes")};
+        const QString part = QInputDialog::getItem(this, QStringLiteral("Session Info Selection"),
+                                                   QStringLiteral("Print which part of the session page?"), parts, 0,
+                                                   false, &chosen);
+        if (!chosen)
+            return;
+        request.sessionPart = part == parts.first() ? DashboardReport::SessionPart::ScriptUpdates
+                                                    : DashboardReport::SessionPart::OptimizationNotes;
+    }
+    const QString report = DashboardReport::fill(m_dm.General, request);
+    if (report.isEmpty())
+        return;
+    Q_UNUSED(entry);
+    NotAvailable(QStringLiteral("The report library"));
+}
+
+// ------------------------------------------------------------ events
+
+bool TMainRankForm::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        m_description->setText(tip.isEmpty() ? NoHintText : tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool TMainRankForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick
+        && (watched == statusBar() || m_statusPanels.contains(qobject_cast<QLabel*>(watched)))) {
+        RefreshStatusBar();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        // A click anywhere over a panel selects it for print.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const DashboardReport::Selection selection = PanelSelection(widget);
+        if (selection != DashboardReport::Selection::None) {
+            widget->setFocus(Qt::MouseFocusReason);
+            SetPrintSelection(selection);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainRankForm::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_F2:
+        if (m_topTen->isAncestorOf(focusWidget()))
+            TopTenStyles1Click();
+        return;
+    case Qt::Key_F9:
+        NotAvailable(QStringLiteral("Network Settings"));
+        return;
+    case Qt::Key_F10:
+        NotAvailable(QStringLiteral("The Directory Changer"));
+        return;
+    default:
+        QMainWindow::keyPressEvent(event);
+    }
 }
 
 void TMainRankForm::closeEvent(QCloseEvent* event)
 {
+    if (m_builder) {
+        event->ignore();
+        return;
+    }
+    for (QAction* action : m_projectGroup->actions())
+        if (action != m_allProjects)
+            delete action;
     m_dm.CloseDatabases();
     QMainWindow::closeEvent(event);
+}
+
+// ------------------------------------------------------------ commands
+
+void TMainRankForm::NotAvailable(const QString& tool)
+{
+    m_dm.ShowMessageBox(0, QStringLiteral("Not Available"),
+                        QStringLiteral("<P align=\"center\"><B>") + tool.toHtmlEscaped()
+                            + QStringLiteral("</B> is not available yet in this version of Corvane.</P>"),
+                        true, {});
+}
+
+void TMainRankForm::ProjectWizard1Click() { NotAvailable(QStringLiteral("The Project Wizard")); }
+void TMainRankForm::Refresh1Click() { BuildDashboard(); }
+void TMainRankForm::Exit1Click() { close(); }
+void TMainRankForm::TopTenStyles1Click() { NotAvailable(QStringLiteral("The Chart Designer")); }
+void TMainRankForm::MiscSettings1Click() { NotAvailable(QStringLiteral("Miscellaneous Settings")); }
+void TMainRankForm::ScheduleHarvester1Click() { NotAvailable(QStringLiteral("The Project Scheduler")); }
+void TMainRankForm::Notification1Click() { NotAvailable(QStringLiteral("Notification")); }
+void TMainRankForm::SearchEngineAPI1Click() { NotAvailable(QStringLiteral("Search Engine API")); }
+void TMainRankForm::Harvester1Click() { NotAvailable(QStringLiteral("Harvester")); }
+void TMainRankForm::DuvudaDuvedozo1Click() { NotAvailable(QStringLiteral("Duvuda Duvedozo")); }
+void TMainRankForm::RurederOrad1Click() { NotAvailable(QStringLiteral("Rureder Orad")); }
+void TMainRankForm::DetailChart1Click() { NotAvailable(QStringLiteral("Detail Chart")); }
+void TMainRankForm::DailyResults1Click() { NotAvailable(QStringLiteral("Daily Results")); }
+void TMainRankForm::GainsLosses1Click() { NotAvailable(QStringLiteral("Gains and Losses")); }
+void TMainRankForm::Scores1Click() { NotAvailable(QStringLiteral("Scores")); }
+void TMainRankForm::FullURL1Click() { NotAvailable(QStringLiteral("Full URL")); }
+void TMainRankForm::DayGlance1Click() { NotAvailable(QStringLiteral("Day at a Glance")); }
+void TMainRankForm::DataQuery1Click() { NotAvailable(QStringLiteral("Data Query")); }
+void TMainRankForm::SearchEngines1Click() { NotAvailable(QStringLiteral("Search Engines")); }
+void TMainRankForm::LogFile1Click() { NotAvailable(QStringLiteral("Log File")); }
+void TMainRankForm::TableRepair1Click() { NotAvailable(QStringLiteral("Table Repair")); }
+void TMainRankForm::RemoteScriptUpdate1Click() { NotAvailable(QStringLiteral("Remote Script Update")); }
+void TMainRankForm::Backup1Click() { NotAvailable(QStringLiteral("The Backup Utility")); }
+void TMainRankForm::ScriptCheck1Click() { NotAvailable(QStringLiteral("Script Check")); }
+void TMainRankForm::Contents1Click() { NotAvailable(QStringLiteral("Help")); }
+void TMainRankForm::Hints1Click() { NotAvailable(QStringLiteral("Hints")); }
+void TMainRankForm::ShowMessages1Click() { NotAvailable(QStringLiteral("Show Messages")); }
+
+void TMainRankForm::About1Click()
+{
+    m_dm.ShowMessageBox(0, QStringLiteral("About Corvane"),
+                        QStringLiteral("<P align=\"center\"><B>Corvane</B> ") + QCoreApplication::applicationVersion()
+                            + QStringLiteral("<BR>Search engine rank tracking for your projects.<BR>"
+                                             "Data folder: ")
+                            + m_dm.Settings.DataFolder.toHtmlEscaped() + QStringLiteral("</P>"),
+                        true, {});
+}
+
+void TMainRankForm::Copy1Click()
+{
+    auto* table = qobject_cast<QTableWidget*>(focusWidget());
+    if (!table)
+        return;
+    QStringList lines;
+    QStringList headers;
+    for (int c = 0; c < table->columnCount(); ++c)
+        headers << table->horizontalHeaderItem(c)->text();
+    lines << headers.join(QLatin1Char('\t'));
+    for (int r = 0; r < table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << (table->item(r, c) ? table->item(r, c)->text() : QString());
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    QApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+}
+
+void TMainRankForm::Print1Click() { RunReport("_RunPrint"); }
+void TMainRankForm::PageSetup1Click() { RunReport("_RunReports"); }
+void TMainRankForm::Preview1Click() { RunReport("_RunPreview"); }
+
+void TMainRankForm::DoNotLoadClick(bool checked)
+{
+    m_dm.Settings.SummaryLoad = checked;
+    m_dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("SummaryLoad"),
+                      checked ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+void TMainRankForm::ShowTraditionalMenuClick(bool checked)
+{
+    menuBar()->setVisible(checked);
+    m_dm.Settings.HideMainMenu = !checked;
+    m_dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("HideMainMenu"),
+                      checked ? QStringLiteral("false") : QStringLiteral("true"));
 }
 
 } // namespace corvane

@@ -55,10 +55,11 @@ QString html(const QString& imageFolder, const QStringList& scriptUpdates, const
 
     QString page = QStringLiteral("<HTML><HEAD><TITLE>Session Info</TITLE></HEAD>\n<BODY BGCOLOR='#FFFFD5'>\n"
                                   "<A NAME='anchorTOP'></A>\n"
-                                  "<TABLE WIDTH='100%' BORDER='0' CELLPADDING='0' CELLSPACING='0'><TR>\n<TD WIDTH='1'><IMG SRC='")
-        + logo + QStringLiteral("' BORDER='0'></TD>\n<TD BACKGROUND='") + fill
-        + QStringLiteral("' ALIGN='RIGHT' VALIGN='BOTTOM'><A HREF='#anchorB'>Goto Optimization Notes</A></TD>\n"
-                         "</TR></TABLE>\n");
+                                  "<TABLE WIDTH='100%' BORDER='0' CELLPADDING='0' CELLSPACING='0' BGCOLOR='#3B6EA5'><TR>\n"
+                                  "<TD><IMG SRC='")
+        + logo + QStringLiteral("' BORDER='0'></TD>\n<TD><IMG SRC='") + fill
+        + QStringLiteral("' BORDER='0'></TD>\n</TR></TABLE>\n"
+                         "<P ALIGN='RIGHT'><A HREF='#anchorB'>Goto Optimization Notes</A></P>\n");
 
     page += QStringLiteral("<A NAME='anchorA'></A>\n<H3>Recent Script Updates</H3>\n");
     if (scriptUpdates.isEmpty()) {

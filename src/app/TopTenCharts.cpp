@@ -31,43 +31,56 @@ const QString PlainStyle = QStringLiteral("QChartView { border: 2px solid transp
 
 TopTenCharts::TopTenCharts(QWidget* parent)
     : QWidget(parent)
+    , m_tablePanel(new QWidget)
     , m_tableCaption(new QLabel)
     , m_table(new QTableWidget(0, 3))
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* grid = new QGridLayout;
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(4);
     for (int slot = 0; slot < Count; ++slot) {
         auto* chart = new QChart;
         chart->legend()->hide();
-        chart->setMargins(QMargins(2, 2, 2, 2));
+        chart->setMargins(QMargins(0, 0, 0, 0));
+        QFont titleFont = chart->titleFont();
+        titleFont.setPointSizeF(8);
+        titleFont.setBold(true);
+        chart->setTitleFont(titleFont);
         auto* view = new QChartView(chart);
         view->setObjectName(QStringLiteral("Top10Chart%1").arg(slot + 1));
         view->setRenderHint(QPainter::Antialiasing);
-        view->setMinimumSize(150, 150);
+        view->setMinimumSize(120, 150);
         view->setStyleSheet(PlainStyle);
         view->setFocusPolicy(Qt::ClickFocus);
         view->viewport()->installEventFilter(this);
         m_slots[slot].view = view;
         grid->addWidget(view, slot / 5, slot % 5);
     }
-    layout->addLayout(grid, 3);
 
+    auto* tableLayout = new QVBoxLayout(m_tablePanel);
+    tableLayout->setContentsMargins(0, 0, 0, 0);
     m_tableCaption->setObjectName(QStringLiteral("Top10TableCaption"));
     QFont bold = m_tableCaption->font();
     bold.setBold(true);
     m_tableCaption->setFont(bold);
-    layout->addWidget(m_tableCaption);
+    tableLayout->addWidget(m_tableCaption);
     m_table->setObjectName(QStringLiteral("Top10Table"));
     m_table->setHorizontalHeaderLabels({QStringLiteral("Search Term"), QStringLiteral("Rank"), QStringLiteral("Page")});
     m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(22);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setAlternatingRowColors(true);
-    layout->addWidget(m_table, 2);
+    tableLayout->addWidget(m_table);
     clear();
+}
+
+TopTenCharts::~TopTenCharts()
+{
+    // Freed here only when the window never placed it.
+    if (m_tablePanel && !m_tablePanel->parent())
+        delete m_tablePanel;
 }
 
 void TopTenCharts::clear()
@@ -119,21 +132,29 @@ void TopTenCharts::drawSlot(int slot, const QString& title)
     auto* series = new QBarSeries;
     series->append(set);
     series->setLabelsVisible(true);
-    series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    set->setLabelColor(QColor(0x1c, 0x3f, 0x6e));
+    QFont small = set->labelFont();
+    small.setPointSizeF(7);
+    set->setLabelFont(small);
     chart->addSeries(series);
 
-    auto* terms_axis = new QBarCategoryAxis;
-    terms_axis->append(terms);
-    terms_axis->setLabelsAngle(-60);
-    chart->addAxis(terms_axis, Qt::AlignBottom);
-    series->attachAxis(terms_axis);
+    auto* termAxis = new QBarCategoryAxis;
+    termAxis->append(terms);
+    termAxis->setLabelsAngle(-90);
+    QFont axisFont = termAxis->labelsFont();
+    axisFont.setPointSizeF(7);
+    termAxis->setLabelsFont(axisFont);
+    termAxis->setTruncateLabels(false);
+    chart->addAxis(termAxis, Qt::AlignBottom);
+    series->attachAxis(termAxis);
 
     auto* ranks = new QValueAxis;
     ranks->setRange(0, worst + 1);
     ranks->setReverse(true);
     ranks->setLabelFormat(QStringLiteral("%d"));
-    ranks->setTickCount(std::min(worst + 2, 6));
-    ranks->setTitleText(QStringLiteral("Rank"));
+    ranks->setTickCount(std::min(worst + 2, 5));
+    ranks->setLabelsFont(axisFont);
     chart->addAxis(ranks, Qt::AlignLeft);
     series->attachAxis(ranks);
 

@@ -2,6 +2,7 @@
 
 #include "app/DashboardData.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -24,6 +25,7 @@ public:
     static constexpr int Count = DashboardData::SlotCount;
 
     explicit TopTenCharts(QWidget* parent = nullptr);
+    ~TopTenCharts() override;
 
     // Empties every chart and the table.
     void clear();
@@ -39,6 +41,8 @@ public:
     void selectChart(int slot);
     int selectedChart() const { return m_selected; }
     QTableWidget* table() const { return m_table; }
+    // The caption and table of the selected chart, for the window to place.
+    QWidget* tablePanel() const { return m_tablePanel; }
 
     // Saves "Top10_1.jpg" to "Top10_10.jpg" into the folder, 350 x 300 pixels,
     // quality 95. Returns false when one could not be written.
@@ -65,6 +69,7 @@ private:
 
     std::array<Slot, Count> m_slots;
     int m_selected = -1;
+    QPointer<QWidget> m_tablePanel;   // owned by wherever the window placed it
     QLabel* m_tableCaption;
     QTableWidget* m_table;
 };

@@ -1,6 +1,7 @@
 #include "ui/TaskBar.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -36,14 +37,18 @@ TaskBarGroup::TaskBarGroup(const QString& title, QWidget* parent)
     layout->addWidget(m_body);
 }
 
-QToolButton* TaskBarGroup::addAction(QAction* action)
+QPushButton* TaskBarGroup::addAction(QAction* action)
 {
-    auto* button = new QToolButton;
-    button->setDefaultAction(action);
-    button->setAutoRaise(true);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    button->setStyleSheet(QStringLiteral("QToolButton { color: #1c3f6e; text-align: left; padding: 1px 2px; }"));
+    auto* button = new QPushButton(action->text());
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setStyleSheet(QStringLiteral("QPushButton { color: #1c3f6e; text-align: left; padding: 2px 4px; border: none; }"
+                                         "QPushButton:hover { text-decoration: underline; }"
+                                         "QPushButton:disabled { color: #8a9bb0; }"));
+    button->setEnabled(action->isEnabled());
+    connect(button, &QPushButton::clicked, action, &QAction::trigger);
+    connect(action, &QAction::changed, button, [button, action] { button->setEnabled(action->isEnabled()); });
     m_bodyLayout->addWidget(button);
     return button;
 }
@@ -77,8 +82,8 @@ TaskBar::TaskBar(QWidget* parent)
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
-    setMinimumWidth(210);
-    setMaximumWidth(240);
+    setMinimumWidth(230);
+    setMaximumWidth(260);
 }
 
 TaskBarGroup* TaskBar::addGroup(const QString& title, const QString& objectName)

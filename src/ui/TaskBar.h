@@ -4,14 +4,15 @@
 #include <QWidget>
 
 class QAction;
+class QPushButton;
 class QToolButton;
 class QVBoxLayout;
 
 namespace corvane {
 
 // One collapsible group of the task bar: a header that folds the group, then
-// its commands (each a flat button bound to the window's QAction, so menu and
-// task bar share one action) and any controls.
+// its commands (each a flat link-like button that triggers the window's
+// QAction and follows its enabled state) and any controls.
 class TaskBarGroup : public QWidget
 {
     Q_OBJECT
@@ -19,7 +20,7 @@ class TaskBarGroup : public QWidget
 public:
     explicit TaskBarGroup(const QString& title, QWidget* parent = nullptr);
 
-    QToolButton* addAction(QAction* action);
+    QPushButton* addAction(QAction* action);
     void addWidget(QWidget* widget);
 
     bool isExpanded() const;
