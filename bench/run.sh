@@ -4,7 +4,7 @@
 # Arguments are passed to the rank-query program, e.g.
 #   bench/run.sh --verbose
 #   bench/run.sh --clock cpu --reps 31
-# BENCH chooses what runs: all (default), queries, or extraction; with
+# BENCH chooses what runs: all (default), queries, extraction or harvest; with
 # BENCH=extraction the arguments go to the extraction program, e.g.
 #   BENCH=extraction bench/run.sh --clock cpu
 # BUILD_DIR overrides the build folder (default: build-bench beside src/).
@@ -16,10 +16,11 @@ build="${BUILD_DIR:-$root/build-bench}"
 which="${BENCH:-all}"
 
 case "$which" in
-  all) targets=(bench_rank_queries bench_extraction) ;;
+  all) targets=(bench_rank_queries bench_extraction bench_harvest) ;;
   queries) targets=(bench_rank_queries) ;;
   extraction) targets=(bench_extraction) ;;
-  *) echo "run.sh: BENCH must be all, queries or extraction" >&2; exit 2 ;;
+  harvest) targets=(bench_harvest) ;;
+  *) echo "run.sh: BENCH must be all, queries, extraction or harvest" >&2; exit 2 ;;
 esac
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -28,6 +29,7 @@ cmake --build "$build" --target "${targets[@]}"
 case "$which" in
   queries) exec "$build/bin/bench_rank_queries" "$@" ;;
   extraction) exec "$build/bin/bench_extraction" "$@" ;;
+  harvest) exec "$build/bin/bench_harvest" ;;
 esac
 
 status=0
@@ -35,4 +37,7 @@ status=0
 echo
 echo "== bench_extraction =="
 "$build/bin/bench_extraction" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
+echo
+echo "== bench_harvest =="
+"$build/bin/bench_harvest" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
 exit "$status"

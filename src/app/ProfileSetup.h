@@ -25,6 +25,8 @@ public:
     bool run();
 
     const QString& error() const { return m_error; }
+    // The profile's data folder, with a trailing "/".
+    const QString& dataFolder() const { return m_dataFolder; }
     // One line per thing created, for the command's output.
     const QStringList& created() const { return m_created; }
 

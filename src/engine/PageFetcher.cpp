@@ -411,11 +411,16 @@ FetchResult PageFetcher::FetchResultPage(const QString& url, const EngineScript&
                                          RunCounters& counters)
 {
     FetchResult result;
-    const int wait = pacingDelay(script.Delay, script.Delay2);
+    int wait = pacingDelay(script.Delay, script.Delay2);
+    if (m_pacing == Pacing::BetweenRequestStarts && wait > 0 && m_lastRequestStart != Clock::time_point{}) {
+        const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_lastRequestStart);
+        wait -= int(std::min<std::chrono::milliseconds::rep>(since.count(), wait));
+    }
     if (wait > 0 && !waitFor(wait)) {
         result.aborted = true;
         result.error = QStringLiteral("Aborted");
     } else {
+        m_lastRequestStart = Clock::now();
         result = perform(url);
     }
 

@@ -73,6 +73,14 @@ public:
 
     void setKeepGoing(KeepGoing keepGoing);
 
+    // How the pacing wait of FetchResultPage is counted. BeforeEachRequest
+    // (the default, as the rank-check tools do): the whole wait before every
+    // request. BetweenRequestStarts (Harvester): counted from the start of
+    // this client's previous request, so the time the engine takes to answer
+    // counts towards it; requests still start at least the wait apart.
+    enum class Pacing { BeforeEachRequest, BetweenRequestStarts };
+    void setPacing(Pacing pacing) { m_pacing = pacing; }
+
     // Stops the request or wait in progress and every later one, from any
     // thread. Cleared by clearAbort().
     void requestAbort();
@@ -126,6 +134,8 @@ private:
     int m_defaultPort = 0;
     KeepGoing m_keepGoing;
     std::chrono::steady_clock::time_point m_lastHook{};
+    Pacing m_pacing = Pacing::BeforeEachRequest;
+    std::chrono::steady_clock::time_point m_lastRequestStart{};
     std::atomic<bool> m_abort{false};
     std::unique_ptr<char[]> m_errorBuffer;
 };

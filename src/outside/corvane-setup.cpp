@@ -1,10 +1,55 @@
 // corvane-setup: creates a working profile for Corvane.
 #include "app/ProfileSetup.h"
+#include "data/DatabaseError.h"
+#include "data/Schema.h"
+#include "data/TableDatabase.h"
+#include "outside/DemoProject.h"
 #include "platform/Registry.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+
+namespace {
+
+// Adds the demo project with its history; a profile that has it already is left alone.
+int addDemoProject(const QString& dataFolder, int days, bool quiet)
+{
+    using namespace corvane;
+    QTextStream out(stdout);
+    Session session(QStringLiteral("Demo"));
+    session.addPassword(QLatin1String(Schema::SE3Password));
+    Database general(QStringLiteral("DemoGeneral"), &session);
+    Database se3(QStringLiteral("DemoSE3"), &session);
+    try {
+        for (Database* database : {&general, &se3}) {
+            database->setDirectory(dataFolder);
+            database->connect();
+        }
+        if (!DemoProject::create(general, se3)) {
+            if (!quiet)
+                out << "The project " << DemoProject::Name << " exists; its history was left as it is.\n";
+            return 0;
+        }
+        if (!quiet)
+            out << "created project " << DemoProject::Name << "\n";
+        DemoProject demo;
+        const auto progress = [&](const QString& line) {
+            if (!quiet)
+                out << line << Qt::endl;
+        };
+        if (!demo.backFill(se3, days, progress)) {
+            QTextStream(stderr) << "corvane-setup: " << demo.error() << "\n";
+            return 1;
+        }
+    } catch (const DatabaseError& e) {
+        QTextStream(stderr) << "corvane-setup: " << e.message() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -26,8 +71,20 @@ int main(int argc, char** argv)
         QStringLiteral("DIR"), ProfileSetup::defaultProfileFolder());
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Print nothing but errors."));
+    const QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("Also add the project \"Demo\" (a key URL, three competitors, 20 terms, the 4 demo\n"
+                       "engines) and fill it with a history of daily sessions: Harvester mines a demo\n"
+                       "engine that is started on a free loopback port for the purpose."));
+    const QCommandLineOption demoDaysOption(
+        QStringLiteral("demo-days"),
+        QStringLiteral("How many days of history --demo fills, the last one today (default %1).")
+            .arg(DemoProject::DefaultDays),
+        QStringLiteral("N"), QString::number(DemoProject::DefaultDays));
     parser.addOption(profileOption);
     parser.addOption(quietOption);
+    parser.addOption(demoOption);
+    parser.addOption(demoDaysOption);
     if (!parser.parse(app.arguments())) {
         QTextStream(stderr) << parser.errorText() << "\n";
         return 2;
@@ -36,6 +93,13 @@ int main(int argc, char** argv)
         parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty()) {
         QTextStream(stderr) << "Unexpected argument: " << parser.positionalArguments().first() << "\n";
+        return 2;
+    }
+
+    bool daysOk = false;
+    const int demoDays = parser.value(demoDaysOption).toInt(&daysOk);
+    if (!daysOk || demoDays < 1 || demoDays > 3660) {
+        QTextStream(stderr) << "--demo-days needs a number of days from 1 to 3660\n";
         return 2;
     }
 
@@ -53,5 +117,5 @@ int main(int argc, char** argv)
         QTextStream(stderr) << "corvane-setup: " << setup.error() << "\n";
         return 1;
     }
-    return 0;
+    return parser.isSet(demoOption) ? addDemoProject(setup.dataFolder(), demoDays, parser.isSet(quietOption)) : 0;
 }

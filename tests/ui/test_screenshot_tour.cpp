@@ -3,8 +3,10 @@
 #include "DashboardFixture.h"
 #include "UiTestSupport.h"
 #include "DuvudaTestSupport.h"
+#include "HarvesterFixture.h"
 
 #include "app/MainRankForm.h"
+#include "outside/harvester/HarvesterForm.h"
 #include "PrintSamples.h"
 #include "query/PrintForm.h"
 #include "app/MessageForm.h"
@@ -488,6 +490,26 @@ private slots:
         wizard.show();
         QVERIFY(QTest::qWaitForWindowExposed(&wizard));
         QVERIFY(test::saveScreen(wizard, QStringLiteral("ExportWizardForm")));
+    }
+
+    void harvesterForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        DemoEngine engine;
+        QVERIFY(engine.start());
+        test::addHarvesterProject(profile.programFolder() + QStringLiteral("Data/"), engine.port());
+        Registry registry;
+        SettingsRecord settings;
+        loadSettings(registry, settings);
+        settings.AutoCloseHV = false;
+        THarvesterForm form(settings, {});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QSignalSpy finished(&form, &THarvesterForm::runFinished);
+        form.StartButtonClick();
+        QVERIFY(finished.wait(60000));
+        QVERIFY(test::saveScreen(form, QStringLiteral("HarvesterForm")));
     }
 };
 
