@@ -14,6 +14,8 @@
 #include "settings/NetSetForm.h"
 #include "ui/FormPlacement.h"
 #include "ui/HelpForm.h"
+#include "views/ChartDesignStore.h"
+#include "views/ChartDesignerForm.h"
 #include "ui/TaskBar.h"
 
 #include <QAction>
@@ -636,6 +638,8 @@ void TMainRankForm::BuildDashboard()
         m_progress->show();
         m_topTen->clear();
         m_topEngines.clear();
+        m_topTen->setDesign(ChartDesignStore(m_dm.General)
+                                .loadOrCreate(m_dm.Settings.Project, QStringLiteral("Top10"), ChartKind::Top10));
     });
     auto engines = std::make_shared<QList<TopEngine>>();
     m_builder->addStep([this, data, engines] { *engines = data->topEngines(); });
@@ -872,7 +876,14 @@ void TMainRankForm::ProjectWizard1Click()
 
 void TMainRankForm::Refresh1Click() { BuildDashboard(); }
 void TMainRankForm::Exit1Click() { close(); }
-void TMainRankForm::TopTenStyles1Click() { NotAvailable(QStringLiteral("The Chart Designer")); }
+void TMainRankForm::TopTenStyles1Click()
+{
+    const int slot = std::max(m_topTen->selectedChart(), 0);
+    TChartDesignerForm designer(m_dm, *m_topTen->chartView(slot), m_dm.Settings.Project, QStringLiteral("Top10"),
+                                ChartKind::Top10, this);
+    designer.onTop10Closed = [this](const ChartDesign& design) { m_topTen->setDesign(design); };
+    designer.exec();
+}
 void TMainRankForm::MiscSettings1Click() { NotAvailable(QStringLiteral("Miscellaneous Settings")); }
 void TMainRankForm::ScheduleHarvester1Click() { m_programs.StartScheduler(); }
 void TMainRankForm::Notification1Click() { LibraryCalls(m_dm, qApp).RunNotification(); }

@@ -1,20 +1,14 @@
 #include "app/TopTenCharts.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
+#include "views/DesignedChartView.h"
+
 #include <QChartView>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPainter>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace corvane {
 
@@ -39,20 +33,13 @@ TopTenCharts::TopTenCharts(QWidget* parent)
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(4);
     for (int slot = 0; slot < Count; ++slot) {
-        auto* chart = new QChart;
-        chart->legend()->hide();
-        chart->setMargins(QMargins(0, 0, 0, 0));
-        QFont titleFont = chart->titleFont();
-        titleFont.setPointSizeF(8);
-        titleFont.setBold(true);
-        chart->setTitleFont(titleFont);
-        auto* view = new QChartView(chart);
+        auto* view = new DesignedChartView;
         view->setObjectName(QStringLiteral("Top10Chart%1").arg(slot + 1));
-        view->setRenderHint(QPainter::Antialiasing);
         view->setMinimumSize(120, 150);
-        view->setStyleSheet(PlainStyle);
-        view->setFocusPolicy(Qt::ClickFocus);
-        view->viewport()->installEventFilter(this);
+        view->chartView()->setStyleSheet(PlainStyle);
+        view->chartView()->setFocusPolicy(Qt::ClickFocus);
+        view->chartView()->viewport()->installEventFilter(this);
+        view->setDesign(m_design);
         m_slots[slot].view = view;
         grid->addWidget(view, slot / 5, slot % 5);
     }
@@ -89,7 +76,7 @@ void TopTenCharts::clear()
         m_slots[slot].engine.clear();
         m_slots[slot].rows.clear();
         drawSlot(slot, QString());
-        m_slots[slot].view->setStyleSheet(PlainStyle);
+        m_slots[slot].view->chartView()->setStyleSheet(PlainStyle);
     }
     m_selected = -1;
     m_table->setRowCount(0);
@@ -104,62 +91,31 @@ void TopTenCharts::setSlot(int slot, const QString& title, const QString& engine
     drawSlot(slot, title);
 }
 
-// One bar per term whose height is the key URL's rank. The value axis runs
-// from the top (rank 1) down, so the best rank is the shortest bar hanging
-// from the top edge and every bar carries its rank as a label.
+// The key URL's position per term, drawn in the project's Top10 design.
 void TopTenCharts::drawSlot(int slot, const QString& title)
 {
-    QChart* chart = m_slots[slot].view->chart();
-    chart->removeAllSeries();
-    const QList<QAbstractAxis*> axes = chart->axes();
-    for (QAbstractAxis* axis : axes) {
-        chart->removeAxis(axis);
-        delete axis;
+    ChartData data;
+    data.titleLines = QStringList{title};
+    data.categoryTitle = QStringLiteral("Search Term");
+    data.valueTitle = QStringLiteral("Position");
+    data.valueKind = ChartData::ValueKind::Rank;
+    ChartSeriesData ranks;
+    ranks.name = QStringLiteral("Rank");
+    for (const SummaryRow& row : m_slots[slot].rows) {
+        data.categories << row.term;
+        ranks.values << std::optional<double>(row.rank);
     }
-    chart->setTitle(title);
-    const QList<SummaryRow>& rows = m_slots[slot].rows;
-    if (rows.isEmpty())
-        return;
+    if (!data.categories.isEmpty())
+        data.series << ranks;
+    m_slots[slot].view->setChartData(data);
+    m_slots[slot].view->chart()->setTitle(title);
+}
 
-    auto* set = new QBarSet(QStringLiteral("Rank"));
-    QStringList terms;
-    int worst = 1;
-    for (const SummaryRow& row : rows) {
-        *set << row.rank;
-        terms << row.term;
-        worst = std::max(worst, row.rank);
-    }
-    auto* series = new QBarSeries;
-    series->append(set);
-    series->setLabelsVisible(true);
-    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    set->setLabelColor(QColor(0x1c, 0x3f, 0x6e));
-    QFont small = set->labelFont();
-    small.setPointSizeF(7);
-    set->setLabelFont(small);
-    chart->addSeries(series);
-
-    auto* termAxis = new QBarCategoryAxis;
-    termAxis->append(terms);
-    termAxis->setLabelsAngle(-90);
-    QFont axisFont = termAxis->labelsFont();
-    axisFont.setPointSizeF(7);
-    termAxis->setLabelsFont(axisFont);
-    termAxis->setTruncateLabels(false);
-    chart->addAxis(termAxis, Qt::AlignBottom);
-    series->attachAxis(termAxis);
-
-    auto* ranks = new QValueAxis;
-    ranks->setRange(0, worst + 1);
-    ranks->setReverse(true);
-    ranks->setLabelFormat(QStringLiteral("%d"));
-    ranks->setTickCount(std::min(worst + 2, 5));
-    ranks->setLabelsFont(axisFont);
-    chart->addAxis(ranks, Qt::AlignLeft);
-    series->attachAxis(ranks);
-
-    if (designHook)
-        designHook(chart);
+void TopTenCharts::setDesign(const ChartDesign& design)
+{
+    m_design = design;
+    for (Slot& slot : m_slots)
+        slot.view->setDesign(design);
 }
 
 void TopTenCharts::revealSlot(int slot)
@@ -173,8 +129,8 @@ void TopTenCharts::selectChart(int slot)
         return;
     m_selected = slot;
     for (int other = 0; other < Count; ++other)
-        m_slots[other].view->setStyleSheet(other == slot ? SelectedStyle : PlainStyle);
-    m_slots[slot].view->setFocus();
+        m_slots[other].view->chartView()->setStyleSheet(other == slot ? SelectedStyle : PlainStyle);
+    m_slots[slot].view->chartView()->setFocus();
     m_table->setRowCount(0);
     m_tableCaption->setText(QStringLiteral("Selected ") + m_slots[slot].engine + QStringLiteral(" - Top 10 SE List"));
     const QList<SummaryRow>& rows = m_slots[slot].rows;
@@ -199,19 +155,7 @@ bool TopTenCharts::saveImages(const QString& folder) const
 {
     bool allSaved = true;
     for (int slot = 0; slot < Count; ++slot) {
-        QChart* chart = m_slots[slot].view->chart();
-        // Lay the chart out at the picture's size, draw it, and put it back.
-        const QSizeF shown = chart->size();
-        chart->resize(ImageWidth, ImageHeight);
-        QImage image(ImageWidth, ImageHeight, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            painter.setRenderHint(QPainter::Antialiasing);
-            chart->scene()->render(&painter, QRectF(0, 0, ImageWidth, ImageHeight),
-                                   QRectF(chart->pos(), QSizeF(ImageWidth, ImageHeight)));
-        }
-        chart->resize(shown);
+        const QImage image = m_slots[slot].view->chartImage(QSize(ImageWidth, ImageHeight));
         allSaved = image.save(folder + imageName(slot), "JPG", ImageQuality) && allSaved;
     }
     return allSaved;
@@ -221,7 +165,7 @@ bool TopTenCharts::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
         for (int slot = 0; slot < Count; ++slot) {
-            if (m_slots[slot].view->viewport() == watched) {
+            if (m_slots[slot].view->chartView()->viewport() == watched) {
                 selectChart(slot);
                 emit chartClicked(slot);
                 break;

@@ -1,19 +1,19 @@
 #pragma once
 
 #include "app/DashboardData.h"
+#include "views/ChartDesign.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
-#include <functional>
 
-class QChart;
-class QChartView;
 class QLabel;
 class QTableWidget;
 
 namespace corvane {
+
+class DesignedChartView;
 
 // The dashboard's ten "Top 10" charts, one per engine, and the table under
 // them that lists the selected chart's terms.
@@ -34,7 +34,10 @@ public:
     void revealSlot(int slot);
     int recordCount(int slot) const { return int(m_slots.at(slot).rows.size()); }
     const QString& engine(int slot) const { return m_slots.at(slot).engine; }
-    QChartView* chartView(int slot) const { return m_slots.at(slot).view; }
+    DesignedChartView* chartView(int slot) const { return m_slots.at(slot).view; }
+
+    // The project's Top10 design, applied to all ten charts.
+    void setDesign(const ChartDesign& design);
 
     // Makes a chart the selected one: a border round it only, and its rows
     // in the table with the caption "Selected <engine> - Top 10 SE List".
@@ -49,9 +52,6 @@ public:
     bool saveImages(const QString& folder) const;
     static QString imageName(int slot);
 
-    // Applied to each chart after it is filled (the project's Top10 design).
-    std::function<void(QChart*)> designHook;
-
 signals:
     void chartClicked(int slot);
 
@@ -61,11 +61,12 @@ protected:
 private:
     struct Slot
     {
-        QChartView* view = nullptr;
+        DesignedChartView* view = nullptr;
         QString engine;
         QList<SummaryRow> rows;
     };
     void drawSlot(int slot, const QString& title);
+    ChartDesign m_design = ChartDesign::defaultsFor(ChartKind::Top10);
 
     std::array<Slot, Count> m_slots;
     int m_selected = -1;

@@ -43,7 +43,9 @@ const QStringList& ChartDesign::paletteNames()
 ChartDesign ChartDesign::defaultsFor(ChartKind kind)
 {
     ChartDesign design;
-    design.seriesType = (kind == ChartKind::Scores || kind == ChartKind::GainsLosses) ? Bar : Line;
+    // Only the detail chart runs along dates; the others compare engines,
+    // terms or URLs and keep the scores' bars.
+    design.seriesType = kind == ChartKind::DetailChart ? Line : Bar;
     return design;
 }
 
@@ -142,8 +144,12 @@ QString chartKindName(ChartKind kind)
 
 ChartAxisTitles axisTitlesFor(ChartKind kind)
 {
-    if (kind == ChartKind::Scores)
-        return {QString(), QStringLiteral("Score")};
+    switch (kind) {
+    case ChartKind::Scores: return {QString(), QStringLiteral("Score")};
+    case ChartKind::Top10: return {QStringLiteral("Search Term"), QStringLiteral("Position")};
+    case ChartKind::DetailChart:
+    case ChartKind::GainsLosses: break;
+    }
     return {QStringLiteral("Date"), QStringLiteral("Position")};
 }
 

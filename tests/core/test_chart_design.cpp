@@ -68,10 +68,10 @@ TEST(ChartDesign, DefaultsPerChartKind)
     EXPECT_TRUE(scores.image.isEmpty());
 
     EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::GainsLosses), scores);
+    EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::Top10), scores);   // terms, not dates
     ChartDesign timeChart = scores;
     timeChart.seriesType = ChartDesign::Line;
     EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::DetailChart), timeChart);
-    EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::Top10), timeChart);
 }
 
 TEST(ChartDesign, NamesPagesAndRanges)

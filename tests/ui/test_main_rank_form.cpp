@@ -5,6 +5,7 @@
 
 #include "app/MainRankForm.h"
 #include "app/TopTenCharts.h"
+#include "views/DesignedChartView.h"
 
 #include <QAction>
 #include <QChart>
@@ -182,7 +183,7 @@ private slots:
         QCOMPARE(charts->recordCount(3), 0);   // fewer engines than charts
         QCOMPARE(label(form, "Top10TableCaption"), QStringLiteral("Selected Demo Engine 1 - Top 10 SE List"));
         QVERIFY(charts->table()->rowCount() > 0);
-        QTest::mouseClick(charts->chartView(1)->viewport(), Qt::LeftButton);
+        QTest::mouseClick(charts->chartView(1)->chartView()->viewport(), Qt::LeftButton);
         QCOMPARE(label(form, "Top10TableCaption"), QStringLiteral("Selected Demo Engine 2 - Top 10 SE List"));
         QCOMPARE(form.printSelection(), DashboardReport::Selection::TopTen);
         QCOMPARE(label(form, "PrintCaption"), QStringLiteral("Top 10 Charts Selected for Print"));
