@@ -10,11 +10,13 @@
 #include "engine/DuvudaResultFile.h"
 #include "engine/DuvudaSearch.h"
 #include "engine/PageFetcher.h"
+#include "help/HelpContexts.h"
 #include "platform/AppFolders.h"
 #include "platform/Registry.h"
 #include "platform/ShellOpen.h"
 #include "query/ExportWizardForm.h"
 #include "ui/FormPlacement.h"
+#include "ui/HelpForm.h"
 #include "ui/HtmlItemDelegate.h"
 
 #include <QApplication>
@@ -98,6 +100,7 @@ TDuvudaDuvedozoForm::TDuvudaDuvedozoForm(TDM1& dataModule, QWidget* parent)
     , m_stopButton(new QPushButton(QStringLiteral("Stop")))
     , m_updateButton(new QPushButton(QStringLiteral("Update Scripts...")))
     , m_closeButton(new QPushButton(QStringLiteral("Close")))
+    , m_helpButton(new QPushButton(QStringLiteral("?")))
     , m_statusLabel(new QLabel)
     , m_progressBar(new QProgressBar)
     , m_grid(new QTableView)
@@ -204,7 +207,9 @@ void TDuvudaDuvedozoForm::buildWindow()
     m_updateButton->setObjectName(QStringLiteral("UpdateButton"));
     m_updateButton->setStatusTip(QStringLiteral("Fetch the latest search engine scripts"));
     m_closeButton->setObjectName(QStringLiteral("CloseButton"));
-    for (QPushButton* button : {m_goButton, m_stopButton, m_updateButton, m_closeButton})
+    m_helpButton->setObjectName(QStringLiteral("HelpButton"));
+    m_helpButton->setFixedWidth(m_helpButton->sizeHint().height() + 8);
+    for (QPushButton* button : {m_goButton, m_stopButton, m_updateButton, m_closeButton, m_helpButton})
         button->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_goButton);
@@ -212,6 +217,7 @@ void TDuvudaDuvedozoForm::buildWindow()
     buttons->addStretch();
     buttons->addWidget(m_updateButton);
     buttons->addWidget(m_closeButton);
+    buttons->addWidget(m_helpButton);
 
     m_statusLabel->setObjectName(QStringLiteral("StatusLabel"));
     m_statusLabel->setMinimumHeight(2 * fontMetrics().height() + 4);
@@ -293,6 +299,8 @@ void TDuvudaDuvedozoForm::buildWindow()
     connect(m_stopButton, &QPushButton::clicked, this, &TDuvudaDuvedozoForm::StopButtonClick);
     connect(m_updateButton, &QPushButton::clicked, this, &TDuvudaDuvedozoForm::UpdateScriptsButtonClick);
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_helpButton, &QPushButton::clicked, this,
+            [this] { HelpForm::showTopic(HelpContexts::DuvudaDuvedozo, this); });
     connect(&m_results, &QAbstractItemModel::modelReset, this, &TDuvudaDuvedozoForm::UpdateResultCommands);
     connect(&m_results, &QAbstractItemModel::dataChanged, this, &TDuvudaDuvedozoForm::UpdateResultCommands);
     connect(&m_results, &QAbstractItemModel::rowsRemoved, this, &TDuvudaDuvedozoForm::UpdateResultCommands);

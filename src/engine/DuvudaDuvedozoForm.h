@@ -120,6 +120,7 @@ private:
     QPushButton* m_stopButton;
     QPushButton* m_updateButton;
     QPushButton* m_closeButton;
+    QPushButton* m_helpButton;
     QLabel* m_statusLabel;
     QProgressBar* m_progressBar;
     QTableView* m_grid;
