@@ -631,9 +631,6 @@ void TMainRankForm::BuildDashboard()
     m_builder = new HVThread(this);
     SetCommandsEnabled(false);
     m_builder->addStep([this] {
-        setWindowFlag(Qt::WindowCloseButtonHint, false);
-        if (isVisible())
-            show();
         m_progress->setValue(0);
         m_progress->show();
         m_topTen->clear();
@@ -677,9 +674,6 @@ void TMainRankForm::BuildDashboard()
     connect(m_builder, &HVThread::finished, this, [this] {
         m_builder = nullptr;
         m_progress->hide();
-        setWindowFlag(Qt::WindowCloseButtonHint, true);
-        if (isVisible())
-            show();
         SetCommandsEnabled(true);
     });
     m_builder->start();
@@ -847,6 +841,8 @@ void TMainRankForm::keyPressEvent(QKeyEvent* event)
 
 void TMainRankForm::closeEvent(QCloseEvent* event)
 {
+    // Closing waits for the dashboard build: changing the window's flags to
+    // grey its close button would recreate the native window on X11.
     if (m_builder) {
         event->ignore();
         return;
