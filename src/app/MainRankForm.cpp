@@ -423,6 +423,7 @@ QWidget* TMainRankForm::CreateDashboard()
     body->addWidget(lower);
     body->setStretchFactor(0, 3);
     body->setStretchFactor(1, 2);
+    body->setSizes({600, 400});   // charts three fifths, tables two fifths
     layout->addWidget(body, 1);
     return page;
 }

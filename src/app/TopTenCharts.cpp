@@ -40,9 +40,15 @@ TopTenCharts::TopTenCharts(QWidget* parent)
         view->chartView()->setFocusPolicy(Qt::ClickFocus);
         view->chartView()->viewport()->installEventFilter(this);
         view->setDesign(m_design);
+        // Equal cells whatever each chart's own size hint says.
+        view->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
         m_slots[slot].view = view;
         grid->addWidget(view, slot / 5, slot % 5);
     }
+    for (int column = 0; column < 5; ++column)
+        grid->setColumnStretch(column, 1);
+    grid->setRowStretch(0, 1);
+    grid->setRowStretch(1, 1);
 
     auto* tableLayout = new QVBoxLayout(m_tablePanel);
     tableLayout->setContentsMargins(0, 0, 0, 0);

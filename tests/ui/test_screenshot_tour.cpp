@@ -83,6 +83,7 @@ private slots:
         const char* panels[] = {"SessionInfo", "FirstPage", "NewArrivals", "Saturation"};
         for (int panel = 1; panel < 4; ++panel) {
             form.showPanel(panel);
+            QTest::qWait(50);
             QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm_") + QLatin1String(panels[panel])));
         }
 
