@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in their own Release build folder and runs them: the
-# rank-query benchmark, then the result-extraction benchmark.
+# rank-query benchmark, the result-extraction benchmark, the harvest benchmark
+# and the dashboard build benchmark.
 # Arguments are passed to the rank-query program, e.g.
 #   bench/run.sh --verbose
 #   bench/run.sh --clock cpu --reps 31
-# BENCH chooses what runs: all (default), queries, extraction or harvest; with
-# BENCH=extraction the arguments go to the extraction program, e.g.
+# BENCH chooses what runs: all (default), queries, extraction, harvest or
+# dashboard; with BENCH=extraction or BENCH=dashboard the arguments go to that
+# program, e.g.
 #   BENCH=extraction bench/run.sh --clock cpu
+#   BENCH=dashboard bench/run.sh --reps 31
 # BUILD_DIR overrides the build folder (default: build-bench beside src/).
 # The exit status is 0 when every benchmark that ran met its targets.
 set -euo pipefail
@@ -16,11 +19,12 @@ build="${BUILD_DIR:-$root/build-bench}"
 which="${BENCH:-all}"
 
 case "$which" in
-  all) targets=(bench_rank_queries bench_extraction bench_harvest) ;;
+  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard) ;;
   queries) targets=(bench_rank_queries) ;;
   extraction) targets=(bench_extraction) ;;
   harvest) targets=(bench_harvest) ;;
-  *) echo "run.sh: BENCH must be all, queries, extraction or harvest" >&2; exit 2 ;;
+  dashboard) targets=(bench_dashboard) ;;
+  *) echo "run.sh: BENCH must be all, queries, extraction, harvest or dashboard" >&2; exit 2 ;;
 esac
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -30,6 +34,7 @@ case "$which" in
   queries) exec "$build/bin/bench_rank_queries" "$@" ;;
   extraction) exec "$build/bin/bench_extraction" "$@" ;;
   harvest) exec "$build/bin/bench_harvest" ;;
+  dashboard) exec "$build/bin/bench_dashboard" "$@" ;;
 esac
 
 status=0
@@ -40,4 +45,7 @@ echo "== bench_extraction =="
 echo
 echo "== bench_harvest =="
 "$build/bin/bench_harvest" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
+echo
+echo "== bench_dashboard =="
+"$build/bin/bench_dashboard" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
 exit "$status"

@@ -28,7 +28,8 @@ void HVThread::runNext()
         deleteLater();
         return;
     }
-    const Step& step = m_steps[m_next++];
+    const size_t index = m_next++;
+    const Step& step = m_steps[index];
     try {
         step.work();
     } catch (...) {
@@ -39,6 +40,7 @@ void HVThread::runNext()
         deleteLater();
         throw;
     }
+    emit stepFinished(int(index));
     QTimer::singleShot(step.pauseAfterMs, this, &HVThread::runNext);
 }
 

@@ -22,6 +22,8 @@ public:
     bool isRunning() const { return m_running; }
 
 signals:
+    // After each step's work, with its index in the order the steps were added.
+    void stepFinished(int step);
     void finished();
 
 private:

@@ -58,8 +58,6 @@ const QString NoHintText = QStringLiteral(
     "In order for values to be shown on this page, a Harvester Session must have been run and a Key URL "
     "must have been defined, even for the Default Project.");
 
-constexpr int ChartRevealPauseMs = 30;
-
 QTableWidget* makeList(const QString& objectName, const QStringList& headers, const QString& hint)
 {
     auto* table = new QTableWidget(0, int(headers.size()));
@@ -624,7 +622,7 @@ void TMainRankForm::SetCommandsEnabled(bool enabled)
 
 // ------------------------------------------------------------ dashboard
 
-void TMainRankForm::BuildDashboard()
+void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
 {
     if (m_builder)
         return;
@@ -653,7 +651,7 @@ void TMainRankForm::BuildDashboard()
     }
     m_builder->addStep([this] { m_topTen->selectChart(0); });
     for (int slot = 0; slot < TopTenCharts::Count; ++slot)
-        m_builder->addStep([this, slot] { m_topTen->revealSlot(slot); }, ChartRevealPauseMs);
+        m_builder->addStep([this, slot] { m_topTen->revealSlot(slot); }, chartRevealPauseMs);
     m_builder->addStep([this] { m_topTen->saveImages(m_dm.Settings.ExeFolder); });
     m_builder->addStep([this, data] {
         FillList(m_firstPage, data->firstPage(), true, false);
