@@ -17,6 +17,7 @@
 #include "platform/NamedMutex.h"
 #include "views/DesignedChartView.h"
 
+#include <QAbstractAxis>
 #include <QAction>
 #include <QApplication>
 #include <QChart>
@@ -367,6 +368,10 @@ private slots:
             QCOMPARE(charts->recordCount(slot), topRows.at(slot));
         }
         QCOMPARE(charts->chartView(4)->chart()->title(), QStringLiteral("5 - No data"));
+        // An empty chart keeps no axis title, which would stand outside its frame.
+        const QList<QAbstractAxis*> emptyAxes = charts->chartView(4)->chart()->axes();
+        for (const QAbstractAxis* axis : emptyAxes)
+            QVERIFY(!axis->isVisible() || !axis->isTitleVisible());
         QCOMPARE(charts->table()->rowCount(), topRows.first());
 
         const auto rows = [&](const char* list) { return form.findChild<QTableWidget*>(QLatin1String(list))->rowCount(); };
