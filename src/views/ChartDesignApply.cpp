@@ -536,6 +536,12 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
     valueAxis->setLineVisible(valueLabels);
     valueAxis->setLabelsVisible(valueLabels);
     valueAxis->setTitleVisible(valueLabels);
+    // Qt Charts lays out the title of an axis that no series uses in the
+    // chart's top left corner, outside the plot: an empty chart shows none.
+    if (data.series.isEmpty()) {
+        categoryAxis->setTitleVisible(false);
+        valueAxis->setTitleVisible(false);
+    }
     if (first <= last && last < points)
         labelCategories(*categoryAxis, data.categories, first, last, horizontal,
                         chart.size().isEmpty() ? QSizeF(640, 420) : chart.size());
