@@ -2,6 +2,7 @@
 
 #include "views/DesignedChartView.h"
 
+#include <QChart>
 #include <QChartView>
 #include <QEvent>
 #include <QGridLayout>
@@ -40,6 +41,8 @@ TopTenCharts::TopTenCharts(QWidget* parent)
         view->chartView()->setFocusPolicy(Qt::ClickFocus);
         view->chartView()->viewport()->installEventFilter(this);
         view->setDesign(m_design);
+        // Room between the title and the marks over the best bars.
+        view->chart()->setMargins(QMargins(2, 14, 2, 2));
         // Equal cells whatever each chart's own size hint says.
         view->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
         m_slots[slot].view = view;

@@ -444,7 +444,7 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
         const double step = niceStep(high - low, 8);
         // position 1 keeps a little room above it but no 0 label; marks,
         // which hide the labels, get room for themselves at both ends
-        const double pad = std::max(0.5, (high - low) * (design.showMarks ? 0.14 : 0.06));
+        const double pad = std::max(0.5, (high - low) * (design.showMarks ? 0.22 : 0.06));
         valueAxis->setRange(low - (design.showMarks ? pad : std::min(pad, 0.9)), high + pad);
         valueAxis->setTickType(QValueAxis::TicksDynamic);
         valueAxis->setTickAnchor(step >= 2 ? 0 : 1);
