@@ -490,76 +490,128 @@ FetchResult PageFetcher::FetchResultPage(const QString& url, const EngineScript&
 
 namespace {
 
-// The first "</html>" in any mix of cases, or -1. Looks for "</" and compares
-// the rest by hand: a case-insensitive search over a whole page is slow.
-qsizetype findClosingTagNoCase(const QString& page)
+constexpr char16_t ClosingTag[] = u"</html>";
+constexpr qsizetype ClosingTagLength = 7;
+
+// Whether "</html>" starts at i, in any mix of cases or exactly.
+bool closingTagNoCaseAt(const char16_t* data, qsizetype size, qsizetype i)
 {
-    static const char16_t rest[] = u"html>";
-    for (qsizetype at = page.indexOf(u"</"); at >= 0; at = page.indexOf(u"</", at + 2)) {
-        if (at + 7 > page.size())
-            return -1;
-        bool same = true;
-        for (int i = 0; i < 5 && same; ++i)
-            same = page.at(at + 2 + i).toLower().unicode() == rest[i];
-        if (same)
-            return at;
+    if (i + ClosingTagLength > size || data[i + 1] != u'/')
+        return false;
+    for (qsizetype k = 2; k < ClosingTagLength; ++k) {
+        const char16_t c = data[i + k];
+        if ((c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != ClosingTag[k])
+            return false;
     }
-    return -1;
+    return true;
 }
 
-// Deletes line feeds, carriage returns and tabs, then turns "%2E", "%3A" and
-// "%2F" into ".", ":" and "/": two passes over the text, in place. The codes
-// are matched after the deletion, so a code split by a line break is decoded
-// too, and as none of the replacements makes a new code, one pass decodes
-// all three.
-void flattenAndDecode(QString& page)
+bool closingTagAt(const char16_t* data, qsizetype size, qsizetype i)
 {
-    QChar* data = page.data();
-    const qsizetype size = page.size();
-    qsizetype kept = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = data[i].unicode();
-        if (c != u'\n' && c != u'\r' && c != u'\t')
-            data[kept++] = data[i];
-    }
-    qsizetype out = 0;
-    for (qsizetype i = 0; i < kept; ++i) {
-        if (data[i].unicode() == u'%' && i + 2 < kept) {
-            const char16_t a = data[i + 1].unicode();
-            const char16_t b = data[i + 2].unicode();
-            const char16_t decoded = a == u'2' && b == u'E' ? u'.'
-                                     : a == u'3' && b == u'A' ? u':'
-                                     : a == u'2' && b == u'F' ? u'/'
+    return i + ClosingTagLength <= size && std::equal(ClosingTag, ClosingTag + ClosingTagLength, data + i);
+}
+
+// Writes the page out in one line: drops LF, CR and TAB, and turns "%2E",
+// "%3A" and "%2F" into ".", ":" and "/". A code is recognised when its last
+// character is written, so a code split by a line break is decoded too; as
+// no decoded character can be part of a code, this gives what decoding the
+// flattened text from left to right gives.
+class OneLineWriter
+{
+public:
+    explicit OneLineWriter(char16_t* out) : m_out(out) {}
+
+    void put(char16_t c)
+    {
+        if (c == u'\n' || c == u'\r' || c == u'\t')
+            return;
+        m_out[m_size++] = c;
+        if (m_size >= 3 && m_out[m_size - 3] == u'%') {
+            const char16_t a = m_out[m_size - 2];
+            const char16_t decoded = a == u'2' && c == u'E'   ? u'.'
+                                     : a == u'3' && c == u'A' ? u':'
+                                     : a == u'2' && c == u'F' ? u'/'
                                                               : 0;
             if (decoded) {
-                data[out++] = QChar(decoded);
-                i += 2;
-                continue;
+                m_out[m_size - 3] = decoded;
+                m_size -= 2;
             }
         }
-        data[out++] = data[i];
     }
-    page.truncate(out);
+    void put(const char16_t* text, qsizetype length)
+    {
+        for (qsizetype i = 0; i < length; ++i)
+            put(text[i]);
+    }
+    qsizetype size() const { return m_size; }
+
+private:
+    char16_t* m_out;
+    qsizetype m_size = 0;
+};
+
+// Where the closing tag goes when the page is rewritten: before the last 8
+// characters that are left once every exact "</html>" is removed (or at the
+// start of a shorter page). Tags cannot overlap, so they can be told from
+// the end as well as from the start.
+qsizetype tagInsertPosition(const char16_t* data, qsizetype size)
+{
+    qsizetype at = size;
+    for (int kept = 0; kept < 8 && at > 0;) {
+        if (at >= ClosingTagLength && closingTagAt(data, size, at - ClosingTagLength)) {
+            at -= ClosingTagLength;
+        } else {
+            --at;
+            ++kept;
+        }
+    }
+    return at;
 }
 
 } // namespace
 
 QString PageFetcher::CleanPage(QString page)
 {
-    static const QString closingTag = QStringLiteral("</html>");
+    // The page keeps its own closing tag when its first "</html>" (in any
+    // case) stands in its last 10 characters, counted from 1, or when the
+    // page is no longer than 10 characters: that is the usual page, which
+    // needs a single pass. Otherwise every exact "</html>"
+    // is removed and one is put before the last 8 characters that are left.
+    const auto* data = reinterpret_cast<const char16_t*>(page.constData());
+    const qsizetype size = page.size();
+    QString cleaned(size + ClosingTagLength, Qt::Uninitialized);
+    OneLineWriter writer(reinterpret_cast<char16_t*>(cleaned.data()));
 
-    // First half: one lower-case closing tag just before the last 8 characters,
-    // unless the first closing tag (in any case) already stands in the last 10.
-    const qsizetype first = findClosingTagNoCase(page);
-    const qsizetype position = first + 1;   // counted from 1; 0 when there is none
-    if (position < page.size() - 10) {
-        page.remove(closingTag, Qt::CaseSensitive);
-        page.insert(std::max<qsizetype>(0, page.size() - 8), closingTag);
+    qsizetype first = -1;   // the first "</html>" in any case
+    qsizetype i = 0;
+    for (; i < size && first < 0; ++i) {
+        if (data[i] == u'<' && closingTagNoCaseAt(data, size, i))
+            first = i;
+        writer.put(data[i]);
     }
-
-    // Second half: one line, with dots, colons and slashes of links decoded.
-    flattenAndDecode(page);
-    return page;
+    const qsizetype position = first + 1;   // counted from 1; 0 when there is none
+    if (position >= size - 10) {
+        for (; i < size; ++i)
+            writer.put(data[i]);
+    } else {
+        // Written again from the start: nothing before the first tag in any
+        // case can be an exact tag, but the new tag may go anywhere in a
+        // short page.
+        writer = OneLineWriter(reinterpret_cast<char16_t*>(cleaned.data()));
+        const qsizetype insertAt = tagInsertPosition(data, size);
+        for (i = 0; i < size; ++i) {
+            if (i == insertAt)
+                writer.put(ClosingTag, ClosingTagLength);
+            if (data[i] == u'<' && closingTagAt(data, size, i))
+                i += ClosingTagLength - 1;
+            else
+                writer.put(data[i]);
+        }
+        if (insertAt == size)
+            writer.put(ClosingTag, ClosingTagLength);
+    }
+    cleaned.truncate(writer.size());
+    return cleaned;
 }
 
 int PageFetcher::pacingDelay(int delay, int delay2)
