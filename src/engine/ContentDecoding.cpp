@@ -19,7 +19,8 @@ struct FreeDecompressor
 // One decompressor per thread: Harvester fetches on several threads at once.
 libdeflate_decompressor* decompressor()
 {
-    thread_local std::unique_ptr<libdeflate_decompressor, FreeDecompressor> d(libdeflate_alloc_decompressor());
+    thread_local std::unique_ptr<libdeflate_decompressor, FreeDecompressor> d(
+        libdeflate_alloc_decompressor());
     return d.get();
 }
 
@@ -33,17 +34,16 @@ enum class Format
 libdeflate_result run(Format format, const QByteArray& in, QByteArray& out, size_t* written)
 {
     libdeflate_decompressor* d = decompressor();
+    const size_t inSize = size_t(in.size());
+    const size_t outSize = size_t(out.size());
     size_t read = 0;
     switch (format) {
     case Format::Gzip:
-        return libdeflate_gzip_decompress_ex(d, in.constData(), size_t(in.size()), out.data(), size_t(out.size()),
-                                             &read, written);
+        return libdeflate_gzip_decompress_ex(d, in.constData(), inSize, out.data(), outSize, &read, written);
     case Format::Zlib:
-        return libdeflate_zlib_decompress_ex(d, in.constData(), size_t(in.size()), out.data(), size_t(out.size()),
-                                             &read, written);
+        return libdeflate_zlib_decompress_ex(d, in.constData(), inSize, out.data(), outSize, &read, written);
     case Format::Raw:
-        return libdeflate_deflate_decompress_ex(d, in.constData(), size_t(in.size()), out.data(),
-                                                size_t(out.size()), &read, written);
+        return libdeflate_deflate_decompress_ex(d, in.constData(), inSize, out.data(), outSize, &read, written);
     }
     return LIBDEFLATE_BAD_DATA;
 }
