@@ -328,9 +328,8 @@ bool PageFetcher::keepGoing()
     return go && !m_abort;
 }
 
-bool PageFetcher::waitFor(int milliseconds)
+bool PageFetcher::waitUntil(std::chrono::steady_clock::time_point deadline)
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     for (;;) {
         m_lastHook = {};   // every slice gives the hook its turn
         if (!keepGoing())
@@ -450,12 +449,14 @@ FetchResult PageFetcher::FetchResultPage(const QString& url, const EngineScript&
                                          RunCounters& counters)
 {
     FetchResult result;
-    int wait = pacingDelay(script.Delay, script.Delay2);
-    if (m_pacing == Pacing::BetweenRequestStarts && wait > 0 && m_lastRequestStart != Clock::time_point{}) {
-        const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_lastRequestStart);
-        wait -= int(std::min<std::chrono::milliseconds::rep>(since.count(), wait));
-    }
-    if (wait > 0 && !waitFor(wait)) {
+    const std::chrono::milliseconds wait{pacingDelay(script.Delay, script.Delay2)};
+    // Counted on the clock's own scale: rounding the time since the last
+    // start to whole milliseconds would make every request start up to a
+    // millisecond late, which adds up over a run.
+    const bool fromLastStart =
+        m_pacing == Pacing::BetweenRequestStarts && m_lastRequestStart != Clock::time_point{};
+    const auto waitEnd = (fromLastStart ? m_lastRequestStart : Clock::now()) + wait;
+    if (wait.count() > 0 && !waitUntil(waitEnd)) {
         result.aborted = true;
         result.error = QStringLiteral("Aborted");
     } else {

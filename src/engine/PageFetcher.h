@@ -124,7 +124,7 @@ public:
 
 private:
     bool keepGoing();
-    bool waitFor(int milliseconds);
+    bool waitUntil(std::chrono::steady_clock::time_point deadline);
     FetchResult perform(const QString& url);
 
     void* m_curl = nullptr;    // CURL*
