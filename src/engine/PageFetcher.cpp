@@ -9,6 +9,10 @@
 
 #include <curl/curl.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <chrono>
 #include <limits>
@@ -512,6 +516,34 @@ bool closingTagAt(const char16_t* data, qsizetype size, qsizetype i)
     return i + ClosingTagLength <= size && std::equal(ClosingTag, ClosingTag + ClosingTagLength, data + i);
 }
 
+// The first "</html>" in any mix of cases, or -1. Eight characters at a time
+// are checked for a "</" before the letters are compared.
+qsizetype findClosingTagNoCase(const char16_t* data, qsizetype size)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i open = _mm_set1_epi16(short(u'<'));
+    const __m128i slash = _mm_set1_epi16(short(u'/'));
+    for (; i + 9 <= size; i += 8) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 1));
+        unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(here, open), _mm_cmpeq_epi16(next, slash))));
+        while (mask) {
+            const int k = __builtin_ctz(mask) / 2;
+            if (closingTagNoCaseAt(data, size, i + k))
+                return i + k;
+            mask &= ~(3u << (2 * k));
+        }
+    }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] == u'<' && closingTagNoCaseAt(data, size, i))
+            return i;
+    }
+    return -1;
+}
+
 // Writes the page out in one line: drops LF, CR and TAB, and turns "%2E",
 // "%3A" and "%2F" into ".", ":" and "/". A code is recognised when its last
 // character is written, so a code split by a line break is decoded too; as
@@ -539,14 +571,47 @@ public:
             }
         }
     }
+
+    // Eight characters without LF, CR, TAB or "%" are copied at once, unless
+    // a "%" among the last two written may still begin a code with them.
     void put(const char16_t* text, qsizetype length)
     {
-        for (qsizetype i = 0; i < length; ++i)
+        qsizetype i = 0;
+#if defined(__SSE2__)
+        const __m128i lf = _mm_set1_epi16(short(u'\n'));
+        const __m128i cr = _mm_set1_epi16(short(u'\r'));
+        const __m128i tab = _mm_set1_epi16(short(u'\t'));
+        const __m128i percent = _mm_set1_epi16(short(u'%'));
+        while (i + 8 <= length) {
+            if (codeOpen()) {
+                put(text[i++]);
+                continue;
+            }
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+            const __m128i special =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, lf), _mm_cmpeq_epi16(block, cr)),
+                             _mm_or_si128(_mm_cmpeq_epi16(block, tab), _mm_cmpeq_epi16(block, percent)));
+            if (_mm_movemask_epi8(special) == 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(m_out + m_size), block);
+                m_size += 8;
+            } else {
+                for (int k = 0; k < 8; ++k)
+                    put(text[i + k]);
+            }
+            i += 8;
+        }
+#endif
+        for (; i < length; ++i)
             put(text[i]);
     }
     qsizetype size() const { return m_size; }
 
 private:
+    bool codeOpen() const
+    {
+        return (m_size >= 1 && m_out[m_size - 1] == u'%') || (m_size >= 2 && m_out[m_size - 2] == u'%');
+    }
+
     char16_t* m_out;
     qsizetype m_size = 0;
 };
@@ -575,32 +640,21 @@ QString PageFetcher::CleanPage(QString page)
 {
     // The page keeps its own closing tag when its first "</html>" (in any
     // case) stands in its last 10 characters, counted from 1, or when the
-    // page is no longer than 10 characters: that is the usual page, which
-    // needs a single pass. Otherwise every exact "</html>"
-    // is removed and one is put before the last 8 characters that are left.
+    // page is no longer than 10 characters: that is the usual page, which is
+    // then only written out in one line. Otherwise every exact "</html>" is
+    // removed and one is put before the last 8 characters that are left.
     const auto* data = reinterpret_cast<const char16_t*>(page.constData());
     const qsizetype size = page.size();
     QString cleaned(size + ClosingTagLength, Qt::Uninitialized);
     OneLineWriter writer(reinterpret_cast<char16_t*>(cleaned.data()));
 
-    qsizetype first = -1;   // the first "</html>" in any case
-    qsizetype i = 0;
-    for (; i < size && first < 0; ++i) {
-        if (data[i] == u'<' && closingTagNoCaseAt(data, size, i))
-            first = i;
-        writer.put(data[i]);
-    }
-    const qsizetype position = first + 1;   // counted from 1; 0 when there is none
+    // Counted from 1; 0 when there is none.
+    const qsizetype position = findClosingTagNoCase(data, size) + 1;
     if (position >= size - 10) {
-        for (; i < size; ++i)
-            writer.put(data[i]);
+        writer.put(data, size);
     } else {
-        // Written again from the start: nothing before the first tag in any
-        // case can be an exact tag, but the new tag may go anywhere in a
-        // short page.
-        writer = OneLineWriter(reinterpret_cast<char16_t*>(cleaned.data()));
         const qsizetype insertAt = tagInsertPosition(data, size);
-        for (i = 0; i < size; ++i) {
+        for (qsizetype i = 0; i < size; ++i) {
             if (i == insertAt)
                 writer.put(ClosingTag, ClosingTagLength);
             if (data[i] == u'<' && closingTagAt(data, size, i))

@@ -818,4 +818,15 @@ TEST(page_fetcher_clean, MatchesTheStepByStepRulesOnRandomText)
             page += pieces.at(int(random.bounded(pieces.size())));
         ASSERT_EQ(PageFetcher::CleanPage(page), cleanPageStepByStep(page)) << qPrintable(page);
     }
+    // Longer pages, mostly plain text, where whole runs of characters are
+    // copied at once and the special ones fall anywhere in or across them.
+    const QString plain = QStringLiteral("<p>abc d</p>");
+    for (int round = 0; round < 2000; ++round) {
+        QString page;
+        const int count = int(random.bounded(300));
+        for (int i = 0; i < count; ++i)
+            page += random.bounded(4) == 0 ? pieces.at(int(random.bounded(pieces.size())))
+                                           : plain.left(int(random.bounded(plain.size() + 1)));
+        ASSERT_EQ(PageFetcher::CleanPage(page), cleanPageStepByStep(page)) << qPrintable(page);
+    }
 }
