@@ -86,6 +86,9 @@ Outcome inflateAll(Format format, const QByteArray& in, QByteArray& out, qsizety
 
 Outcome decode(const QByteArray& contentEncoding, QByteArray& body, qsizetype maxBytes, QString* detail)
 {
+    // An empty body (a redirect, an empty page) has nothing to decode.
+    if (body.isEmpty())
+        return Outcome::Decoded;
     const QList<QByteArray> codings = contentEncoding.split(',');
     for (auto it = codings.crbegin(); it != codings.crend(); ++it) {
         const QByteArray coding = it->trimmed().toLower();

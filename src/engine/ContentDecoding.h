@@ -13,7 +13,7 @@ namespace corvane {
 // Codings are named in the order they were applied and undone in reverse.
 // Known: gzip (or x-gzip: the first member counts, anything after it is
 // ignored), deflate (zlib-wrapped, or bare deflate data as some servers send
-// it) and identity.
+// it) and identity. An empty body is left as it is, whatever its codings.
 namespace ContentDecoding {
 
 // The Accept-Encoding value of a request: the codings decode() knows.

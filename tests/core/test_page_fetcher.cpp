@@ -135,6 +135,7 @@ public:
         damaged[damaged.size() / 2] = char(~damaged[damaged.size() / 2]);
         coded("/gzip-damaged", "gzip", damaged);
         coded("/brotli", "br", "not really brotli data");
+        coded("/gzip-empty", "gzip", "");
         m_server.Get("/redirect-gzip", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("Content-Encoding", "gzip");
             res.set_redirect("/ten");
@@ -508,6 +509,10 @@ TEST_F(PageFetcherTest, EveryOfferedCodingIsDecodedAndOthersFail)
         ASSERT_TRUE(result.ok) << path << ": " << result.error.toStdString();
         EXPECT_EQ(result.page, page) << path;
     }
+    // An empty body has nothing to decode.
+    const FetchResult empty = fetcher.get(s_server->url("/gzip-empty"));
+    EXPECT_TRUE(empty.ok) << empty.error.toStdString();
+    EXPECT_TRUE(empty.page.isEmpty());
     // The coding of a redirect does not carry over to the page it leads to.
     EXPECT_EQ(fetcher.get(s_server->url("/redirect-gzip")).page, QStringLiteral("0123456789"));
 
