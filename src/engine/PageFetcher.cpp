@@ -1,12 +1,17 @@
 #include "engine/PageFetcher.h"
 
 #include "app/Settings.h"
+#include "engine/ContentDecoding.h"
 
 #include <QByteArray>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 
 #include <curl/curl.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -99,6 +104,11 @@ QString statusText(long status, const QByteArray& statusLine)
     return QStringLiteral("HTTP ") + QString::number(status);
 }
 
+QString tooLargeMessage()
+{
+    return QStringLiteral("Reply larger than %1 MB").arg(MaxBodyBytes / (1024 * 1024));
+}
+
 // UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise: pages that declare
 // no usable charset still come through with every byte kept as a character.
 QString decodeBody(const QByteArray& body)
@@ -118,6 +128,7 @@ struct PageFetcher::Transfer
     PageFetcher* fetcher = nullptr;
     QByteArray body;
     QByteArray statusLine;
+    QByteArray contentEncoding;   // of the last response
     Clock::time_point lastActivity = Clock::now();
     bool aborted = false;
     bool tooLarge = false;
@@ -145,9 +156,24 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
     auto* transfer = static_cast<PageFetcher::Transfer*>(user);
     const size_t bytes = size * count;
     transfer->lastActivity = Clock::now();
-    const QByteArray line(data, qsizetype(bytes));
-    if (line.startsWith("HTTP/"))
-        transfer->statusLine = line;
+    const QByteArrayView line(data, qsizetype(bytes));
+    const qsizetype colon = line.indexOf(':');
+    const QByteArrayView name = colon > 0 ? line.first(colon) : QByteArrayView();
+    if (line.startsWith("HTTP/")) {
+        // A new response (after a redirect or a 100 Continue): its own headers count.
+        transfer->statusLine = line.toByteArray();
+        transfer->contentEncoding.clear();
+    } else if (name.compare("Content-Encoding", Qt::CaseInsensitive) == 0) {
+        if (!transfer->contentEncoding.isEmpty())
+            transfer->contentEncoding += ',';
+        transfer->contentEncoding += line.sliced(colon + 1).trimmed();
+    } else if (name.compare("Content-Length", Qt::CaseInsensitive) == 0) {
+        // The body's buffer is sized once instead of growing with every piece.
+        bool ok = false;
+        const qlonglong length = line.sliced(colon + 1).trimmed().toLongLong(&ok);
+        if (ok && length > 0)
+            transfer->body.reserve(qsizetype(std::min<qlonglong>(length, MaxBodyBytes)));
+    }
     return bytes;
 }
 
@@ -265,10 +291,13 @@ void PageFetcher::configure(const SettingsRecord& settings)
 
     // Fixed request settings.
     curl_easy_setopt(curl, CURLOPT_USERAGENT, UserAgent);
-    // Compressed replies are welcome and decoded. Brotli is left out on
-    // purpose: servers that compress at its highest level spend far longer
-    // on a result page than the transfer saves.
-    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
+    // Compressed replies are welcome and decoded, by ContentDecoding rather
+    // than libcurl: decoding the body as a whole costs a fraction of
+    // libcurl's piecewise zlib. Brotli is left out on purpose: servers that
+    // compress at its highest level spend far longer on a result page than
+    // the transfer saves.
+    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, ContentDecoding::Offered);
+    curl_easy_setopt(curl, CURLOPT_HTTP_CONTENT_DECODING, 0L);
 }
 
 void PageFetcher::setKeepGoing(KeepGoing keepGoing)
@@ -303,9 +332,8 @@ bool PageFetcher::keepGoing()
     return go && !m_abort;
 }
 
-bool PageFetcher::waitFor(int milliseconds)
+bool PageFetcher::waitUntil(std::chrono::steady_clock::time_point deadline)
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     for (;;) {
         m_lastHook = {};   // every slice gives the hook its turn
         if (!keepGoing())
@@ -387,7 +415,7 @@ FetchResult PageFetcher::perform(const QString& url)
     } else if (multiCode != CURLM_OK) {
         result.error = QString::fromUtf8(curl_multi_strerror(multiCode));
     } else if (transfer.tooLarge) {
-        result.error = QStringLiteral("Reply larger than %1 MB").arg(MaxBodyBytes / (1024 * 1024));
+        result.error = tooLargeMessage();
     } else if (!done || code != CURLE_OK) {
         const CURLcode reported = done ? code : CURLE_RECV_ERROR;
         result.error = m_errorBuffer[0] ? QString::fromUtf8(m_errorBuffer.get())
@@ -396,8 +424,22 @@ FetchResult PageFetcher::perform(const QString& url)
         // A final redirect is one that was not followed: no page either.
         result.error = statusText(status, transfer.statusLine);
     } else {
-        result.ok = true;
-        result.page = decodeBody(transfer.body);
+        QString coding;
+        switch (ContentDecoding::decode(transfer.contentEncoding, transfer.body, MaxBodyBytes, &coding)) {
+        case ContentDecoding::Outcome::Decoded:
+            result.ok = true;
+            result.page = decodeBody(transfer.body);
+            break;
+        case ContentDecoding::Outcome::UnknownCoding:
+            result.error = QStringLiteral("Unknown content encoding \"%1\"").arg(coding);
+            break;
+        case ContentDecoding::Outcome::Damaged:
+            result.error = QStringLiteral("Damaged %1 data in the reply").arg(coding);
+            break;
+        case ContentDecoding::Outcome::TooLarge:
+            result.error = tooLargeMessage();
+            break;
+        }
     }
     return result;
 }
@@ -411,12 +453,14 @@ FetchResult PageFetcher::FetchResultPage(const QString& url, const EngineScript&
                                          RunCounters& counters)
 {
     FetchResult result;
-    int wait = pacingDelay(script.Delay, script.Delay2);
-    if (m_pacing == Pacing::BetweenRequestStarts && wait > 0 && m_lastRequestStart != Clock::time_point{}) {
-        const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_lastRequestStart);
-        wait -= int(std::min<std::chrono::milliseconds::rep>(since.count(), wait));
-    }
-    if (wait > 0 && !waitFor(wait)) {
+    const std::chrono::milliseconds wait{pacingDelay(script.Delay, script.Delay2)};
+    // Counted on the clock's own scale: rounding the time since the last
+    // start to whole milliseconds would make every request start up to a
+    // millisecond late, which adds up over a run.
+    const bool fromLastStart =
+        m_pacing == Pacing::BetweenRequestStarts && m_lastRequestStart != Clock::time_point{};
+    const auto waitEnd = (fromLastStart ? m_lastRequestStart : Clock::now()) + wait;
+    if (wait.count() > 0 && !waitUntil(waitEnd)) {
         result.aborted = true;
         result.error = QStringLiteral("Aborted");
     } else {
@@ -451,76 +495,178 @@ FetchResult PageFetcher::FetchResultPage(const QString& url, const EngineScript&
 
 namespace {
 
-// The first "</html>" in any mix of cases, or -1. Looks for "</" and compares
-// the rest by hand: a case-insensitive search over a whole page is slow.
-qsizetype findClosingTagNoCase(const QString& page)
+constexpr char16_t ClosingTag[] = u"</html>";
+constexpr qsizetype ClosingTagLength = 7;
+
+// Whether "</html>" starts at i, in any mix of cases or exactly.
+bool closingTagNoCaseAt(const char16_t* data, qsizetype size, qsizetype i)
 {
-    static const char16_t rest[] = u"html>";
-    for (qsizetype at = page.indexOf(u"</"); at >= 0; at = page.indexOf(u"</", at + 2)) {
-        if (at + 7 > page.size())
-            return -1;
-        bool same = true;
-        for (int i = 0; i < 5 && same; ++i)
-            same = page.at(at + 2 + i).toLower().unicode() == rest[i];
-        if (same)
-            return at;
+    if (i + ClosingTagLength > size || data[i + 1] != u'/')
+        return false;
+    for (qsizetype k = 2; k < ClosingTagLength; ++k) {
+        const char16_t c = data[i + k];
+        if ((c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != ClosingTag[k])
+            return false;
+    }
+    return true;
+}
+
+bool closingTagAt(const char16_t* data, qsizetype size, qsizetype i)
+{
+    return i + ClosingTagLength <= size && std::equal(ClosingTag, ClosingTag + ClosingTagLength, data + i);
+}
+
+// The first "</html>" in any mix of cases, or -1. Eight characters at a time
+// are checked for a "</" before the letters are compared.
+qsizetype findClosingTagNoCase(const char16_t* data, qsizetype size)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i open = _mm_set1_epi16(short(u'<'));
+    const __m128i slash = _mm_set1_epi16(short(u'/'));
+    for (; i + 9 <= size; i += 8) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 1));
+        unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(here, open), _mm_cmpeq_epi16(next, slash))));
+        while (mask) {
+            const int k = __builtin_ctz(mask) / 2;
+            if (closingTagNoCaseAt(data, size, i + k))
+                return i + k;
+            mask &= ~(3u << (2 * k));
+        }
+    }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] == u'<' && closingTagNoCaseAt(data, size, i))
+            return i;
     }
     return -1;
 }
 
-// Deletes line feeds, carriage returns and tabs, then turns "%2E", "%3A" and
-// "%2F" into ".", ":" and "/": two passes over the text, in place. The codes
-// are matched after the deletion, so a code split by a line break is decoded
-// too, and as none of the replacements makes a new code, one pass decodes
-// all three.
-void flattenAndDecode(QString& page)
+// Writes the page out in one line: drops LF, CR and TAB, and turns "%2E",
+// "%3A" and "%2F" into ".", ":" and "/". A code is recognised when its last
+// character is written, so a code split by a line break is decoded too; as
+// no decoded character can be part of a code, this gives what decoding the
+// flattened text from left to right gives.
+class OneLineWriter
 {
-    QChar* data = page.data();
-    const qsizetype size = page.size();
-    qsizetype kept = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = data[i].unicode();
-        if (c != u'\n' && c != u'\r' && c != u'\t')
-            data[kept++] = data[i];
-    }
-    qsizetype out = 0;
-    for (qsizetype i = 0; i < kept; ++i) {
-        if (data[i].unicode() == u'%' && i + 2 < kept) {
-            const char16_t a = data[i + 1].unicode();
-            const char16_t b = data[i + 2].unicode();
-            const char16_t decoded = a == u'2' && b == u'E' ? u'.'
-                                     : a == u'3' && b == u'A' ? u':'
-                                     : a == u'2' && b == u'F' ? u'/'
+public:
+    explicit OneLineWriter(char16_t* out) : m_out(out) {}
+
+    void put(char16_t c)
+    {
+        if (c == u'\n' || c == u'\r' || c == u'\t')
+            return;
+        m_out[m_size++] = c;
+        if (m_size >= 3 && m_out[m_size - 3] == u'%') {
+            const char16_t a = m_out[m_size - 2];
+            const char16_t decoded = a == u'2' && c == u'E'   ? u'.'
+                                     : a == u'3' && c == u'A' ? u':'
+                                     : a == u'2' && c == u'F' ? u'/'
                                                               : 0;
             if (decoded) {
-                data[out++] = QChar(decoded);
-                i += 2;
-                continue;
+                m_out[m_size - 3] = decoded;
+                m_size -= 2;
             }
         }
-        data[out++] = data[i];
     }
-    page.truncate(out);
+
+    // Eight characters without LF, CR, TAB or "%" are copied at once, unless
+    // a "%" among the last two written may still begin a code with them.
+    void put(const char16_t* text, qsizetype length)
+    {
+        qsizetype i = 0;
+#if defined(__SSE2__)
+        const __m128i lf = _mm_set1_epi16(short(u'\n'));
+        const __m128i cr = _mm_set1_epi16(short(u'\r'));
+        const __m128i tab = _mm_set1_epi16(short(u'\t'));
+        const __m128i percent = _mm_set1_epi16(short(u'%'));
+        while (i + 8 <= length) {
+            if (codeOpen()) {
+                put(text[i++]);
+                continue;
+            }
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+            const __m128i special =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, lf), _mm_cmpeq_epi16(block, cr)),
+                             _mm_or_si128(_mm_cmpeq_epi16(block, tab), _mm_cmpeq_epi16(block, percent)));
+            if (_mm_movemask_epi8(special) == 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(m_out + m_size), block);
+                m_size += 8;
+            } else {
+                for (int k = 0; k < 8; ++k)
+                    put(text[i + k]);
+            }
+            i += 8;
+        }
+#endif
+        for (; i < length; ++i)
+            put(text[i]);
+    }
+    qsizetype size() const { return m_size; }
+
+private:
+    bool codeOpen() const
+    {
+        return (m_size >= 1 && m_out[m_size - 1] == u'%') || (m_size >= 2 && m_out[m_size - 2] == u'%');
+    }
+
+    char16_t* m_out;
+    qsizetype m_size = 0;
+};
+
+// Where the closing tag goes when the page is rewritten: before the last 8
+// characters that are left once every exact "</html>" is removed (or at the
+// start of a shorter page). Tags cannot overlap, so they can be told from
+// the end as well as from the start.
+qsizetype tagInsertPosition(const char16_t* data, qsizetype size)
+{
+    qsizetype at = size;
+    for (int kept = 0; kept < 8 && at > 0;) {
+        if (at >= ClosingTagLength && closingTagAt(data, size, at - ClosingTagLength)) {
+            at -= ClosingTagLength;
+        } else {
+            --at;
+            ++kept;
+        }
+    }
+    return at;
 }
 
 } // namespace
 
 QString PageFetcher::CleanPage(QString page)
 {
-    static const QString closingTag = QStringLiteral("</html>");
+    // The page keeps its own closing tag when its first "</html>" (in any
+    // case) stands in its last 10 characters, counted from 1, or when the
+    // page is no longer than 10 characters: that is the usual page, which is
+    // then only written out in one line. Otherwise every exact "</html>" is
+    // removed and one is put before the last 8 characters that are left.
+    const auto* data = reinterpret_cast<const char16_t*>(page.constData());
+    const qsizetype size = page.size();
+    QString cleaned(size + ClosingTagLength, Qt::Uninitialized);
+    OneLineWriter writer(reinterpret_cast<char16_t*>(cleaned.data()));
 
-    // First half: one lower-case closing tag just before the last 8 characters,
-    // unless the first closing tag (in any case) already stands in the last 10.
-    const qsizetype first = findClosingTagNoCase(page);
-    const qsizetype position = first + 1;   // counted from 1; 0 when there is none
-    if (position < page.size() - 10) {
-        page.remove(closingTag, Qt::CaseSensitive);
-        page.insert(std::max<qsizetype>(0, page.size() - 8), closingTag);
+    // Counted from 1; 0 when there is none.
+    const qsizetype position = findClosingTagNoCase(data, size) + 1;
+    if (position >= size - 10) {
+        writer.put(data, size);
+    } else {
+        const qsizetype insertAt = tagInsertPosition(data, size);
+        for (qsizetype i = 0; i < size; ++i) {
+            if (i == insertAt)
+                writer.put(ClosingTag, ClosingTagLength);
+            if (data[i] == u'<' && closingTagAt(data, size, i))
+                i += ClosingTagLength - 1;
+            else
+                writer.put(data[i]);
+        }
+        if (insertAt == size)
+            writer.put(ClosingTag, ClosingTagLength);
     }
-
-    // Second half: one line, with dots, colons and slashes of links decoded.
-    flattenAndDecode(page);
-    return page;
+    cleaned.truncate(writer.size());
+    return cleaned;
 }
 
 int PageFetcher::pacingDelay(int delay, int delay2)

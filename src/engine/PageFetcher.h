@@ -51,7 +51,7 @@ struct FetchResult
 //   authentication (when a user name is given); when clear, they go direct,
 //   whatever proxy the environment (http_proxy and the like) names.
 // - The User-Agent is always "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)",
-//   and every compression libcurl can decode is offered and decoded.
+//   and gzip and deflate are offered and decoded (ContentDecoding).
 class PageFetcher
 {
 public:
@@ -124,7 +124,7 @@ public:
 
 private:
     bool keepGoing();
-    bool waitFor(int milliseconds);
+    bool waitUntil(std::chrono::steady_clock::time_point deadline);
     FetchResult perform(const QString& url);
 
     void* m_curl = nullptr;    // CURL*

@@ -1,10 +1,12 @@
 #include "TestSupport.h"
 
 #include "DemoEngine.h"
+#include "DemoPageCache.h"
 #include "app/ProfileSetup.h"
 #include "data/Dataset.h"
 #include "data/Schema.h"
 #include "data/TableDatabase.h"
+#include "engine/ContentDecoding.h"
 #include "platform/Registry.h"
 
 #include <QElapsedTimer>
@@ -153,6 +155,32 @@ TEST(DemoEngineServer, AnswersEveryStyleAndTheNumberedAlias)
     EXPECT_EQ(get(engine, QStringLiteral("/search?q=blue+widgets&start=10")).body,
               DemoEngine::page(DemoStyle::Numbered, Term, 3, 10));
     EXPECT_EQ(get(engine, QStringLiteral("/nowhere")).status, 404);
+}
+
+// The server keeps the pages it sent; a page asked for again, plain or in
+// gzip, and after a change of day, is still the page of its own day.
+TEST(DemoEngineServer, GzipAndRepeatedRequestsGiveTheSamePages)
+{
+    DemoEngine engine;
+    ASSERT_TRUE(engine.start());
+    httplib::Client client("127.0.0.1", engine.port());
+    client.set_read_timeout(30, 0);
+    client.set_url_encode(false);
+    for (const int day : {3, 4, 3}) {
+        engine.setDay(day);
+        for (const char* coding : {"gzip, deflate", "identity", "gzip"}) {
+            const std::string path = searchPath(DemoStyle::Numbered, QStringLiteral("&start=20")).toStdString();
+            const auto reply = client.Get(path, {{"Accept-Encoding", coding}});
+            ASSERT_TRUE(reply);
+            EXPECT_EQ(reply->get_header_value("Content-Encoding"),
+                      std::string(coding) == "identity" ? "" : "gzip");
+            // httplib's client has undone the gzip coding.
+            EXPECT_EQ(QByteArray::fromStdString(reply->body),
+                      DemoEngine::page(DemoStyle::Numbered, Term, day, 20))
+                << day << " " << coding;
+        }
+    }
+    EXPECT_EQ(engine.requestCount(), 9);
 }
 
 TEST(DemoEngineServer, FirstAndPageParametersNameTheSameOffset)
@@ -359,6 +387,44 @@ TEST(DemoEnginePages, AreFixedForATermAndDayAndDifferAcrossDays)
         EXPECT_NE(DemoEngine::page(style, Term, 1, 20), page);
         EXPECT_NE(DemoEngine::page(style, QStringLiteral("green gadgets"), 1, 10), page);
     }
+}
+
+TEST(DemoEnginePages, TheCacheGivesTheRenderedPageAndItsGzipForm)
+{
+    DemoPageCache cache;
+    const std::string term = "Blue  Widgets";
+    const QByteArray page = DemoEngine::page(DemoStyle::PlanB, QString::fromStdString(term), 2, 10);
+    const auto plain = cache.resultPage(DemoStyle::PlanB, term, 2, 10, DemoPageCache::Encoding::Identity);
+    EXPECT_EQ(QByteArray::fromStdString(*plain), page);
+    EXPECT_EQ(cache.resultPage(DemoStyle::PlanB, term, 2, 10, DemoPageCache::Encoding::Identity), plain);
+
+    const auto gzip = cache.resultPage(DemoStyle::PlanB, term, 2, 10, DemoPageCache::Encoding::Gzip);
+    EXPECT_LT(gzip->size(), plain->size());
+    QByteArray decoded = QByteArray::fromStdString(*gzip);
+    ASSERT_EQ(ContentDecoding::decode("gzip", decoded, 64 << 20, nullptr), ContentDecoding::Outcome::Decoded);
+    EXPECT_EQ(decoded, page);
+    EXPECT_EQ(cache.count(), 2u);
+}
+
+TEST(DemoEnginePages, TheCacheStaysWithinItsLimitDroppingTheLeastRecentlyUsed)
+{
+    const std::size_t pageSize = DemoEngine::page(DemoStyle::Numbered, Term, 1, 0).size();
+    DemoPageCache cache(pageSize * 5 / 2);   // room for two pages of about this size
+    const auto plain = DemoPageCache::Encoding::Identity;
+    const std::string term = Term.toStdString();
+    const auto first = cache.resultPage(DemoStyle::Numbered, term, 1, 0, plain);
+    cache.resultPage(DemoStyle::Numbered, term, 1, 0, plain);
+    cache.resultPage(DemoStyle::Numbered, term, 2, 0, plain);
+    cache.resultPage(DemoStyle::Numbered, term, 1, 0, plain);   // used again: now the newest
+    cache.resultPage(DemoStyle::Numbered, term, 3, 0, plain);   // drops day 2
+    EXPECT_LE(cache.bytes(), pageSize * 5 / 2);
+    EXPECT_EQ(cache.count(), 2u);
+    EXPECT_EQ(cache.resultPage(DemoStyle::Numbered, term, 1, 0, plain), first);
+    // A body larger than the whole cache is given but not kept.
+    DemoPageCache tiny(100);
+    EXPECT_EQ(QByteArray::fromStdString(*tiny.resultPage(DemoStyle::Numbered, term, 1, 0, plain)),
+              DemoEngine::page(DemoStyle::Numbered, Term, 1, 0));
+    EXPECT_EQ(tiny.count(), 0u);
 }
 
 TEST(DemoEnginePages, HaveRealisticSizes)

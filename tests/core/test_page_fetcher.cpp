@@ -62,10 +62,11 @@ bool acceptsConnections(int port)
     return ok;
 }
 
-std::string gzipped(const std::string& text)
+// Window bits 15 + 16: gzip; 15: zlib-wrapped deflate; -15: bare deflate.
+std::string compressed(const std::string& text, int windowBits)
 {
     z_stream stream{};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
     std::string out(deflateBound(&stream, uLong(text.size())) + 32, '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
     stream.avail_in = uInt(text.size());
@@ -75,6 +76,11 @@ std::string gzipped(const std::string& text)
     out.resize(stream.total_out);
     deflateEnd(&stream);
     return out;
+}
+
+std::string gzipped(const std::string& text)
+{
+    return compressed(text, 15 + 16);
 }
 
 std::string sampleHtml()
@@ -110,6 +116,29 @@ public:
             m_acceptEncoding = req.get_header_value("Accept-Encoding");
             res.set_header("Content-Encoding", "gzip");
             res.set_content(gzipped(sampleHtml()), "application/octet-stream");
+        });
+        // Replies in other codings; application/octet-stream keeps httplib
+        // from compressing them once more.
+        auto coded = [this](const char* path, const char* coding, std::string body) {
+            m_server.Get(path, [coding, body](const httplib::Request&, httplib::Response& res) {
+                res.set_header("Content-Encoding", coding);
+                res.set_content(body, "application/octet-stream");
+            });
+        };
+        coded("/deflate", "deflate", compressed(sampleHtml(), 15));
+        coded("/raw-deflate", "deflate", compressed(sampleHtml(), -15));
+        coded("/deflate-gzip", "deflate, gzip", gzipped(compressed(sampleHtml(), 15)));
+        // A second member after the first: its trailer gives a far smaller
+        // size than the first member decodes to.
+        coded("/gzip-members", "x-gzip", gzipped(sampleHtml()) + gzipped("tail"));
+        std::string damaged = gzipped(sampleHtml());
+        damaged[damaged.size() / 2] = char(~damaged[damaged.size() / 2]);
+        coded("/gzip-damaged", "gzip", damaged);
+        coded("/brotli", "br", "not really brotli data");
+        coded("/gzip-empty", "gzip", "");
+        m_server.Get("/redirect-gzip", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("Content-Encoding", "gzip");
+            res.set_redirect("/ten");
         });
         m_server.Get("/redirect", [](const httplib::Request&, httplib::Response& res) {
             res.set_redirect("/ten");
@@ -471,6 +500,30 @@ TEST_F(PageFetcherTest, CompressedReplyIsDecoded)
     EXPECT_EQ(result.page, PageFetcher::CleanPage(QString::fromStdString(sampleHtml())));
 }
 
+TEST_F(PageFetcherTest, EveryOfferedCodingIsDecodedAndOthersFail)
+{
+    PageFetcher fetcher(networkSettings());
+    const QString page = QString::fromStdString(sampleHtml());
+    for (const char* path : {"/deflate", "/raw-deflate", "/deflate-gzip", "/gzip-members"}) {
+        const FetchResult result = fetcher.get(s_server->url(path));
+        ASSERT_TRUE(result.ok) << path << ": " << result.error.toStdString();
+        EXPECT_EQ(result.page, page) << path;
+    }
+    // An empty body has nothing to decode.
+    const FetchResult empty = fetcher.get(s_server->url("/gzip-empty"));
+    EXPECT_TRUE(empty.ok) << empty.error.toStdString();
+    EXPECT_TRUE(empty.page.isEmpty());
+    // The coding of a redirect does not carry over to the page it leads to.
+    EXPECT_EQ(fetcher.get(s_server->url("/redirect-gzip")).page, QStringLiteral("0123456789"));
+
+    const FetchResult damaged = fetcher.get(s_server->url("/gzip-damaged"));
+    EXPECT_FALSE(damaged.ok);
+    EXPECT_EQ(damaged.error, QStringLiteral("Damaged gzip data in the reply"));
+    const FetchResult unknown = fetcher.get(s_server->url("/brotli"));
+    EXPECT_FALSE(unknown.ok);
+    EXPECT_EQ(unknown.error, QStringLiteral("Unknown content encoding \"br\""));
+}
+
 TEST_F(PageFetcherTest, BodyIsUtf8OrElseLatin1)
 {
     PageFetcher fetcher(networkSettings());
@@ -768,6 +821,17 @@ TEST(page_fetcher_clean, MatchesTheStepByStepRulesOnRandomText)
         const int count = int(random.bounded(40));
         for (int i = 0; i < count; ++i)
             page += pieces.at(int(random.bounded(pieces.size())));
+        ASSERT_EQ(PageFetcher::CleanPage(page), cleanPageStepByStep(page)) << qPrintable(page);
+    }
+    // Longer pages, mostly plain text, where whole runs of characters are
+    // copied at once and the special ones fall anywhere in or across them.
+    const QString plain = QStringLiteral("<p>abc d</p>");
+    for (int round = 0; round < 2000; ++round) {
+        QString page;
+        const int count = int(random.bounded(300));
+        for (int i = 0; i < count; ++i)
+            page += random.bounded(4) == 0 ? pieces.at(int(random.bounded(pieces.size())))
+                                           : plain.left(int(random.bounded(plain.size() + 1)));
         ASSERT_EQ(PageFetcher::CleanPage(page), cleanPageStepByStep(page)) << qPrintable(page);
     }
 }

@@ -1,5 +1,7 @@
 #include "DemoEngine.h"
 
+#include "DemoPageCache.h"
+
 #include <httplib.h>
 
 #include <atomic>
@@ -72,6 +74,33 @@ struct DemoEngine::Impl
     int slowDelay = DefaultSlowDelay;
     int total = 0;
     std::map<std::string, int> perPath;
+    DemoPageCache pages;
+
+    // The page's body, compressed by the cache when the client takes gzip.
+    // httplib compresses a body itself after every handler, so a compressed
+    // one is handed over through a content provider of known length, which
+    // it sends as it is. Brotli (which httplib prefers whenever the client
+    // names it) and byte ranges (cut from the uncompressed page) are left to
+    // httplib.
+    void sendPage(DemoStyle style, const std::string& term, int offset, const httplib::Request& req,
+                  httplib::Response& res)
+    {
+        const std::string accepted = req.get_header_value("Accept-Encoding");
+        const bool gzip = accepted.find("gzip") != std::string::npos
+                          && accepted.find("br") == std::string::npos && !req.has_header("Range");
+        if (!gzip) {
+            res.set_content(*pages.resultPage(style, term, day, offset, DemoPageCache::Encoding::Identity),
+                            HtmlType);
+            return;
+        }
+        const DemoPageCache::Body body =
+            pages.resultPage(style, term, day, offset, DemoPageCache::Encoding::Gzip);
+        res.set_header("Content-Encoding", "gzip");
+        res.set_content_provider(body->size(), HtmlType,
+                                 [body](std::size_t at, std::size_t length, httplib::DataSink& sink) {
+                                     return sink.write(body->data() + at, length);
+                                 });
+    }
 
     void count(const std::string& path)
     {
@@ -125,8 +154,7 @@ struct DemoEngine::Impl
         case Failure::None:
             break;
         }
-        const QByteArray page = DemoPages::resultPage(style, term, day, requestedOffset(req));
-        res.set_content(page.toStdString(), HtmlType);
+        sendPage(style, req.get_param_value("q"), requestedOffset(req), req, res);
     }
 
     std::string state() const
