@@ -30,8 +30,9 @@ QString csvField(const QString& text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QString tabField(QString text)
+QString tabField(const QString& field)
 {
+    QString text = field;
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));
     for (QChar c : {QLatin1Char('\t'), QLatin1Char('\n'), QLatin1Char('\r')})
         text.replace(c, QLatin1Char(' '));
@@ -52,6 +53,29 @@ QString quotedName(const QString& name)
     return SqlQuote::quoted(name, QLatin1Char('"'));
 }
 
+// One line per row (after a header line when asked), each field written by
+// `field` and joined by the separator.
+QString delimited(const ExportData& data, const ExportOptions& options, QString (*field)(const QString&),
+                  const QString& separator, const QString& lineEnd)
+{
+    QString out;
+    const auto line = [&](const QStringList& fields) {
+        QStringList written;
+        for (const QString& f : fields)
+            written << field(f);
+        out += written.join(separator) + lineEnd;
+    };
+    if (options.headerRow)
+        line(columnNames(data));
+    for (const QVariantList& row : data.rows) {
+        QStringList fields;
+        for (int c = 0; c < data.columns.size(); ++c)
+            fields << ExportText::displayText(row.value(c), data.columns.at(c).type, options);
+        line(fields);
+    }
+    return out;
+}
+
 } // namespace
 
 QString ExportText::displayText(const QVariant& value, ExportColumn::Type type, const ExportOptions& options)
@@ -65,42 +89,12 @@ QString ExportText::displayText(const QVariant& value, ExportColumn::Type type, 
 
 QString ExportText::csv(const ExportData& data, const ExportOptions& options)
 {
-    QString out;
-    const auto line = [&out](const QStringList& fields) {
-        QStringList quoted;
-        for (const QString& f : fields)
-            quoted << csvField(f);
-        out += quoted.join(QLatin1Char(',')) + QLatin1String("\r\n");
-    };
-    if (options.headerRow)
-        line(columnNames(data));
-    for (const QVariantList& row : data.rows) {
-        QStringList fields;
-        for (int c = 0; c < data.columns.size(); ++c)
-            fields << displayText(row.value(c), data.columns.at(c).type, options);
-        line(fields);
-    }
-    return out;
+    return delimited(data, options, csvField, QStringLiteral(","), QStringLiteral("\r\n"));
 }
 
 QString ExportText::tabDelimited(const ExportData& data, const ExportOptions& options)
 {
-    QString out;
-    const auto line = [&out](const QStringList& fields) {
-        QStringList cleaned;
-        for (const QString& f : fields)
-            cleaned << tabField(f);
-        out += cleaned.join(QLatin1Char('\t')) + QLatin1Char('\n');
-    };
-    if (options.headerRow)
-        line(columnNames(data));
-    for (const QVariantList& row : data.rows) {
-        QStringList fields;
-        for (int c = 0; c < data.columns.size(); ++c)
-            fields << displayText(row.value(c), data.columns.at(c).type, options);
-        line(fields);
-    }
-    return out;
+    return delimited(data, options, tabField, QStringLiteral("\t"), QStringLiteral("\n"));
 }
 
 QString ExportText::html(const ExportData& data, const ExportOptions& options)
