@@ -49,11 +49,35 @@
 #include <QSpinBox>
 #include <QtTest>
 
+#include <functional>
+
 using namespace corvane;
 
 class ScreenshotTour : public QObject
 {
     Q_OBJECT
+
+private:
+    // A profile whose current project "Bakery" was mined on ten engines; `more`
+    // adds to it while the databases are open.
+    static void mineBakery(TDM1& dm, const std::function<void()>& more)
+    {
+        dm.LoadSettings();
+        dm.OpenDatabases();
+        test::addMinedProject(dm, QStringLiteral("Bakery"), QDate(2026, 11, 30), 10);
+        dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), QStringLiteral("Bakery"));
+        dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
+        more();
+        dm.CloseDatabases();
+    }
+
+    static void showMainWindow(TMainRankForm& form)
+    {
+        form.setWindowState(Qt::WindowNoState);
+        form.resize(1280, 860);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+    }
 
 private slots:
     void mainRankForm()
@@ -61,22 +85,14 @@ private slots:
         test::UiProfile profile;
         QVERIFY(profile.ready());
         auto dm = profile.makeDataModule();
-        dm->LoadSettings();
-        dm->OpenDatabases();
-        test::addMinedProject(*dm, QStringLiteral("Bakery"), QDate(2026, 11, 30), 10);
-        dm->GroupTable.append();
-        dm->GroupTable.setValue(QStringLiteral("Name"), QStringLiteral("Hardware"));
-        dm->GroupTable.setValue(QStringLiteral("Depth"), 100);
-        dm->GroupTable.post();
-        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), QStringLiteral("Bakery"));
-        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
-        dm->CloseDatabases();
-
+        mineBakery(*dm, [&] {
+            dm->GroupTable.append();
+            dm->GroupTable.setValue(QStringLiteral("Name"), QStringLiteral("Hardware"));
+            dm->GroupTable.setValue(QStringLiteral("Depth"), 100);
+            dm->GroupTable.post();
+        });
         TMainRankForm form(*dm);
-        form.setWindowState(Qt::WindowNoState);
-        form.resize(1280, 860);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        showMainWindow(form);
         QTRY_VERIFY(form.dashboardBusy());
         QTRY_VERIFY_WITH_TIMEOUT(!form.dashboardBusy(), 20000);
         QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm")));
@@ -97,17 +113,11 @@ private slots:
         test::UiProfile profile;
         QVERIFY(profile.ready());
         auto dm = profile.makeDataModule();
-        dm->LoadSettings();
-        dm->OpenDatabases();
-        test::addMinedProject(*dm, QStringLiteral("Bakery"), QDate(2026, 11, 30), 10);
-        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
-        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("SummaryLoad"), QStringLiteral("true"));
-        dm->CloseDatabases();
+        mineBakery(*dm, [&] {
+            dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("SummaryLoad"), QStringLiteral("true"));
+        });
         TMainRankForm form(*dm);
-        form.setWindowState(Qt::WindowNoState);
-        form.resize(1280, 860);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        showMainWindow(form);
         QTRY_VERIFY(form.windowTitle().endsWith(QLatin1String("Bakery")));
         QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm_NoDisplayOnStartup")));
     }
