@@ -1,8 +1,8 @@
 #include "BenchData.h"
 
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "data/FieldCodec.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/data/FieldCodec.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -13,13 +13,13 @@
 // longer, 2 on an error.
 #include "BenchData.h"
 
-#include "app/HVThread.h"
-#include "app/MainRankForm.h"
-#include "app/ProfileSetup.h"
-#include "app/TopTenCharts.h"
-#include "data/DM1.h"
-#include "data/DatabaseError.h"
-#include "platform/Registry.h"
+#include "core/dashboard/HVThread.h"
+#include "gui/mainwindow/MainRankForm.h"
+#include "core/settings/ProfileSetup.h"
+#include "gui/dashboard/TopTenCharts.h"
+#include "core/datamodule/DM1.h"
+#include "core/data/DatabaseError.h"
+#include "core/platform/Registry.h"
 
 #include <QApplication>
 #include <QDir>

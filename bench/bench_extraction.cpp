@@ -9,10 +9,10 @@
 // rank counter at 1 finds 100 results: depth 100 on one page. The ten served
 // pages of that term, processed in sequence as polling would, are timed too
 // (for information).
-#include "DemoEngine.h"
-#include "engine/EngineScript.h"
-#include "engine/ResultExtraction.h"
-#include "engine/PageFetcher.h"
+#include "core/demo/DemoEngine.h"
+#include "core/engine/EngineScript.h"
+#include "core/engine/ResultExtraction.h"
+#include "core/engine/PageFetcher.h"
 
 #include <QByteArray>
 #include <QString>

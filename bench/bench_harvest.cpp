@@ -2,13 +2,13 @@
 // is not counted): pages per second and CPU milliseconds per page at 1, 4 and
 // 8 connections without delays, and the total time of a run whose engines ask
 // for Delay = Delay2 = 50 ms, against the floor that those delays set.
-#include "app/ProfileSetup.h"
-#include "app/Settings.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "outside/harvester/SessionPoller.h"
-#include "platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/settings/Settings.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/harvest/SessionPoller.h"
+#include "core/platform/Registry.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -13,12 +13,12 @@
 // 2 on an error.
 #include "BenchData.h"
 
-#include "data/DatabaseError.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/SqlDialect.h"
-#include "data/SqlQuote.h"
-#include "data/TableDatabase.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/SqlDialect.h"
+#include "core/data/SqlQuote.h"
+#include "core/data/TableDatabase.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -5,7 +5,7 @@
 
 #include "FuzzInput.h"
 
-#include "engine/ResultExtraction.h"
+#include "core/engine/ResultExtraction.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,7 +7,7 @@
 
 #include "FuzzInput.h"
 
-#include "engine/EngineScript.h"
+#include "core/engine/EngineScript.h"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include "DamagedTables.h"
 
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ResultExtraction.h"
+#include "core/engine/ResultExtraction.h"
 
 namespace corvane::test {
 

@@ -1,6 +1,6 @@
 // A run-time module for the library-call tests. Each entry records the call
 // with its arguments in $CORVANE_LIBRARY_PROBE; _RunBackup throws.
-#include "outside/LibraryEntries.h"
+#include "core/outside/LibraryEntries.h"
 
 #include <QString>
 #include <QtGlobal>

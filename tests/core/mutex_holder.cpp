@@ -1,6 +1,6 @@
 // Takes the named mutex given as its argument, prints "held" (or "busy" when
 // another holder has it) and sleeps until it is killed.
-#include "platform/NamedMutex.h"
+#include "core/platform/NamedMutex.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // Writes <count> values "<prefix><n>" = "value <n>" into one existing key of a
 // registry file, one write per value, after reading a line from stdin. The
 // registry test starts two of these and releases them together.
-#include "platform/Registry.h"
+#include "core/platform/Registry.h"
 
 #include <QString>
 

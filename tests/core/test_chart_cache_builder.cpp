@@ -1,10 +1,10 @@
 // Saved charts built from stored ranks into the chart cache.
 #include "TestSupport.h"
 
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "views/ChartCacheBuilder.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/charts/ChartCacheBuilder.h"
 
 #include <QDir>
 

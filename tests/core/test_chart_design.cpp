@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
-#include "app/ProfileSetup.h"
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
-#include "platform/Registry.h"
-#include "views/ChartDesign.h"
-#include "views/ChartDesignStore.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
+#include "core/platform/Registry.h"
+#include "core/charts/ChartDesign.h"
+#include "core/charts/ChartDesignStore.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // three lists, the session notes, the report statements and the status counts.
 #include "TestSupport.h"
 
-#include "app/DashboardData.h"
-#include "app/DashboardQueries.h"
-#include "app/DashboardReport.h"
-#include "app/SessionInfoPage.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
+#include "core/dashboard/DashboardData.h"
+#include "core/dashboard/DashboardQueries.h"
+#include "core/dashboard/DashboardReport.h"
+#include "core/dashboard/SessionInfoPage.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
 
 #include <QDir>
 

@@ -1,13 +1,13 @@
 #include "TestSupport.h"
 
-#include "DemoEngine.h"
-#include "DemoPageCache.h"
-#include "app/ProfileSetup.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "engine/ContentDecoding.h"
-#include "platform/Registry.h"
+#include "core/demo/DemoEngine.h"
+#include "core/demo/DemoPageCache.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/engine/ContentDecoding.h"
+#include "core/platform/Registry.h"
 
 #include <QElapsedTimer>
 #include <QMap>

@@ -4,16 +4,16 @@
 #include "ReferenceExtraction.h"
 #include "TestSupport.h"
 
-#include "DemoEngine.h"
-#include "app/ProfileSetup.h"
-#include "app/Settings.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "engine/EngineScript.h"
-#include "engine/PageFetcher.h"
-#include "engine/ResultExtraction.h"
-#include "platform/Registry.h"
+#include "core/demo/DemoEngine.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/settings/Settings.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/engine/EngineScript.h"
+#include "core/engine/PageFetcher.h"
+#include "core/engine/ResultExtraction.h"
+#include "core/platform/Registry.h"
 
 #include <QMap>
 #include <QUrl>

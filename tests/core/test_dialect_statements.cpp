@@ -9,12 +9,12 @@
 // and the seeded rows carry the same values, so a statement that finds its
 // row proves the quoting survives the translation.
 
-#include "data/DatabaseError.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/SqlDialect.h"
-#include "data/SqlQuote.h"
-#include "data/TableDatabase.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/SqlDialect.h"
+#include "core/data/SqlQuote.h"
+#include "core/data/TableDatabase.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "app/ProfileSetup.h"
-#include "data/DM1.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/datamodule/DM1.h"
 
 #include <gtest/gtest.h>
 

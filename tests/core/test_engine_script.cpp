@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "engine/EngineScript.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/engine/EngineScript.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
 // Every file format of the export wizard, written and read back.
 #include "TestSupport.h"
 
-#include "query/ExportData.h"
-#include "query/ExportDateSettings.h"
-#include "query/ExportFile.h"
+#include "core/export/ExportData.h"
+#include "core/export/ExportDateSettings.h"
+#include "core/export/ExportFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
 // Harvester's command line and the rows a session writes, on real table files.
 #include "TestSupport.h"
 
-#include "app/ProfileSetup.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "outside/harvester/HarvestCommandLine.h"
-#include "outside/harvester/SessionJournal.h"
-#include "outside/harvester/SessionRecord.h"
-#include "platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/harvest/HarvestCommandLine.h"
+#include "core/harvest/SessionJournal.h"
+#include "core/harvest/SessionRecord.h"
+#include "core/platform/Registry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "help/HelpCatalog.h"
-#include "help/HelpContexts.h"
+#include "core/help/HelpCatalog.h"
+#include "core/help/HelpContexts.h"
 
 #include <QFile>
 #include <QRegularExpression>

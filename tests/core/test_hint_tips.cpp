@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
-#include "app/ProfileSetup.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "dbroutines/HintTips.h"
-#include "platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/maintenance/HintTips.h"
+#include "core/platform/Registry.h"
 
 #include <QDir>
 

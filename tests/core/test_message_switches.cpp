@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "app/Settings.h"
-#include "data/DM1.h"
-#include "platform/Registry.h"
+#include "core/settings/Settings.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/Registry.h"
 
 #include <gtest/gtest.h>
 

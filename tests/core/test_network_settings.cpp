@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "data/DM1.h"
-#include "platform/Registry.h"
-#include "platform/TextCipher.h"
-#include "settings/NetworkSettings.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/Registry.h"
+#include "core/platform/TextCipher.h"
+#include "core/settings/NetworkSettings.h"
 
 #include <QFile>
 

@@ -4,12 +4,12 @@
 // service check on real process tables.
 #include "TestSupport.h"
 
-#include "app/GuardedTool.h"
-#include "app/LibraryCalls.h"
-#include "app/SchedulerService.h"
-#include "data/DM1.h"
-#include "platform/NamedMutex.h"
-#include "platform/RuntimeLibrary.h"
+#include "core/outside/GuardedTool.h"
+#include "core/outside/LibraryCalls.h"
+#include "core/outside/SchedulerService.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/NamedMutex.h"
+#include "core/platform/RuntimeLibrary.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // Result page fetching against a real HTTP server (cpp-httplib) on 127.0.0.1,
 // and through a real proxy (tinyproxy) on loopback.
 
-#include "app/Settings.h"
-#include "engine/EngineScript.h"
-#include "engine/PageFetcher.h"
+#include "core/settings/Settings.h"
+#include "core/engine/EngineScript.h"
+#include "core/engine/PageFetcher.h"
 
 #include <QRandomGenerator>
 #include <QByteArray>

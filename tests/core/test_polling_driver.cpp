@@ -1,10 +1,10 @@
 // The polling driver against the demo engine running in this process.
 #include "TestSupport.h"
 
-#include "DemoEngine.h"
-#include "app/Settings.h"
-#include "engine/PageFetcher.h"
-#include "engine/PollingDriver.h"
+#include "core/demo/DemoEngine.h"
+#include "core/settings/Settings.h"
+#include "core/engine/PageFetcher.h"
+#include "core/engine/PollingDriver.h"
 
 #include <QUrl>
 

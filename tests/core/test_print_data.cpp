@@ -1,10 +1,10 @@
 // Reading the windows' datasets into print pages, on real table files.
 #include "TestSupport.h"
 
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "query/PrintData.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/print/PrintData.h"
 
 #include <QDate>
 #include <QLocale>

@@ -1,5 +1,5 @@
 // The exact HTML of every print kind, one golden page each.
-#include "query/PrintPages.h"
+#include "core/print/PrintPages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
-#include "app/ProfileSetup.h"
-#include "app/Settings.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/settings/Settings.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/platform/Registry.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,11 +1,11 @@
 // The report library's reading of the report table and of the report styles.
 #include "TestSupport.h"
 
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "outside/CVReports/ReportData.h"
-#include "outside/CVReports/ReportStyle.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/reports/ReportData.h"
+#include "core/reports/ReportStyle.h"
 
 #include <QDir>
 #include <QLocale>

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "data/DatabaseError.h"
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
-#include "query/ReportTable.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
+#include "core/print/ReportTable.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
 #include "ReferenceExtraction.h"
-#include "engine/ResultExtraction.h"
+#include "core/engine/ResultExtraction.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

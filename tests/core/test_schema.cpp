@@ -1,10 +1,10 @@
 // The table definitions: what they declare, and that the data layer creates
 // every table with its named indexes, unique ones rejecting duplicates.
 
-#include "data/DatabaseError.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
 
 #include <gtest/gtest.h>
 

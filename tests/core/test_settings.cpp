@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "app/Settings.h"
-#include "platform/Registry.h"
-#include "platform/TextCipher.h"
+#include "core/settings/Settings.h"
+#include "core/platform/Registry.h"
+#include "core/platform/TextCipher.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
 // The dialect translator on its own: every rule with focused cases, and the
 // translated text checked to prepare in SQLite.
 
-#include "data/DatabaseError.h"
-#include "data/SqlDialect.h"
-#include "data/SqlQuote.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/SqlDialect.h"
+#include "core/data/SqlQuote.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

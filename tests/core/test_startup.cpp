@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "app/MutexNames.h"
-#include "app/Settings.h"
-#include "app/StartUp.h"
-#include "platform/NamedMutex.h"
+#include "core/platform/MutexNames.h"
+#include "core/settings/Settings.h"
+#include "core/settings/StartUp.h"
+#include "core/platform/NamedMutex.h"
 
 #include <QDir>
 #include <QFile>

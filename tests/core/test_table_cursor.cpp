@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "data/Dataset.h"
-#include "data/DatabaseError.h"
-#include "data/TableDatabase.h"
+#include "core/data/Dataset.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/TableDatabase.h"
 
 #include <QElapsedTimer>
 

@@ -2,12 +2,12 @@
 #include "DamagedTables.h"
 #include "TestSupport.h"
 
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "outside/CVRepair/RepairOptions.h"
-#include "outside/CVRepair/RepairRun.h"
-#include "outside/CVRepair/TableRepair.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/repair/RepairOptions.h"
+#include "core/repair/RepairRun.h"
+#include "core/repair/TableRepair.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
 
-#include "platform/NamedMutex.h"
+#include "core/platform/NamedMutex.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -3,10 +3,10 @@
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
 
-#include "DemoEngine.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
 
 #include <QSet>
 

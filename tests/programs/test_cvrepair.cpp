@@ -3,8 +3,8 @@
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
 
-#include "data/TableDatabase.h"
-#include "platform/NamedMutex.h"
+#include "core/data/TableDatabase.h"
+#include "core/platform/NamedMutex.h"
 
 #include <QDir>
 #include <QElapsedTimer>

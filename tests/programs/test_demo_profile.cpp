@@ -2,10 +2,10 @@
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
 
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/SqlQuote.h"
-#include "data/TableDatabase.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/SqlQuote.h"
+#include "core/data/TableDatabase.h"
 
 #include <QDate>
 

@@ -2,16 +2,16 @@
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
 
-#include "DemoEngine.h"
-#include "app/MutexNames.h"
-#include "app/ProfileSetup.h"
-#include "app/Settings.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "outside/harvester/SessionJournal.h"
-#include "platform/NamedMutex.h"
-#include "platform/Registry.h"
+#include "core/demo/DemoEngine.h"
+#include "core/platform/MutexNames.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/settings/Settings.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/harvest/SessionJournal.h"
+#include "core/platform/NamedMutex.h"
+#include "core/platform/Registry.h"
 
 #include <QDir>
 #include <QElapsedTimer>

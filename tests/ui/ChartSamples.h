@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/ChartData.h"
+#include "core/charts/ChartData.h"
 
 #include <QDate>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "outside/LibraryEntries.h"
-#include "platform/RuntimeLibrary.h"
+#include "core/outside/LibraryEntries.h"
+#include "core/platform/RuntimeLibrary.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/DM1.h"
-#include "data/FieldCodec.h"
+#include "core/datamodule/DM1.h"
+#include "core/data/FieldCodec.h"
 
 #include <QDate>
 #include <QString>

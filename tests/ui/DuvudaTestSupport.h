@@ -2,11 +2,11 @@
 
 #include "UiTestSupport.h"
 
-#include "DemoEngine.h"
-#include "data/DM1.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
+#include "core/datamodule/DM1.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DemoEngine.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
 
 #include <QStringList>
 #include <QUrl>

@@ -3,9 +3,9 @@
 // Sample report data for the print window's tests and the screenshot tour: a
 // project with a logo, the detail chart's working table, gains and losses,
 // scores, Rureder Orad tables and rank rows, and real chart pictures.
-#include "data/DM1.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
+#include "core/datamodule/DM1.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
 
 #include <QDate>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/ProfileSetup.h"
-#include "data/DM1.h"
-#include "platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/Registry.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 #include "ChartSamples.h"
 #include "UiTestSupport.h"
 
-#include "app/Settings.h"
-#include "views/ChartDesignApply.h"
-#include "views/ChartDesignStore.h"
-#include "views/ChartDesignerForm.h"
-#include "views/ChartFrame.h"
-#include "views/DesignedChartView.h"
+#include "core/settings/Settings.h"
+#include "gui/charts/ChartDesignApply.h"
+#include "core/charts/ChartDesignStore.h"
+#include "gui/charts/ChartDesignerForm.h"
+#include "gui/charts/ChartFrame.h"
+#include "gui/charts/DesignedChartView.h"
 
 #include <QApplication>
 #include <QBarSeries>

@@ -3,12 +3,12 @@
 #include "ReportSamples.h"
 #include "UiTestSupport.h"
 
-#include "outside/CVReports/ReportData.h"
-#include "outside/CVReports/ReportDesignForm.h"
-#include "outside/CVReports/ReportRenderer.h"
-#include "outside/CVReports/ReportStyle.h"
-#include "outside/LibraryEntries.h"
-#include "platform/RuntimeLibrary.h"
+#include "core/reports/ReportData.h"
+#include "gui/reports/ReportDesignForm.h"
+#include "gui/reports/ReportRenderer.h"
+#include "core/reports/ReportStyle.h"
+#include "core/outside/LibraryEntries.h"
+#include "core/platform/RuntimeLibrary.h"
 
 #include <QDialogButtonBox>
 #include <QListWidget>

@@ -4,9 +4,9 @@
 #include "SavedChartsFixture.h"
 #include "UiTestSupport.h"
 
-#include "app/Settings.h"
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
+#include "core/settings/Settings.h"
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
 
 #include <QCheckBox>
 #include <QLabel>

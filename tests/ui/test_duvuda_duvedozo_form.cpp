@@ -1,11 +1,11 @@
 // The Duvuda Duvedozo window against the demo engine, and the export wizard.
 #include "DuvudaTestSupport.h"
 
-#include "engine/DuvudaDuvedozoForm.h"
-#include "engine/DuvudaExportForm.h"
-#include "platform/AppFolders.h"
-#include "platform/Registry.h"
-#include "query/ExportWizardForm.h"
+#include "gui/livecheck/DuvudaDuvedozoForm.h"
+#include "gui/livecheck/DuvudaExportForm.h"
+#include "core/platform/AppFolders.h"
+#include "core/platform/Registry.h"
+#include "gui/export/ExportWizardForm.h"
 
 #include <QApplication>
 #include <QCheckBox>

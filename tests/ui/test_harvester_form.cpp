@@ -2,7 +2,7 @@
 #include "HarvesterFixture.h"
 #include "UiTestSupport.h"
 
-#include "outside/harvester/HarvesterForm.h"
+#include "gui/harvest/HarvesterForm.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>

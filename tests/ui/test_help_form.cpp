@@ -1,6 +1,6 @@
-#include "help/HelpCatalog.h"
-#include "help/HelpContexts.h"
-#include "ui/HelpForm.h"
+#include "core/help/HelpCatalog.h"
+#include "core/help/HelpContexts.h"
+#include "gui/help/HelpForm.h"
 
 #include <QLineEdit>
 #include <QListWidget>

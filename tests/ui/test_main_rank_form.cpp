@@ -3,10 +3,10 @@
 #include "DashboardFixture.h"
 #include "UiTestSupport.h"
 
-#include "app/HVThread.h"
-#include "app/MainRankForm.h"
-#include "app/TopTenCharts.h"
-#include "views/DesignedChartView.h"
+#include "core/dashboard/HVThread.h"
+#include "gui/mainwindow/MainRankForm.h"
+#include "gui/dashboard/TopTenCharts.h"
+#include "gui/charts/DesignedChartView.h"
 
 #include <QAction>
 #include <QChart>

@@ -1,6 +1,6 @@
 #include "UiTestSupport.h"
 
-#include "app/MessageForm.h"
+#include "gui/messages/MessageForm.h"
 
 #include <QApplication>
 #include <QCheckBox>

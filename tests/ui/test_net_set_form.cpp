@@ -1,8 +1,8 @@
 #include "UiTestSupport.h"
 
-#include "platform/TextCipher.h"
-#include "settings/NetSetForm.h"
-#include "ui/HelpForm.h"
+#include "core/platform/TextCipher.h"
+#include "gui/settings/NetSetForm.h"
+#include "gui/help/HelpForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>

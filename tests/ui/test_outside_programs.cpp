@@ -2,10 +2,10 @@
 // programs (small scripts and mutex_holder) in a binaries folder of the test.
 #include "UiTestSupport.h"
 
-#include "app/GuardedTool.h"
-#include "app/MainRankForm.h"
-#include "app/OutsidePrograms.h"
-#include "platform/NamedMutex.h"
+#include "core/outside/GuardedTool.h"
+#include "gui/mainwindow/MainRankForm.h"
+#include "core/outside/OutsidePrograms.h"
+#include "core/platform/NamedMutex.h"
 
 #include <QAction>
 #include <QProcess>

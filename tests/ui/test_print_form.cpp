@@ -1,7 +1,7 @@
 #include "PrintSamples.h"
 #include "UiTestSupport.h"
 
-#include "query/PrintForm.h"
+#include "gui/print/PrintForm.h"
 
 #include <QDir>
 #include <QFile>

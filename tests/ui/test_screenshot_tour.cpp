@@ -5,16 +5,16 @@
 #include "DuvudaTestSupport.h"
 #include "HarvesterFixture.h"
 
-#include "app/MainRankForm.h"
-#include "outside/harvester/HarvesterForm.h"
+#include "gui/mainwindow/MainRankForm.h"
+#include "gui/harvest/HarvesterForm.h"
 #include "PrintSamples.h"
-#include "query/PrintForm.h"
-#include "app/MessageForm.h"
-#include "app/OutsidePrograms.h"
+#include "gui/print/PrintForm.h"
+#include "gui/messages/MessageForm.h"
+#include "core/outside/OutsidePrograms.h"
 #include "ChartSamples.h"
-#include "views/ChartDesignerForm.h"
-#include "views/ChartFrame.h"
-#include "views/DesignedChartView.h"
+#include "gui/charts/ChartDesignerForm.h"
+#include "gui/charts/ChartFrame.h"
+#include "gui/charts/DesignedChartView.h"
 
 #include <QBuffer>
 #include <QGridLayout>
@@ -22,12 +22,12 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include "ReportSamples.h"
-#include "outside/CVRepair/RawTableFile.h"
-#include "outside/CVRepair/RepairForm.h"
-#include "outside/CVReports/ReportData.h"
-#include "outside/CVReports/ReportDesignForm.h"
-#include "outside/CVReports/ReportPreview.h"
-#include "outside/CVReports/ReportRenderer.h"
+#include "core/repair/RawTableFile.h"
+#include "gui/repair/RepairForm.h"
+#include "core/reports/ReportData.h"
+#include "gui/reports/ReportDesignForm.h"
+#include "gui/reports/ReportPreview.h"
+#include "gui/reports/ReportRenderer.h"
 
 #include <QPrintPreviewDialog>
 #include <QTimer>
@@ -35,14 +35,14 @@
 #include "SavedChartsFixture.h"
 
 #include <QMainWindow>
-#include "help/HelpContexts.h"
-#include "settings/NetSetForm.h"
-#include "ui/HelpForm.h"
+#include "core/help/HelpContexts.h"
+#include "gui/settings/NetSetForm.h"
+#include "gui/help/HelpForm.h"
 
 #include <QTabWidget>
-#include "engine/DuvudaDuvedozoForm.h"
-#include "engine/DuvudaExportForm.h"
-#include "query/ExportWizardForm.h"
+#include "gui/livecheck/DuvudaDuvedozoForm.h"
+#include "gui/livecheck/DuvudaExportForm.h"
+#include "gui/export/ExportWizardForm.h"
 
 #include <QComboBox>
 #include <QListWidget>

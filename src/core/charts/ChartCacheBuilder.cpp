@@ -1,9 +1,9 @@
-#include "views/ChartCacheBuilder.h"
+#include "core/charts/ChartCacheBuilder.h"
 
-#include "data/DatabaseError.h"
-#include "data/Dataset.h"
-#include "data/SqlQuote.h"
-#include "data/TableDatabase.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
+#include "core/data/SqlQuote.h"
+#include "core/data/TableDatabase.h"
 
 namespace corvane {
 

@@ -1,6 +1,6 @@
-#include "views/ChartDesign.h"
+#include "core/charts/ChartDesign.h"
 
-#include "data/Dataset.h"
+#include "core/data/Dataset.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "views/ChartDesignStore.h"
+#include "core/charts/ChartDesignStore.h"
 
-#include "data/Dataset.h"
-#include "data/SqlQuote.h"
-#include "data/TableDatabase.h"
+#include "core/data/Dataset.h"
+#include "core/data/SqlQuote.h"
+#include "core/data/TableDatabase.h"
 
 namespace corvane {
 

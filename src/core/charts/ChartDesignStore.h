@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/ChartDesign.h"
+#include "core/charts/ChartDesign.h"
 
 #include <QString>
 #include <QStringList>

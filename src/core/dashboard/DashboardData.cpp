@@ -1,8 +1,8 @@
-#include "app/DashboardData.h"
+#include "core/dashboard/DashboardData.h"
 
-#include "app/DashboardQueries.h"
-#include "data/Dataset.h"
-#include "data/SqlQuote.h"
+#include "core/dashboard/DashboardQueries.h"
+#include "core/data/Dataset.h"
+#include "core/data/SqlQuote.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "app/DashboardQueries.h"
+#include "core/dashboard/DashboardQueries.h"
 
-#include "data/SqlQuote.h"
+#include "core/data/SqlQuote.h"
 
 namespace corvane::DashboardQueries {
 

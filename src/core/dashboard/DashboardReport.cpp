@@ -1,10 +1,10 @@
-#include "app/DashboardReport.h"
+#include "core/dashboard/DashboardReport.h"
 
-#include "app/DashboardData.h"
-#include "app/DashboardQueries.h"
-#include "data/Dataset.h"
-#include "data/FieldDefs.h"
-#include "data/TableDatabase.h"
+#include "core/dashboard/DashboardData.h"
+#include "core/dashboard/DashboardQueries.h"
+#include "core/data/Dataset.h"
+#include "core/data/FieldDefs.h"
+#include "core/data/TableDatabase.h"
 
 #include <QFile>
 #include <QMap>

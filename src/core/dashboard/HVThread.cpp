@@ -1,4 +1,4 @@
-#include "app/HVThread.h"
+#include "core/dashboard/HVThread.h"
 
 #include <QTimer>
 

@@ -1,4 +1,4 @@
-#include "app/SessionInfoPage.h"
+#include "core/dashboard/SessionInfoPage.h"
 
 #include <QUrl>
 

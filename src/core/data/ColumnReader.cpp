@@ -1,6 +1,6 @@
-#include "data/ColumnReader.h"
+#include "core/data/ColumnReader.h"
 
-#include "data/FieldCodec.h"
+#include "core/data/FieldCodec.h"
 
 #include <sqlite3.h>
 

@@ -1,8 +1,8 @@
-#include "data/Connection.h"
+#include "core/data/Connection.h"
 
-#include "data/DatabaseError.h"
-#include "data/SqlDialect.h"
-#include "data/TableFile.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/SqlDialect.h"
+#include "core/data/TableFile.h"
 
 #include <QByteArray>
 #include <QFile>

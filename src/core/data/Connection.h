@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/TableDatabase.h"
+#include "core/data/TableDatabase.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "data/DatabaseError.h"
+#include "core/data/DatabaseError.h"
 
 namespace corvane {
 

@@ -24,13 +24,13 @@
 // session's lock settings. A failed post, edit or delete goes to its error
 // event: Abort discards the change and returns to Browse without an error,
 // Retry tries again, Fail (or no handler) throws.
-#include "data/Dataset.h"
+#include "core/data/Dataset.h"
 
-#include "data/Connection.h"
-#include "data/FieldCodec.h"
-#include "data/QueryRows.h"
-#include "data/TableDatabase.h"
-#include "data/TableRows.h"
+#include "core/data/Connection.h"
+#include "core/data/FieldCodec.h"
+#include "core/data/QueryRows.h"
+#include "core/data/TableDatabase.h"
+#include "core/data/TableRows.h"
 
 #include <QHash>
 

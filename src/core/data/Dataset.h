@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/DatabaseError.h"
-#include "data/FieldDefs.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/FieldDefs.h"
 
 #include <QString>
 #include <QStringList>

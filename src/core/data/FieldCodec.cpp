@@ -1,4 +1,4 @@
-#include "data/FieldCodec.h"
+#include "core/data/FieldCodec.h"
 
 #include <QByteArray>
 

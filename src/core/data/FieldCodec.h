@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/FieldDefs.h"
+#include "core/data/FieldDefs.h"
 
 #include <QDateTime>
 #include <QString>

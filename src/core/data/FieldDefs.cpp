@@ -1,4 +1,4 @@
-#include "data/FieldDefs.h"
+#include "core/data/FieldDefs.h"
 
 namespace corvane {
 

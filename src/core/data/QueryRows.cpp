@@ -1,11 +1,11 @@
-#include "data/QueryRows.h"
+#include "core/data/QueryRows.h"
 
-#include "data/ColumnReader.h"
+#include "core/data/ColumnReader.h"
 
-#include "data/DatabaseError.h"
-#include "data/FieldCodec.h"
-#include "data/TableDatabase.h"
-#include "data/TableFile.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/FieldCodec.h"
+#include "core/data/TableDatabase.h"
+#include "core/data/TableFile.h"
 
 #include <QScopeGuard>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/Connection.h"
-#include "data/ColumnReader.h"
-#include "data/RowSource.h"
-#include "data/SqlDialect.h"
+#include "core/data/Connection.h"
+#include "core/data/ColumnReader.h"
+#include "core/data/RowSource.h"
+#include "core/data/SqlDialect.h"
 
 #include <functional>
 #include <vector>

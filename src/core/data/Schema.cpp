@@ -1,4 +1,4 @@
-#include "data/Schema.h"
+#include "core/data/Schema.h"
 
 #include <initializer_list>
 

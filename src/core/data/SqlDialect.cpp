@@ -1,7 +1,7 @@
-#include "data/SqlDialect.h"
+#include "core/data/SqlDialect.h"
 
-#include "data/DatabaseError.h"
-#include "data/SqlQuote.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/SqlQuote.h"
 
 #include <QList>
 #include <QSet>

@@ -1,4 +1,4 @@
-#include "data/SqlQuote.h"
+#include "core/data/SqlQuote.h"
 
 namespace corvane::SqlQuote {
 

@@ -1,8 +1,8 @@
-#include "data/TableDatabase.h"
+#include "core/data/TableDatabase.h"
 
-#include "data/Connection.h"
-#include "data/DatabaseError.h"
-#include "data/TableFile.h"
+#include "core/data/Connection.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/TableFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -28,7 +28,7 @@
 //
 // Datasets (Dataset.h) each own their own connection; see Dataset.cpp.
 
-#include "data/FieldDefs.h"
+#include "core/data/FieldDefs.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "data/TableFile.h"
+#include "core/data/TableFile.h"
 
-#include "data/Connection.h"
-#include "data/DatabaseError.h"
-#include "data/FieldCodec.h"
+#include "core/data/Connection.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/FieldCodec.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/FieldDefs.h"
-#include "data/TableDatabase.h"
+#include "core/data/FieldDefs.h"
+#include "core/data/TableDatabase.h"
 
 #include <QString>
 #include <QStringList>

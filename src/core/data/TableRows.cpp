@@ -1,10 +1,10 @@
-#include "data/TableRows.h"
+#include "core/data/TableRows.h"
 
-#include "data/DatabaseError.h"
-#include "data/FieldCodec.h"
-#include "data/SqlDialect.h"
-#include "data/TableDatabase.h"
-#include "data/TableFile.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/FieldCodec.h"
+#include "core/data/SqlDialect.h"
+#include "core/data/TableDatabase.h"
+#include "core/data/TableFile.h"
 
 #include <sqlite3.h>
 

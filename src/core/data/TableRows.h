@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/Connection.h"
-#include "data/RowSource.h"
+#include "core/data/Connection.h"
+#include "core/data/RowSource.h"
 
 #include <QVariantList>
 

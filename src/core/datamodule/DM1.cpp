@@ -1,6 +1,6 @@
-#include "data/DM1.h"
+#include "core/datamodule/DM1.h"
 
-#include "data/Schema.h"
+#include "core/data/Schema.h"
 
 #include <QDate>
 #include <QTextStream>

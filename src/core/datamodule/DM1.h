@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/Settings.h"
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
-#include "platform/Registry.h"
+#include "core/settings/Settings.h"
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
+#include "core/platform/Registry.h"
 
 #include <QHash>
 #include <QString>

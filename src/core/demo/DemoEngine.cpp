@@ -1,6 +1,6 @@
-#include "DemoEngine.h"
+#include "core/demo/DemoEngine.h"
 
-#include "DemoPageCache.h"
+#include "core/demo/DemoPageCache.h"
 
 #include <httplib.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DemoPages.h"
+#include "core/demo/DemoPages.h"
 
 #include <QList>
 #include <QString>

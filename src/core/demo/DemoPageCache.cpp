@@ -1,4 +1,4 @@
-#include "DemoPageCache.h"
+#include "core/demo/DemoPageCache.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "DemoPages.h"
+#include "core/demo/DemoPages.h"
 
 #include <QUrl>
 

@@ -1,4 +1,4 @@
-#include "engine/ContentDecoding.h"
+#include "core/engine/ContentDecoding.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
-#include "engine/EngineScript.h"
+#include "core/engine/EngineScript.h"
 
-#include "data/Dataset.h"
+#include "core/data/Dataset.h"
 
 #include <QRandomGenerator>
 

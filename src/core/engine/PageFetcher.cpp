@@ -1,7 +1,7 @@
-#include "engine/PageFetcher.h"
+#include "core/engine/PageFetcher.h"
 
-#include "app/Settings.h"
-#include "engine/ContentDecoding.h"
+#include "core/settings/Settings.h"
+#include "core/engine/ContentDecoding.h"
 
 #include <QByteArray>
 #include <QRandomGenerator>

@@ -1,7 +1,7 @@
-#include "engine/PollingDriver.h"
+#include "core/engine/PollingDriver.h"
 
-#include "engine/PageFetcher.h"
-#include "engine/ResultExtraction.h"
+#include "core/engine/PageFetcher.h"
+#include "core/engine/ResultExtraction.h"
 
 #include <algorithm>
 

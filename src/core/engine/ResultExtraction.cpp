@@ -1,4 +1,4 @@
-#include "engine/ResultExtraction.h"
+#include "core/engine/ResultExtraction.h"
 
 #include <algorithm>
 #include <limits>

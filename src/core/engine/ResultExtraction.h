@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/EngineScript.h"
+#include "core/engine/EngineScript.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "query/ExportData.h"
+#include "core/export/ExportData.h"
 
-#include "data/Dataset.h"
+#include "core/data/Dataset.h"
 
 namespace corvane {
 

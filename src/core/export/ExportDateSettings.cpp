@@ -1,4 +1,4 @@
-#include "query/ExportDateSettings.h"
+#include "core/export/ExportDateSettings.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "query/ExportFile.h"
+#include "core/export/ExportFile.h"
 
-#include "query/ExportText.h"
-#include "query/ExportXlsx.h"
+#include "core/export/ExportText.h"
+#include "core/export/ExportXlsx.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "query/ExportDateSettings.h"
+#include "core/export/ExportDateSettings.h"
 
 #include <QString>
 

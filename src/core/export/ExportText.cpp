@@ -1,6 +1,6 @@
-#include "query/ExportText.h"
+#include "core/export/ExportText.h"
 
-#include "data/SqlQuote.h"
+#include "core/data/SqlQuote.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

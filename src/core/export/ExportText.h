@@ -1,7 +1,7 @@
 #pragma once
 
-#include "query/ExportData.h"
-#include "query/ExportOptions.h"
+#include "core/export/ExportData.h"
+#include "core/export/ExportOptions.h"
 
 #include <QString>
 

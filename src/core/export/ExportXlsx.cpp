@@ -1,4 +1,4 @@
-#include "query/ExportXlsx.h"
+#include "core/export/ExportXlsx.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "query/HtmlCellText.h"
+#include "core/export/HtmlCellText.h"
 
 namespace corvane {
 

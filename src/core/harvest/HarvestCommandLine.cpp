@@ -1,4 +1,4 @@
-#include "outside/harvester/HarvestCommandLine.h"
+#include "core/harvest/HarvestCommandLine.h"
 
 #include <QRegularExpression>
 

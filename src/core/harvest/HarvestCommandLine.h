@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/harvester/HarvesterRun.h"
+#include "core/harvest/HarvesterRun.h"
 
 #include <QString>
 #include <QStringList>

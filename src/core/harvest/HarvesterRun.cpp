@@ -1,14 +1,14 @@
-#include "outside/harvester/HarvesterRun.h"
+#include "core/harvest/HarvesterRun.h"
 
-#include "app/MutexNames.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/SqlQuote.h"
-#include "outside/harvester/ProjectPlan.h"
-#include "outside/harvester/SessionJournal.h"
-#include "outside/harvester/SessionRecord.h"
-#include "platform/NamedMutex.h"
-#include "views/ChartCacheBuilder.h"
+#include "core/platform/MutexNames.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/SqlQuote.h"
+#include "core/harvest/ProjectPlan.h"
+#include "core/harvest/SessionJournal.h"
+#include "core/harvest/SessionRecord.h"
+#include "core/platform/NamedMutex.h"
+#include "core/charts/ChartCacheBuilder.h"
 
 #include <QDateTime>
 #include <QDir>

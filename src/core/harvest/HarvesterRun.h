@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Settings.h"
-#include "data/TableDatabase.h"
-#include "outside/harvester/SessionPoller.h"
+#include "core/settings/Settings.h"
+#include "core/data/TableDatabase.h"
+#include "core/harvest/SessionPoller.h"
 
 #include <QDate>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "outside/harvester/ProjectPlan.h"
+#include "core/harvest/ProjectPlan.h"
 
-#include "data/Dataset.h"
-#include "data/FieldCodec.h"
-#include "data/SqlQuote.h"
+#include "core/data/Dataset.h"
+#include "core/data/FieldCodec.h"
+#include "core/data/SqlQuote.h"
 
 #include <QDateTime>
 

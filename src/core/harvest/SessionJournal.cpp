@@ -1,4 +1,4 @@
-#include "outside/harvester/SessionJournal.h"
+#include "core/harvest/SessionJournal.h"
 
 #include <QDir>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/harvester/SessionRecord.h"
+#include "core/harvest/SessionRecord.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "outside/harvester/SessionPoller.h"
+#include "core/harvest/SessionPoller.h"
 
-#include "engine/PageFetcher.h"
+#include "core/engine/PageFetcher.h"
 
 #include <QRandomGenerator>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Settings.h"
-#include "engine/PollingDriver.h"
-#include "outside/harvester/ProjectPlan.h"
+#include "core/settings/Settings.h"
+#include "core/engine/PollingDriver.h"
+#include "core/harvest/ProjectPlan.h"
 
 #include <QList>
 #include <QString>

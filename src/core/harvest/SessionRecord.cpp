@@ -1,9 +1,9 @@
-#include "outside/harvester/SessionRecord.h"
+#include "core/harvest/SessionRecord.h"
 
-#include "data/Connection.h"
-#include "data/Dataset.h"
-#include "data/FieldCodec.h"
-#include "data/SqlQuote.h"
+#include "core/data/Connection.h"
+#include "core/data/Dataset.h"
+#include "core/data/FieldCodec.h"
+#include "core/data/SqlQuote.h"
 
 #include <QJsonArray>
 #include <QSet>

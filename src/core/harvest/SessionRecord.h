@@ -1,7 +1,7 @@
 #pragma once
 
-#include "outside/harvester/ProjectPlan.h"
-#include "outside/harvester/SessionPoller.h"
+#include "core/harvest/ProjectPlan.h"
+#include "core/harvest/SessionPoller.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "help/HelpCatalog.h"
+#include "core/help/HelpCatalog.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "engine/DuvudaExport.h"
+#include "core/livecheck/DuvudaExport.h"
 
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "query/HtmlCellText.h"
-#include "query/ReportTable.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/export/HtmlCellText.h"
+#include "core/print/ReportTable.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "engine/DuvudaResultFile.h"
+#include "core/livecheck/DuvudaResultFile.h"
 
 #include <QDir>
 #include <QFile>

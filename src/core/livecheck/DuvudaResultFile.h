@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/DuvudaResultRow.h"
+#include "core/livecheck/DuvudaResultRow.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "engine/DuvudaResultModel.h"
+#include "core/livecheck/DuvudaResultModel.h"
 
-#include "query/HtmlCellText.h"
+#include "core/export/HtmlCellText.h"
 
 #include <QMimeData>
 

@@ -1,4 +1,4 @@
-#include "engine/DuvudaResultRow.h"
+#include "core/livecheck/DuvudaResultRow.h"
 
 namespace corvane {
 

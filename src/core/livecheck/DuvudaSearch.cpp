@@ -1,8 +1,8 @@
-#include "engine/DuvudaSearch.h"
+#include "core/livecheck/DuvudaSearch.h"
 
-#include "data/Dataset.h"
-#include "engine/EngineScript.h"
-#include "engine/PollingDriver.h"
+#include "core/data/Dataset.h"
+#include "core/engine/EngineScript.h"
+#include "core/engine/PollingDriver.h"
 
 namespace corvane {
 

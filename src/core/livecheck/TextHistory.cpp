@@ -1,4 +1,4 @@
-#include "engine/TextHistory.h"
+#include "core/livecheck/TextHistory.h"
 
 #include <QSettings>
 

@@ -1,4 +1,4 @@
-#include "dbroutines/HintTips.h"
+#include "core/maintenance/HintTips.h"
 
 namespace corvane {
 

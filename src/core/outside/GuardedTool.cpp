@@ -1,8 +1,8 @@
-#include "app/GuardedTool.h"
+#include "core/outside/GuardedTool.h"
 
-#include "app/MutexNames.h"
-#include "data/DM1.h"
-#include "platform/NamedMutex.h"
+#include "core/platform/MutexNames.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/NamedMutex.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
-#include "app/LibraryCalls.h"
+#include "core/outside/LibraryCalls.h"
 
-#include "data/DM1.h"
-#include "platform/RuntimeLibrary.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/RuntimeLibrary.h"
 
 #include <exception>
 #include <optional>

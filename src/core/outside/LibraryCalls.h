@@ -1,7 +1,7 @@
 #pragma once
 
-#include "outside/LibraryEntries.h"
-#include "platform/AppFolders.h"
+#include "core/outside/LibraryEntries.h"
+#include "core/platform/AppFolders.h"
 
 #include <QtGlobal>
 #include <QString>

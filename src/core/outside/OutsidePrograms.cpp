@@ -1,7 +1,7 @@
-#include "app/OutsidePrograms.h"
+#include "core/outside/OutsidePrograms.h"
 
-#include "data/DM1.h"
-#include "platform/ShellOpen.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/ShellOpen.h"
 
 #include <QFileInfo>
 

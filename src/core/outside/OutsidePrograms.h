@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/SchedulerService.h"
-#include "platform/AppFolders.h"
+#include "core/outside/SchedulerService.h"
+#include "core/platform/AppFolders.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "app/RepairWatch.h"
+#include "core/outside/RepairWatch.h"
 
-#include "app/MutexNames.h"
-#include "platform/NamedMutex.h"
+#include "core/platform/MutexNames.h"
+#include "core/platform/NamedMutex.h"
 
 namespace corvane {
 

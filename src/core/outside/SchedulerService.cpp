@@ -1,4 +1,4 @@
-#include "app/SchedulerService.h"
+#include "core/outside/SchedulerService.h"
 
 #include <QDir>
 #include <QFile>

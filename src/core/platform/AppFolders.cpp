@@ -1,4 +1,4 @@
-#include "platform/AppFolders.h"
+#include "core/platform/AppFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/NamedMutex.h"
+#include "core/platform/NamedMutex.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "platform/RuntimeLibrary.h"
+#include "core/platform/RuntimeLibrary.h"
 
-#include "platform/AppFolders.h"
+#include "core/platform/AppFolders.h"
 
 #include <dlfcn.h>
 

@@ -1,8 +1,6 @@
-#include "platform/ShellOpen.h"
+#include "core/platform/ShellOpen.h"
 
-#include <QDesktopServices>
 #include <QProcess>
-#include <QUrl>
 
 namespace corvane::ShellOpen {
 
@@ -12,14 +10,6 @@ bool openProgram(const QString& program, const QStringList& arguments,
     if (program.isEmpty())
         return false;
     return QProcess::startDetached(program, arguments, workingFolder);
-}
-
-bool openAddress(const QString& address)
-{
-    const QUrl url = QUrl::fromUserInput(address.trimmed());
-    if (!url.isValid())
-        return false;
-    return QDesktopServices::openUrl(url);
 }
 
 } // namespace corvane::ShellOpen

@@ -5,15 +5,13 @@
 
 namespace corvane {
 
-// The shell's "open" verb: start a program in a working folder without
-// waiting for it or checking its result, or open an address or mail link in
-// the desktop's handler.
+// The shell's "open" verb for programs: start a program in a working folder
+// without waiting for it or checking its result. Addresses and mail links are
+// opened by gui/widgets/DesktopLinks.
 namespace ShellOpen {
 
 bool openProgram(const QString& program, const QStringList& arguments,
                  const QString& workingFolder);
-
-bool openAddress(const QString& address);
 
 } // namespace ShellOpen
 } // namespace corvane

@@ -1,4 +1,4 @@
-#include "platform/TextCipher.h"
+#include "core/platform/TextCipher.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
-#include "query/PrintData.h"
+#include "core/print/PrintData.h"
 
-#include "data/SqlQuote.h"
+#include "core/data/SqlQuote.h"
 
 #include <QDate>
 #include <QLocale>

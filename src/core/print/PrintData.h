@@ -1,8 +1,8 @@
 #pragma once
 
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
-#include "query/PrintPages.h"
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
+#include "core/print/PrintPages.h"
 
 #include <QString>
 #include <QStringList>

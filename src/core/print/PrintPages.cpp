@@ -1,4 +1,4 @@
-#include "query/PrintPages.h"
+#include "core/print/PrintPages.h"
 
 namespace corvane::PrintPages {
 

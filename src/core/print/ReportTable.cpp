@@ -1,8 +1,8 @@
-#include "query/ReportTable.h"
+#include "core/print/ReportTable.h"
 
-#include "data/DatabaseError.h"
-#include "data/SqlDialect.h"
-#include "data/TableFile.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/SqlDialect.h"
+#include "core/data/TableFile.h"
 
 #include <QFile>
 

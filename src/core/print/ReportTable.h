@@ -1,8 +1,8 @@
 #pragma once
 
-#include "data/Dataset.h"
-#include "data/FieldDefs.h"
-#include "data/TableDatabase.h"
+#include "core/data/Dataset.h"
+#include "core/data/FieldDefs.h"
+#include "core/data/TableDatabase.h"
 
 #include <QList>
 #include <QString>

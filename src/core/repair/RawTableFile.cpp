@@ -1,4 +1,4 @@
-#include "outside/CVRepair/RawTableFile.h"
+#include "core/repair/RawTableFile.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "outside/CVRepair/RepairOptions.h"
+#include "core/repair/RepairOptions.h"
 
-#include "app/Settings.h"
-#include "platform/Registry.h"
+#include "core/settings/Settings.h"
+#include "core/platform/Registry.h"
 
 #include <QDir>
 #include <QFileInfo>

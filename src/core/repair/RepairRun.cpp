@@ -1,7 +1,7 @@
-#include "outside/CVRepair/RepairRun.h"
+#include "core/repair/RepairRun.h"
 
-#include "app/MutexNames.h"
-#include "platform/NamedMutex.h"
+#include "core/platform/MutexNames.h"
+#include "core/platform/NamedMutex.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/CVRepair/TableRepair.h"
+#include "core/repair/TableRepair.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "outside/CVRepair/TableCheck.h"
+#include "core/repair/TableCheck.h"
 
-#include "data/Schema.h"
-#include "outside/CVRepair/RawTableFile.h"
+#include "core/data/Schema.h"
+#include "core/repair/RawTableFile.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

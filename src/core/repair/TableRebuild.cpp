@@ -1,10 +1,10 @@
-#include "outside/CVRepair/TableRebuild.h"
+#include "core/repair/TableRebuild.h"
 
-#include "data/FieldDefs.h"
-#include "data/Schema.h"
-#include "data/TableFile.h"
-#include "outside/CVRepair/RawTableFile.h"
-#include "outside/CVRepair/TableCheck.h"
+#include "core/data/FieldDefs.h"
+#include "core/data/Schema.h"
+#include "core/data/TableFile.h"
+#include "core/repair/RawTableFile.h"
+#include "core/repair/TableCheck.h"
 
 #include <QFile>
 #include <QFileInfo>

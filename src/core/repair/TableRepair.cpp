@@ -1,9 +1,9 @@
-#include "outside/CVRepair/TableRepair.h"
+#include "core/repair/TableRepair.h"
 
-#include "data/Schema.h"
-#include "data/TableFile.h"
-#include "outside/CVRepair/RawTableFile.h"
-#include "outside/CVRepair/TableRebuild.h"
+#include "core/data/Schema.h"
+#include "core/data/TableFile.h"
+#include "core/repair/RawTableFile.h"
+#include "core/repair/TableRebuild.h"
 
 #include <QFileInfo>
 

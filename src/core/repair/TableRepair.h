@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/CVRepair/TableCheck.h"
+#include "core/repair/TableCheck.h"
 
 #include <QDateTime>
 #include <QString>

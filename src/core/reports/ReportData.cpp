@@ -1,7 +1,7 @@
-#include "outside/CVReports/ReportData.h"
+#include "core/reports/ReportData.h"
 
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
 
 #include <QDate>
 #include <QDateTime>

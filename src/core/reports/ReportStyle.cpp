@@ -1,7 +1,7 @@
-#include "outside/CVReports/ReportStyle.h"
+#include "core/reports/ReportStyle.h"
 
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
 
 #include <QDateTime>
 #include <QJsonArray>

@@ -1,7 +1,7 @@
-#include "settings/NetworkSettings.h"
+#include "core/settings/NetworkSettings.h"
 
-#include "platform/AppFolders.h"
-#include "platform/TextCipher.h"
+#include "core/platform/AppFolders.h"
+#include "core/platform/TextCipher.h"
 
 #include <limits>
 

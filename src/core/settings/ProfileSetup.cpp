@@ -1,11 +1,11 @@
-#include "app/ProfileSetup.h"
+#include "core/settings/ProfileSetup.h"
 
-#include "app/Settings.h"
-#include "data/Dataset.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "platform/AppFolders.h"
-#include "platform/Registry.h"
+#include "core/settings/Settings.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/platform/AppFolders.h"
+#include "core/platform/Registry.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "app/Settings.h"
+#include "core/settings/Settings.h"
 
-#include "platform/AppFolders.h"
-#include "platform/Registry.h"
-#include "platform/TextCipher.h"
+#include "core/platform/AppFolders.h"
+#include "core/platform/Registry.h"
+#include "core/platform/TextCipher.h"
 
 #include <QDir>
 

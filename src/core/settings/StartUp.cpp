@@ -1,8 +1,8 @@
-#include "app/StartUp.h"
+#include "core/settings/StartUp.h"
 
-#include "app/MutexNames.h"
-#include "app/Settings.h"
-#include "platform/NamedMutex.h"
+#include "core/platform/MutexNames.h"
+#include "core/settings/Settings.h"
+#include "core/platform/NamedMutex.h"
 
 #include <QDir>
 #include <QFileInfo>

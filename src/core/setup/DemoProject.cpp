@@ -1,8 +1,8 @@
-#include "outside/DemoProject.h"
+#include "core/setup/DemoProject.h"
 
-#include "DemoEngine.h"
-#include "data/Dataset.h"
-#include "data/SqlQuote.h"
+#include "core/demo/DemoEngine.h"
+#include "core/data/Dataset.h"
+#include "core/data/SqlQuote.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "views/ChartDesignApply.h"
+#include "gui/charts/ChartDesignApply.h"
 
 #include <QBarSet>
 #include <QBarSeries>

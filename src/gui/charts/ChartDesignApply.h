@@ -1,7 +1,7 @@
 #pragma once
 
-#include "views/ChartData.h"
-#include "views/ChartDesign.h"
+#include "core/charts/ChartData.h"
+#include "core/charts/ChartDesign.h"
 
 #include <QColor>
 #include <QList>

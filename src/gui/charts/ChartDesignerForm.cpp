@@ -1,10 +1,10 @@
-#include "views/ChartDesignerForm.h"
+#include "gui/charts/ChartDesignerForm.h"
 
-#include "app/Settings.h"
-#include "data/DM1.h"
-#include "platform/Registry.h"
-#include "views/ChartDesignStore.h"
-#include "views/DesignedChartView.h"
+#include "core/settings/Settings.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/Registry.h"
+#include "core/charts/ChartDesignStore.h"
+#include "gui/charts/DesignedChartView.h"
 
 #include <QBuffer>
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "data/TableDatabase.h"
-#include "views/ChartData.h"
-#include "views/ChartDesign.h"
+#include "core/data/TableDatabase.h"
+#include "core/charts/ChartData.h"
+#include "core/charts/ChartDesign.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
-#include "views/ChartFrame.h"
+#include "gui/charts/ChartFrame.h"
 
-#include "data/DM1.h"
-#include "views/ChartDesignerForm.h"
-#include "views/DesignedChartView.h"
+#include "core/datamodule/DM1.h"
+#include "gui/charts/ChartDesignerForm.h"
+#include "gui/charts/DesignedChartView.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -1,6 +1,6 @@
-#include "views/DesignedChartView.h"
+#include "gui/charts/DesignedChartView.h"
 
-#include "views/ChartDesignApply.h"
+#include "gui/charts/ChartDesignApply.h"
 
 #include <QChart>
 #include <QChartView>

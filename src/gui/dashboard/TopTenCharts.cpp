@@ -1,6 +1,6 @@
-#include "app/TopTenCharts.h"
+#include "gui/dashboard/TopTenCharts.h"
 
-#include "views/DesignedChartView.h"
+#include "gui/charts/DesignedChartView.h"
 
 #include <QChart>
 #include <QChartView>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/DashboardData.h"
-#include "views/ChartDesign.h"
+#include "core/dashboard/DashboardData.h"
+#include "core/charts/ChartDesign.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,7 +1,7 @@
-#include "query/ExportWizardForm.h"
+#include "gui/export/ExportWizardForm.h"
 
-#include "data/DM1.h"
-#include "query/ExportText.h"
+#include "core/datamodule/DM1.h"
+#include "core/export/ExportText.h"
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "query/ExportData.h"
-#include "query/ExportFile.h"
-#include "query/ExportOptions.h"
+#include "core/export/ExportData.h"
+#include "core/export/ExportFile.h"
+#include "core/export/ExportOptions.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "outside/harvester/HarvesterForm.h"
+#include "gui/harvest/HarvesterForm.h"
 
-#include "outside/harvester/HarvesterRun.h"
+#include "core/harvest/HarvesterRun.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
-#include "ui/HelpForm.h"
+#include "gui/help/HelpForm.h"
 
-#include "help/HelpCatalog.h"
+#include "core/help/HelpCatalog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

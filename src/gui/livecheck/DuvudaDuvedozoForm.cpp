@@ -1,23 +1,23 @@
-#include "engine/DuvudaDuvedozoForm.h"
+#include "gui/livecheck/DuvudaDuvedozoForm.h"
 
-#include "app/LibraryCalls.h"
-#include "app/Settings.h"
-#include "data/DM1.h"
-#include "data/Schema.h"
-#include "data/SqlQuote.h"
-#include "engine/DuvudaExport.h"
-#include "engine/DuvudaExportForm.h"
-#include "engine/DuvudaResultFile.h"
-#include "engine/DuvudaSearch.h"
-#include "engine/PageFetcher.h"
-#include "help/HelpContexts.h"
-#include "platform/AppFolders.h"
-#include "platform/Registry.h"
-#include "platform/ShellOpen.h"
-#include "query/ExportWizardForm.h"
-#include "ui/FormPlacement.h"
-#include "ui/HelpForm.h"
-#include "ui/HtmlItemDelegate.h"
+#include "core/outside/LibraryCalls.h"
+#include "core/settings/Settings.h"
+#include "core/datamodule/DM1.h"
+#include "core/data/Schema.h"
+#include "core/data/SqlQuote.h"
+#include "core/livecheck/DuvudaExport.h"
+#include "gui/livecheck/DuvudaExportForm.h"
+#include "core/livecheck/DuvudaResultFile.h"
+#include "core/livecheck/DuvudaSearch.h"
+#include "core/engine/PageFetcher.h"
+#include "core/help/HelpContexts.h"
+#include "core/platform/AppFolders.h"
+#include "core/platform/Registry.h"
+#include "gui/widgets/DesktopLinks.h"
+#include "gui/export/ExportWizardForm.h"
+#include "gui/widgets/FormPlacement.h"
+#include "gui/help/HelpForm.h"
+#include "gui/widgets/HtmlItemDelegate.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -291,7 +291,7 @@ void TDuvudaDuvedozoForm::buildWindow()
     connect(m_countryCombo, &QComboBox::currentIndexChanged, this, &TDuvudaDuvedozoForm::CountryComboChange);
     connect(m_engineList, &QListWidget::itemClicked, this, &TDuvudaDuvedozoForm::EngineListClick);
     connect(m_engineList, &QListWidget::itemSelectionChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
-    connect(m_engineLink, &QLabel::linkActivated, this, [](const QString& address) { ShellOpen::openAddress(address); });
+    connect(m_engineLink, &QLabel::linkActivated, this, [](const QString& address) { DesktopLinks::openAddress(address); });
     connect(m_termCombo, &QComboBox::currentTextChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
     connect(m_urlCombo, &QComboBox::currentTextChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
     connect(m_depthSpin, &QSpinBox::valueChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);

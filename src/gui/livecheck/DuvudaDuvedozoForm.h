@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/Dataset.h"
-#include "data/TableDatabase.h"
-#include "engine/DuvudaResultModel.h"
-#include "engine/TextHistory.h"
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
+#include "core/livecheck/DuvudaResultModel.h"
+#include "core/livecheck/TextHistory.h"
 
 #include <QDialog>
 

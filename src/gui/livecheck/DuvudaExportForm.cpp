@@ -1,4 +1,4 @@
-#include "engine/DuvudaExportForm.h"
+#include "gui/livecheck/DuvudaExportForm.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>

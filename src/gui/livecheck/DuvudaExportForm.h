@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/DuvudaExport.h"
+#include "core/livecheck/DuvudaExport.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/DashboardReport.h"
-#include "app/OutsidePrograms.h"
-#include "app/RepairWatch.h"
+#include "core/dashboard/DashboardReport.h"
+#include "core/outside/OutsidePrograms.h"
+#include "core/outside/RepairWatch.h"
 
 #include <QDate>
 #include <QMainWindow>

@@ -1,6 +1,6 @@
-#include "app/MessageForm.h"
+#include "gui/messages/MessageForm.h"
 
-#include "data/DM1.h"
+#include "core/datamodule/DM1.h"
 
 #include <QApplication>
 #include <QCheckBox>

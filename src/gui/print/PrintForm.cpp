@@ -1,8 +1,8 @@
-#include "query/PrintForm.h"
+#include "gui/print/PrintForm.h"
 
-#include "data/DM1.h"
-#include "query/PrintData.h"
-#include "ui/FormPlacement.h"
+#include "core/datamodule/DM1.h"
+#include "core/print/PrintData.h"
+#include "gui/widgets/FormPlacement.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "query/PrintPages.h"
+#include "core/print/PrintPages.h"
 
 #include <QDialog>
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "outside/CVRepair/RepairForm.h"
+#include "gui/repair/RepairForm.h"
 
-#include "data/DM1.h"
+#include "core/datamodule/DM1.h"
 
 #include <QBrush>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/CVRepair/RepairRun.h"
+#include "core/repair/RepairRun.h"
 
 #include <QList>
 #include <QWidget>

@@ -1,9 +1,9 @@
-#include "settings/NetSetForm.h"
+#include "gui/settings/NetSetForm.h"
 
-#include "data/DM1.h"
-#include "help/HelpContexts.h"
-#include "settings/NetworkSettings.h"
-#include "ui/HelpForm.h"
+#include "core/datamodule/DM1.h"
+#include "core/help/HelpContexts.h"
+#include "core/settings/NetworkSettings.h"
+#include "gui/help/HelpForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>

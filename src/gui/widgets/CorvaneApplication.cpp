@@ -1,6 +1,6 @@
-#include "ui/CorvaneApplication.h"
+#include "gui/widgets/CorvaneApplication.h"
 
-#include "data/DatabaseError.h"
+#include "core/data/DatabaseError.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "ui/FormPlacement.h"
+#include "gui/widgets/FormPlacement.h"
 
 #include <QCloseEvent>
 #include <QScreen>

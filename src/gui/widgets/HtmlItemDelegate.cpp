@@ -1,4 +1,4 @@
-#include "ui/HtmlItemDelegate.h"
+#include "gui/widgets/HtmlItemDelegate.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "ui/TaskBar.h"
+#include "gui/widgets/TaskBar.h"
 
 #include <QAction>
 #include <QPushButton>

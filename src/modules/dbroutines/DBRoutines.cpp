@@ -1,12 +1,12 @@
-#include "dbroutines/DBRoutines.h"
+#include "modules/dbroutines/DBRoutines.h"
 
-#include "data/DatabaseError.h"
-#include "dbroutines/ChartCacheForm.h"
-#include "dbroutines/HintForm.h"
-#include "dbroutines/LibraryWindowCall.h"
-#include "dbroutines/UnavailableToolForm.h"
-#include "outside/LibraryEntries.h"
-#include "ui/CorvaneApplication.h"
+#include "core/data/DatabaseError.h"
+#include "gui/maintenance/ChartCacheForm.h"
+#include "gui/maintenance/HintForm.h"
+#include "modules/dbroutines/LibraryWindowCall.h"
+#include "gui/maintenance/UnavailableToolForm.h"
+#include "core/outside/LibraryEntries.h"
+#include "gui/widgets/CorvaneApplication.h"
 
 #include <exception>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "dbroutines/LibraryWindowCall.h"
+#include "modules/dbroutines/LibraryWindowCall.h"
 
 #include <QApplication>
 #include <QMainWindow>

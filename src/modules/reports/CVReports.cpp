@@ -1,6 +1,6 @@
 // CVReports.so: prints, previews and designs reports of the report table.
-#include "outside/CVReports/ReportJob.h"
-#include "outside/LibraryEntries.h"
+#include "gui/reports/ReportJob.h"
+#include "core/outside/LibraryEntries.h"
 
 #include <QApplication>
 #include <QString>

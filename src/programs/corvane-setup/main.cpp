@@ -1,10 +1,10 @@
 // corvane-setup: creates a working profile for Corvane.
-#include "app/ProfileSetup.h"
-#include "data/DatabaseError.h"
-#include "data/Schema.h"
-#include "data/TableDatabase.h"
-#include "outside/DemoProject.h"
-#include "platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/setup/DemoProject.h"
+#include "core/platform/Registry.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

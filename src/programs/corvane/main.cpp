@@ -1,11 +1,11 @@
 // Corvane: the program's entry.
-#include "app/MainRankForm.h"
-#include "app/MessageForm.h"
-#include "app/MutexNames.h"
-#include "app/StartUp.h"
-#include "data/DM1.h"
-#include "platform/NamedMutex.h"
-#include "ui/CorvaneApplication.h"
+#include "gui/mainwindow/MainRankForm.h"
+#include "gui/messages/MessageForm.h"
+#include "core/platform/MutexNames.h"
+#include "core/settings/StartUp.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/NamedMutex.h"
+#include "gui/widgets/CorvaneApplication.h"
 
 #include <exception>
 #include <memory>

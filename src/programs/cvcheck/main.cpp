@@ -1,10 +1,10 @@
 // cvcheck: a rank check from the command line. For one term and one or more
 // URLs it asks the engines of the profile's engine scripts and prints one
 // tab-separated line per hit.
-#include "data/DM1.h"
-#include "engine/EngineScript.h"
-#include "engine/PageFetcher.h"
-#include "engine/PollingDriver.h"
+#include "core/datamodule/DM1.h"
+#include "core/engine/EngineScript.h"
+#include "core/engine/PageFetcher.h"
+#include "core/engine/PollingDriver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

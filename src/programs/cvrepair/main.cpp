@@ -1,12 +1,12 @@
 // CVRepair: checks and repairs the table files of the data folder.
-#include "app/MessageForm.h"
-#include "app/MutexNames.h"
-#include "data/DM1.h"
-#include "outside/CVRepair/RepairForm.h"
-#include "outside/CVRepair/RepairOptions.h"
-#include "outside/CVRepair/RepairRun.h"
-#include "platform/NamedMutex.h"
-#include "ui/CorvaneApplication.h"
+#include "gui/messages/MessageForm.h"
+#include "core/platform/MutexNames.h"
+#include "core/datamodule/DM1.h"
+#include "gui/repair/RepairForm.h"
+#include "core/repair/RepairOptions.h"
+#include "core/repair/RepairRun.h"
+#include "core/platform/NamedMutex.h"
+#include "gui/widgets/CorvaneApplication.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

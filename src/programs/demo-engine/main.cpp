@@ -2,7 +2,7 @@
 //   demo-engine [--port N] [--day D] [--fail MODE]
 // It serves until it gets SIGINT or SIGTERM.
 
-#include "DemoEngine.h"
+#include "core/demo/DemoEngine.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

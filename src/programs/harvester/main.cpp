@@ -1,13 +1,13 @@
 // Harvester: mines the search engines of Corvane projects. With project names
 // or --all it runs without a window (as cron starts it); without arguments it
 // opens its window.
-#include "app/Settings.h"
-#include "outside/harvester/HarvestCommandLine.h"
-#include "outside/harvester/HarvesterForm.h"
-#include "outside/harvester/HarvesterRun.h"
-#include "outside/harvester/SessionPoller.h"
-#include "platform/Registry.h"
-#include "ui/CorvaneApplication.h"
+#include "core/settings/Settings.h"
+#include "core/harvest/HarvestCommandLine.h"
+#include "gui/harvest/HarvesterForm.h"
+#include "core/harvest/HarvesterRun.h"
+#include "core/harvest/SessionPoller.h"
+#include "core/platform/Registry.h"
+#include "gui/widgets/CorvaneApplication.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "outside/CVReports/ReportData.h"
-#include "outside/CVReports/ReportStyle.h"
+#include "core/reports/ReportData.h"
+#include "core/reports/ReportStyle.h"
 
 #include <QFont>
 #include <QList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dbroutines/HintTips.h"
-#include "platform/Registry.h"
+#include "core/maintenance/HintTips.h"
+#include "core/platform/Registry.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "outside/CVReports/ReportPreview.h"
+#include "gui/reports/ReportPreview.h"
 
-#include "outside/CVReports/ReportRenderer.h"
+#include "gui/reports/ReportRenderer.h"
 
 #include <QPrintPreviewDialog>
 #include <QPrinter>

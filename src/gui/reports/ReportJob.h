@@ -1,8 +1,8 @@
 #pragma once
 
-#include "data/TableDatabase.h"
-#include "outside/CVReports/ReportData.h"
-#include "outside/CVReports/ReportStyle.h"
+#include "core/data/TableDatabase.h"
+#include "core/reports/ReportData.h"
+#include "core/reports/ReportStyle.h"
 
 #include <QString>
 

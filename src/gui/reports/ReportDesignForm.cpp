@@ -1,7 +1,7 @@
-#include "outside/CVReports/ReportDesignForm.h"
+#include "gui/reports/ReportDesignForm.h"
 
-#include "outside/CVReports/ReportPreview.h"
-#include "outside/CVReports/ReportRenderer.h"
+#include "gui/reports/ReportPreview.h"
+#include "gui/reports/ReportRenderer.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "dbroutines/UnavailableToolForm.h"
+#include "gui/maintenance/UnavailableToolForm.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "dbroutines/HintForm.h"
+#include "gui/maintenance/HintForm.h"
 
-#include "app/Settings.h"
-#include "data/DatabaseError.h"
+#include "core/settings/Settings.h"
+#include "core/data/DatabaseError.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

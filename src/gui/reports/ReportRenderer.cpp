@@ -1,4 +1,4 @@
-#include "outside/CVReports/ReportRenderer.h"
+#include "gui/reports/ReportRenderer.h"
 
 #include <QDate>
 #include <QFontMetricsF>

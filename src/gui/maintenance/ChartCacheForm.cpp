@@ -1,9 +1,9 @@
-#include "dbroutines/ChartCacheForm.h"
+#include "gui/maintenance/ChartCacheForm.h"
 
-#include "app/Settings.h"
-#include "data/DatabaseError.h"
-#include "platform/Registry.h"
-#include "views/ChartCacheBuilder.h"
+#include "core/settings/Settings.h"
+#include "core/data/DatabaseError.h"
+#include "core/platform/Registry.h"
+#include "core/charts/ChartCacheBuilder.h"
 
 #include <QPalette>
 #include <QPlainTextEdit>

@@ -1,13 +1,13 @@
-#include "outside/CVReports/ReportJob.h"
+#include "gui/reports/ReportJob.h"
 
-#include "app/Settings.h"
-#include "data/DM1.h"
-#include "data/DatabaseError.h"
-#include "data/Schema.h"
-#include "outside/CVReports/ReportDesignForm.h"
-#include "outside/CVReports/ReportPreview.h"
-#include "outside/CVReports/ReportRenderer.h"
-#include "platform/Registry.h"
+#include "core/settings/Settings.h"
+#include "core/datamodule/DM1.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/Schema.h"
+#include "gui/reports/ReportDesignForm.h"
+#include "gui/reports/ReportPreview.h"
+#include "gui/reports/ReportRenderer.h"
+#include "core/platform/Registry.h"
 
 #include <QApplication>
 #include <QFileInfo>
