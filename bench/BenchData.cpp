@@ -1,8 +1,8 @@
 #include "BenchData.h"
 
+#include "core/data/FieldCodec.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
-#include "core/data/FieldCodec.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -18,25 +18,16 @@
 
 namespace corvane::bench {
 
-std::string utf8(const QString& text)
-{
-    return text.toStdString();
-}
+std::string utf8(const QString& text) { return text.toStdString(); }
 
 [[noreturn]] void sqliteFailure(sqlite3* db, const std::string& what)
 {
     throw std::runtime_error(what + ": " + (db ? sqlite3_errmsg(db) : "no connection"));
 }
 
-QDate firstDay()
-{
-    return QDate(2025, 1, 1);
-}
+QDate firstDay() { return QDate(2025, 1, 1); }
 
-QDate lastDay()
-{
-    return firstDay().addDays(DayCount - 1);
-}
+QDate lastDay() { return firstDay().addDays(DayCount - 1); }
 
 namespace {
 
@@ -47,7 +38,11 @@ constexpr int GeneratorVersion = 1;
 class Inserter
 {
 public:
-    Inserter(RawDb& db, const std::string& sql) : m_db(db), m_statement(db.prepare(sql)) {}
+    Inserter(RawDb& db, const std::string& sql)
+        : m_db(db)
+        , m_statement(db.prepare(sql))
+    {
+    }
     ~Inserter() { sqlite3_finalize(m_statement); }
     Inserter(const Inserter&) = delete;
     Inserter& operator=(const Inserter&) = delete;
@@ -90,7 +85,7 @@ struct ProjectData
 {
     std::string name;
     std::vector<std::string> engines;
-    std::vector<int> popularity;          // per engine
+    std::vector<int> popularity; // per engine
     std::vector<std::string> terms;
     std::vector<std::string> urlNames;
     std::vector<std::string> urlAddresses;
@@ -98,14 +93,14 @@ struct ProjectData
 
 const std::vector<std::string>& engineCatalogue()
 {
-    static const std::vector<std::string> names = {"Seeker", "Findr",   "Lookout", "Trawler", "Scout",
+    static const std::vector<std::string> names = {"Seeker",  "Findr",  "Lookout", "Trawler", "Scout",
                                                    "Compass", "Beacon", "Harbor",  "Quarry",  "Meridian"};
     return names;
 }
 
 int cataloguePopularity(size_t i)
 {
-    return 100 - int(i) * 9;   // 100, 91, ... 19: distinct, so the Top 10 order is fixed
+    return 100 - int(i) * 9; // 100, 91, ... 19: distinct, so the Top 10 order is fixed
 }
 
 } // namespace
@@ -114,10 +109,11 @@ int cataloguePopularity(size_t i)
 // quoting of values both take part. The detail chart's series uses term 0.
 std::vector<std::string> bigProjectTerms()
 {
-    static const char* adjectives[] = {"cheap", "Best", "waterproof", "Lightweight", "men's",
-                                       "women's", "kids", "Outdoor", "ultralight", "Discount"};
-    static const char* nouns[] = {"hiking boots", "tents",        "Sleeping Bags",  "backpacks", "rain jackets",
-                                  "trekking poles", "Camp Stoves", "headlamps",     "water filters", "climbing rope"};
+    static const char* adjectives[] = {"cheap",   "Best", "waterproof", "Lightweight", "men's",
+                                       "women's", "kids", "Outdoor",    "ultralight",  "Discount"};
+    static const char* nouns[] = {"hiking boots",  "tents",          "Sleeping Bags", "backpacks",
+                                  "rain jackets",  "trekking poles", "Camp Stoves",   "headlamps",
+                                  "water filters", "climbing rope"};
     std::vector<std::string> terms;
     for (const char* adjective : adjectives) {
         for (const char* noun : nouns)
@@ -158,7 +154,8 @@ std::vector<ProjectData> projects()
             small.terms.push_back(big.terms.at(size_t(t * 10 + p + 1)));
         small.urlNames = {"Home", "Shop"};
         std::string host = small.name;
-        std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        std::transform(host.begin(), host.end(), host.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
         small.urlAddresses = {host + ".example", "shop." + host + ".example"};
         result.push_back(small);
     }
@@ -174,11 +171,11 @@ QString schemaFingerprint()
         parts << def.name;
         for (const FieldDef& field : def.fields)
             parts << field.name + QLatin1Char(':') + QString::number(int(field.type)) + QLatin1Char(':')
-                         + QString::number(field.size);
+                    + QString::number(field.size);
         for (const IndexDef& index : def.indexes)
             parts << index.name + QLatin1Char('=') + index.fields.join(QLatin1Char(','))
-                         + (index.unique ? QStringLiteral("/u") : QString())
-                         + (index.caseInsensitive ? QStringLiteral("/ci") : QString());
+                    + (index.unique ? QStringLiteral("/u") : QString())
+                    + (index.caseInsensitive ? QStringLiteral("/ci") : QString());
     }
     return QString::fromLatin1(
         QCryptographicHash::hash(parts.join(QLatin1Char(';')).toUtf8(), QCryptographicHash::Sha1).toHex());
@@ -256,10 +253,11 @@ GeneratedCounts generate(const QString& folder, bool analyze)
     {
         RawDb db;
         startBulk(db, database.tableFilePath(QStringLiteral("CVProject")));
-        Inserter insert(db, "INSERT INTO CVProject (Name, Depth, KeyURL, FullURLData, StopOnHit, LastRun, "
-                            "Logo_Basic_Chart, Logo_Basic_Rpt, Logo_GandL_Chart, Logo_GandL_Rpt, Logo_Pos_Rpt, "
-                            "Logo_Scores_Chart, Logo_Scores_Rpt, Logo_SEPop_Rpt) "
-                            "VALUES (?1, ?2, ?3, 0, 0, ?4, 0, 0, 0, 0, 0, 0, 0, 0)");
+        Inserter insert(db,
+                        "INSERT INTO CVProject (Name, Depth, KeyURL, FullURLData, StopOnHit, LastRun, "
+                        "Logo_Basic_Chart, Logo_Basic_Rpt, Logo_GandL_Chart, Logo_GandL_Rpt, Logo_Pos_Rpt, "
+                        "Logo_Scores_Chart, Logo_Scores_Rpt, Logo_SEPop_Rpt) "
+                        "VALUES (?1, ?2, ?3, 0, 0, ?4, 0, 0, 0, 0, 0, 0, 0, 0)");
         const double lastRun = FieldCodec::toDayCount(QDateTime(lastDay(), QTime(6, 30)));
         for (const ProjectData& p : all)
             insert.text(1, p.name).integer(2, 100).text(3, KeyUrl).real(4, lastRun).step();
@@ -292,8 +290,10 @@ GeneratedCounts generate(const QString& folder, bool analyze)
     {
         RawDb db;
         startBulk(db, database.tableFilePath(QStringLiteral("CVSE3")));
-        Inserter insert(db, "INSERT INTO CVSE3 (Name, Project, Popularity, Country, Group1, Group2, Group3, Group4, "
-                            "Group5, API) VALUES (?1, ?2, ?3, 'US', 'General', 'Web', 'Global', ?1, '', 0)");
+        Inserter insert(
+            db,
+            "INSERT INTO CVSE3 (Name, Project, Popularity, Country, Group1, Group2, Group3, Group4, "
+            "Group5, API) VALUES (?1, ?2, ?3, 'US', 'General', 'Web', 'Global', ?1, '', 0)");
         for (const ProjectData& p : all) {
             for (size_t e = 0; e < p.engines.size(); ++e)
                 insert.text(1, p.engines[e]).text(2, p.name).integer(3, p.popularity[e]).step();
@@ -313,12 +313,16 @@ GeneratedCounts generate(const QString& folder, bool analyze)
     startBulk(hiloDb, database.tableFilePath(QStringLiteral("CVHilo")));
     startBulk(summaryDb, database.tableFilePath(QStringLiteral("Summary")));
     {
-        Inserter rank(rankDb, "INSERT INTO CVRank (Project, SearchEngine, SearchTerm, URL, Rank, Page, xDate, FoundLink) "
-                              "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, NULL)");
-        Inserter hilo(hiloDb, "INSERT INTO CVHilo (Project, xDate, URL, SearchEngine, SearchTerm, AltYesterday, "
-                              "AltToday, Difference, Inc) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, NULL)");
-        Inserter summary(summaryDb, "INSERT INTO Summary (Project, xDate, Type, SearchEngine, SearchTerm, URL, Rank, "
-                                    "Page) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+        Inserter rank(
+            rankDb,
+            "INSERT INTO CVRank (Project, SearchEngine, SearchTerm, URL, Rank, Page, xDate, FoundLink) "
+            "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, NULL)");
+        Inserter hilo(hiloDb,
+                      "INSERT INTO CVHilo (Project, xDate, URL, SearchEngine, SearchTerm, AltYesterday, "
+                      "AltToday, Difference, Inc) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, NULL)");
+        Inserter summary(summaryDb,
+                         "INSERT INTO Summary (Project, xDate, Type, SearchEngine, SearchTerm, URL, Rank, "
+                         "Page) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
         const std::string topSe = "TopSE";
         const std::string newType = "New";
         const std::string pr1 = "PR1";
@@ -337,7 +341,7 @@ GeneratedCounts generate(const QString& folder, bool analyze)
             const size_t urls = p.urlNames.size();
             const size_t combos = engines * terms * urls;
             const auto at = [&](size_t e, size_t t, size_t u) { return (e * terms + t) * urls + u; };
-            std::vector<int> today(combos, 0);      // 0: not ranked
+            std::vector<int> today(combos, 0); // 0: not ranked
             std::vector<int> yesterday(combos, 0);
 
             for (int day = 0; day < DayCount; ++day) {
@@ -363,13 +367,23 @@ GeneratedCounts generate(const QString& folder, bool analyze)
                             const int r = today[c];
                             const int before = yesterday[c];
                             if (r > 0) {
-                                rank.text(1, p.name).text(2, p.engines[e]).text(3, p.terms[t]).text(4, p.urlNames[u]);
+                                rank.text(1, p.name)
+                                    .text(2, p.engines[e])
+                                    .text(3, p.terms[t])
+                                    .text(4, p.urlNames[u]);
                                 rank.integer(5, r).integer(6, page(r)).text(7, date).step();
                                 ++counts.rank;
                             }
                             if (day > 0 && r != before) {
-                                hilo.text(1, p.name).text(2, date).text(3, p.urlNames[u]).text(4, p.engines[e]);
-                                hilo.text(5, p.terms[t]).integer(6, before).integer(7, r).integer(8, before - r).step();
+                                hilo.text(1, p.name)
+                                    .text(2, date)
+                                    .text(3, p.urlNames[u])
+                                    .text(4, p.engines[e]);
+                                hilo.text(5, p.terms[t])
+                                    .integer(6, before)
+                                    .integer(7, r)
+                                    .integer(8, before - r)
+                                    .step();
                                 ++counts.hilo;
                             }
                         }
@@ -387,14 +401,22 @@ GeneratedCounts generate(const QString& folder, bool analyze)
                             ranked.emplace_back(r, t);
                         if (r > 0 && day > 0 && yesterday[at(e, t, 0)] == 0) {
                             summary.text(1, p.name).text(2, date).text(3, newType).text(4, p.engines[e]);
-                            summary.text(5, p.terms[t]).text(6, KeyUrl).integer(7, r).integer(8, page(r)).step();
+                            summary.text(5, p.terms[t])
+                                .text(6, KeyUrl)
+                                .integer(7, r)
+                                .integer(8, page(r))
+                                .step();
                             ++counts.summary;
                         }
                         // The first-page and saturation lists hold only the last
                         // session: the dashboard reads them without a date.
                         if (lastSession && r > 0 && r <= 10) {
                             summary.text(1, p.name).text(2, date).text(3, pr1).text(4, p.engines[e]);
-                            summary.text(5, p.terms[t]).text(6, KeyUrl).integer(7, r).integer(8, page(r)).step();
+                            summary.text(5, p.terms[t])
+                                .text(6, KeyUrl)
+                                .integer(7, r)
+                                .integer(8, page(r))
+                                .step();
                             ++counts.summary;
                         }
                     }
@@ -402,7 +424,11 @@ GeneratedCounts generate(const QString& folder, bool analyze)
                     for (size_t i = 0; i < ranked.size() && i < 10; ++i) {
                         const int r = ranked[i].first;
                         summary.text(1, p.name).text(2, date).text(3, topSe).text(4, p.engines[e]);
-                        summary.text(5, p.terms[ranked[i].second]).text(6, KeyUrl).integer(7, r).integer(8, page(r)).step();
+                        summary.text(5, p.terms[ranked[i].second])
+                            .text(6, KeyUrl)
+                            .integer(7, r)
+                            .integer(8, page(r))
+                            .step();
                         ++counts.summary;
                     }
                     if (lastSession) {

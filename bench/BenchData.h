@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <sqlite3.h>
-
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,8 +29,8 @@ public:
     void open(const std::string& path)
     {
         close();
-        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                            nullptr)
+        if (sqlite3_open_v2(path.c_str(), &m_db,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
             != SQLITE_OK)
             sqliteFailure(m_db, "open " + path);
     }
@@ -72,7 +71,6 @@ public:
 private:
     sqlite3* m_db = nullptr;
 };
-
 
 constexpr int DayCount = 365;
 QDate firstDay();

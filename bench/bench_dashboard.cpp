@@ -11,15 +11,15 @@
 //
 // Exit status: 0 when the median build takes at most 300 ms, 1 when it takes
 // longer, 2 on an error.
-#include "BenchData.h"
-
 #include "core/dashboard/HVThread.h"
-#include "gui/mainwindow/MainRankForm.h"
+#include "core/data/DatabaseError.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/Registry.h"
 #include "core/settings/ProfileSetup.h"
 #include "gui/dashboard/TopTenCharts.h"
-#include "core/datamodule/DM1.h"
-#include "core/data/DatabaseError.h"
-#include "core/platform/Registry.h"
+#include "gui/mainwindow/MainRankForm.h"
+
+#include "BenchData.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,9 +34,8 @@
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
-#include <vector>
-
 #include <time.h>
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -83,7 +82,7 @@ bool g_cpuClock = false;
 
 double nowMs()
 {
-    timespec ts {};
+    timespec ts{};
     clock_gettime(g_cpuClock ? CLOCK_THREAD_CPUTIME_ID : CLOCK_MONOTONIC, &ts);
     return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1.0e6;
 }
@@ -169,7 +168,8 @@ public:
             return 1;
         });
         DM1 = m_dm.get();
-        m_dm->WriteSetting(QStringLiteral("File Locations"), QStringLiteral("DataFolder"), dataFolder + QLatin1Char('/'));
+        m_dm->WriteSetting(QStringLiteral("File Locations"), QStringLiteral("DataFolder"),
+                           dataFolder + QLatin1Char('/'));
         m_dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"),
                            QString::fromStdString(BigProject));
         m_dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
@@ -190,7 +190,7 @@ struct BuildTimes
 {
     double totalMs = 0;
     std::vector<double> stepMs;
-    double finalPaintMs = 0;   // the events still queued when the last step ended
+    double finalPaintMs = 0; // the events still queued when the last step ended
 };
 
 BuildTimes timeBuild(TMainRankForm& form)
@@ -261,10 +261,10 @@ int run(const Options& options)
         const BuildTimes times = timeBuild(form);
         checkResult(form, profile.programFolder());
         if (int(times.stepMs.size()) != expectedSteps)
-            throw std::runtime_error("the build ran " + std::to_string(times.stepMs.size()) + " steps, expected "
-                                     + std::to_string(expectedSteps));
+            throw std::runtime_error("the build ran " + std::to_string(times.stepMs.size())
+                                     + " steps, expected " + std::to_string(expectedSteps));
         if (rep == 0)
-            continue;   // a second warm-up, now without pauses
+            continue; // a second warm-up, now without pauses
         totals.push_back(times.totalMs);
         finalPaints.push_back(times.finalPaintMs);
         size_t step = 0;
@@ -283,15 +283,17 @@ int run(const Options& options)
     std::printf("\nDashboard of project %s, session %s: 10 charts with %d rows; window %dx%d, offscreen.\n",
                 BigProject.c_str(), qPrintable(lastDay().toString(Qt::ISODate)), chartRows, form.width(),
                 form.height());
-    std::printf("%s milliseconds of %d builds after 2 warm-ups, without the %d ms pauses after each chart.\n"
-                "A step's time runs from the end of the step before, so it includes the painting in between.\n\n",
-                options.cpuClock ? "CPU (window thread)" : "Wall-clock", options.reps,
-                TMainRankForm::ChartRevealPauseMs);
+    std::printf(
+        "%s milliseconds of %d builds after 2 warm-ups, without the %d ms pauses after each chart.\n"
+        "A step's time runs from the end of the step before, so it includes the painting in between.\n\n",
+        options.cpuClock ? "CPU (window thread)" : "Wall-clock", options.reps,
+        TMainRankForm::ChartRevealPauseMs);
     std::printf("%-28s %10s %10s %10s\n", "step", "median", "min", "max");
     std::printf("%s\n", std::string(61, '-').c_str());
     const auto row = [](const char* label, const std::vector<double>& values) {
         std::printf("%-28s %10.1f %10.1f %10.1f\n", label, median(values),
-                    *std::min_element(values.begin(), values.end()), *std::max_element(values.begin(), values.end()));
+                    *std::min_element(values.begin(), values.end()),
+                    *std::max_element(values.begin(), values.end()));
     };
     for (size_t g = 0; g < std::size(Groups); ++g)
         row(Groups[g].label, groupTimes[g]);
@@ -301,7 +303,8 @@ int run(const Options& options)
 
     const double result = median(totals);
     const bool pass = result <= TargetMs;
-    std::printf("\n%s: median dashboard build %.1f ms, target <= %.0f ms\n", pass ? "PASS" : "FAIL", result, TargetMs);
+    std::printf("\n%s: median dashboard build %.1f ms, target <= %.0f ms\n", pass ? "PASS" : "FAIL", result,
+                TargetMs);
     return pass ? 0 : 1;
 }
 

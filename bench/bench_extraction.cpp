@@ -11,15 +11,12 @@
 // (for information).
 #include "core/demo/DemoEngine.h"
 #include "core/engine/EngineScript.h"
-#include "core/engine/ResultExtraction.h"
 #include "core/engine/PageFetcher.h"
+#include "core/engine/ResultExtraction.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-#include <libxml/HTMLparser.h>
-#include <libxml/tree.h>
 
 #include <algorithm>
 #include <chrono>
@@ -28,6 +25,8 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
 #include <string>
 #include <vector>
 
@@ -100,9 +99,9 @@ QByteArray resultItems(const QByteArray& page)
 struct BenchPage
 {
     QString term;
-    QByteArray served;     // the first page as the engine sends it
-    QByteArray page;       // with results 11 to 100 inserted
-    QList<QByteArray> tenPages;   // the served pages 1 to 10
+    QByteArray served;          // the first page as the engine sends it
+    QByteArray page;            // with results 11 to 100 inserted
+    QList<QByteArray> tenPages; // the served pages 1 to 10
 };
 
 BenchPage buildPage()
@@ -129,10 +128,7 @@ BenchPage buildPage()
 }
 
 // The text of the page as the fetcher hands it on.
-QString cleaned(const QByteArray& page)
-{
-    return PageFetcher::CleanPage(QString::fromUtf8(page));
-}
+QString cleaned(const QByteArray& page) { return PageFetcher::CleanPage(QString::fromUtf8(page)); }
 
 struct Targets
 {
@@ -142,8 +138,8 @@ struct Targets
 
 // Truncation, split and match of one page, as polling runs them; returns the
 // number of hits and advances the rank counter.
-int extract(const QString& page, const EngineScript& script, bool firstPage, int& rank, const Targets& targets,
-            std::vector<int>* hitRanks = nullptr)
+int extract(const QString& page, const EngineScript& script, bool firstPage, int& rank,
+            const Targets& targets, std::vector<int>* hitRanks = nullptr)
 {
     const ResultSplit split = SplitResults(ApplyTruncations(page, script), script, firstPage, rank);
     int hits = 0;
@@ -215,9 +211,9 @@ void collectResultLinks(xmlNodePtr node, std::vector<std::string>& links, int& i
 int libxml2Links(const QByteArray& page, std::vector<std::string>& links)
 {
     links.clear();
-    htmlDocPtr doc = htmlReadMemory(page.constData(), int(page.size()), "http://127.0.0.1/", "UTF-8",
-                                    HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
-                                        | HTML_PARSE_NONET);
+    htmlDocPtr doc =
+        htmlReadMemory(page.constData(), int(page.size()), "http://127.0.0.1/", "UTF-8",
+                       HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
     if (!doc)
         return -1;
     int items = 0;
@@ -269,7 +265,8 @@ int main(int argc, char** argv)
     const QList<QString> ranking = DemoEngine::ranking(bench.term, 1);
     Targets targets;
     targets.urls = {ranking.at(6).section(QStringLiteral("://"), 1),
-                    ranking.at(87).section(QStringLiteral("://"), 1), QStringLiteral("www.not-ranked.example")};
+                    ranking.at(87).section(QStringLiteral("://"), 1),
+                    QStringLiteral("www.not-ranked.example")};
     targets.anyMatch = {false, true, false};
 
     std::printf("page: numbered style, term \"%s\", day 1; largest served first page %lld bytes, "
@@ -311,7 +308,8 @@ int main(int argc, char** argv)
         sink += extract(text, script, true, rank, targets);
     });
     std::vector<std::string> links;
-    const double dom = medianSeconds(std::max(11, reps / 5), [&] { sink += libxml2Links(bench.page, links); });
+    const double dom =
+        medianSeconds(std::max(11, reps / 5), [&] { sink += libxml2Links(bench.page, links); });
 
     // For information: decoding and cleaning before extraction, and the ten served
     // pages in sequence as polling fetches them for depth 100.

@@ -2,13 +2,13 @@
 // is not counted): pages per second and CPU milliseconds per page at 1, 4 and
 // 8 connections without delays, and the total time of a run whose engines ask
 // for Delay = Delay2 = 50 ms, against the floor that those delays set.
-#include "core/settings/ProfileSetup.h"
-#include "core/settings/Settings.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
 #include "core/harvest/SessionPoller.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/settings/Settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,10 +17,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 
 using namespace corvane;
 
@@ -57,7 +56,8 @@ Figures harvest(const ProjectPlan& plan, const SettingsRecord& settings)
         figures.pages += check.pages;
         perEngine[check.engine] += check.pages;
         if (check.end == EngineEnd::Failed)
-            std::fprintf(stderr, "bench_harvest: %s failed: %s\n", qPrintable(check.engine), qPrintable(check.error));
+            std::fprintf(stderr, "bench_harvest: %s failed: %s\n", qPrintable(check.engine),
+                         qPrintable(check.error));
     }
     for (int pages : perEngine)
         figures.requestsPerEngine = std::max(figures.requestsPerEngine, pages);
@@ -76,20 +76,21 @@ QStringList terms(int count)
 
 int main(int argc, char** argv)
 {
-    SessionPoller::keepPageMemory();   // as Harvester does
+    SessionPoller::keepPageMemory(); // as Harvester does
     QCoreApplication app(argc, argv);
     QTemporaryDir folder;
     qputenv("CORVANE_REGISTRY", QDir(folder.path()).filePath(QStringLiteral("registry.reg")).toLocal8Bit());
 
     QProcess server;
-    server.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("demo-engine")),
-                 {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--day"), QStringLiteral("7")});
+    server.start(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("demo-engine")),
+        {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--day"), QStringLiteral("7")});
     if (!server.waitForReadyRead(10000)) {
         std::fprintf(stderr, "bench_harvest: the demo engine did not start\n");
         return 2;
     }
-    const QRegularExpressionMatch port =
-        QRegularExpression(QStringLiteral("127\\.0\\.0\\.1:(\\d+)")).match(QString::fromLocal8Bit(server.readAll()));
+    const QRegularExpressionMatch port = QRegularExpression(QStringLiteral("127\\.0\\.0\\.1:(\\d+)"))
+                                             .match(QString::fromLocal8Bit(server.readAll()));
     if (!port.hasMatch()) {
         std::fprintf(stderr, "bench_harvest: no port from the demo engine\n");
         return 2;
@@ -111,7 +112,8 @@ int main(int argc, char** argv)
     table.open();
     for (table.first(); !table.eof(); table.next()) {
         EngineScript script = EngineScript::fromRow(table);
-        for (QString* text : {&script.AString[0], &script.BString[0], &script.ReplaceWith[0], &script.ReplaceWith[1]})
+        for (QString* text :
+             {&script.AString[0], &script.BString[0], &script.ReplaceWith[0], &script.ReplaceWith[1]})
             text->replace(QStringLiteral("127.0.0.1:8765"), QStringLiteral("127.0.0.1:") + port.captured(1));
         scripts << script;
     }
@@ -136,7 +138,7 @@ int main(int argc, char** argv)
                 qlonglong(plan.engines.size()), qlonglong(plan.terms.size()), plan.depth);
     std::printf("%-12s %8s %10s %12s %14s\n", "connections", "pages", "pages/s", "CPU ms/page", "");
     bool met = true;
-    harvest(plan, settings);   // warm-up: connections, caches
+    harvest(plan, settings); // warm-up: connections, caches
     for (int connections : {1, 4, 8}) {
         settings.Connections = connections;
         const Figures f = harvest(plan, settings);
@@ -162,13 +164,15 @@ int main(int argc, char** argv)
     const double floorMs = f.requestsPerEngine * 50.0;
     const double ratio = f.wallMs / floorMs;
     met = met && ratio <= 1.05;
-    std::printf("Delay = Delay2 = 50 ms, 4 engines, 4 connections: %d pages, at most %d per engine\n", f.pages,
-                f.requestsPerEngine);
-    std::printf("total %.0f ms, politeness floor %.0f ms (requests of the busiest engine x 50 ms): %.3fx  %s\n",
-                f.wallMs, floorMs, ratio, ratio <= 1.05 ? "goal met" : "GOAL MISSED");
-    std::printf("Goal: at most 1.05x the floor. The busiest engine took %.1f ms per request; above 50 ms the\n"
-                "engine's answers, not the pacing, set the total.\n",
-                f.wallMs / f.requestsPerEngine);
+    std::printf("Delay = Delay2 = 50 ms, 4 engines, 4 connections: %d pages, at most %d per engine\n",
+                f.pages, f.requestsPerEngine);
+    std::printf(
+        "total %.0f ms, politeness floor %.0f ms (requests of the busiest engine x 50 ms): %.3fx  %s\n",
+        f.wallMs, floorMs, ratio, ratio <= 1.05 ? "goal met" : "GOAL MISSED");
+    std::printf(
+        "Goal: at most 1.05x the floor. The busiest engine took %.1f ms per request; above 50 ms the\n"
+        "engine's answers, not the pacing, set the total.\n",
+        f.wallMs / f.requestsPerEngine);
 
     server.terminate();
     server.waitForFinished();

@@ -11,14 +11,14 @@
 //
 // Exit status: 0 when every query meets its targets, 1 when one does not,
 // 2 on an error.
-#include "BenchData.h"
-
 #include "core/data/DatabaseError.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/SqlDialect.h"
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
+
+#include "BenchData.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -28,15 +28,13 @@
 #include <QString>
 #include <QStringList>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cstdio>
+#include <sqlite3.h>
 #include <stdexcept>
 #include <string>
-#include <vector>
-
 #include <time.h>
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -54,15 +52,12 @@ bool g_cpuClock = false;
 
 double nowMs()
 {
-    timespec ts {};
+    timespec ts{};
     clock_gettime(g_cpuClock ? CLOCK_THREAD_CPUTIME_ID : CLOCK_MONOTONIC, &ts);
     return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1.0e6;
 }
 
-double elapsedMs(double start)
-{
-    return nowMs() - start;
-}
+double elapsedMs(double start) { return nowMs() - start; }
 
 double median(std::vector<double> values)
 {
@@ -149,7 +144,8 @@ std::string planSummary(const std::vector<std::string>& lines)
                 continue;
             const size_t start = at + std::string(marker).size();
             const size_t end = line.find_first_of(" (", start);
-            const std::string name = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            const std::string name =
+                line.substr(start, end == std::string::npos ? std::string::npos : end - start);
             if (std::find(parts.begin(), parts.end(), name) == parts.end())
                 parts.push_back(name);
             break;
@@ -166,9 +162,9 @@ std::string planSummary(const std::vector<std::string>& lines)
 struct Case
 {
     QString label;
-    QString sql;                 // the program's dialect
-    QString expectedIndex;       // the index the plan must use on the large table
-    bool withProgress = false;   // the window's query reports progress
+    QString sql;               // the program's dialect
+    QString expectedIndex;     // the index the plan must use on the large table
+    bool withProgress = false; // the window's query reports progress
 };
 
 struct Result
@@ -177,10 +173,10 @@ struct Result
     qint64 rows = 0;
     double layerMs = 0;
     double rawMs = 0;
-    double coldMs = -1;          // a new dataset for every run: nothing kept from the last open
+    double coldMs = -1; // a new dataset for every run: nothing kept from the last open
     std::string plan;
     bool planOk = true;
-    bool judged = true;          // false: shown for information, no targets
+    bool judged = true; // false: shown for information, no targets
 };
 
 bool passes(const Result& r)
@@ -233,7 +229,7 @@ struct Options
     bool verbose = false;
     bool regenerate = false;
     bool analyze = false;
-    QString only;                // run only the rows whose label contains this
+    QString only; // run only the rows whose label contains this
     bool cpuClock = false;
 };
 
@@ -293,7 +289,10 @@ int run(const Options& options)
         project.open();
         if (!project.findKey({QString::fromStdString(BigProject)}))
             throw std::runtime_error("project missing from CVProject");
-        date = project.value(QStringLiteral("LastRun")).toDateTime().date().toString(QStringLiteral("yyyy-MM-dd"));
+        date = project.value(QStringLiteral("LastRun"))
+                   .toDateTime()
+                   .date()
+                   .toString(QStringLiteral("yyyy-MM-dd"));
         project.close();
     }
 
@@ -307,61 +306,72 @@ int run(const Options& options)
 
     std::vector<Case> cases;
     // Dashboard: the engines of the Top 10 charts, and one chart's rows.
-    cases.push_back({QStringLiteral("dashboard top-10 engines"),
-                     QStringLiteral("select distinct SearchEngine, Popularity from summary su join CVSE3 se3 on "
-                                    "(su.SearchEngine = se3.Name) where su.xDate = ")
-                         + dquoted(date) + QStringLiteral(" and su.Type = \"TopSE\" and su.Project = ")
-                         + dquoted(projectName) + QStringLiteral(" order by Popularity DESC"),
-                     QStringLiteral("SummaryProjTypeidx")});
+    cases.push_back(
+        {QStringLiteral("dashboard top-10 engines"),
+         QStringLiteral("select distinct SearchEngine, Popularity from summary su join CVSE3 se3 on "
+                        "(su.SearchEngine = se3.Name) where su.xDate = ")
+             + dquoted(date) + QStringLiteral(" and su.Type = \"TopSE\" and su.Project = ")
+             + dquoted(projectName) + QStringLiteral(" order by Popularity DESC"),
+         QStringLiteral("SummaryProjTypeidx")});
     cases.push_back({QStringLiteral("dashboard top-10 slot"),
-                     QStringLiteral("select * from summary where Type = \"TopSE\" and Project = ") + dquoted(projectName)
-                         + QStringLiteral(" and SearchEngine = ") + dquoted(engine) + QStringLiteral(" and xDate = ")
-                         + dquoted(date) + QStringLiteral(" order by SearchTerm nocase"),
+                     QStringLiteral("select * from summary where Type = \"TopSE\" and Project = ")
+                         + dquoted(projectName) + QStringLiteral(" and SearchEngine = ") + dquoted(engine)
+                         + QStringLiteral(" and xDate = ") + dquoted(date)
+                         + QStringLiteral(" order by SearchTerm nocase"),
                      QStringLiteral("SummaryProjTypeidx"), true});
-    cases.push_back({QStringLiteral("dashboard first page"),
-                     QStringLiteral("select SearchEngine, SearchTerm, Rank from summary where Type = \"PR1\" and Project = ")
-                         + dquoted(projectName) + QStringLiteral(" order by SearchEngine, SearchTerm, Rank nocase"),
-                     QStringLiteral("SummaryProjTypeidx")});
+    cases.push_back(
+        {QStringLiteral("dashboard first page"),
+         QStringLiteral(
+             "select SearchEngine, SearchTerm, Rank from summary where Type = \"PR1\" and Project = ")
+             + dquoted(projectName) + QStringLiteral(" order by SearchEngine, SearchTerm, Rank nocase"),
+         QStringLiteral("SummaryProjTypeidx")});
     cases.push_back({QStringLiteral("dashboard new arrivals"),
                      QStringLiteral("select * from summary where xDate = ") + dquoted(date)
                          + QStringLiteral(" and Type = \"New\" and Project = ") + dquoted(projectName)
                          + QStringLiteral(" order by SearchEngine, SearchTerm, Rank nocase"),
                      QStringLiteral("SummaryProjTypeidx")});
-    cases.push_back({QStringLiteral("dashboard saturation"),
-                     QStringLiteral("select SearchEngine, Rank from summary where Type = \"SAT\" and Project = ")
-                         + dquoted(projectName) + QStringLiteral(" order by Rank ASC, SearchEngine ASC nocase"),
-                     QStringLiteral("SummaryProjTypeidx")});
+    cases.push_back(
+        {QStringLiteral("dashboard saturation"),
+         QStringLiteral("select SearchEngine, Rank from summary where Type = \"SAT\" and Project = ")
+             + dquoted(projectName) + QStringLiteral(" order by Rank ASC, SearchEngine ASC nocase"),
+         QStringLiteral("SummaryProjTypeidx")});
     // Day at a glance, each grid in its initial order.
-    cases.push_back({QStringLiteral("glance position activity"),
-                     QStringLiteral("SELECT xDate, URL, SearchEngine, SearchTerm, AltYesterday, AltToday, Difference FROM "
-                                    "CVHiLo WHERE Project = ")
-                         + squoted(projectName) + QStringLiteral(" AND xDate = ") + squoted(date)
-                         + QStringLiteral(" ORDER BY xDate nocase"),
-                     QStringLiteral("HiloProjDateidx"), true});
+    cases.push_back(
+        {QStringLiteral("glance position activity"),
+         QStringLiteral(
+             "SELECT xDate, URL, SearchEngine, SearchTerm, AltYesterday, AltToday, Difference FROM "
+             "CVHiLo WHERE Project = ")
+             + squoted(projectName) + QStringLiteral(" AND xDate = ") + squoted(date)
+             + QStringLiteral(" ORDER BY xDate nocase"),
+         QStringLiteral("HiloProjDateidx"), true});
     cases.push_back({QStringLiteral("glance URL activity"),
-                     QStringLiteral("SELECT COUNT(URL) AS URLCount, URL FROM CVRank WHERE Project = ") + squoted(projectName)
-                         + QStringLiteral(" AND xDate = ") + squoted(date)
+                     QStringLiteral("SELECT COUNT(URL) AS URLCount, URL FROM CVRank WHERE Project = ")
+                         + squoted(projectName) + QStringLiteral(" AND xDate = ") + squoted(date)
                          + QStringLiteral(" GROUP BY URL ORDER BY URLCount ASC nocase"),
                      QStringLiteral("RankProjDateidx"), true});
-    cases.push_back({QStringLiteral("glance search term activity"),
-                     QStringLiteral("SELECT COUNT(SearchTerm) AS SearchTermCount, SearchTerm FROM CVRank WHERE Project = ")
-                         + squoted(projectName) + QStringLiteral(" AND xDate = ") + squoted(date)
-                         + QStringLiteral(" GROUP BY SearchTerm ORDER BY SearchTermCount ASC nocase"),
-                     QStringLiteral("RankProjDateidx"), true});
-    cases.push_back({QStringLiteral("glance search engine activity"),
-                     QStringLiteral("SELECT COUNT(SearchEngine) AS SearchEngineCount, SearchEngine FROM CVRANK WHERE "
-                                    "Project = ")
-                         + squoted(projectName) + QStringLiteral(" AND xDate = ") + squoted(date)
-                         + QStringLiteral(" GROUP BY SearchEngine ORDER BY SearchEngineCount ASC nocase"),
-                     QStringLiteral("RankProjDateidx"), true});
+    cases.push_back(
+        {QStringLiteral("glance search term activity"),
+         QStringLiteral(
+             "SELECT COUNT(SearchTerm) AS SearchTermCount, SearchTerm FROM CVRank WHERE Project = ")
+             + squoted(projectName) + QStringLiteral(" AND xDate = ") + squoted(date)
+             + QStringLiteral(" GROUP BY SearchTerm ORDER BY SearchTermCount ASC nocase"),
+         QStringLiteral("RankProjDateidx"), true});
+    cases.push_back(
+        {QStringLiteral("glance search engine activity"),
+         QStringLiteral("SELECT COUNT(SearchEngine) AS SearchEngineCount, SearchEngine FROM CVRANK WHERE "
+                        "Project = ")
+             + squoted(projectName) + QStringLiteral(" AND xDate = ") + squoted(date)
+             + QStringLiteral(" GROUP BY SearchEngine ORDER BY SearchEngineCount ASC nocase"),
+         QStringLiteral("RankProjDateidx"), true});
     // Detail chart: one series (order "UST": URL per series, engine and term
     // fixed) over the whole year.
     cases.push_back({QStringLiteral("detail chart series (1 year)"),
                      QStringLiteral("SELECT xDate, URL, MIN(Rank) AS Rank FROM CVRank WHERE Project = ")
                          + squoted(projectName) + QStringLiteral(" AND (xDate BETWEEN ")
                          + SqlQuote::date(firstDay()) + QStringLiteral(" AND ") + SqlQuote::date(lastDay())
-                         + QStringLiteral(") AND SearchEngine = ") + squoted(engine) + QStringLiteral(" AND URL = ")
-                         + squoted(seriesUrl) + QStringLiteral(" AND SearchTerm = ") + squoted(seriesTerm)
+                         + QStringLiteral(") AND SearchEngine = ") + squoted(engine)
+                         + QStringLiteral(" AND URL = ") + squoted(seriesUrl)
+                         + QStringLiteral(" AND SearchTerm = ") + squoted(seriesTerm)
                          + QStringLiteral(" GROUP BY xDate ORDER BY xDate"),
                      QStringLiteral("RankSeriesidx")});
 
@@ -390,8 +400,8 @@ int run(const Options& options)
         qint64 layerRows = 0;
         qint64 rawRows = 0;
         timePair(
-            options.reps, [&] { layerRows = runThroughLayer(query, c.sql); }, [&] { rawRows = runRaw(raw, sqliteSql); },
-            r.layerMs, r.rawMs);
+            options.reps, [&] { layerRows = runThroughLayer(query, c.sql); },
+            [&] { rawRows = runRaw(raw, sqliteSql); }, r.layerMs, r.rawMs);
         // The same through a new dataset each time: its own connection,
         // attachments and prepared statement, as on a window's first open.
         double rawAgainMs = 0;
@@ -459,18 +469,21 @@ int run(const Options& options)
         r.judged = false;
         Query query(&database);
         timePair(
-            options.reps, [&] { r.rows = runThroughLayer(query, QStringLiteral("SELECT COUNT(*) FROM CVProject")); },
+            options.reps,
+            [&] { r.rows = runThroughLayer(query, QStringLiteral("SELECT COUNT(*) FROM CVProject")); },
             [&] { runRaw(raw, "SELECT COUNT(*) FROM CVProject"); }, r.layerMs, r.rawMs);
         results.push_back(r);
     }
 
-    std::printf("\nMedian %s time of %d runs after 2 warm-ups; targets: data layer <= %.0f ms and <= %.1fx bare "
-                "SQLite, plan uses the expected index.\n\n",
-                options.cpuClock ? "CPU" : "wall-clock", options.reps, TargetMs, TargetRatio);
-    std::printf("layer ms: the query re-opened on one dataset, as the windows do; cold ms: a new dataset every run\n"
-                "(new connection, attachments and prepared statement), for information.\n\n");
-    std::printf("%-36s %7s %10s %10s %7s %9s  %-34s %s\n", "query", "rows", "layer ms", "raw ms", "ratio", "cold ms",
-                "plan (indexes)", "result");
+    std::printf(
+        "\nMedian %s time of %d runs after 2 warm-ups; targets: data layer <= %.0f ms and <= %.1fx bare "
+        "SQLite, plan uses the expected index.\n\n",
+        options.cpuClock ? "CPU" : "wall-clock", options.reps, TargetMs, TargetRatio);
+    std::printf(
+        "layer ms: the query re-opened on one dataset, as the windows do; cold ms: a new dataset every run\n"
+        "(new connection, attachments and prepared statement), for information.\n\n");
+    std::printf("%-36s %7s %10s %10s %7s %9s  %-34s %s\n", "query", "rows", "layer ms", "raw ms", "ratio",
+                "cold ms", "plan (indexes)", "result");
     std::printf("%s\n", std::string(128, '-').c_str());
     bool allPass = true;
     for (const Result& r : results) {
@@ -479,8 +492,8 @@ int run(const Options& options)
         if (r.coldMs >= 0)
             std::snprintf(cold, sizeof cold, "%.3f", r.coldMs);
         std::printf("%-36s %7lld %10.3f %10.3f %7.2f %9s  %-34s %s\n", qPrintable(r.label),
-                    static_cast<long long>(r.rows), r.layerMs, r.rawMs, r.rawMs > 0 ? r.layerMs / r.rawMs : 0.0, cold,
-                    plan.c_str(), verdict(r).c_str());
+                    static_cast<long long>(r.rows), r.layerMs, r.rawMs,
+                    r.rawMs > 0 ? r.layerMs / r.rawMs : 0.0, cold, plan.c_str(), verdict(r).c_str());
         allPass = allPass && passes(r);
     }
     std::printf("\n%s\n", allPass ? "All targets met." : "Some targets were missed.");

@@ -18,15 +18,16 @@ namespace corvane::fuzz {
 class FuzzInput
 {
 public:
-    FuzzInput(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    FuzzInput(const std::uint8_t* data, std::size_t size)
+        : m_data(data)
+        , m_size(size)
+    {
+    }
 
     // Field texts are Latin-1 (one byte, one character) unless set to UTF-8.
     void setUtf8(bool utf8) { m_utf8 = utf8; }
 
-    std::uint8_t byte()
-    {
-        return m_pos < m_size ? m_data[m_pos++] : 0;
-    }
+    std::uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
 
     std::int32_t int32()
     {
@@ -94,10 +95,7 @@ inline qsizetype firstIndex(QStringView text, QStringView pattern)
     return -1;
 }
 
-inline bool holds(QStringView text, QStringView pattern)
-{
-    return firstIndex(text, pattern) >= 0;
-}
+inline bool holds(QStringView text, QStringView pattern) { return firstIndex(text, pattern) >= 0; }
 
 // Stops the run so that the fuzzer records the input.
 [[noreturn]] void fail(const char* what);

@@ -3,9 +3,9 @@
 // Input: a flag byte, the four marker texts, the IncPlanB lines, five
 // truncation pairs, the rank counter, the searched URL; the page is the rest.
 
-#include "FuzzInput.h"
-
 #include "core/engine/ResultExtraction.h"
+
+#include "FuzzInput.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -118,7 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(!b.contains(u'\n'), "block holds a line feed");
 
     if (split.markers > 0 && script.IncPlanB.isEmpty())
-        check(fuzz::holds(truncated, IncrementMarker(script, firstPage, rank)), "split without the first marker");
+        check(fuzz::holds(truncated, IncrementMarker(script, firstPage, rank)),
+              "split without the first marker");
 
     // On a clean page the separators alone decide the blocks.
     if (!truncated.contains(u'\n') && !fuzz::holds(truncated, ResultTag)) {

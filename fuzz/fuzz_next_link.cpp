@@ -5,9 +5,9 @@
 // StartKeyPlanB lines, the ten ReplaceThis/ReplaceWith pairs, WordConnector,
 // the request pairs and the search term; the page is the rest.
 
-#include "FuzzInput.h"
-
 #include "core/engine/EngineScript.h"
+
+#include "FuzzInput.h"
 
 #include <array>
 #include <cstddef>
@@ -27,8 +27,9 @@ void check(bool ok, const char* what)
 // A request value: mostly a placeholder, sometimes any text.
 QString value(fuzz::FuzzInput& in)
 {
-    static const std::array<const char*, 10> names = {
-        "", "KeyWord", "RecCountA", "RecCountB", "PageNo", "PageNo*10", "PageNo*15", "RandN", "RandAL", "RandAU"};
+    static const std::array<const char*, 10> names = {"",       "KeyWord",   "RecCountA", "RecCountB",
+                                                      "PageNo", "PageNo*10", "PageNo*15", "RandN",
+                                                      "RandAL", "RandAU"};
     const std::uint8_t pick = in.byte();
     if (pick < names.size())
         return QString::fromLatin1(names[pick]);

@@ -13,6 +13,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   cron
   poppler-utils
+  clang-format
   libdeflate-dev
 )
 

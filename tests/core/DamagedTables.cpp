@@ -6,7 +6,6 @@
 #include <QFile>
 
 #include <sqlite3.h>
-
 #include <stdexcept>
 
 namespace corvane::test {
@@ -18,7 +17,8 @@ constexpr int PageSize = 4096;
 sqlite3* openFile(const QString& path)
 {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr)
+        != SQLITE_OK) {
         sqlite3_close(db);
         throw std::runtime_error("cannot open " + path.toStdString());
     }
@@ -55,8 +55,8 @@ QList<int> leafPages(const QString& path, const QString& treeName)
 {
     sqlite3* db = openFile(path);
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT pageno FROM dbstat WHERE name = ?1 AND pagetype = 'leaf' ORDER BY pageno", -1,
-                       &stmt, nullptr);
+    sqlite3_prepare_v2(db, "SELECT pageno FROM dbstat WHERE name = ?1 AND pagetype = 'leaf' ORDER BY pageno",
+                       -1, &stmt, nullptr);
     const QByteArray name = treeName.toUtf8();
     sqlite3_bind_text(stmt, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
     QList<int> pages;
@@ -99,7 +99,8 @@ QList<int> numbersIn(const QString& path, const QString& tableName)
 {
     sqlite3* db = openFile(path);
     sqlite3_stmt* stmt = nullptr;
-    const QByteArray sql = QStringLiteral("SELECT Number FROM \"%1\" ORDER BY Number").arg(tableName).toUtf8();
+    const QByteArray sql =
+        QStringLiteral("SELECT Number FROM \"%1\" ORDER BY Number").arg(tableName).toUtf8();
     sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
     QList<int> numbers;
     while (stmt && sqlite3_step(stmt) == SQLITE_ROW)

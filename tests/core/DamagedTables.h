@@ -5,7 +5,7 @@
 
 namespace corvane {
 class Database;
-}
+} // namespace corvane
 
 namespace corvane::test {
 

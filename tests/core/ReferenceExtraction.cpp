@@ -10,12 +10,12 @@ QString referenceTruncations(const QString& page, const EngineScript& script)
         const QString& endText = script.TruncEnd[i];
         if (startText.isEmpty())
             continue;
-        qsizetype start = 0;   // 1-based; 0 when absent
+        qsizetype start = 0; // 1-based; 0 when absent
         if (startText == QLatin1String("[START]"))
             start = 1;
         else
             start = text.indexOf(startText) + 1;
-        qsizetype end = -1;    // 1-based; 0 when absent, -1 without an end text
+        qsizetype end = -1; // 1-based; 0 when absent, -1 without an end text
         if (endText == QLatin1String("[END]"))
             end = text.size();
         else if (!endText.isEmpty())

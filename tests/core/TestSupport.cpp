@@ -14,7 +14,8 @@ TempProfile::TempProfile()
     m_oldRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
     qputenv("CORVANE_REGISTRY", registryPath().toLocal8Bit());
     QDir().mkpath(path(QStringLiteral("run")));
-    QFile::setPermissions(path(QStringLiteral("run")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(path(QStringLiteral("run")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", path(QStringLiteral("run")).toLocal8Bit());
 }
 
@@ -34,9 +35,6 @@ TempProfile::~TempProfile()
     restore("XDG_RUNTIME_DIR", m_oldRuntimeDir);
 }
 
-QString TempProfile::path(const QString& relative) const
-{
-    return QDir(m_dir->path()).filePath(relative);
-}
+QString TempProfile::path(const QString& relative) const { return QDir(m_dir->path()).filePath(relative); }
 
 } // namespace corvane::test

@@ -17,7 +17,7 @@ public:
     TempProfile();
     ~TempProfile();
 
-    QString path(const QString& relative = {}) const;   // folder path + relative
+    QString path(const QString& relative = {}) const; // folder path + relative
     QString registryPath() const { return path(QStringLiteral("registry.reg")); }
 
 private:

@@ -9,15 +9,9 @@
 
 namespace {
 
-QString text(const char16_t* characters)
-{
-    return QString::fromUtf16(characters);
-}
+QString text(const char16_t* characters) { return QString::fromUtf16(characters); }
 
-void record(const QString& call)
-{
-    qputenv("CORVANE_LIBRARY_PROBE", call.toUtf8());
-}
+void record(const QString& call) { qputenv("CORVANE_LIBRARY_PROBE", call.toUtf8()); }
 
 } // namespace
 
@@ -39,12 +33,10 @@ Q_DECL_EXPORT void _RunCVDaily(QApplication*, const char16_t* project)
 
 Q_DECL_EXPORT void _RunPrint(QApplication*, const char16_t* group, const char16_t* report)
 {
-    record(QStringLiteral("RunPrint [") + text(group) + QStringLiteral("] [") + text(report) + QStringLiteral("]"));
+    record(QStringLiteral("RunPrint [") + text(group) + QStringLiteral("] [") + text(report)
+           + QStringLiteral("]"));
 }
 
-Q_DECL_EXPORT void _RunBackup(QApplication*)
-{
-    throw std::runtime_error("the backup window failed");
-}
+Q_DECL_EXPORT void _RunBackup(QApplication*) { throw std::runtime_error("the backup window failed"); }
 
 } // extern "C"

@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <cstdio>
-
 #include <unistd.h>
 
 int main(int argc, char* argv[])

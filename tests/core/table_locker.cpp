@@ -1,11 +1,10 @@
 // Test helper: holds a write transaction on a table file for a while, as
 // another program would. Usage: table_locker <file> <sql> <milliseconds>
 // Prints "locked" once the transaction holds the write lock.
-#include <sqlite3.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <sqlite3.h>
 #include <thread>
 
 int main(int argc, char** argv)

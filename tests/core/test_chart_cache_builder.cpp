@@ -1,10 +1,10 @@
 // Saved charts built from stored ranks into the chart cache.
-#include "TestSupport.h"
-
+#include "core/charts/ChartCacheBuilder.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
-#include "core/charts/ChartCacheBuilder.h"
+
+#include "TestSupport.h"
 
 #include <QDir>
 
@@ -63,8 +63,11 @@ protected:
     // "legend date value" lines of the cache, in table order.
     QStringList cache(const char* chartName)
     {
-        Query q(&db, QStringLiteral("SELECT Legend, xDate, xValue FROM CVChartCache WHERE Chart = '%1' ORDER BY xDate, Legend")
-                         .arg(QLatin1String(chartName)));
+        Query q(
+            &db,
+            QStringLiteral(
+                "SELECT Legend, xDate, xValue FROM CVChartCache WHERE Chart = '%1' ORDER BY xDate, Legend")
+                .arg(QLatin1String(chartName)));
         q.open();
         QStringList lines;
         for (q.first(); !q.eof(); q.next())
@@ -87,14 +90,14 @@ const QDate Jan1{2026, 1, 1};
 TEST_F(ChartCacheBuilderTest, BestDailyPositionPerSeriesWithFilledDatesAndUnderscoreNames)
 {
     rank("Home", "2026-01-02", 7);
-    rank("Home", "2026-01-02", 3);          // the best of the day counts
+    rank("Home", "2026-01-02", 3); // the best of the day counts
     rank("Home", "2026-01-04", 5);
     rank("1st Page", "2026-01-04", 12);
-    rank("Home", "2026-01-04", 1, "cake");  // another term is not part of the chart
+    rank("Home", "2026-01-04", 1, "cake"); // another term is not part of the chart
     chart("Trend", QStringLiteral("Home\r\n1st Page\n\nNever Found\n"), Jan1, Jan1.addDays(3), true, false);
 
     ChartCacheBuilder builder(folder);
-    EXPECT_EQ(builder.build(QStringLiteral("Bakery"), QStringLiteral("Trend")), 12);   // 4 days x 3 series
+    EXPECT_EQ(builder.build(QStringLiteral("Bakery"), QStringLiteral("Trend")), 12); // 4 days x 3 series
     const QStringList lines = cache("Trend");
     EXPECT_TRUE(lines.contains(QStringLiteral("Home 2026-01-02 3")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Home 2026-01-04 5")));
@@ -118,7 +121,8 @@ TEST_F(ChartCacheBuilderTest, UnfilledSingleDayAndEmptySeriesRemoval)
     builder.build(QStringLiteral("Bakery"), QStringLiteral("OneDay"));
     EXPECT_EQ(cache("OneDay"), QStringList{QStringLiteral("Home 2026-01-02 4")});
     builder.build(QStringLiteral("Bakery"), QStringLiteral("Sparse"));
-    EXPECT_EQ(cache("Sparse"), (QStringList{QStringLiteral("Home 2026-01-02 4"), QStringLiteral("Home 2026-01-03 6")}));
+    EXPECT_EQ(cache("Sparse"),
+              (QStringList{QStringLiteral("Home 2026-01-02 4"), QStringLiteral("Home 2026-01-03 6")}));
 }
 
 TEST_F(ChartCacheBuilderTest, BuildAllSkipsOtherWindowsRowsAndNamesMissingCharts)

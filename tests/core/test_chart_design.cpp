@@ -1,11 +1,11 @@
-#include "TestSupport.h"
-
-#include "core/settings/ProfileSetup.h"
+#include "core/charts/ChartDesign.h"
+#include "core/charts/ChartDesignStore.h"
 #include "core/data/Dataset.h"
 #include "core/data/TableDatabase.h"
 #include "core/platform/Registry.h"
-#include "core/charts/ChartDesign.h"
-#include "core/charts/ChartDesignStore.h"
+#include "core/settings/ProfileSetup.h"
+
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,7 @@ using namespace corvane;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+QString s(const char* text) { return QString::fromUtf8(text); }
 
 // A data folder with every table, and a database on it.
 struct DataFolder
@@ -31,8 +28,8 @@ struct DataFolder
         ProfileSetup setup(registry, profile.path(s("Home")));
         if (!setup.run())
             ADD_FAILURE() << qPrintable(setup.error());
-        database.setDirectory(RegistryKey(registry, s("Software\\Corvane\\File Locations"))
-                                  .readString(s("DataFolder")));
+        database.setDirectory(
+            RegistryKey(registry, s("Software\\Corvane\\File Locations")).readString(s("DataFolder")));
         database.connect();
     }
 };
@@ -68,7 +65,7 @@ TEST(ChartDesign, DefaultsPerChartKind)
     EXPECT_TRUE(scores.image.isEmpty());
 
     EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::GainsLosses), scores);
-    EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::Top10), scores);   // terms, not dates
+    EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::Top10), scores); // terms, not dates
     ChartDesign timeChart = scores;
     timeChart.seriesType = ChartDesign::Line;
     EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::DetailChart), timeChart);
@@ -76,9 +73,9 @@ TEST(ChartDesign, DefaultsPerChartKind)
 
 TEST(ChartDesign, NamesPagesAndRanges)
 {
-    EXPECT_EQ(ChartDesign::themeNames(),
-              QStringList({s("Default"), s("Excel"), s("Classic"), s("Business"), s("Web"), s("XP"),
-                           s("Blues")}));
+    EXPECT_EQ(
+        ChartDesign::themeNames(),
+        QStringList({s("Default"), s("Excel"), s("Classic"), s("Business"), s("Web"), s("XP"), s("Blues")}));
     EXPECT_EQ(ChartDesign::paletteNames().size(), 11);
     EXPECT_EQ(ChartDesign::paletteNames().at(1), s("Teechart"));
 

@@ -1,7 +1,5 @@
 // The dashboard's statements on real tables: Top 10 engines and charts, the
 // three lists, the session notes, the report statements and the status counts.
-#include "TestSupport.h"
-
 #include "core/dashboard/DashboardData.h"
 #include "core/dashboard/DashboardQueries.h"
 #include "core/dashboard/DashboardReport.h"
@@ -9,6 +7,8 @@
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
+
+#include "TestSupport.h"
 
 #include <QDir>
 
@@ -105,8 +105,9 @@ TEST_F(DashboardDataTest, TopTenEnginesBestFirstAtMostTenAndSlotsInTermOrder)
     EXPECT_EQ(slot.at(1).term, QStringLiteral("mango"));
     EXPECT_EQ(slot.at(2).rank, 3);
     EXPECT_EQ(slot.at(0).page, 2);
-    EXPECT_TRUE(data.topSlot(QString()).isEmpty());   // fewer engines than slots
-    EXPECT_EQ(DashboardQueries::chartTitle(0, QStringLiteral("Engine11"), 111), QStringLiteral("1 - Engine11 (111 points)"));
+    EXPECT_TRUE(data.topSlot(QString()).isEmpty()); // fewer engines than slots
+    EXPECT_EQ(DashboardQueries::chartTitle(0, QStringLiteral("Engine11"), 111),
+              QStringLiteral("1 - Engine11 (111 points)"));
 }
 
 TEST_F(DashboardDataTest, ListsAndReportStatementsRun)
@@ -120,7 +121,7 @@ TEST_F(DashboardDataTest, ListsAndReportStatementsRun)
 
     DashboardData data(db, Project, Day);
     ASSERT_EQ(data.firstPage().size(), 1);
-    ASSERT_EQ(data.newArrivals().size(), 1);      // only the session's own day
+    ASSERT_EQ(data.newArrivals().size(), 1); // only the session's own day
     EXPECT_EQ(data.newArrivals().first().page, 1);
     ASSERT_EQ(data.saturation().size(), 1);
     EXPECT_EQ(data.saturation().first().rank, 2);
@@ -135,8 +136,10 @@ TEST_F(DashboardDataTest, ListsAndReportStatementsRun)
     }
     QStringList pieces;
     for (int slot = 0; slot < DashboardData::SlotCount; ++slot)
-        pieces << DashboardQueries::topReportPiece(slot, Project, slot == 0 ? QStringLiteral("Demo") : QString(), data.date());
-    EXPECT_TRUE(pieces.first().contains(QLatin1String("Rank, Page into CVReportTemp from summary where Type = ")));
+        pieces << DashboardQueries::topReportPiece(
+            slot, Project, slot == 0 ? QStringLiteral("Demo") : QString(), data.date());
+    EXPECT_TRUE(
+        pieces.first().contains(QLatin1String("Rank, Page into CVReportTemp from summary where Type = ")));
     EXPECT_FALSE(pieces.at(1).contains(QLatin1String("into")));
     db.deleteTable(QStringLiteral("CVReportTemp"));
     Query top(&db, DashboardQueries::topReport(pieces));
@@ -153,20 +156,24 @@ TEST_F(DashboardDataTest, SessionNotesAndPage)
     note(QString(), "Script update", Day, QStringLiteral("Demo engine updated"));
     note(QString(), "Script update", Day, QStringLiteral("Other <engine> updated"));
     note(Project, "Optimization", Day,
-         QStringLiteral("Project: ") + Project + QStringLiteral("\nSearch Terms:\nrye & spelt\nURLs:\nShop\nSearch Engines:\nDemo"));
+         QStringLiteral("Project: ") + Project
+             + QStringLiteral("\nSearch Terms:\nrye & spelt\nURLs:\nShop\nSearch Engines:\nDemo"));
     note(QStringLiteral("Other"), "Optimization", Day, QStringLiteral("Project: Other"));
 
     DashboardData data(db, Project, Day);
-    EXPECT_EQ(data.scriptUpdates(), (QStringList{QStringLiteral("Other <engine> updated"), QStringLiteral("Demo engine updated")}));
+    EXPECT_EQ(data.scriptUpdates(),
+              (QStringList{QStringLiteral("Other <engine> updated"), QStringLiteral("Demo engine updated")}));
     ASSERT_EQ(data.optimizationNotes().size(), 1);
 
-    const QString page = SessionInfoPage::html(QStringLiteral("/opt/cv/"), data.scriptUpdates(), data.optimizationNotes());
-    for (const char* piece : {"BGCOLOR='#FFFFD5'", "NAME='anchorTOP'", "NAME='anchorA'", "NAME='anchorB'",
-                              "file:///opt/cv/SessionInfoLogo.JPG", "file:///opt/cv/SessionInfoLogoFill.JPG",
-                              "Goto Optimization Notes", "Recent Script Updates", "<LI>Other &lt;engine&gt; updated</LI>",
-                              "These items had no activity.<BR>Consider removing them to improve HV performance",
-                              "<P><B>Project: O'Reilly &quot;Books&quot;</B></P>", "<I>Search Terms:</I>",
-                              "<I>Search Engines:</I>", "<LI><FONT SIZE='-1'>rye &amp; spelt</FONT></LI>"})
+    const QString page =
+        SessionInfoPage::html(QStringLiteral("/opt/cv/"), data.scriptUpdates(), data.optimizationNotes());
+    for (const char* piece :
+         {"BGCOLOR='#FFFFD5'", "NAME='anchorTOP'", "NAME='anchorA'", "NAME='anchorB'",
+          "file:///opt/cv/SessionInfoLogo.JPG", "file:///opt/cv/SessionInfoLogoFill.JPG",
+          "Goto Optimization Notes", "Recent Script Updates", "<LI>Other &lt;engine&gt; updated</LI>",
+          "These items had no activity.<BR>Consider removing them to improve HV performance",
+          "<P><B>Project: O'Reilly &quot;Books&quot;</B></P>", "<I>Search Terms:</I>",
+          "<I>Search Engines:</I>", "<LI><FONT SIZE='-1'>rye &amp; spelt</FONT></LI>"})
         EXPECT_TRUE(page.contains(QLatin1String(piece))) << piece;
 }
 
@@ -208,7 +215,8 @@ TEST_F(DashboardDataTest, PrintSelectionsFillTheReportTable)
     report.open();
     EXPECT_EQ(report.recordCount(), 10);
     EXPECT_EQ(report.asString(QStringLiteral("MemoData")),
-              QStringLiteral("Date: 2026-11-30 -- Search Engine: Demo\nSearch Term: bread -- Rank 4\nSearch Term: rye -- Rank 9"));
+              QStringLiteral("Date: 2026-11-30 -- Search Engine: Demo\nSearch Term: bread -- Rank 4\nSearch "
+                             "Term: rye -- Rank 9"));
     EXPECT_EQ(report.value(QStringLiteral("Chart")).toByteArray(), QByteArray("not really a jpeg"));
     report.next();
     EXPECT_TRUE(report.asString(QStringLiteral("MemoData")).isEmpty());
@@ -219,5 +227,6 @@ TEST_F(DashboardDataTest, PrintSelectionsFillTheReportTable)
     EXPECT_EQ(DashboardReport::fill(db, request), QStringLiteral("SessionInfo2"));
     report.open();
     EXPECT_EQ(report.asString(QStringLiteral("MemoContent")), QStringLiteral("Project: x"));
-    EXPECT_EQ(DashboardReport::caption(DashboardReport::Selection::None), QStringLiteral("None Selected for Print"));
+    EXPECT_EQ(DashboardReport::caption(DashboardReport::Selection::None),
+              QStringLiteral("None Selected for Print"));
 }

@@ -1,13 +1,13 @@
-#include "TestSupport.h"
-
-#include "core/demo/DemoEngine.h"
-#include "core/demo/DemoPageCache.h"
-#include "core/settings/ProfileSetup.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
+#include "core/demo/DemoPageCache.h"
 #include "core/engine/ContentDecoding.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+
+#include "TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QMap>
@@ -16,9 +16,9 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <chrono>
+#include <httplib.h>
 #include <thread>
 
 using namespace corvane;
@@ -37,7 +37,7 @@ Reply get(const DemoEngine& engine, const QString& pathAndQuery)
 {
     httplib::Client client("127.0.0.1", engine.port());
     client.set_read_timeout(30, 0);
-    client.set_url_encode(false);   // send the query as written, "+" included
+    client.set_url_encode(false); // send the query as written, "+" included
     const auto result = client.Get(pathAndQuery.toStdString());
     if (!result)
         return {};
@@ -94,8 +94,8 @@ QByteArray resultsStart(DemoStyle style)
 QList<int> markerNumbers(DemoStyle style, const QByteArray& page)
 {
     const QString pattern = style == DemoStyle::Numbered
-                                ? QStringLiteral("<li class=\"result\" value=\"(\\d+)\">")
-                                : QStringLiteral("<article class=\"res\" data-rank=\"(\\d+)\">");
+        ? QStringLiteral("<li class=\"result\" value=\"(\\d+)\">")
+        : QStringLiteral("<article class=\"res\" data-rank=\"(\\d+)\">");
     QList<int> numbers;
     auto it = QRegularExpression(pattern).globalMatch(QString::fromUtf8(page));
     while (it.hasNext())
@@ -169,7 +169,8 @@ TEST(DemoEngineServer, GzipAndRepeatedRequestsGiveTheSamePages)
     for (const int day : {3, 4, 3}) {
         engine.setDay(day);
         for (const char* coding : {"gzip, deflate", "identity", "gzip"}) {
-            const std::string path = searchPath(DemoStyle::Numbered, QStringLiteral("&start=20")).toStdString();
+            const std::string path =
+                searchPath(DemoStyle::Numbered, QStringLiteral("&start=20")).toStdString();
             const auto reply = client.Get(path, {{"Accept-Encoding", coding}});
             ASSERT_TRUE(reply);
             EXPECT_EQ(reply->get_header_value("Content-Encoding"),
@@ -202,7 +203,7 @@ TEST(DemoEngineServer, CountsRequestsInAllAndPerPath)
     get(engine, searchPath(DemoStyle::Numbered, QString()));
     get(engine, searchPath(DemoStyle::Numbered, QStringLiteral("&start=10")));
     get(engine, searchPath(DemoStyle::TagFirst, QString()));
-    get(engine, QStringLiteral("/control?day=2"));   // not a search: not counted
+    get(engine, QStringLiteral("/control?day=2")); // not a search: not counted
     EXPECT_EQ(engine.requestCount(), 3);
     EXPECT_EQ(engine.requestCount(QStringLiteral("/numbered/search")), 2);
     EXPECT_EQ(engine.requestCount(QStringLiteral("/tagfirst/search")), 1);
@@ -409,14 +410,14 @@ TEST(DemoEnginePages, TheCacheGivesTheRenderedPageAndItsGzipForm)
 TEST(DemoEnginePages, TheCacheStaysWithinItsLimitDroppingTheLeastRecentlyUsed)
 {
     const std::size_t pageSize = DemoEngine::page(DemoStyle::Numbered, Term, 1, 0).size();
-    DemoPageCache cache(pageSize * 5 / 2);   // room for two pages of about this size
+    DemoPageCache cache(pageSize * 5 / 2); // room for two pages of about this size
     const auto plain = DemoPageCache::Encoding::Identity;
     const std::string term = Term.toStdString();
     const auto first = cache.resultPage(DemoStyle::Numbered, term, 1, 0, plain);
     cache.resultPage(DemoStyle::Numbered, term, 1, 0, plain);
     cache.resultPage(DemoStyle::Numbered, term, 2, 0, plain);
-    cache.resultPage(DemoStyle::Numbered, term, 1, 0, plain);   // used again: now the newest
-    cache.resultPage(DemoStyle::Numbered, term, 3, 0, plain);   // drops day 2
+    cache.resultPage(DemoStyle::Numbered, term, 1, 0, plain); // used again: now the newest
+    cache.resultPage(DemoStyle::Numbered, term, 3, 0, plain); // drops day 2
     EXPECT_LE(cache.bytes(), pageSize * 5 / 2);
     EXPECT_EQ(cache.count(), 2u);
     EXPECT_EQ(cache.resultPage(DemoStyle::Numbered, term, 1, 0, plain), first);
@@ -584,7 +585,10 @@ QMap<QString, QMap<QString, QVariant>> starterScripts(const test::TempProfile& p
 class ScriptReader
 {
 public:
-    explicit ScriptReader(const QMap<QString, QVariant>& columns) : m_c(columns) {}
+    explicit ScriptReader(const QMap<QString, QVariant>& columns)
+        : m_c(columns)
+    {
+    }
 
     QString text(const QString& name) const { return m_c.value(name).toString(); }
     bool flag(const QString& name) const { return m_c.value(name).toBool(); }
@@ -616,7 +620,7 @@ public:
             QString url;
             for (int i = 1; i <= 10; ++i)
                 url += text(side + QStringLiteral("String%1").arg(i))
-                       + expand(text(side + QStringLiteral("Value%1").arg(i)));
+                    + expand(text(side + QStringLiteral("Value%1").arg(i)));
             return url;
         }
         QString link;
@@ -660,8 +664,8 @@ public:
                 continue;
             const int s = start == QLatin1String("[START]") ? 0 : int(page.indexOf(start));
             const int e = end == QLatin1String("[END]") ? int(page.size()) - 1
-                          : end.isEmpty()                ? -2
-                                                         : int(page.indexOf(end));
+                : end.isEmpty()                         ? -2
+                                                        : int(page.indexOf(end));
             if (s >= 0 && s < e)
                 page.remove(s, e - s);
         }
@@ -673,12 +677,12 @@ public:
                 return parts.value(0) + (numbered ? QString::number(n) : QString()) + parts.value(2);
             }
             return text(side + QStringLiteral("IncStart"))
-                   + (flag(side + QStringLiteral("NumberInc")) ? QString::number(n) : QString())
-                   + text(side + QStringLiteral("IncEnd"));
+                + (flag(side + QStringLiteral("NumberInc")) ? QString::number(n) : QString())
+                + text(side + QStringLiteral("IncEnd"));
         };
         const QString separator = QStringLiteral("\n*~*~*~*~*~*~*");
         int n = m_rank;
-        QString line;   // null: the A/B markers
+        QString line; // null: the A/B markers
         for (const QString& candidate : lines(QStringLiteral("IncPlanB"))) {
             if (page.contains(marker(n, candidate))) {
                 line = candidate;

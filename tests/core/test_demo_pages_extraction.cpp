@@ -1,19 +1,19 @@
 // The fast truncation and split against the literal reference on every page
 // the demo engine serves, read with the starter engine scripts of a new
 // profile, with the rank counter carried from page to page as polling does.
-#include "ReferenceExtraction.h"
-#include "TestSupport.h"
-
-#include "core/demo/DemoEngine.h"
-#include "core/settings/ProfileSetup.h"
-#include "core/settings/Settings.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
 #include "core/engine/EngineScript.h"
 #include "core/engine/PageFetcher.h"
 #include "core/engine/ResultExtraction.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/settings/Settings.h"
+
+#include "ReferenceExtraction.h"
+#include "TestSupport.h"
 
 #include <QMap>
 #include <QUrl>
@@ -83,10 +83,7 @@ QString fetchedPage(DemoStyle style, const QString& term, int day, int offset)
 }
 
 // A ranked address as the cleaned page carries it: without its scheme.
-QString withoutScheme(const QString& url)
-{
-    return url.section(QStringLiteral("://"), 1);
-}
+QString withoutScheme(const QString& url) { return url.section(QStringLiteral("://"), 1); }
 
 } // namespace
 
@@ -105,7 +102,7 @@ TEST_F(DemoPagesExtraction, EqualsTheLiteralExtractionOnEveryServedPage)
             for (const int day : days) {
                 const QList<QString> ranking = DemoEngine::ranking(term, day);
                 ASSERT_EQ(ranking.size(), DemoCorpus::ResultsPerTerm);
-                int rank = 1;   // the rank counter of polling: the number of the next result
+                int rank = 1; // the rank counter of polling: the number of the next result
                 for (int page = 1; page <= pagesServed; ++page) {
                     const int offset = (page - 1) * pageLength;
                     const QString where = QStringLiteral("%1, \"%2\", day %3, offset %4")
@@ -119,7 +116,8 @@ TEST_F(DemoPagesExtraction, EqualsTheLiteralExtractionOnEveryServedPage)
                     ASSERT_EQ(truncated, literalTruncated) << qPrintable(where);
                     const bool firstPage = page == 1;
                     const ResultSplit split = SplitResults(truncated, script, firstPage, rank);
-                    const ResultSplit literal = test::referenceSplit(literalTruncated, script, firstPage, rank);
+                    const ResultSplit literal =
+                        test::referenceSplit(literalTruncated, script, firstPage, rank);
                     ASSERT_EQ(split.processedPage, literal.processedPage) << qPrintable(where);
                     ASSERT_EQ(split.blocks, literal.blocks) << qPrintable(where);
                     ASSERT_EQ(split.markers, literal.markers) << qPrintable(where);

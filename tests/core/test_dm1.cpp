@@ -1,7 +1,7 @@
-#include "TestSupport.h"
-
-#include "core/settings/ProfileSetup.h"
 #include "core/datamodule/DM1.h"
+#include "core/settings/ProfileSetup.h"
+
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,9 @@ int logCount(TDM1& dm)
 TEST(DataModule, ASuppressedMessageReturnsZeroWithoutShowing)
 {
     OpenDataModule m;
-    EXPECT_EQ(m.dm.ShowMessageBox(4, QStringLiteral("Q"), QStringLiteral("Sure?"), false, QStringLiteral("DeleteST")), 0);
+    EXPECT_EQ(m.dm.ShowMessageBox(4, QStringLiteral("Q"), QStringLiteral("Sure?"), false,
+                                  QStringLiteral("DeleteST")),
+              0);
     EXPECT_TRUE(m.shown.isEmpty());
     EXPECT_EQ(m.dm.ShowMessageBox(0, QStringLiteral("Note"), QStringLiteral("Hi"), true, {}), 1);
     EXPECT_EQ(m.shown, QStringList{QStringLiteral("Note: Hi")});

@@ -1,22 +1,22 @@
 // The rank check of Duvuda Duvedozo against the demo engine with the real
 // starter scripts in SE3, its result files, its grid rows and its exports.
-#include "TestSupport.h"
-
-#include "core/demo/DemoEngine.h"
-#include "core/settings/ProfileSetup.h"
-#include "core/settings/Settings.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
+#include "core/engine/PageFetcher.h"
+#include "core/export/HtmlCellText.h"
 #include "core/livecheck/DuvudaExport.h"
 #include "core/livecheck/DuvudaResultFile.h"
 #include "core/livecheck/DuvudaResultModel.h"
 #include "core/livecheck/DuvudaSearch.h"
-#include "core/engine/PageFetcher.h"
 #include "core/livecheck/TextHistory.h"
 #include "core/platform/Registry.h"
-#include "core/export/HtmlCellText.h"
 #include "core/print/ReportTable.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/settings/Settings.h"
+
+#include "TestSupport.h"
 
 #include <QFile>
 #include <QUrl>
@@ -50,9 +50,10 @@ protected:
         data.setDirectory(profile->path(QStringLiteral("Home/Data")));
         data.connect();
         for (const char* column : {"HomePage", "AString1", "BString1", "ReplaceWith1", "ReplaceWith2"}) {
-            Query repoint(&data, QStringLiteral("UPDATE SE3 SET %1 = replace(%1, '127.0.0.1:8765', '127.0.0.1:%2')")
-                                     .arg(QLatin1String(column))
-                                     .arg(engine->port()));
+            Query repoint(&data,
+                          QStringLiteral("UPDATE SE3 SET %1 = replace(%1, '127.0.0.1:8765', '127.0.0.1:%2')")
+                              .arg(QLatin1String(column))
+                              .arg(engine->port()));
             repoint.execSql();
         }
     }
@@ -122,7 +123,8 @@ TEST_F(duvuda_search, DepthFiftyAndFortyFiveBothFetchFivePagesOfTen)
 {
     for (int depth : {50, 45}) {
         engine->resetCounts();
-        const Run run = search({Numbered}, QStringLiteral("garden tools"), QStringLiteral("nowhere.example"), depth);
+        const Run run =
+            search({Numbered}, QStringLiteral("garden tools"), QStringLiteral("nowhere.example"), depth);
         EXPECT_EQ(engine->requestCount(QStringLiteral("/numbered/search")), 5) << "depth " << depth;
         EXPECT_EQ(run.statuses.last(), QStringLiteral("Done..."));
         EXPECT_TRUE(run.hits.isEmpty());
@@ -139,7 +141,8 @@ TEST_F(duvuda_search, HitsCarryRankPageAndTheRequestAndTheMatchIsCaseSensitive)
     EXPECT_EQ(hit.rank, 14);
     EXPECT_EQ(hit.page, 2);
     EXPECT_EQ(hit.engineName, Numbered);
-    EXPECT_TRUE(hit.requestUrl.endsWith(QStringLiteral("q=garden+tools&start=10"))) << qPrintable(hit.requestUrl);
+    EXPECT_TRUE(hit.requestUrl.endsWith(QStringLiteral("q=garden+tools&start=10")))
+        << qPrintable(hit.requestUrl);
     EXPECT_EQ(hit.engineHomePage, QStringLiteral("http://127.0.0.1:%1/").arg(engine->port()));
 
     QString capital = host;
@@ -164,7 +167,7 @@ TEST_F(duvuda_search, AnAbortDuringTheFirstEngineSendsNothingToTheOthers)
 
 TEST_F(duvuda_search, AFailingEngineShowsItsErrorAndTheRunGoesOn)
 {
-    engine->setFailure(DemoEngine::Failure::ShortBody, 2);   // both tries of the first engine
+    engine->setFailure(DemoEngine::Failure::ShortBody, 2); // both tries of the first engine
     const QString term = QStringLiteral("garden tools");
     const Run run = search({Numbered, TagFirst}, term, hostAt(term, 3), 10);
     EXPECT_TRUE(run.statuses.contains(QStringLiteral("Error: Minimal data returned")));
@@ -179,8 +182,8 @@ namespace {
 
 DuvudaResultRow sampleRow(int rank, const QString& term = QStringLiteral("O'Reilly <books> & \"more\""))
 {
-    return DuvudaCells::makeRow({QDate(2026, 12, 7), rank, (rank - 1) / 10 + 1, QStringLiteral("widget.com"), term,
-                                 QStringLiteral("http://127.0.0.1:1/numbered/search?q=a&start=10"),
+    return DuvudaCells::makeRow({QDate(2026, 12, 7), rank, (rank - 1) / 10 + 1, QStringLiteral("widget.com"),
+                                 term, QStringLiteral("http://127.0.0.1:1/numbered/search?q=a&start=10"),
                                  QStringLiteral("Corvane Demo"), QStringLiteral("http://127.0.0.1:1/")},
                                 QLocale(QLocale::English, QLocale::UnitedStates));
 }
@@ -193,10 +196,12 @@ TEST(DuvudaRows, CellsAreAnchorsWithTheTermAndEngineInFrontAsComments)
     EXPECT_EQ(row.cells[DuvudaResultRow::Date], QStringLiteral("12/7/26"));
     EXPECT_EQ(row.cells[DuvudaResultRow::Rank], QStringLiteral("13"));
     EXPECT_EQ(row.cells[DuvudaResultRow::Page], QStringLiteral("2"));
-    EXPECT_EQ(row.cells[DuvudaResultRow::URL], QStringLiteral("<a href=\"http://widget.com\">widget.com</a>"));
-    EXPECT_EQ(row.cells[DuvudaResultRow::SearchTerm],
-              QStringLiteral("<!--red shoes--><a href=\"http://127.0.0.1:1/numbered/search?q=a&amp;start=10\">red "
-                             "shoes</a>"));
+    EXPECT_EQ(row.cells[DuvudaResultRow::URL],
+              QStringLiteral("<a href=\"http://widget.com\">widget.com</a>"));
+    EXPECT_EQ(
+        row.cells[DuvudaResultRow::SearchTerm],
+        QStringLiteral("<!--red shoes--><a href=\"http://127.0.0.1:1/numbered/search?q=a&amp;start=10\">red "
+                       "shoes</a>"));
     EXPECT_EQ(row.cells[DuvudaResultRow::SearchEngine],
               QStringLiteral("<!--Corvane Demo--><a href=\"http://127.0.0.1:1/\">Corvane Demo</a>"));
     EXPECT_EQ(DuvudaCells::urlAddress(QStringLiteral("HTTP://a.com")), QStringLiteral("HTTP://a.com"));
@@ -207,11 +212,13 @@ TEST(DuvudaRows, ExportKindsGiveLabelsLinksOrTheCellUnchanged)
 {
     const DuvudaResultRow row = sampleRow(3);
     const QString& term = row.cells[DuvudaResultRow::SearchTerm];
-    EXPECT_EQ(DuvudaExport::cellValue(term, DuvudaExportKind::Labels), QStringLiteral("O'Reilly <books> & \"more\""));
+    EXPECT_EQ(DuvudaExport::cellValue(term, DuvudaExportKind::Labels),
+              QStringLiteral("O'Reilly <books> & \"more\""));
     EXPECT_EQ(DuvudaExport::cellValue(term, DuvudaExportKind::Links),
               QStringLiteral("http://127.0.0.1:1/numbered/search?q=a&start=10"));
     EXPECT_EQ(DuvudaExport::cellValue(term, DuvudaExportKind::Html), term);
-    EXPECT_EQ(HtmlCellText::visibleText(QStringLiteral("a&#x41;&#66;&nbsp;&unknown;")), QStringLiteral("aAB &unknown;"));
+    EXPECT_EQ(HtmlCellText::visibleText(QStringLiteral("a&#x41;&#66;&nbsp;&unknown;")),
+              QStringLiteral("aAB &unknown;"));
 }
 
 TEST(DuvudaRows, TheGridReusesItsBlankRowSortsAndClearsBackToIt)
@@ -243,7 +250,8 @@ TEST(DuvudaRows, TheGridReusesItsBlankRowSortsAndClearsBackToIt)
 TEST(DuvudaResultFiles, SavingAndOpeningRestoresEveryCell)
 {
     test::TempProfile profile;
-    const QList<DuvudaResultRow> rows = {sampleRow(3), sampleRow(14, QStringLiteral("tab\there \u00e9\u4e2d"))};
+    const QList<DuvudaResultRow> rows = {sampleRow(3),
+                                         sampleRow(14, QStringLiteral("tab\there \u00e9\u4e2d"))};
     const QString path = profile.path(QStringLiteral("results.pp"));
     ASSERT_EQ(DuvudaResultFile::save(path, rows + QList<DuvudaResultRow>{DuvudaResultRow{}}), QString());
     const DuvudaResultFile::LoadResult loaded = DuvudaResultFile::load(path);
@@ -270,15 +278,16 @@ TEST(DuvudaResultFiles, DamagedFilesAreRefusedWithTheReason)
     };
     const DuvudaResultFile::LoadResult cut = loadWith(good.left(good.size() / 2));
     EXPECT_TRUE(cut.rows.isEmpty());
-    EXPECT_TRUE(cut.error.contains(QStringLiteral("is not a readable Duvuda Duvedozo file"))) << qPrintable(cut.error);
+    EXPECT_TRUE(cut.error.contains(QStringLiteral("is not a readable Duvuda Duvedozo file")))
+        << qPrintable(cut.error);
     EXPECT_TRUE(cut.error.contains(QStringLiteral("at character"))) << qPrintable(cut.error);
 
     QByteArray fiveCells = good;
     fiveCells.replace("\"12/7/26\",", "");
     EXPECT_TRUE(loadWith(fiveCells).error.contains(QStringLiteral("row 1 does not hold six cells")));
     EXPECT_TRUE(loadWith("{\"format\": \"something else\"}").error.contains(QStringLiteral("does not hold")));
-    EXPECT_TRUE(DuvudaResultFile::load(profile.path(QStringLiteral("missing.pp"))).error.contains(
-        QStringLiteral("cannot be opened")));
+    EXPECT_TRUE(DuvudaResultFile::load(profile.path(QStringLiteral("missing.pp")))
+                    .error.contains(QStringLiteral("cannot be opened")));
 }
 
 TEST(DuvudaHistory, NewestFirstWithoutRepeatsAndAtMostFifteen)
@@ -306,7 +315,7 @@ TEST_F(duvuda_search, ExportAndReportTablesHoldOneRecordPerResultRow)
     Table pp(&data, QStringLiteral("PPExport"));
     pp.open();
     DuvudaExport::fillTable(pp, rows, DuvudaExportKind::Links);
-    DuvudaExport::fillTable(pp, rows, DuvudaExportKind::Links);   // refilled, not added to
+    DuvudaExport::fillTable(pp, rows, DuvudaExportKind::Links); // refilled, not added to
     ASSERT_EQ(pp.recordCount(), 2);
     pp.first();
     EXPECT_EQ(pp.asDate(QStringLiteral("xDate")), QDate(2026, 12, 7));

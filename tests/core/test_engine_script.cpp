@@ -1,25 +1,22 @@
-#include "TestSupport.h"
-
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
 #include "core/engine/EngineScript.h"
 
+#include "TestSupport.h"
+
 #include <QElapsedTimer>
 #include <QRegularExpression>
 
-#include <limits>
-
 #include <gtest/gtest.h>
+
+#include <limits>
 
 using namespace corvane;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+QString s(const char* text) { return QString::fromUtf8(text); }
 
 // The first-page script of an offset-paged engine: ?q=<term>&start=<PageNo*10>.
 EngineScript offsetScript()
@@ -158,7 +155,7 @@ TEST(EngineScript, ExpandsRandomPlaceholders)
     EXPECT_EQ(expand(script, "RandAL"), QString());
     script.OffsetValue = 12;
     EXPECT_TRUE(QRegularExpression(s("^[a-z]{12}$")).match(expand(script, "RandAL")).hasMatch());
-    script.OffsetValue = std::numeric_limits<int>::max();   // a broken script
+    script.OffsetValue = std::numeric_limits<int>::max(); // a broken script
     EXPECT_EQ(expand(script, "RandAL").size(), 65536);
     script.OffsetValue = 12;
     // RandAU keeps its single letter while OffsetField names RandAL.
@@ -221,9 +218,9 @@ TEST(EngineScript, ExtractsTheNextLinkBackwardFromAnAnchor)
     script.StartKey = s(">Next<");
     script.EndKey = s("\"");
     const QString page = s("<a href=\"/search?p=1\">1</a> <a href=\"/search?p=3\">Next</a>");
-    EXPECT_EQ(ExtractNextLink(script, page), s("/search?p=3"));   // the nearest one before the anchor
-    EXPECT_EQ(ExtractNextLink(script, s("<a href=\"/search?p=3\">Prev</a>")), QString());   // no anchor
-    EXPECT_EQ(ExtractNextLink(script, s("<a href=\"/p3\">Next</a>")), QString());   // no reverse key
+    EXPECT_EQ(ExtractNextLink(script, page), s("/search?p=3")); // the nearest one before the anchor
+    EXPECT_EQ(ExtractNextLink(script, s("<a href=\"/search?p=3\">Prev</a>")), QString()); // no anchor
+    EXPECT_EQ(ExtractNextLink(script, s("<a href=\"/p3\">Next</a>")), QString());         // no reverse key
     // The link keeps its start text; the reverse key may start right at the anchor.
     script.ReverseStartKey = s("href=\"");
     script.StartKey = s("href");
@@ -276,14 +273,14 @@ TEST(EngineScript, MakesNextLinksAbsoluteWithReplacePairs)
 
 TEST(EngineScript, SurvivesBadInput)
 {
-    EngineScript script;   // every column empty
+    EngineScript script; // every column empty
     const QString garbage = QString::fromLatin1(QByteArray(4096, '\xff') + QByteArray("\0\x01<a", 4));
     EXPECT_EQ(BuildQueryUrl(script, RunCounters{}, QString(), garbage), QString());
     EXPECT_EQ(BuildQueryUrl(script, RunCounters{5, 1, 0}, QString(), garbage), QString());
     EXPECT_EQ(ExtractNextLink(script, QString()), QString());
     script.ReverseStartKey = s("<a");
     script.StartKeyPlanB = {QString(), s("\x01")};
-    EXPECT_EQ(ExtractNextLink(script, garbage), QString());   // "<a" only after the anchor
+    EXPECT_EQ(ExtractNextLink(script, garbage), QString()); // "<a" only after the anchor
     EXPECT_EQ(script.EndKey, s("\x01"));
 
     // A 10 MB page with the anchor at its very end.
@@ -314,7 +311,7 @@ TEST(EngineScript, FindsKeysOnRepetitivePagesInLinearTime)
     script.StartKey = s("x");
     script.ReverseStartKey = s("a");
     script.StartKeyPlanB = {blocked, u'c' + QString(100000, u'a'), s("aab")};
-    EXPECT_EQ(ExtractNextLink(script, page + s("aab")), s("aa"));   // from the last "a" before the anchor
+    EXPECT_EQ(ExtractNextLink(script, page + s("aab")), s("aa")); // from the last "a" before the anchor
     EXPECT_EQ(script.EndKey, s("aab"));
 
     EXPECT_LT(timer.elapsed(), 5000);

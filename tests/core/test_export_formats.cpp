@@ -1,9 +1,9 @@
 // Every file format of the export wizard, written and read back.
-#include "TestSupport.h"
-
 #include "core/export/ExportData.h"
 #include "core/export/ExportDateSettings.h"
 #include "core/export/ExportFile.h"
+
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +14,7 @@
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
+
 #include <zip.h>
 
 using namespace corvane;
@@ -101,9 +102,12 @@ TEST(ExportDates, TakenFromTheShortDateFormat)
 
 TEST(ExportFileNames, TheExtensionFollowsTheFormat)
 {
-    EXPECT_EQ(ExportFile::withExtension(QStringLiteral("/x/DuroViz"), ExportFormat::Xlsx), QStringLiteral("/x/DuroViz.xlsx"));
-    EXPECT_EQ(ExportFile::withExtension(QStringLiteral("/x/DuroViz.xlsx"), ExportFormat::Csv), QStringLiteral("/x/DuroViz.csv"));
-    EXPECT_EQ(ExportFile::withExtension(QStringLiteral("/x/a.b"), ExportFormat::Json), QStringLiteral("/x/a.b.json"));
+    EXPECT_EQ(ExportFile::withExtension(QStringLiteral("/x/DuroViz"), ExportFormat::Xlsx),
+              QStringLiteral("/x/DuroViz.xlsx"));
+    EXPECT_EQ(ExportFile::withExtension(QStringLiteral("/x/DuroViz.xlsx"), ExportFormat::Csv),
+              QStringLiteral("/x/DuroViz.csv"));
+    EXPECT_EQ(ExportFile::withExtension(QStringLiteral("/x/a.b"), ExportFormat::Json),
+              QStringLiteral("/x/a.b.json"));
     EXPECT_EQ(ExportFile::formats().first().format, ExportFormat::Xlsx);
 }
 
@@ -126,8 +130,9 @@ TEST_F(export_formats, HtmlEscapesValues)
     const QString html = read(write(ExportFormat::Html));
     EXPECT_TRUE(html.contains(QStringLiteral("<title>Duvuda Duvedozo</title>")));
     EXPECT_TRUE(html.contains(QStringLiteral("<th>xDate</th><th>Rank</th><th>URL</th>")));
-    EXPECT_TRUE(html.contains(QStringLiteral("<td>07.12.2026</td><td align=\"right\">3</td>"
-                                             "<td>O'Reilly, &quot;books&quot; &lt;b&gt;&amp;&lt;/b&gt;</td>")));
+    EXPECT_TRUE(
+        html.contains(QStringLiteral("<td>07.12.2026</td><td align=\"right\">3</td>"
+                                     "<td>O'Reilly, &quot;books&quot; &lt;b&gt;&amp;&lt;/b&gt;</td>")));
 }
 
 TEST_F(export_formats, XmlReadsBackFieldByField)
@@ -139,8 +144,7 @@ TEST_F(export_formats, XmlReadsBackFieldByField)
         xml.readNext();
         if (xml.isStartElement() && xml.name() == QLatin1String("Export"))
             title = xml.attributes().value(QStringLiteral("title")).toString();
-        if (xml.isStartElement() && xml.name() == QLatin1String("Field"))
-        {
+        if (xml.isStartElement() && xml.name() == QLatin1String("Field")) {
             const QString name = xml.attributes().value(QStringLiteral("name")).toString();
             values << name + QLatin1Char('=') + xml.readElementText();
         }
@@ -157,7 +161,8 @@ TEST_F(export_formats, XmlReadsBackFieldByField)
 TEST_F(export_formats, JsonHasOneObjectPerRow)
 {
     QJsonParseError error;
-    const QJsonArray records = QJsonDocument::fromJson(read(write(ExportFormat::Json)).toUtf8(), &error).array();
+    const QJsonArray records =
+        QJsonDocument::fromJson(read(write(ExportFormat::Json)).toUtf8(), &error).array();
     ASSERT_EQ(error.error, QJsonParseError::NoError);
     ASSERT_EQ(records.size(), 3);
     const QJsonObject first = records.at(0).toObject();
@@ -170,8 +175,9 @@ TEST_F(export_formats, JsonHasOneObjectPerRow)
 TEST_F(export_formats, SqlStatementsRunAgainstATable)
 {
     const QString sql = read(write(ExportFormat::Sql));
-    EXPECT_TRUE(sql.startsWith(QStringLiteral("INSERT INTO \"PPExport\" (\"xDate\", \"Rank\", \"URL\") VALUES "
-                                              "('2026-12-07', 3, 'O''Reilly, \"books\" <b>&</b>');\n")))
+    EXPECT_TRUE(
+        sql.startsWith(QStringLiteral("INSERT INTO \"PPExport\" (\"xDate\", \"Rank\", \"URL\") VALUES "
+                                      "('2026-12-07', 3, 'O''Reilly, \"books\" <b>&</b>');\n")))
         << qPrintable(sql);
     EXPECT_TRUE(sql.contains(QStringLiteral("VALUES (NULL, NULL, NULL);")));
     EXPECT_EQ(sql.count(QStringLiteral("INSERT INTO")), 3);
@@ -189,7 +195,7 @@ TEST_F(export_formats, XlsxHoldsNumbersDatesAndSharedStrings)
     // Rank 3 in B2 and 17 in B3 as numbers; the dates as serial day numbers.
     EXPECT_TRUE(sheet.contains(QStringLiteral("<c r=\"B2\"><v>3</v></c>"))) << qPrintable(sheet);
     EXPECT_TRUE(sheet.contains(QStringLiteral("<c r=\"B3\"><v>17</v></c>")));
-    EXPECT_TRUE(sheet.contains(QStringLiteral("<v>46363</v>")));   // 2026-12-07
+    EXPECT_TRUE(sheet.contains(QStringLiteral("<v>46363</v>"))); // 2026-12-07
     EXPECT_TRUE(styles.contains(QStringLiteral("formatCode=\"dd.mm.yyyy\"")));
     EXPECT_TRUE(strings.contains(QStringLiteral("O'Reilly, \"books\" &lt;b&gt;&amp;&lt;/b&gt;"))
                 || strings.contains(QStringLiteral("O'Reilly, &quot;books&quot; &lt;b&gt;&amp;&lt;/b&gt;")))
@@ -201,7 +207,8 @@ TEST_F(export_formats, XlsxHoldsNumbersDatesAndSharedStrings)
 TEST_F(export_formats, AFailedExportNamesTheProblemAndLeavesNoFile)
 {
     const QString missing = profile.path(QStringLiteral("no/such/folder/DuroViz.csv"));
-    EXPECT_TRUE(ExportFile::write(ExportFormat::Csv, sample(), options(), missing).contains(QStringLiteral("does not exist")));
+    EXPECT_TRUE(ExportFile::write(ExportFormat::Csv, sample(), options(), missing)
+                    .contains(QStringLiteral("does not exist")));
     EXPECT_FALSE(ExportFile::write(ExportFormat::Csv, sample(), options(), QString()).isEmpty());
 
     // A folder where the workbook should go: nothing is replaced, nothing half-written stays.

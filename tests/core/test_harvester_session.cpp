@@ -1,7 +1,4 @@
 // Harvester's command line and the rows a session writes, on real table files.
-#include "TestSupport.h"
-
-#include "core/settings/ProfileSetup.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
@@ -9,6 +6,9 @@
 #include "core/harvest/SessionJournal.h"
 #include "core/harvest/SessionRecord.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,8 @@ ProjectPlan twoUrlPlan()
     return plan;
 }
 
-TermCheck check(const QString& engine, const QString& term, QList<CheckHit> hits, EngineEnd end = EngineEnd::Depth)
+TermCheck check(const QString& engine, const QString& term, QList<CheckHit> hits,
+                EngineEnd end = EngineEnd::Depth)
 {
     TermCheck c;
     c.engine = engine;
@@ -58,12 +59,15 @@ QList<QVariantList> rowsOfType(const SessionRows& rows, const QString& type)
 
 TEST(harvester_command_line, ProjectsOptionsAndMistakes)
 {
-    HarvestCommandLine line = HarvestCommandLine::parse({QStringLiteral("\"Alpha\" \"Beta\""), QStringLiteral("Gamma")});
+    HarvestCommandLine line =
+        HarvestCommandLine::parse({QStringLiteral("\"Alpha\" \"Beta\""), QStringLiteral("Gamma")});
     EXPECT_TRUE(line.error.isEmpty());
     EXPECT_TRUE(line.headless());
-    EXPECT_EQ(line.request.projects, (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")}));
+    EXPECT_EQ(line.request.projects,
+              (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")}));
 
-    line = HarvestCommandLine::parse({QStringLiteral("--all"), QStringLiteral("--date"), QStringLiteral("2026-03-04")});
+    line = HarvestCommandLine::parse(
+        {QStringLiteral("--all"), QStringLiteral("--date"), QStringLiteral("2026-03-04")});
     EXPECT_TRUE(line.error.isEmpty());
     EXPECT_TRUE(line.request.all);
     EXPECT_EQ(line.request.date, QDate(2026, 3, 4));
@@ -71,8 +75,10 @@ TEST(harvester_command_line, ProjectsOptionsAndMistakes)
     EXPECT_FALSE(HarvestCommandLine::parse({}).headless());
     EXPECT_TRUE(HarvestCommandLine::parse({QStringLiteral("--help")}).help);
     EXPECT_TRUE(HarvestCommandLine::parse({QStringLiteral("--version")}).version);
-    EXPECT_FALSE(HarvestCommandLine::parse({QStringLiteral("--all"), QStringLiteral("--date=2026-13-01")}).error.isEmpty());
-    EXPECT_FALSE(HarvestCommandLine::parse({QStringLiteral("--date"), QStringLiteral("2026-01-01")}).error.isEmpty());
+    EXPECT_FALSE(HarvestCommandLine::parse({QStringLiteral("--all"), QStringLiteral("--date=2026-13-01")})
+                     .error.isEmpty());
+    EXPECT_FALSE(
+        HarvestCommandLine::parse({QStringLiteral("--date"), QStringLiteral("2026-01-01")}).error.isEmpty());
     EXPECT_FALSE(HarvestCommandLine::parse({QStringLiteral("--all"), QStringLiteral("A")}).error.isEmpty());
     EXPECT_FALSE(HarvestCommandLine::parse({QStringLiteral("--fast")}).error.isEmpty());
 }
@@ -82,40 +88,48 @@ TEST(harvester_session_rows, ChangesAgainstThePreviousSessionUseDepthPlusOneForN
     const ProjectPlan plan = twoUrlPlan();
     PreviousSession previous;
     previous.date = QDate(2026, 1, 1);
-    previous.best.insert(PreviousSession::key(QStringLiteral("EngineA"), QStringLiteral("alpha"), QStringLiteral("Mine")), 5);
-    previous.best.insert(PreviousSession::key(QStringLiteral("EngineA"), QStringLiteral("alpha"), QStringLiteral("Rival")), 9);
-    previous.best.insert(PreviousSession::key(QStringLiteral("EngineB"), QStringLiteral("beta"), QStringLiteral("Rival")), 4);
+    previous.best.insert(
+        PreviousSession::key(QStringLiteral("EngineA"), QStringLiteral("alpha"), QStringLiteral("Mine")), 5);
+    previous.best.insert(
+        PreviousSession::key(QStringLiteral("EngineA"), QStringLiteral("alpha"), QStringLiteral("Rival")), 9);
+    previous.best.insert(
+        PreviousSession::key(QStringLiteral("EngineB"), QStringLiteral("beta"), QStringLiteral("Rival")), 4);
 
     const QList<TermCheck> checks = {
-        check(QStringLiteral("EngineA"), QStringLiteral("alpha"), {{0, 3, 1, QStringLiteral("http://mine.example/")},
-                                                                   {0, 12, 2, QStringLiteral("http://mine.example/b")},
-                                                                   {1, 9, 1, QStringLiteral("http://rival.example/")}}),
-        check(QStringLiteral("EngineA"), QStringLiteral("beta"), {{1, 14, 2, QStringLiteral("http://rival.example/")}}),
+        check(QStringLiteral("EngineA"), QStringLiteral("alpha"),
+              {{0, 3, 1, QStringLiteral("http://mine.example/")},
+               {0, 12, 2, QStringLiteral("http://mine.example/b")},
+               {1, 9, 1, QStringLiteral("http://rival.example/")}}),
+        check(QStringLiteral("EngineA"), QStringLiteral("beta"),
+              {{1, 14, 2, QStringLiteral("http://rival.example/")}}),
         check(QStringLiteral("EngineB"), QStringLiteral("alpha"), {}),
         // failed: the Rival that ranked 4 last time must not show as lost
         check(QStringLiteral("EngineB"), QStringLiteral("beta"), {}, EngineEnd::Failed),
     };
-    const SessionRows rows =
-        SessionRows::build(plan, checks, QDate(2026, 1, 2), previous, QDateTime(QDate(2026, 1, 2), QTime(6, 0)));
+    const SessionRows rows = SessionRows::build(plan, checks, QDate(2026, 1, 2), previous,
+                                                QDateTime(QDate(2026, 1, 2), QTime(6, 0)));
 
     EXPECT_EQ(rows.rank.size(), 4);
     EXPECT_EQ(rows.rank.first().at(7).toString(), QStringLiteral("http://mine.example/"));
     // Mine on EngineA/alpha 5 -> 3 (gain 2); Rival on EngineA/beta new at 14: (20+1) - 14 = 7.
     ASSERT_EQ(rows.hilo.size(), 2);
-    EXPECT_EQ(rows.hilo.at(0), (QVariantList{QStringLiteral("P"), QStringLiteral("2026-01-02"), QStringLiteral("Mine"),
-                                             QStringLiteral("EngineA"), QStringLiteral("alpha"), 5, 3, 2}));
-    EXPECT_EQ(rows.hilo.at(1), (QVariantList{QStringLiteral("P"), QStringLiteral("2026-01-02"), QStringLiteral("Rival"),
-                                             QStringLiteral("EngineA"), QStringLiteral("beta"), 0, 14, 7}));
+    EXPECT_EQ(rows.hilo.at(0),
+              (QVariantList{QStringLiteral("P"), QStringLiteral("2026-01-02"), QStringLiteral("Mine"),
+                            QStringLiteral("EngineA"), QStringLiteral("alpha"), 5, 3, 2}));
+    EXPECT_EQ(rows.hilo.at(1),
+              (QVariantList{QStringLiteral("P"), QStringLiteral("2026-01-02"), QStringLiteral("Rival"),
+                            QStringLiteral("EngineA"), QStringLiteral("beta"), 0, 14, 7}));
 
     ASSERT_EQ(rows.engine.size(), 4);
-    EXPECT_EQ(rows.engine.at(3), (QVariantList{QStringLiteral("P"), QStringLiteral("EngineB"), QStringLiteral("beta"), 10,
-                                               20, false}));
+    EXPECT_EQ(rows.engine.at(3),
+              (QVariantList{QStringLiteral("P"), QStringLiteral("EngineB"), QStringLiteral("beta"), 10, 20,
+                            false}));
     EXPECT_EQ(rows.engine.at(0).at(5), QVariant(true));
 
     const QList<QVariantList> top = rowsOfType(rows, QStringLiteral("TopSE"));
     ASSERT_EQ(top.size(), 1);
     EXPECT_EQ(top.first().at(6), QVariant(3));
-    EXPECT_TRUE(rowsOfType(rows, QStringLiteral("New")).isEmpty());   // Mine ranked there before
+    EXPECT_TRUE(rowsOfType(rows, QStringLiteral("New")).isEmpty()); // Mine ranked there before
     ASSERT_EQ(rowsOfType(rows, QStringLiteral("PR1")).size(), 1);
     const QList<QVariantList> sat = rowsOfType(rows, QStringLiteral("SAT"));
     ASSERT_EQ(sat.size(), 2);
@@ -136,7 +150,8 @@ TEST(harvester_session_rows, AFirstSessionHasNoChangesAndEveryKeyFindIsNew)
         check(QStringLiteral("EngineA"), QStringLiteral("alpha"), {{0, 13, 2, {}}}),
         check(QStringLiteral("EngineA"), QStringLiteral("beta"), {}, EngineEnd::LastPage),
     };
-    const SessionRows rows = SessionRows::build(plan, checks, QDate(2026, 1, 2), {}, QDateTime::currentDateTime());
+    const SessionRows rows =
+        SessionRows::build(plan, checks, QDate(2026, 1, 2), {}, QDateTime::currentDateTime());
     EXPECT_TRUE(rows.hilo.isEmpty());
     EXPECT_EQ(rowsOfType(rows, QStringLiteral("New")).size(), 1);
     EXPECT_TRUE(rowsOfType(rows, QStringLiteral("PR1")).isEmpty());
@@ -154,7 +169,9 @@ protected:
         ASSERT_TRUE(setup.run()) << qPrintable(setup.error());
         general.setDirectory(setup.dataFolder());
         general.connect();
-        Query(&general, QStringLiteral("INSERT INTO CVProject (Name, Depth, KeyURL) VALUES ('P', 20, 'Mine')")).execSql();
+        Query(&general,
+              QStringLiteral("INSERT INTO CVProject (Name, Depth, KeyURL) VALUES ('P', 20, 'Mine')"))
+            .execSql();
     }
 
     int count(const QString& sql)
@@ -168,8 +185,9 @@ protected:
     {
         ProjectPlan plan = twoUrlPlan();
         plan.lastRun = lastRun;
-        return SessionRows::build(plan, {check(QStringLiteral("EngineA"), QStringLiteral("alpha"), {{0, rank, 1, {}}})},
-                                  day, {}, QDateTime(day, QTime(6, 0)));
+        return SessionRows::build(
+            plan, {check(QStringLiteral("EngineA"), QStringLiteral("alpha"), {{0, rank, 1, {}}})}, day, {},
+            QDateTime(day, QTime(6, 0)));
     }
 
     test::TempProfile profile;
@@ -237,5 +255,5 @@ TEST(harvester_throttle, ThrottleAndTheAdvancedSchedule)
         hours << QString::number(h < 8 ? 1 : 5);
     EXPECT_EQ(ThrottleFactor(settings, hours.join(QLatin1Char(',')), QTime(3, 0)), 1);
     EXPECT_EQ(ThrottleFactor(settings, hours.join(QLatin1Char(',')), QTime(12, 0)), 5);
-    EXPECT_EQ(ThrottleFactor(settings, QStringLiteral("2,2"), QTime(12, 0)), 10);   // damaged: Throttle
+    EXPECT_EQ(ThrottleFactor(settings, QStringLiteral("2,2"), QTime(12, 0)), 10); // damaged: Throttle
 }

@@ -61,7 +61,8 @@ TEST(HelpCatalog, LinksBetweenPagesLeadToPages)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QString html = QString::fromUtf8(file.readAll());
         for (const QRegularExpressionMatch& m : link.globalMatch(html)) {
-            EXPECT_NE(catalog.topicAt(HelpCatalog::defaultFolder() + QLatin1Char('/') + m.captured(1)), nullptr)
+            EXPECT_NE(catalog.topicAt(HelpCatalog::defaultFolder() + QLatin1Char('/') + m.captured(1)),
+                      nullptr)
                 << topic.path.toStdString() << " links to " << m.captured(1).toStdString();
         }
     }
@@ -77,7 +78,8 @@ TEST(HelpCatalog, SearchFindsPagesByTheWordsOfTheirBody)
 {
     const HelpCatalog& catalog = HelpCatalog::instance();
     // A word only the body of one page holds.
-    EXPECT_EQ(titles(catalog.search(QStringLiteral("tiimeout"))), QStringList{QStringLiteral("Network Settings")});
+    EXPECT_EQ(titles(catalog.search(QStringLiteral("tiimeout"))),
+              QStringList{QStringLiteral("Network Settings")});
     // Every word must appear; case does not matter.
     const QStringList both = titles(catalog.search(QStringLiteral("PROXY enciphered")));
     EXPECT_TRUE(both.contains(QStringLiteral("Network Settings")));
@@ -107,7 +109,8 @@ TEST(HelpCatalog, ExcerptsShowTheTextAroundTheWord)
 {
     HelpTopic topic;
     topic.plainText = QStringLiteral("Alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu");
-    EXPECT_EQ(HelpCatalog::excerpt(topic, QStringLiteral("IOTA"), 12), QStringLiteral("...eta theta iota kappa..."));
+    EXPECT_EQ(HelpCatalog::excerpt(topic, QStringLiteral("IOTA"), 12),
+              QStringLiteral("...eta theta iota kappa..."));
     EXPECT_EQ(HelpCatalog::excerpt(topic, QStringLiteral("alpha"), 12), QStringLiteral("Alpha beta..."));
     EXPECT_EQ(HelpCatalog::excerpt(topic, QStringLiteral("missing mu"), 12), QStringLiteral("...lambda mu"));
 }

@@ -1,11 +1,11 @@
-#include "TestSupport.h"
-
-#include "core/settings/ProfileSetup.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
 #include "core/maintenance/HintTips.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+
+#include "TestSupport.h"
 
 #include <QDir>
 
@@ -59,7 +59,8 @@ QStringList walk(HintTips& tips, void (HintTips::*step)(), int steps)
 TEST(HintTips, OpensOnTheTipAfterTheOneShownLast)
 {
     // Appended out of order: the index, not the file order, decides.
-    HintFolder data({{30, QStringLiteral("Third")}, {10, QStringLiteral("First")}, {20, QStringLiteral("Second")}});
+    HintFolder data(
+        {{30, QStringLiteral("Third")}, {10, QStringLiteral("First")}, {20, QStringLiteral("Second")}});
     HintTips tips(data.folder());
     tips.open();
     ASSERT_EQ(tips.count(), 3);

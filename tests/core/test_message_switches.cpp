@@ -1,8 +1,8 @@
-#include "TestSupport.h"
-
-#include "core/settings/Settings.h"
 #include "core/datamodule/DM1.h"
 #include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
+
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +29,14 @@ struct SwitchProfile
     }
 
     static QString msgShow() { return SettingsKeys::path(QStringLiteral("MsgShow")); }
-    QString stored(const QString& name) const { return Registry(profile.registryPath()).readString(msgShow(), name); }
-    void store(const QString& name, const QString& text) { Registry(profile.registryPath()).writeString(msgShow(), name, text); }
+    QString stored(const QString& name) const
+    {
+        return Registry(profile.registryPath()).readString(msgShow(), name);
+    }
+    void store(const QString& name, const QString& text)
+    {
+        Registry(profile.registryPath()).writeString(msgShow(), name, text);
+    }
 };
 
 } // namespace
@@ -45,8 +51,8 @@ TEST(MessageSwitches, OnlyTrueInAnyCaseShowsAMessage)
     EXPECT_TRUE(p.dm.MessageSwitch(QStringLiteral("NoURL")));
     EXPECT_FALSE(p.dm.MessageSwitch(QStringLiteral("DeleteST")));
     EXPECT_FALSE(p.dm.MessageSwitch(QStringLiteral("KeyURL")));
-    EXPECT_FALSE(p.dm.MessageSwitch(QStringLiteral("BypassOnHits")));   // missing value
-    EXPECT_TRUE(p.dm.MessageSwitch(QString()));                         // never suppressible
+    EXPECT_FALSE(p.dm.MessageSwitch(QStringLiteral("BypassOnHits"))); // missing value
+    EXPECT_TRUE(p.dm.MessageSwitch(QString()));                       // never suppressible
 }
 
 TEST(MessageSwitches, ASuppressedQuestionReturnsZeroWithoutAsking)
@@ -82,8 +88,9 @@ TEST(MessageSwitches, EnableAllMessagesAsksThenSwitchesAllSixteenOn)
     p.answer = 2;
     p.dm.EnableAllMessages();
     ASSERT_EQ(p.asked.size(), 1);
-    EXPECT_EQ(p.asked.first(), QStringLiteral("1||<P align=\"center\">Click \"OK\" to enable all message boxes<BR>"
-                                              "that you have previously disabled.</P>"));
+    EXPECT_EQ(p.asked.first(),
+              QStringLiteral("1||<P align=\"center\">Click \"OK\" to enable all message boxes<BR>"
+                             "that you have previously disabled.</P>"));
     EXPECT_EQ(p.stored(QStringLiteral("RunAutoChart")), QStringLiteral("false"));
     EXPECT_FALSE(p.dm.MessageSwitch(QStringLiteral("RunAutoChart")));
 

@@ -10,13 +10,12 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <memory>
-#include <string>
 
 extern char** environ;
 
@@ -64,7 +63,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
         const std::string nameArgument = name.toStdString();
-        char* argv[] = {const_cast<char*>(MUTEX_HOLDER_PATH), const_cast<char*>(nameArgument.c_str()), nullptr};
+        char* argv[] = {const_cast<char*>(MUTEX_HOLDER_PATH), const_cast<char*>(nameArgument.c_str()),
+                        nullptr};
         if (posix_spawn(&m_pid, MUTEX_HOLDER_PATH, &actions, nullptr, argv, environ) != 0)
             m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
@@ -136,7 +136,7 @@ TEST(named_mutex, SecondHolderInTheSameProcessIsRefused)
     EXPECT_TRUE(first.isOwned());
     EXPECT_FALSE(first.alreadyExisted());
     EXPECT_TRUE(NamedMutex::exists(name));
-    EXPECT_TRUE(NamedMutex::exists(name));   // probing does not take it away
+    EXPECT_TRUE(NamedMutex::exists(name)); // probing does not take it away
 
     {
         const NamedMutex second(name);
@@ -152,7 +152,7 @@ TEST(named_mutex, SecondHolderInTheSameProcessIsRefused)
 
     first.release();
     EXPECT_FALSE(first.isOwned());
-    first.release();   // twice is harmless
+    first.release(); // twice is harmless
     EXPECT_FALSE(NamedMutex::exists(name));
 
     const NamedMutex third(name);

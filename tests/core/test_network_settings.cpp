@@ -1,9 +1,9 @@
-#include "TestSupport.h"
-
 #include "core/datamodule/DM1.h"
 #include "core/platform/Registry.h"
 #include "core/platform/TextCipher.h"
 #include "core/settings/NetworkSettings.h"
+
+#include "TestSupport.h"
 
 #include <QFile>
 
@@ -77,22 +77,38 @@ TEST_F(NetworkSettingsTest, SetWritesEveryValueOnceInItsOrder)
     ASSERT_TRUE(settings.write(m_dm->Settings, RecordingWriter{*m_dm, m_writes}).isEmpty());
 
     const QStringList expected = {
-        QStringLiteral("Network/HTTPPort"), QStringLiteral("Network/HTTPRecvBufferSize"),
-        QStringLiteral("Network/HTTPSendBufferSize"), QStringLiteral("Network/HTTPReadTimeout"),
-        QStringLiteral("Network/HTTPRetryTimes"), QStringLiteral("Network/HTTPUserAgent"),
-        QStringLiteral("Network/HTTPAccept"), QStringLiteral("Network/HTTPProtocolVersion"),
-        QStringLiteral("Network/HTTPHandleRedirects"), QStringLiteral("Network/HTTPAllowCookies"),
-        QStringLiteral("Network/HTTPRedirectMaximum"), QStringLiteral("Network/HTTPContentLength"),
-        QStringLiteral("Network/HTTPContentRangeStart"), QStringLiteral("Network/HTTPContentRangeEnd"),
-        QStringLiteral("Network/FTPHost"), QStringLiteral("Network/FTPPort"),
-        QStringLiteral("Network/FTPReadTimeout"), QStringLiteral("Network/FTPRecvBuff"),
-        QStringLiteral("Network/FTPSendBuff"), QStringLiteral("Network/FTPTrsfrType"),
-        QStringLiteral("Network/FTPHostPath"), QStringLiteral("Network/FTPUserName"),
-        QStringLiteral("Network/FTPPassword"), QStringLiteral("Network/ProxyAuth"),
-        QStringLiteral("Network/ProxyHost"), QStringLiteral("Network/ProxyUsername"),
-        QStringLiteral("Network/ProxyPassword"), QStringLiteral("Network/ProxyPort"),
-        QStringLiteral("Network/GoogleAPIPath"), QStringLiteral("Startup Settings/HVRetryTimes"),
-        QStringLiteral("Startup Settings/HVRetrySeconds"), QStringLiteral("Startup Settings/Debug"),
+        QStringLiteral("Network/HTTPPort"),
+        QStringLiteral("Network/HTTPRecvBufferSize"),
+        QStringLiteral("Network/HTTPSendBufferSize"),
+        QStringLiteral("Network/HTTPReadTimeout"),
+        QStringLiteral("Network/HTTPRetryTimes"),
+        QStringLiteral("Network/HTTPUserAgent"),
+        QStringLiteral("Network/HTTPAccept"),
+        QStringLiteral("Network/HTTPProtocolVersion"),
+        QStringLiteral("Network/HTTPHandleRedirects"),
+        QStringLiteral("Network/HTTPAllowCookies"),
+        QStringLiteral("Network/HTTPRedirectMaximum"),
+        QStringLiteral("Network/HTTPContentLength"),
+        QStringLiteral("Network/HTTPContentRangeStart"),
+        QStringLiteral("Network/HTTPContentRangeEnd"),
+        QStringLiteral("Network/FTPHost"),
+        QStringLiteral("Network/FTPPort"),
+        QStringLiteral("Network/FTPReadTimeout"),
+        QStringLiteral("Network/FTPRecvBuff"),
+        QStringLiteral("Network/FTPSendBuff"),
+        QStringLiteral("Network/FTPTrsfrType"),
+        QStringLiteral("Network/FTPHostPath"),
+        QStringLiteral("Network/FTPUserName"),
+        QStringLiteral("Network/FTPPassword"),
+        QStringLiteral("Network/ProxyAuth"),
+        QStringLiteral("Network/ProxyHost"),
+        QStringLiteral("Network/ProxyUsername"),
+        QStringLiteral("Network/ProxyPassword"),
+        QStringLiteral("Network/ProxyPort"),
+        QStringLiteral("Network/GoogleAPIPath"),
+        QStringLiteral("Startup Settings/HVRetryTimes"),
+        QStringLiteral("Startup Settings/HVRetrySeconds"),
+        QStringLiteral("Startup Settings/Debug"),
         QStringLiteral("File Locations/DebugOutput"),
     };
     QStringList actual;
@@ -160,10 +176,12 @@ TEST_F(NetworkSettingsTest, BadNumbersAreNamedAndNothingIsWritten)
     ASSERT_EQ(problems.size(), 4);
     EXPECT_EQ(problems[0], QStringLiteral("Port (HTTP tab) must be a whole number; \"\" is not."));
     EXPECT_EQ(problems[1], QStringLiteral("Read Tiimeout (FTP tab) must be a whole number; \"30s\" is not."));
-    EXPECT_EQ(problems[2],
-              QStringLiteral("HV Retry Times (Misc tab) must be a whole number from 0 to 10; \"11\" is not."));
-    EXPECT_EQ(problems[3], QStringLiteral(
-                               "HV Retry Seconds (Misc tab) must be a whole number from 1 to 43200; \"0\" is not."));
+    EXPECT_EQ(
+        problems[2],
+        QStringLiteral("HV Retry Times (Misc tab) must be a whole number from 0 to 10; \"11\" is not."));
+    EXPECT_EQ(
+        problems[3],
+        QStringLiteral("HV Retry Seconds (Misc tab) must be a whole number from 1 to 43200; \"0\" is not."));
     EXPECT_TRUE(m_writes.isEmpty());
     EXPECT_EQ(fileBytes(m_profile.registryPath()), before);
     EXPECT_EQ(m_dm->Settings.ProxyHost, recordBefore.ProxyHost);

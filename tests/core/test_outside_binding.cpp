@@ -2,14 +2,14 @@
 // Harvester (held by real child processes), the run-time module calls (a
 // real module, copied under the product's file names) and the scheduling
 // service check on real process tables.
-#include "TestSupport.h"
-
+#include "core/datamodule/DM1.h"
 #include "core/outside/GuardedTool.h"
 #include "core/outside/LibraryCalls.h"
 #include "core/outside/SchedulerService.h"
-#include "core/datamodule/DM1.h"
 #include "core/platform/NamedMutex.h"
 #include "core/platform/RuntimeLibrary.h"
+
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,10 +73,7 @@ private:
 };
 
 // Whether another process finds the mutex held.
-bool heldForOthers(const QString& name)
-{
-    return Holder(name).line() == QLatin1String("busy");
-}
+bool heldForOthers(const QString& name) { return Holder(name).line() == QLatin1String("busy"); }
 
 const QString NoHV = QStringLiteral("NoHV.Mutex");
 
@@ -98,7 +95,10 @@ public:
     const QString& path() const { return m_path; }
 
     // The probe module under the given file name.
-    void addProbe(const QString& fileName) const { QFile::copy(QStringLiteral(LIBRARY_PROBE_PATH), m_path + fileName); }
+    void addProbe(const QString& fileName) const
+    {
+        QFile::copy(QStringLiteral(LIBRARY_PROBE_PATH), m_path + fileName);
+    }
     void addFile(const QString& fileName, const QByteArray& content) const
     {
         QFile file(m_path + fileName);
@@ -123,10 +123,7 @@ private:
     QString m_path;
 };
 
-QString probeRecord()
-{
-    return qEnvironmentVariable("CORVANE_LIBRARY_PROBE");
-}
+QString probeRecord() { return qEnvironmentVariable("CORVANE_LIBRARY_PROBE"); }
 
 bool mappedIntoThisProcess(const QString& path)
 {
@@ -153,12 +150,15 @@ TEST(GuardedTool, EveryToolRefusesWhileAnotherProcessHoldsNoCV)
         ASSERT_EQ(r.messages.size(), 1);
         EXPECT_EQ(r.messages[0].type, 0);
         EXPECT_EQ(r.messages[0].title, QStringLiteral("Warning"));
-        EXPECT_EQ(r.messages[0].text, QStringLiteral("<P ALIGN=\"CENTER\">") + tool
-                                          + QStringLiteral(" is unavailable while Harvester is running a session.</P>"));
+        EXPECT_EQ(r.messages[0].text,
+                  QStringLiteral("<P ALIGN=\"CENTER\">") + tool
+                      + QStringLiteral(" is unavailable while Harvester is running a session.</P>"));
         EXPECT_FALSE(NamedMutex::exists(NoHV));
     }
-    EXPECT_EQ(r.messages[0].text,
-              QStringLiteral("<P ALIGN=\"CENTER\">Table Repair is unavailable while Harvester is running a session.</P>"));
+    EXPECT_EQ(
+        r.messages[0].text,
+        QStringLiteral(
+            "<P ALIGN=\"CENTER\">Table Repair is unavailable while Harvester is running a session.</P>"));
 
     // Probing never takes the session's mutex away.
     EXPECT_TRUE(NamedMutex::exists(QStringLiteral("NoCV.Mutex")));
@@ -196,7 +196,7 @@ TEST(LibraryCalls, EntriesGetTheApplicationAndTheirArgumentsAndTheModuleIsUnload
     ModuleFolder modules(r.profile);
     modules.addProbe(QStringLiteral("CVDBRoutines.so"));
     modules.addProbe(QStringLiteral("CVReports.so"));
-    auto* application = reinterpret_cast<QApplication*>(&r);   // only compared with null by the probe
+    auto* application = reinterpret_cast<QApplication*>(&r); // only compared with null by the probe
     LibraryCalls calls(r.dm, application, modules.path());
 
     EXPECT_TRUE(calls.RunRemoteUpdate(false, true));
@@ -229,8 +229,9 @@ TEST(LibraryCalls, AMissingModuleGivesTheLoadMessageUnderTheEntrysTitle)
     ASSERT_EQ(r.messages.size(), 1);
     EXPECT_EQ(r.messages[0].type, 0);
     EXPECT_EQ(r.messages[0].title, QStringLiteral("RunNotification"));
-    EXPECT_EQ(r.messages[0].text, QStringLiteral("<P align=\"center\"><B>") + systemText
-                                      + QStringLiteral("</B><BR>Unable to load the CVSettings.DLL</P>"));
+    EXPECT_EQ(r.messages[0].text,
+              QStringLiteral("<P align=\"center\"><B>") + systemText
+                  + QStringLiteral("</B><BR>Unable to load the CVSettings.DLL</P>"));
 
     // Each entry names its library as it always has.
     struct Case
@@ -274,8 +275,9 @@ TEST(LibraryCalls, AFileThatIsNotALibraryGivesTheLoadMessage)
     EXPECT_FALSE(LibraryCalls(r.dm, nullptr, modules.path()).RunBackup());
     ASSERT_EQ(r.messages.size(), 1);
     EXPECT_EQ(r.messages[0].title, QStringLiteral("RunBackup"));
-    EXPECT_EQ(r.messages[0].text, QStringLiteral("<P align=\"center\"><B>") + systemText.toHtmlEscaped()
-                                      + QStringLiteral("</B><BR>Unable to load the CVDBRoutines.DLL</P>"));
+    EXPECT_EQ(r.messages[0].text,
+              QStringLiteral("<P align=\"center\"><B>") + systemText.toHtmlEscaped()
+                  + QStringLiteral("</B><BR>Unable to load the CVDBRoutines.DLL</P>"));
 }
 
 TEST(LibraryCalls, AModuleWithoutTheEntryGivesTheEntryMessage)
@@ -337,8 +339,8 @@ TEST(LibraryCalls, AToolWindowCanWordTheFailureItsOwnWay)
     ASSERT_EQ(r.messages.size(), 2);
     EXPECT_EQ(r.messages[0].title, QStringLiteral("Error"));
     EXPECT_EQ(r.messages[0].text, missing.toHtmlEscaped());
-    EXPECT_EQ(r.messages[1].text, QStringLiteral("<P align=\"center\">") + missing.toHtmlEscaped()
-                                      + QStringLiteral("</P>"));
+    EXPECT_EQ(r.messages[1].text,
+              QStringLiteral("<P align=\"center\">") + missing.toHtmlEscaped() + QStringLiteral("</P>"));
 }
 
 TEST(LibraryCalls, AnExceptionFromAnEntryArrivesAfterTheModuleIsUnloaded)
@@ -407,8 +409,8 @@ TEST(SchedulerService, ALiveCronDaemonInTheProcessTableIsRunning)
     test::TempProfile profile;
     const QString table = profile.path(QStringLiteral("proc"));
     addProcess(table, 1, "systemd", 'S');
-    addProcess(table, 812, "(sd-pam) cron", 'S');   // a name with parentheses and blanks
-    addProcess(table, 900, "cron", 'Z');            // a zombie does not run anything
+    addProcess(table, 812, "(sd-pam) cron", 'S'); // a name with parentheses and blanks
+    addProcess(table, 900, "cron", 'Z');          // a zombie does not run anything
     EXPECT_EQ(SchedulerService(table).status(), SchedulerService::Status::Stopped);
 
     for (const char* daemon : {"cron", "crond", "fcron"}) {
@@ -422,9 +424,11 @@ TEST(SchedulerService, ALiveCronDaemonInTheProcessTableIsRunning)
 TEST(SchedulerService, AProcessTableThatCannotBeReadIsUnknown)
 {
     test::TempProfile profile;
-    EXPECT_EQ(SchedulerService(profile.path(QStringLiteral("missing"))).status(), SchedulerService::Status::Unknown);
+    EXPECT_EQ(SchedulerService(profile.path(QStringLiteral("missing"))).status(),
+              SchedulerService::Status::Unknown);
     QDir().mkpath(profile.path(QStringLiteral("empty/self")));
-    EXPECT_EQ(SchedulerService(profile.path(QStringLiteral("empty"))).status(), SchedulerService::Status::Unknown);
+    EXPECT_EQ(SchedulerService(profile.path(QStringLiteral("empty"))).status(),
+              SchedulerService::Status::Unknown);
 }
 
 TEST(SchedulerService, SeesARealProcessNamedCronOnThisMachine)

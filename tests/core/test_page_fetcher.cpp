@@ -1,32 +1,32 @@
 // Result page fetching against a real HTTP server (cpp-httplib) on 127.0.0.1,
 // and through a real proxy (tinyproxy) on loopback.
 
-#include "core/settings/Settings.h"
 #include "core/engine/EngineScript.h"
 #include "core/engine/PageFetcher.h"
+#include "core/settings/Settings.h"
 
-#include <QRandomGenerator>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QString>
 #include <QTemporaryDir>
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <zlib.h>
 
+#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <httplib.h>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
+#include <zlib.h>
 
 using namespace corvane;
 using namespace std::chrono_literals;
@@ -78,17 +78,14 @@ std::string compressed(const std::string& text, int windowBits)
     return out;
 }
 
-std::string gzipped(const std::string& text)
-{
-    return compressed(text, 15 + 16);
-}
+std::string gzipped(const std::string& text) { return compressed(text, 15 + 16); }
 
 std::string sampleHtml()
 {
     std::string page = "<html><body>";
     for (int i = 1; i <= 200; ++i)
-        page += "<li>result " + std::to_string(i) + " http%3A%2F%2Fsite" + std::to_string(i)
-                + "%2Ecom</li>\n";
+        page +=
+            "<li>result " + std::to_string(i) + " http%3A%2F%2Fsite" + std::to_string(i) + "%2Ecom</li>\n";
     page += "</body></html>\n";
     return page;
 }
@@ -140,20 +137,17 @@ public:
             res.set_header("Content-Encoding", "gzip");
             res.set_redirect("/ten");
         });
-        m_server.Get("/redirect", [](const httplib::Request&, httplib::Response& res) {
-            res.set_redirect("/ten");
-        });
+        m_server.Get("/redirect",
+                     [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/ten"); });
         m_server.Get("/error500", [](const httplib::Request&, httplib::Response& res) {
             res.status = 500;
             res.set_content("<html><body>something broke on the server</body></html>", "text/html");
         });
         m_server.Get("/echo", [](const httplib::Request& req, httplib::Response& res) {
             const std::string body = "padding...|UA=" + req.get_header_value("User-Agent")
-                                     + "|Accept=" + req.get_header_value("Accept")
-                                     + "|Range=" + req.get_header_value("Range")
-                                     + "|ContentLength=" + (req.has_header("Content-Length") ? "yes" : "no")
-                                     + "|Version=" + req.version
-                                     + "|Via=" + req.get_header_value("Via") + "|";
+                + "|Accept=" + req.get_header_value("Accept") + "|Range=" + req.get_header_value("Range")
+                + "|ContentLength=" + (req.has_header("Content-Length") ? "yes" : "no")
+                + "|Version=" + req.version + "|Via=" + req.get_header_value("Via") + "|";
             res.set_content(body, "text/plain");
         });
         m_server.Get("/setcookie", [](const httplib::Request&, httplib::Response& res) {
@@ -461,7 +455,7 @@ TEST_F(PageFetcherTest, RequestHeadersFollowTheSettings)
         const FetchResult result = fetcher.get(s_server->url("/echo"));
         ASSERT_TRUE(result.ok) << result.error.toStdString();
         EXPECT_EQ(result.httpStatus, 206);
-        EXPECT_TRUE(result.page.startsWith(QStringLiteral("ng...|")));   // from byte 5 of "padding...|"
+        EXPECT_TRUE(result.page.startsWith(QStringLiteral("ng...|"))); // from byte 5 of "padding...|"
         EXPECT_TRUE(result.page.contains(QStringLiteral("|Range=bytes=5-500|")));
         EXPECT_TRUE(result.page.contains(QStringLiteral("|Version=HTTP/1.1|")));
     }
@@ -556,7 +550,7 @@ TEST(PageFetcherPacing, DelayRule)
         const int up = PageFetcher::pacingDelay(100, 300);
         EXPECT_GE(up, 100);
         EXPECT_LT(up, 300);
-        const int down = PageFetcher::pacingDelay(300, 100);   // between Delay and 2 * Delay - Delay2
+        const int down = PageFetcher::pacingDelay(300, 100); // between Delay and 2 * Delay - Delay2
         EXPECT_GE(down, 300);
         EXPECT_LT(down, 500);
     }
@@ -587,7 +581,7 @@ TEST_F(PageFetcherTest, HookStopsASlowReply)
     const FetchResult result = fetcher.FetchResultPage(s_server->url("/slow"), m_script, m_counters);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.aborted);
-    EXPECT_LT(Clock::now() - start, 5s);   // the reply would take 10
+    EXPECT_LT(Clock::now() - start, 5s); // the reply would take 10
     EXPECT_GT(calls, 3);
     EXPECT_EQ(m_counters.failures, 0);
     EXPECT_EQ(m_counters.page, 0);
@@ -617,7 +611,7 @@ TEST_F(PageFetcherTest, AbortFromAnotherThread)
     stopper.join();
     EXPECT_TRUE(result.aborted);
     EXPECT_LT(Clock::now() - start, 5s);
-    EXPECT_TRUE(fetchPage(fetcher, s_server->url("/ten")).aborted);   // stays stopped
+    EXPECT_TRUE(fetchPage(fetcher, s_server->url("/ten")).aborted); // stays stopped
     fetcher.clearAbort();
     EXPECT_TRUE(fetchPage(fetcher, s_server->url("/ten")).ok);
 }
@@ -810,11 +804,12 @@ QString cleanPageStepByStep(QString page)
 
 TEST(page_fetcher_clean, MatchesTheStepByStepRulesOnRandomText)
 {
-    const QStringList pieces = {QStringLiteral("%"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("E"),
-                                QStringLiteral("A"), QStringLiteral("F"), QStringLiteral("\n"), QStringLiteral("\r"),
-                                QStringLiteral("\t"), QStringLiteral("</html>"), QStringLiteral("</HTML>"),
-                                QStringLiteral("</Html>"), QStringLiteral("<"), QStringLiteral("/"),
-                                QStringLiteral("x"), QStringLiteral("%2E"), QStringLiteral("é")};
+    const QStringList pieces = {
+        QStringLiteral("%"),  QStringLiteral("2"),       QStringLiteral("3"),       QStringLiteral("E"),
+        QStringLiteral("A"),  QStringLiteral("F"),       QStringLiteral("\n"),      QStringLiteral("\r"),
+        QStringLiteral("\t"), QStringLiteral("</html>"), QStringLiteral("</HTML>"), QStringLiteral("</Html>"),
+        QStringLiteral("<"),  QStringLiteral("/"),       QStringLiteral("x"),       QStringLiteral("%2E"),
+        QStringLiteral("é")};
     QRandomGenerator random(42);
     for (int round = 0; round < 20000; ++round) {
         QString page;

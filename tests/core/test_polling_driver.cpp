@@ -1,10 +1,10 @@
 // The polling driver against the demo engine running in this process.
-#include "TestSupport.h"
-
 #include "core/demo/DemoEngine.h"
-#include "core/settings/Settings.h"
 #include "core/engine/PageFetcher.h"
 #include "core/engine/PollingDriver.h"
+#include "core/settings/Settings.h"
+
+#include "TestSupport.h"
 
 #include <QUrl>
 
@@ -89,7 +89,8 @@ TEST_F(polling_driver, HitsCarryRankPageAndRequestAcrossPages)
     const PollHit& hit = run.hits.first();
     EXPECT_EQ(hit.rank, 24);
     EXPECT_EQ(hit.page, 3);
-    EXPECT_TRUE(hit.requestUrl.endsWith(QStringLiteral("q=red+shoes&start=20"))) << qPrintable(hit.requestUrl);
+    EXPECT_TRUE(hit.requestUrl.endsWith(QStringLiteral("q=red+shoes&start=20")))
+        << qPrintable(hit.requestUrl);
     EXPECT_TRUE(hit.foundLink.contains(host));
     EXPECT_EQ(run.progress, (QList<int>{33, 66, 100}));
     EXPECT_EQ(engine.requestCount(), 3);

@@ -1,10 +1,10 @@
 // Reading the windows' datasets into print pages, on real table files.
-#include "TestSupport.h"
-
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
 #include "core/print/PrintData.h"
+
+#include "TestSupport.h"
 
 #include <QDate>
 #include <QLocale>
@@ -15,10 +15,7 @@ using namespace corvane;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+QString s(const char* text) { return QString::fromUtf8(text); }
 
 class print_data : public ::testing::Test
 {
@@ -61,7 +58,8 @@ TEST_F(print_data, DetailChartReadsTheWorkingTableAndLeavesTheCursorWhereItWas)
     EXPECT_EQ(page.rows.at(0).values, (QList<std::optional<QString>>{s("3"), s("7")}));
     EXPECT_EQ(page.rows.at(1).values, (QList<std::optional<QString>>{s("4"), std::nullopt}));
     EXPECT_EQ(page.rows.at(2).values, (QList<std::optional<QString>>{std::nullopt, s("2")}));
-    EXPECT_TRUE(PrintPages::detailChart(page).contains(s("<TD ALIGN='RIGHT'>4</TD><TD ALIGN='RIGHT'>-</TD>")));
+    EXPECT_TRUE(
+        PrintPages::detailChart(page).contains(s("<TD ALIGN='RIGHT'>4</TD><TD ALIGN='RIGHT'>-</TD>")));
 }
 
 TEST_F(print_data, QueryResultTakesEveryFieldInOrder)
@@ -121,7 +119,8 @@ TEST_F(print_data, ScoresShowWholeNumbersPlainAndFractionsWithTwoDecimals)
 TEST_F(print_data, TheLogoFollowsTheProjectsFlagForEachReport)
 {
     db.createTable(*Schema::table(s("CVProject")));
-    exec("INSERT INTO CVProject (Name, Depth, Logo_Basic_Rpt, Logo_GandL_Rpt, Logo_Scores_Rpt, Logo_SEPop_Rpt, "
+    exec("INSERT INTO CVProject (Name, Depth, Logo_Basic_Rpt, Logo_GandL_Rpt, Logo_Scores_Rpt, "
+         "Logo_SEPop_Rpt, "
          "Logo_Pos_Rpt) VALUES ('Bakery', 50, 1, 0, 1, 1, 2), ('Other', 50, 0, 1, 0, 0, 1)");
     const PrintPages::Logo detail = PrintData::reportLogo(db, s("Bakery"), PrintPages::DetailChart);
     EXPECT_TRUE(detail.show);

@@ -1,11 +1,11 @@
-#include "TestSupport.h"
-
-#include "core/settings/ProfileSetup.h"
-#include "core/settings/Settings.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/settings/Settings.h"
+
+#include "TestSupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>

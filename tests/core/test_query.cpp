@@ -1,22 +1,19 @@
-#include "TestSupport.h"
-
-#include "core/data/Dataset.h"
 #include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
 
-#include <sqlite3.h>
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
 
 using namespace corvane;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+QString s(const char* text) { return QString::fromUtf8(text); }
 
 class sql_query : public ::testing::Test
 {
@@ -28,8 +25,8 @@ protected:
 
         TableDef project;
         project.name = s("CVProject");
-        project.fields = {FieldDef{s("Name"), FieldType::String, 32}, FieldDef{s("Depth"), FieldType::Integer},
-                          FieldDef{s("LastRun"), FieldType::Date}};
+        project.fields = {FieldDef{s("Name"), FieldType::String, 32},
+                          FieldDef{s("Depth"), FieldType::Integer}, FieldDef{s("LastRun"), FieldType::Date}};
         project.indexes = {IndexDef{s("Nameidx"), {s("Name")}, true, true, false}};
         db.createTable(project);
 
@@ -42,13 +39,17 @@ protected:
 
         TableDef rank;
         rank.name = s("CVRank");
-        rank.fields = {FieldDef{s("Project"), FieldType::String, 32}, FieldDef{s("SearchEngine"), FieldType::String, 32},
-                       FieldDef{s("SearchTerm"), FieldType::String, 64}, FieldDef{s("URL"), FieldType::String, 64},
-                       FieldDef{s("Rank"), FieldType::Integer}, FieldDef{s("xDate"), FieldType::Date}};
+        rank.fields = {FieldDef{s("Project"), FieldType::String, 32},
+                       FieldDef{s("SearchEngine"), FieldType::String, 32},
+                       FieldDef{s("SearchTerm"), FieldType::String, 64},
+                       FieldDef{s("URL"), FieldType::String, 64},
+                       FieldDef{s("Rank"), FieldType::Integer},
+                       FieldDef{s("xDate"), FieldType::Date}};
         db.createTable(rank);
 
         exec("INSERT INTO CVProject VALUES ('Alpha', 20, '2005-12-31'), ('Beta', 10, NULL)");
-        exec("INSERT INTO CVURL VALUES ('home', 'alpha.example', 'Alpha'), ('Rival', 'rival.example', 'Alpha'), "
+        exec("INSERT INTO CVURL VALUES ('home', 'alpha.example', 'Alpha'), ('Rival', 'rival.example', "
+             "'Alpha'), "
              "('blog', 'blog.example', 'Alpha'), ('home', 'beta.example', 'Beta')");
         exec("INSERT INTO CVRank VALUES ('Alpha', 'Engine', 'term one', 'home', 3, '2005-12-31'), "
              "('Alpha', 'Engine', 'term one', 'Rival', 5, '2005-12-31'), "
@@ -77,8 +78,10 @@ protected:
 
 TEST_F(sql_query, SelectJoinsTablesOfTwoFilesAndTypesTheColumns)
 {
-    Query query(&db, s("SELECT U.Name, U.URL, P.Depth, P.LastRun FROM CVURL U JOIN CVProject P ON U.Project = P.Name "
-                       "WHERE P.Name = \"Alpha\" ORDER BY U.Name nocase"));
+    Query query(
+        &db,
+        s("SELECT U.Name, U.URL, P.Depth, P.LastRun FROM CVURL U JOIN CVProject P ON U.Project = P.Name "
+          "WHERE P.Name = \"Alpha\" ORDER BY U.Name nocase"));
     query.open();
     EXPECT_EQ(query.recordCount(), 3);
     EXPECT_EQ(rows(query, "Name"), (QStringList{s("blog"), s("home"), s("Rival")}));
@@ -90,10 +93,11 @@ TEST_F(sql_query, SelectJoinsTablesOfTwoFilesAndTypesTheColumns)
     EXPECT_EQ(query.fields().at(0).size, 32);
     EXPECT_EQ(query.fields().at(2).type, FieldType::Integer);
     EXPECT_EQ(query.fields().at(3).type, FieldType::Date);
-    EXPECT_THROW(query.edit(), DatabaseError);   // not a live query
+    EXPECT_THROW(query.edit(), DatabaseError); // not a live query
 
     // The same dataset runs other statements on the tables it has attached.
-    query.setSql(s("SELECT Name FROM CVProject WHERE Name NOT IN (SELECT Project FROM CVURL WHERE Name = 'Rival')"));
+    query.setSql(
+        s("SELECT Name FROM CVProject WHERE Name NOT IN (SELECT Project FROM CVURL WHERE Name = 'Rival')"));
     query.open();
     EXPECT_EQ(rows(query, "Name"), QStringList{s("Beta")});
     query.close();
@@ -103,8 +107,10 @@ TEST_F(sql_query, SelectJoinsTablesOfTwoFilesAndTypesTheColumns)
 
 TEST_F(sql_query, AggregatesCountAndAverage)
 {
-    Query query(&db, s("SELECT SearchEngine, URL, COUNT(Rank) AS RankCount, AVG(Rank) AS RankAvg FROM CVRank "
-                       "WHERE Project = 'Alpha' AND xDate = '2005-12-31' GROUP BY SearchEngine, URL ORDER BY SearchEngine, URL"));
+    Query query(&db,
+                s("SELECT SearchEngine, URL, COUNT(Rank) AS RankCount, AVG(Rank) AS RankAvg FROM CVRank "
+                  "WHERE Project = 'Alpha' AND xDate = '2005-12-31' GROUP BY SearchEngine, URL ORDER BY "
+                  "SearchEngine, URL"));
     query.open();
     ASSERT_EQ(query.recordCount(), 3);
     EXPECT_EQ(query.fields().at(2).type, FieldType::Integer);
@@ -121,15 +127,16 @@ TEST_F(sql_query, AggregatesCountAndAverage)
 
 TEST_F(sql_query, PlusAddsNumbersAndJoinsText)
 {
-    Query query(&db, s("SELECT Depth + 5 AS D, Depth + 0.5 AS F, Name + Depth AS ND, LastRun + Depth AS X "
-                       "FROM CVProject ORDER BY Name"));
+    Query query(&db,
+                s("SELECT Depth + 5 AS D, Depth + 0.5 AS F, Name + Depth AS ND, LastRun + Depth AS X "
+                  "FROM CVProject ORDER BY Name"));
     query.open();
     EXPECT_EQ(query.value(s("D")), QVariant(25));
     EXPECT_DOUBLE_EQ(query.value(s("F")).toDouble(), 20.5);
     EXPECT_EQ(query.asString(s("ND")), s("Alpha20"));
     EXPECT_EQ(query.asString(s("X")), s("2005-12-3120"));
     query.next();
-    EXPECT_FALSE(query.value(s("X")).isValid());   // NULL on either side gives NULL
+    EXPECT_FALSE(query.value(s("X")).isValid()); // NULL on either side gives NULL
 }
 
 TEST_F(sql_query, SelectIntoRecreatesTheTargetTable)
@@ -140,8 +147,9 @@ TEST_F(sql_query, SelectIntoRecreatesTheTargetTable)
     db.createTable(old);
     exec("INSERT INTO Temp VALUES ('old row')");
 
-    Query query(&db, s("SELECT SearchEngine+URL+SearchTerm AS SUK, SearchEngine, URL, SearchTerm, Rank INTO Temp "
-                       "FROM CVRank WHERE Project = 'Alpha' AND xDate = '2005-12-31' AND Rank <= 4 GROUP BY SUK"));
+    Query query(&db,
+                s("SELECT SearchEngine+URL+SearchTerm AS SUK, SearchEngine, URL, SearchTerm, Rank INTO Temp "
+                  "FROM CVRank WHERE Project = 'Alpha' AND xDate = '2005-12-31' AND Rank <= 4 GROUP BY SUK"));
     EXPECT_EQ(query.execSql(), 2);
     const TableDef temp = db.tableDef(s("Temp"));
     ASSERT_EQ(temp.fields.size(), 5);
@@ -179,8 +187,8 @@ TEST_F(sql_query, ExecSqlChangesRowsAndCounts)
 {
     const QString tricky = s("O'Reilly \"books\"");
     Query query(&db);
-    query.setSql(s("INSERT INTO CVURL (Name, URL, Project) VALUES (") + SqlQuote::quoted(tricky) + s(", 'x.example', ")
-                 + SqlQuote::quoted(s("Beta"), QLatin1Char('"')) + s(")"));
+    query.setSql(s("INSERT INTO CVURL (Name, URL, Project) VALUES (") + SqlQuote::quoted(tricky)
+                 + s(", 'x.example', ") + SqlQuote::quoted(s("Beta"), QLatin1Char('"')) + s(")"));
     EXPECT_EQ(query.execSql(), 1);
     query.setSql(s("UPDATE CVURL SET Project = 'Gamma' WHERE Project = \"Beta\""));
     EXPECT_EQ(query.execSql(), 2);
@@ -204,16 +212,18 @@ TEST_F(sql_query, ProgressRisesToOneHundred)
     {
         sqlite3* raw = nullptr;
         ASSERT_EQ(sqlite3_open(db.tableFilePath(s("CVRank")).toUtf8().constData(), &raw), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(raw,
-                               "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999) "
-                               "INSERT INTO CVRank SELECT 'Alpha', 'E' || (i % 7), 't' || (i % 13), 'u' || (i % 17), "
-                               "i % 50, '2005-01-01' FROM n",
-                               nullptr, nullptr, nullptr),
+        ASSERT_EQ(sqlite3_exec(
+                      raw,
+                      "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999) "
+                      "INSERT INTO CVRank SELECT 'Alpha', 'E' || (i % 7), 't' || (i % 13), 'u' || (i % 17), "
+                      "i % 50, '2005-01-01' FROM n",
+                      nullptr, nullptr, nullptr),
                   SQLITE_OK);
         sqlite3_close(raw);
     }
     QList<int> seen;
-    Query query(&db, s("SELECT SearchEngine, COUNT(*) AS N, AVG(Rank) AS A FROM CVRank GROUP BY SearchEngine"));
+    Query query(&db,
+                s("SELECT SearchEngine, COUNT(*) AS N, AVG(Rank) AS A FROM CVRank GROUP BY SearchEngine"));
     query.onProgress = [&](int percent) { seen << percent; };
     query.open();
     EXPECT_EQ(query.recordCount(), 7 + 2);
@@ -294,7 +304,8 @@ TEST_F(sql_query, OneDatasetVisitsMoreTablesThanItCanAttachAtOnce)
         query.execSql();
     }
     for (int i = 13; i >= 0; --i) {
-        query.setSql(s("SELECT N FROM Extra%1 UNION ALL SELECT Depth FROM CVProject WHERE Name = 'Alpha'").arg(i));
+        query.setSql(
+            s("SELECT N FROM Extra%1 UNION ALL SELECT Depth FROM CVProject WHERE Name = 'Alpha'").arg(i));
         query.open();
         ASSERT_EQ(query.recordCount(), 2);
         EXPECT_EQ(query.asInteger(s("N")), i);
@@ -311,14 +322,16 @@ TEST_F(sql_query, RepeatedAndVariedTextsEachReadBackExactly)
     exec("DELETE FROM CVRank");
     QStringList expectedTerms;
     for (int i = 0; i < 300; ++i) {
-        const QString term = i % 3 == 0 ? QStringLiteral("café %1").arg(i)                 // non-ASCII
-                             : i % 3 == 1 ? QStringLiteral("term %1").arg(i)               // all different
-                                          : QStringLiteral("x").repeated(70 + i % 5);      // long
+        const QString term = i % 3 == 0 ? QStringLiteral("café %1").arg(i) // non-ASCII
+            : i % 3 == 1                ? QStringLiteral("term %1").arg(i) // all different
+                                        : QStringLiteral("x").repeated(70 + i % 5);       // long
         expectedTerms << term;
-        Query insert(&db, QStringLiteral("INSERT INTO CVRank VALUES ('Alpha', ") + SqlQuote::quoted(QStringLiteral("E%1").arg(i % 4))
-                              + QStringLiteral(", ") + SqlQuote::quoted(term) + QStringLiteral(", 'home', ")
-                              + QString::number(i) + QStringLiteral(", ") + SqlQuote::date(QDate(2024, 1, 1).addDays(i % 2))
-                              + QLatin1Char(')'));
+        Query insert(&db,
+                     QStringLiteral("INSERT INTO CVRank VALUES ('Alpha', ")
+                         + SqlQuote::quoted(QStringLiteral("E%1").arg(i % 4)) + QStringLiteral(", ")
+                         + SqlQuote::quoted(term) + QStringLiteral(", 'home', ") + QString::number(i)
+                         + QStringLiteral(", ") + SqlQuote::date(QDate(2024, 1, 1).addDays(i % 2))
+                         + QLatin1Char(')'));
         insert.execSql();
     }
     Query query(&db, s("SELECT SearchEngine, SearchTerm, Rank, xDate FROM CVRank ORDER BY Rank"));

@@ -12,11 +12,10 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <spawn.h>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <string>
 #include <vector>
 
 extern char** environ;
@@ -116,7 +115,8 @@ TEST(registry, MissingKeyReadsEmptyAndLosesWrites)
     // createKey makes the folder and a private file.
     ASSERT_TRUE(registry.createKey(NetworkKey));
     ASSERT_TRUE(registry.writeString(NetworkKey, QStringLiteral("ProxyPort"), QStringLiteral("8080")));
-    struct stat info {};
+    struct stat info
+    { };
     ASSERT_EQ(::stat(QFile::encodeName(registry.filePath()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
@@ -145,8 +145,10 @@ TEST(registry, ParentsOfAKeyExistAndAcceptWrites)
     EXPECT_FALSE(registry.keyExists(QStringLiteral("Software\\Corv")));
     EXPECT_FALSE(registry.keyExists(QStringLiteral("Software\\Corvane\\Startup")));
 
-    EXPECT_TRUE(registry.writeString(QStringLiteral("Software\\Corvane"), QStringLiteral("Top"), QStringLiteral("1")));
-    EXPECT_EQ(registry.readString(QStringLiteral("Software\\Corvane"), QStringLiteral("Top")), QStringLiteral("1"));
+    EXPECT_TRUE(registry.writeString(QStringLiteral("Software\\Corvane"), QStringLiteral("Top"),
+                                     QStringLiteral("1")));
+    EXPECT_EQ(registry.readString(QStringLiteral("Software\\Corvane"), QStringLiteral("Top")),
+              QStringLiteral("1"));
     EXPECT_TRUE(registry.valueNames(StartupKey).isEmpty());
 }
 
@@ -155,7 +157,7 @@ TEST(registry, KeyPathsAndValueNamesIgnoreCase)
     const TempProfile profile;
     Registry registry(profile.registryPath());
     ASSERT_TRUE(registry.createKey(StartupKey));
-    EXPECT_TRUE(registry.createKey(QStringLiteral("SOFTWARE\\corvane\\startup settings")));   // same key
+    EXPECT_TRUE(registry.createKey(QStringLiteral("SOFTWARE\\corvane\\startup settings"))); // same key
 
     ASSERT_TRUE(registry.writeString(QStringLiteral("software\\CORVANE\\Startup SETTINGS"),
                                      QStringLiteral("SummaryLoad"), QStringLiteral("true")));
@@ -224,29 +226,29 @@ TEST(registry, AwkwardTextsRoundTrip)
 TEST(registry, ReadsHandWrittenFilesAndKeepsWhatItDoesNotKnow)
 {
     const TempProfile profile;
-    const QByteArray original =
-        "REGEDIT4\r\n"
-        "\r\n"
-        "; set up by hand\r\n"
-        "[HKEY_LOCAL_MACHINE\\Software\\Corvane\\File Locations]\r\n"
-        "\"ExeFolder\" = \"/opt/corvane/\"\r\n"
-        "\"Legacy\"=\"C:\\Program Files\\Corvane\"\r\n"
-        "\"Count\"=dword:0000001f\r\n"
-        "\"Blob\"=hex:01,02,03,\\\r\n"
-        "  04,05\r\n"
-        "\"DataFolder\"=\"/srv/data/\"\r\n"
-        "\r\n"
-        "[HKEY_CURRENT_USER\\Software\\Other]\r\n"
-        "\"Keep\"=\"me\"\r\n";
+    const QByteArray original = "REGEDIT4\r\n"
+                                "\r\n"
+                                "; set up by hand\r\n"
+                                "[HKEY_LOCAL_MACHINE\\Software\\Corvane\\File Locations]\r\n"
+                                "\"ExeFolder\" = \"/opt/corvane/\"\r\n"
+                                "\"Legacy\"=\"C:\\Program Files\\Corvane\"\r\n"
+                                "\"Count\"=dword:0000001f\r\n"
+                                "\"Blob\"=hex:01,02,03,\\\r\n"
+                                "  04,05\r\n"
+                                "\"DataFolder\"=\"/srv/data/\"\r\n"
+                                "\r\n"
+                                "[HKEY_CURRENT_USER\\Software\\Other]\r\n"
+                                "\"Keep\"=\"me\"\r\n";
     writeBytes(profile.registryPath(), original);
 
     Registry registry(profile.registryPath());
     const QString key = QStringLiteral("Software\\Corvane\\File Locations");
     EXPECT_EQ(registry.readString(key, QStringLiteral("ExeFolder")), QStringLiteral("/opt/corvane/"));
-    EXPECT_EQ(registry.readString(key, QStringLiteral("Legacy")), QStringLiteral("C:\\Program Files\\Corvane"));
+    EXPECT_EQ(registry.readString(key, QStringLiteral("Legacy")),
+              QStringLiteral("C:\\Program Files\\Corvane"));
     EXPECT_EQ(registry.readString(key, QStringLiteral("DataFolder")), QStringLiteral("/srv/data/"));
-    EXPECT_EQ(registry.readString(key, QStringLiteral("Count")), QString());   // not a string value
-    EXPECT_FALSE(registry.keyExists(QStringLiteral("Software\\Other")));      // another hive
+    EXPECT_EQ(registry.readString(key, QStringLiteral("Count")), QString()); // not a string value
+    EXPECT_FALSE(registry.keyExists(QStringLiteral("Software\\Other")));     // another hive
     EXPECT_EQ(registry.valueNames(key),
               (QStringList{QStringLiteral("ExeFolder"), QStringLiteral("Legacy"), QStringLiteral("Count"),
                            QStringLiteral("Blob"), QStringLiteral("DataFolder")}));
@@ -254,11 +256,13 @@ TEST(registry, ReadsHandWrittenFilesAndKeepsWhatItDoesNotKnow)
     ASSERT_TRUE(registry.writeString(key, QStringLiteral("DataFolder"), QStringLiteral("/srv/new/")));
     const QByteArray text = fileBytes(profile.registryPath());
     EXPECT_TRUE(text.contains("; set up by hand\n")) << text.constData();
-    EXPECT_TRUE(text.contains("\n\"Count\"=dword:0000001f\n\"Blob\"=hex:01,02,03,\\\n  04,05\n\"DataFolder\"=\"/srv/new/\"\n"))
+    EXPECT_TRUE(text.contains(
+        "\n\"Count\"=dword:0000001f\n\"Blob\"=hex:01,02,03,\\\n  04,05\n\"DataFolder\"=\"/srv/new/\"\n"))
         << text.constData();
     EXPECT_TRUE(text.contains("[HKEY_CURRENT_USER\\Software\\Other]\n\"Keep\"=\"me\"\n")) << text.constData();
     EXPECT_EQ(registry.readString(key, QStringLiteral("ExeFolder")), QStringLiteral("/opt/corvane/"));
-    EXPECT_EQ(registry.readString(key, QStringLiteral("Legacy")), QStringLiteral("C:\\Program Files\\Corvane"));
+    EXPECT_EQ(registry.readString(key, QStringLiteral("Legacy")),
+              QStringLiteral("C:\\Program Files\\Corvane"));
 }
 
 TEST(registry, WriteKeepsEveryOtherValue)
@@ -269,7 +273,8 @@ TEST(registry, WriteKeepsEveryOtherValue)
     for (const QString& key : keys) {
         ASSERT_TRUE(registry.createKey(key));
         for (int i = 0; i < 20; ++i)
-            ASSERT_TRUE(registry.writeString(key, QStringLiteral("Value%1").arg(i), key + QString::number(i)));
+            ASSERT_TRUE(
+                registry.writeString(key, QStringLiteral("Value%1").arg(i), key + QString::number(i)));
     }
 
     ASSERT_TRUE(registry.writeString(NetworkKey, QStringLiteral("Value7"), QStringLiteral("changed")));
@@ -280,7 +285,8 @@ TEST(registry, WriteKeepsEveryOtherValue)
         for (int i = 0; i < 20; ++i) {
             const QString name = QStringLiteral("Value%1").arg(i);
             expectedNames.append(name);
-            const QString expected = (key == NetworkKey && i == 7) ? QStringLiteral("changed") : key + QString::number(i);
+            const QString expected =
+                (key == NetworkKey && i == 7) ? QStringLiteral("changed") : key + QString::number(i);
             EXPECT_EQ(registry.readString(key, name), expected) << qPrintable(key) << ' ' << i;
         }
         if (key == NetworkKey)
@@ -296,7 +302,9 @@ TEST(registry, WriteKeepsEveryOtherValue)
     // No temporary files are left behind, and the file stays private.
     const QStringList leftovers = QDir(profile.path()).entryList(QDir::Files | QDir::Hidden);
     EXPECT_EQ(leftovers, (QStringList{QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}));
-    EXPECT_EQ(QFileInfo(profile.registryPath()).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);
+    EXPECT_EQ(QFileInfo(profile.registryPath()).permissions()
+                  & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+              0);
 }
 
 TEST(registry, OpenedKeyIsASnapshot)
@@ -341,7 +349,8 @@ TEST(registry, TwoProcessesWritingAtOnceLoseNothing)
     int missing = 0;
     for (const char* prefix : {"First", "Second"}) {
         for (int i = 0; i < PerWriter; ++i) {
-            if (opened.readString(QLatin1String(prefix) + QString::number(i)) != QStringLiteral("value ") + QString::number(i))
+            if (opened.readString(QLatin1String(prefix) + QString::number(i))
+                != QStringLiteral("value ") + QString::number(i))
                 ++missing;
         }
     }

@@ -1,11 +1,11 @@
 // The report library's reading of the report table and of the report styles.
-#include "TestSupport.h"
-
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
 #include "core/reports/ReportData.h"
 #include "core/reports/ReportStyle.h"
+
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QLocale>
@@ -80,10 +80,11 @@ TEST_F(ReportTableTest, TheReportTableIsReadWhateverItsColumns)
     EXPECT_TRUE(data.columns.at(4).memo);
     EXPECT_TRUE(data.columns.at(5).numeric) << "a text column holding only numbers prints as numbers";
     ASSERT_EQ(data.rows.size(), 2);
-    EXPECT_EQ(data.rows.at(0),
-              (QStringList{QStringLiteral("Home"), QStringLiteral("3"),
-                           QLocale().toString(QDate(2026, 12, 1), QLocale::ShortFormat), QStringLiteral("Yes"),
-                           QStringLiteral("http://example.org/a"), QStringLiteral("12.5")}));
+    EXPECT_EQ(
+        data.rows.at(0),
+        (QStringList{QStringLiteral("Home"), QStringLiteral("3"),
+                     QLocale().toString(QDate(2026, 12, 1), QLocale::ShortFormat), QStringLiteral("Yes"),
+                     QStringLiteral("http://example.org/a"), QStringLiteral("12.5")}));
     EXPECT_EQ(data.rows.at(1).at(1), QString()) << "an empty value prints as nothing, not 0";
     EXPECT_EQ(data.columnIndex(QStringLiteral("foundlink")), 4);
 }
@@ -125,7 +126,8 @@ TEST_F(ReportTableTest, StylesAreStoredPerReportAndProjectInCVReports)
 TEST(ReportStyles, TitlesAndLayoutTexts)
 {
     ReportStyle style;
-    EXPECT_EQ(style.titleFor(QStringLiteral("Top10"), QStringLiteral("Bakery")), QStringLiteral("Top10 - Bakery"));
+    EXPECT_EQ(style.titleFor(QStringLiteral("Top10"), QStringLiteral("Bakery")),
+              QStringLiteral("Top10 - Bakery"));
     EXPECT_EQ(style.titleFor(QStringLiteral("Top10"), QString()), QStringLiteral("Top10"));
     style.title = QStringLiteral("  Mine ");
     EXPECT_EQ(style.titleFor(QStringLiteral("Top10"), QStringLiteral("Bakery")), QStringLiteral("Mine"));

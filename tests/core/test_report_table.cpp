@@ -1,9 +1,9 @@
-#include "TestSupport.h"
-
 #include "core/data/DatabaseError.h"
 #include "core/data/Dataset.h"
 #include "core/data/TableDatabase.h"
 #include "core/print/ReportTable.h"
+
+#include "TestSupport.h"
 
 #include <QFile>
 
@@ -13,10 +13,7 @@ using namespace corvane;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+QString s(const char* text) { return QString::fromUtf8(text); }
 
 class report_table : public ::testing::Test
 {
@@ -27,11 +24,13 @@ protected:
         db.connect();
         TableDef rank;
         rank.name = s("CVRank");
-        rank.fields = {FieldDef{s("Project"), FieldType::String, 32}, FieldDef{s("URL"), FieldType::String, 64},
-                       FieldDef{s("Rank"), FieldType::Integer}, FieldDef{s("xDate"), FieldType::Date}};
+        rank.fields = {FieldDef{s("Project"), FieldType::String, 32},
+                       FieldDef{s("URL"), FieldType::String, 64}, FieldDef{s("Rank"), FieldType::Integer},
+                       FieldDef{s("xDate"), FieldType::Date}};
         db.createTable(rank);
-        Query insert(&db, s("INSERT INTO CVRank VALUES ('Alpha', 'home', 3, '2005-12-31'), "
-                            "('Alpha', 'rival', 5, '2005-12-31'), ('Beta', 'home', 1, '2005-12-30')"));
+        Query insert(&db,
+                     s("INSERT INTO CVRank VALUES ('Alpha', 'home', 3, '2005-12-31'), "
+                       "('Alpha', 'rival', 5, '2005-12-31'), ('Beta', 'home', 1, '2005-12-30')"));
         insert.execSql();
     }
 
@@ -54,12 +53,12 @@ TEST_F(report_table, RemoveFilesDeletesWhicheverOfTheThreeFilesExistAndNothingEl
     touch("CVReportTemp.idx");
     touch("CVReportTemp.blb");
     touch("CVReportTempOld.dat");
-    ReportTable::removeFiles(profile.path());   // no trailing slash, .dat missing
+    ReportTable::removeFiles(profile.path()); // no trailing slash, .dat missing
     EXPECT_FALSE(exists("CVReportTemp.idx"));
     EXPECT_FALSE(exists("CVReportTemp.blb"));
     EXPECT_TRUE(exists("CVReportTempOld.dat"));
     EXPECT_TRUE(exists("CVRank.dat"));
-    EXPECT_NO_THROW(ReportTable::removeFiles(profile.path() + s("/")));   // nothing left to delete
+    EXPECT_NO_THROW(ReportTable::removeFiles(profile.path() + s("/"))); // nothing left to delete
 }
 
 TEST_F(report_table, RecreateReplacesAnEarlierReportWithTheNewFields)
@@ -74,8 +73,9 @@ TEST_F(report_table, RecreateReplacesAnEarlierReportWithTheNewFields)
     }
     touch("CVReportTemp.blb");
 
-    ReportTable::recreate(db, {FieldDef{s("URL"), FieldType::String, 64}, FieldDef{s("Rank"), FieldType::Integer},
-                               FieldDef{s("MemoFoundLink"), FieldType::Memo}});
+    ReportTable::recreate(db,
+                          {FieldDef{s("URL"), FieldType::String, 64}, FieldDef{s("Rank"), FieldType::Integer},
+                           FieldDef{s("MemoFoundLink"), FieldType::Memo}});
     EXPECT_FALSE(exists("CVReportTemp.blb"));
     const TableDef def = db.tableDef(s("CVReportTemp"));
     ASSERT_EQ(def.fields.size(), 3);
@@ -91,8 +91,9 @@ TEST_F(report_table, RecreateFromQueryFillsTheTableFromTheSelection)
 {
     ReportTable::recreate(db, {FieldDef{s("Other"), FieldType::Integer}});
     Query query(&db);
-    ReportTable::recreateFromQuery(query, s("SELECT URL, Rank INTO CVReportTemp FROM CVRank WHERE Project = 'Alpha' "
-                                            "ORDER BY Rank"));
+    ReportTable::recreateFromQuery(query,
+                                   s("SELECT URL, Rank INTO CVReportTemp FROM CVRank WHERE Project = 'Alpha' "
+                                     "ORDER BY Rank"));
     Table report(&db, s("CVReportTemp"));
     report.open();
     ASSERT_EQ(report.recordCount(), 2);
@@ -112,7 +113,8 @@ TEST_F(report_table, AStatementIntoAnotherTableIsRefusedAndTouchesNothing)
 {
     ReportTable::recreate(db, {FieldDef{s("Kept"), FieldType::Integer}});
     Query query(&db);
-    EXPECT_THROW(ReportTable::recreateFromQuery(query, s("SELECT * INTO CVRank FROM CVReportTemp")), DatabaseError);
+    EXPECT_THROW(ReportTable::recreateFromQuery(query, s("SELECT * INTO CVRank FROM CVReportTemp")),
+                 DatabaseError);
     EXPECT_THROW(ReportTable::recreateFromQuery(query, s("SELECT * FROM CVRank")), DatabaseError);
     EXPECT_TRUE(exists("CVReportTemp.dat"));
     Table rank(&db, s("CVRank"));

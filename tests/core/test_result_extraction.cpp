@@ -1,5 +1,6 @@
-#include "ReferenceExtraction.h"
 #include "core/engine/ResultExtraction.h"
+
+#include "ReferenceExtraction.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -12,17 +13,11 @@ using namespace corvane;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+QString s(const char* text) { return QString::fromUtf8(text); }
 
 const QString Tag = s("*~*~*~*~*~*~*");
 
-QString block(const char* text)
-{
-    return Tag + s(text);
-}
+QString block(const char* text) { return Tag + s(text); }
 
 QStringList blocksOf(const char* page, const EngineScript& script, bool firstPage, int n)
 {
@@ -64,8 +59,8 @@ TEST(ResultExtraction, RendersMarkers)
     EXPECT_EQ(RenderIncPlanB(s("<li value=\"~*~*true~*~*\">"), 11), s("<li value=\"11\">"));
     EXPECT_EQ(RenderIncPlanB(s("<div class=r>~*~*false~*~*<h3>"), 11), s("<div class=r><h3>"));
     EXPECT_EQ(RenderIncPlanB(s("<div class=r>~*~*false~*~*<h3>"), 12), s("<div class=r><h3>"));
-    EXPECT_EQ(RenderIncPlanB(s("<b>~*~*False~*~*"), 3), s("<b>3"));     // the flag is case-sensitive
-    EXPECT_EQ(RenderIncPlanB(s("~*~*true~*~*.)"), 4), s("4.)"));         // no prefix
+    EXPECT_EQ(RenderIncPlanB(s("<b>~*~*False~*~*"), 3), s("<b>3")); // the flag is case-sensitive
+    EXPECT_EQ(RenderIncPlanB(s("~*~*true~*~*.)"), 4), s("4.)"));    // no prefix
     // Lines without both separators render an incomplete marker.
     EXPECT_EQ(RenderIncPlanB(s("<li value=\""), 4), s("<li value=\"4"));
     EXPECT_EQ(RenderIncPlanB(s("<li>~*~*true"), 4), s("<li>4"));
@@ -83,8 +78,8 @@ TEST(ResultExtraction, TruncatesStretchesPairByPair)
     // The next pair works on what the previous one left; the start text goes, the end text stays.
     script.TruncStart[1] = s("</ol>");
     script.TruncEnd[1] = s("[END]");
-    EXPECT_EQ(ApplyTruncations(page, script), s("<ol><li>a</li>>"));   // [END] keeps the last character
-    script.TruncStart[1].clear();   // a pair with an empty start is skipped, even after others
+    EXPECT_EQ(ApplyTruncations(page, script), s("<ol><li>a</li>>")); // [END] keeps the last character
+    script.TruncStart[1].clear(); // a pair with an empty start is skipped, even after others
     script.TruncStart[4] = s("<foot>");
     script.TruncEnd[4] = s("</foot>");
     EXPECT_EQ(ApplyTruncations(page, script), s("<ol><li>a</li></ol></foot>"));
@@ -141,7 +136,7 @@ TEST(ResultExtraction, SplitsAtUnnumberedMarkersAndTheUnmarkedFirstResult)
 
 TEST(ResultExtraction, ChoosesTheFirstIncPlanBLineOnThePage)
 {
-    EngineScript script = listItemScript();   // ignored while IncPlanB has lines
+    EngineScript script = listItemScript(); // ignored while IncPlanB has lines
     script.IncPlanB = {s("<h3 n=~*~*true~*~*>"), s("<p>"), s("<li n=~*~*true~*~*>"),
                        s("<li n=~*~*false~*~*>")};
     EXPECT_EQ(blocksOf("<li n=6>f<li n=7>g<li value=\"6\">", script, false, 6),
@@ -168,7 +163,7 @@ TEST(ResultExtraction, PageWithoutMarkersIsOneBlock)
 
     // A separator tag already on the page starts the processed page.
     EXPECT_EQ(SplitResults(s("ad *~*~*~*~*~*~*x"), script, true, 1).processedPage, block("x"));
-    EngineScript empty;   // an empty marker occurs nowhere
+    EngineScript empty; // an empty marker occurs nowhere
     empty.ANumberInc = false;
     EXPECT_EQ(SplitResults(s("abc"), empty, true, 1).markers, 0);
 }
@@ -193,13 +188,13 @@ TEST(ResultExtraction, MatchesTheUrlAtASiteBoundary)
         EXPECT_TRUE(hit("<a href=\"http://widget.com/\">", any));
         EXPECT_TRUE(hit("<a href=\"http://widget.com\">", any));
         EXPECT_TRUE(hit("<a href=http://widget.com>", any));
-        EXPECT_TRUE(hit("see widget.com", any));   // ends the block
+        EXPECT_TRUE(hit("see widget.com", any)); // ends the block
         EXPECT_TRUE(hit("see widget.com/", any));
         EXPECT_TRUE(hit("<a href=\"http://mail.widget.com/\">", any));
         EXPECT_FALSE(hit("<a href=\"http://mywidget.com/\">", any));
         EXPECT_FALSE(hit("<a href=\"http://my-widget.com/\">", any));
         EXPECT_FALSE(hit("<a href=\"http://my_widget.com/\">", any));
-        EXPECT_FALSE(hit("<a href=\"http://Widget.com/\">", any));   // case-sensitive
+        EXPECT_FALSE(hit("<a href=\"http://Widget.com/\">", any)); // case-sensitive
         EXPECT_FALSE(hit("<a href=\"http://other.org/\">", any));
         EXPECT_FALSE(MatchResultLink(s("widget.com"), QString(), any));
     }
@@ -251,7 +246,7 @@ TEST(ResultExtraction, EqualsTheLiteralSplitOnRandomPages)
     // Marker pieces that overlap each other, the noise and the numbers.
     const std::vector<const char*> prefixes = {"", "<li>", "<li value=\"", "a", "aa", "1", "<", "a1", "<li"};
     const std::vector<const char*> suffixes = {"", ">", "\">", "0", "1", "a", "a>", "<li>", "2>"};
-    const std::vector<const char*> noise = {"a", "<", ">", "1", "0", "2", "-",
+    const std::vector<const char*> noise = {"a", "<", ">",  "1",    "0",  "2",  "-",
                                             "*", "~", "\n", "<li>", "li", "\"", "9"};
 
     for (int round = 0; round < 6000; ++round) {
@@ -280,14 +275,15 @@ TEST(ResultExtraction, EqualsTheLiteralSplitOnRandomPages)
         // loose pieces of markers that make occurrences overlap.
         const bool planB = !script.IncPlanB.isEmpty();
         const QString& line = planB ? script.IncPlanB.first() : QString();
-        const QString prefix = planB       ? line.section(s("~*~*"), 0, 0)
-                               : firstPage ? script.AIncStart
-                                           : script.BIncStart;
-        const QString suffix = planB       ? line.section(s("~*~*"), 2)
-                               : firstPage ? script.AIncEnd
-                                           : script.BIncEnd;
+        const QString prefix = planB ? line.section(s("~*~*"), 0, 0)
+            : firstPage              ? script.AIncStart
+                                     : script.BIncStart;
+        const QString suffix = planB ? line.section(s("~*~*"), 2)
+            : firstPage              ? script.AIncEnd
+                                     : script.BIncEnd;
         const bool numbered = planB ? !line.section(s("~*~*"), 1).startsWith(s("false"))
-                                    : firstPage ? script.ANumberInc : script.BNumberInc;
+            : firstPage             ? script.ANumberInc
+                                    : script.BNumberInc;
         const auto number = [numbered](int k) { return numbered ? QString::number(k) : QString(); };
         QString page;
         // Appends a marker, often sharing its start with the end of the page.
@@ -410,7 +406,7 @@ TEST(ResultExtraction, SearchesRepetitiveTextInLinearTime)
     truncating.TruncEnd[1] = blocked;
     EXPECT_EQ(ApplyTruncations(page, truncating), page);
     EXPECT_EQ(FindResultLink(page, blocked, true), -1);
-    EXPECT_EQ(FindResultLink(page + blocked, blocked, true), -1);   // follows a letter
+    EXPECT_EQ(FindResultLink(page + blocked, blocked, true), -1); // follows a letter
     EXPECT_EQ(FindResultLink(page + s(" ") + blocked, blocked, false), 300001);
 
     EXPECT_LT(timer.elapsed(), 5000);

@@ -6,8 +6,6 @@
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
 
-#include <gtest/gtest.h>
-
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
@@ -17,15 +15,14 @@
 #include <QTime>
 #include <QVariant>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <ostream>
 
 using namespace corvane;
 
-void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
 
@@ -70,23 +67,15 @@ QVariant sampleValue(const FieldDef& field, int variant)
 {
     switch (field.type) {
     case FieldType::String:
-    case FieldType::Memo:
-        return QStringLiteral("v%1").arg(variant);
+    case FieldType::Memo: return QStringLiteral("v%1").arg(variant);
     case FieldType::Integer:
-    case FieldType::AutoInc:
-        return variant;
-    case FieldType::Float:
-        return variant + 0.5;
-    case FieldType::Boolean:
-        return variant % 2 == 1;
-    case FieldType::Date:
-        return QDate(2005, 1, 1).addDays(variant);
-    case FieldType::Time:
-        return QTime(10, 0).addSecs(variant);
-    case FieldType::DateTime:
-        return QDateTime(QDate(2005, 1, 1), QTime(10, 0)).addDays(variant);
-    case FieldType::Graphic:
-        return QByteArray(QByteArray("img") + QByteArray::number(variant));
+    case FieldType::AutoInc: return variant;
+    case FieldType::Float: return variant + 0.5;
+    case FieldType::Boolean: return variant % 2 == 1;
+    case FieldType::Date: return QDate(2005, 1, 1).addDays(variant);
+    case FieldType::Time: return QTime(10, 0).addSecs(variant);
+    case FieldType::DateTime: return QDateTime(QDate(2005, 1, 1), QTime(10, 0)).addDays(variant);
+    case FieldType::Graphic: return QByteArray(QByteArray("img") + QByteArray::number(variant));
     }
     return {};
 }
@@ -121,7 +110,8 @@ protected:
         m_database->setDirectory(dataFolder());
         m_database->connect();
         for (const TableDef& def : Schema::tables())
-            m_database->createTable(def, def.passwordProtected ? QLatin1String(Schema::SE3Password) : QString());
+            m_database->createTable(def,
+                                    def.passwordProtected ? QLatin1String(Schema::SE3Password) : QString());
     }
 
     QString dataFolder() const { return m_root->filePath(QStringLiteral("Data")); }
@@ -172,7 +162,8 @@ TEST(Schema, FieldsAreUniqueAndIndexesNameTheirFields)
     for (const TableDef& def : Schema::tables()) {
         QSet<QString> seen;
         for (const FieldDef& field : def.fields) {
-            EXPECT_FALSE(seen.contains(field.name.toLower())) << def.name.toStdString() << "." << field.name.toStdString();
+            EXPECT_FALSE(seen.contains(field.name.toLower()))
+                << def.name.toStdString() << "." << field.name.toStdString();
             seen.insert(field.name.toLower());
             if (field.type != FieldType::String) {
                 EXPECT_EQ(field.size, 0) << def.name.toStdString() << "." << field.name.toStdString();
@@ -184,7 +175,8 @@ TEST(Schema, FieldsAreUniqueAndIndexesNameTheirFields)
             indexNames.insert(index.name.toLower());
             EXPECT_FALSE(index.fields.isEmpty()) << index.name.toStdString();
             for (const QString& field : index.fields)
-                EXPECT_NE(def.field(field), nullptr) << def.name.toStdString() << " " << index.name.toStdString();
+                EXPECT_NE(def.field(field), nullptr)
+                    << def.name.toStdString() << " " << index.name.toStdString();
         }
     }
 }
@@ -236,19 +228,19 @@ TEST(Schema, IndexesForAYearOfRankData)
 TEST(Schema, EngineCatalogueCarriesEveryScriptColumn)
 {
     QStringList names = {
-        QStringLiteral("Name"),      QStringLiteral("HomePage"),     QStringLiteral("AddPage"),
-        QStringLiteral("Country"),   QStringLiteral("Popularity"),   QStringLiteral("PopSource"),
-        QStringLiteral("Pop1"),      QStringLiteral("Pop2"),         QStringLiteral("Pop3"),
-        QStringLiteral("Notes"),     QStringLiteral("SpecNotes"),    QStringLiteral("API"),
-        QStringLiteral("LastUpdate"), QStringLiteral("Active"),      QStringLiteral("Delay"),
-        QStringLiteral("Delay2"),    QStringLiteral("EngineInc"),    QStringLiteral("Method1"),
-        QStringLiteral("OffsetField"), QStringLiteral("OffsetValue"), QStringLiteral("WordConnector"),
-        QStringLiteral("StartKey"),  QStringLiteral("EndKey"),       QStringLiteral("ReverseStartKey"),
-        QStringLiteral("StartKeyPlanB"), QStringLiteral("UserAgent"), QStringLiteral("AIncStart"),
-        QStringLiteral("AIncEnd"),   QStringLiteral("ANumberInc"),   QStringLiteral("APageLength"),
-        QStringLiteral("BIncStart"), QStringLiteral("BIncEnd"),      QStringLiteral("BNumberInc"),
-        QStringLiteral("BPageLength"), QStringLiteral("IncPlanB"),   QStringLiteral("TagFirst"),
-        QStringLiteral("HTTPStart"), QStringLiteral("HTTPLoc"),      QStringLiteral("HTTPEnd"),
+        QStringLiteral("Name"),          QStringLiteral("HomePage"),    QStringLiteral("AddPage"),
+        QStringLiteral("Country"),       QStringLiteral("Popularity"),  QStringLiteral("PopSource"),
+        QStringLiteral("Pop1"),          QStringLiteral("Pop2"),        QStringLiteral("Pop3"),
+        QStringLiteral("Notes"),         QStringLiteral("SpecNotes"),   QStringLiteral("API"),
+        QStringLiteral("LastUpdate"),    QStringLiteral("Active"),      QStringLiteral("Delay"),
+        QStringLiteral("Delay2"),        QStringLiteral("EngineInc"),   QStringLiteral("Method1"),
+        QStringLiteral("OffsetField"),   QStringLiteral("OffsetValue"), QStringLiteral("WordConnector"),
+        QStringLiteral("StartKey"),      QStringLiteral("EndKey"),      QStringLiteral("ReverseStartKey"),
+        QStringLiteral("StartKeyPlanB"), QStringLiteral("UserAgent"),   QStringLiteral("AIncStart"),
+        QStringLiteral("AIncEnd"),       QStringLiteral("ANumberInc"),  QStringLiteral("APageLength"),
+        QStringLiteral("BIncStart"),     QStringLiteral("BIncEnd"),     QStringLiteral("BNumberInc"),
+        QStringLiteral("BPageLength"),   QStringLiteral("IncPlanB"),    QStringLiteral("TagFirst"),
+        QStringLiteral("HTTPStart"),     QStringLiteral("HTTPLoc"),     QStringLiteral("HTTPEnd"),
     };
     names += numberedNames("Group", 5);
     names += numberedNames("AString", 10);
@@ -272,62 +264,92 @@ TEST(Schema, EngineCatalogueCarriesEveryScriptColumn)
 
 TEST(Schema, ColumnsOfTheOtherTables)
 {
-    expectFields("CVProject", {QStringLiteral("Name"), QStringLiteral("Depth"), QStringLiteral("KeyURL"),
-                               QStringLiteral("FullURLData"), QStringLiteral("StopOnHit"), QStringLiteral("LastRun"),
-                               QStringLiteral("Logo_Basic_Chart"), QStringLiteral("Logo_Basic_Rpt"),
-                               QStringLiteral("Logo_GandL_Chart"), QStringLiteral("Logo_GandL_Rpt"),
-                               QStringLiteral("Logo_Pos_Rpt"), QStringLiteral("Logo_Scores_Chart"),
-                               QStringLiteral("Logo_Scores_Rpt"), QStringLiteral("Logo_SEPop_Rpt")});
-    expectFields("CVURL", {QStringLiteral("Name"), QStringLiteral("URL"), QStringLiteral("Project"),
-                           QStringLiteral("AnyMatch")});
+    expectFields("CVProject",
+                 {QStringLiteral("Name"), QStringLiteral("Depth"), QStringLiteral("KeyURL"),
+                  QStringLiteral("FullURLData"), QStringLiteral("StopOnHit"), QStringLiteral("LastRun"),
+                  QStringLiteral("Logo_Basic_Chart"), QStringLiteral("Logo_Basic_Rpt"),
+                  QStringLiteral("Logo_GandL_Chart"), QStringLiteral("Logo_GandL_Rpt"),
+                  QStringLiteral("Logo_Pos_Rpt"), QStringLiteral("Logo_Scores_Chart"),
+                  QStringLiteral("Logo_Scores_Rpt"), QStringLiteral("Logo_SEPop_Rpt")});
+    expectFields("CVURL",
+                 {QStringLiteral("Name"), QStringLiteral("URL"), QStringLiteral("Project"),
+                  QStringLiteral("AnyMatch")});
     expectFields("CVST", {QStringLiteral("Virtual"), QStringLiteral("Physical"), QStringLiteral("Project")});
-    expectFields("CVRank", {QStringLiteral("Project"), QStringLiteral("SearchEngine"), QStringLiteral("SearchTerm"),
-                            QStringLiteral("URL"), QStringLiteral("Rank"), QStringLiteral("Page"),
-                            QStringLiteral("xDate"), QStringLiteral("FoundLink")});
-    expectFields("CVHilo", {QStringLiteral("Project"), QStringLiteral("xDate"), QStringLiteral("URL"),
-                            QStringLiteral("SearchEngine"), QStringLiteral("SearchTerm"),
-                            QStringLiteral("AltYesterday"), QStringLiteral("AltToday"), QStringLiteral("Difference"),
-                            QStringLiteral("Inc")});
-    expectFields("Summary", {QStringLiteral("Project"), QStringLiteral("xDate"), QStringLiteral("Type"),
-                             QStringLiteral("SearchEngine"), QStringLiteral("SearchTerm"), QStringLiteral("URL"),
-                             QStringLiteral("Rank"), QStringLiteral("Page")});
-    expectFields("CVEngine", {QStringLiteral("Project"), QStringLiteral("SE3Name"), QStringLiteral("STName"),
-                              QStringLiteral("LastRecord"), QStringLiteral("Depth"), QStringLiteral("Completed")});
+    expectFields("CVRank",
+                 {QStringLiteral("Project"), QStringLiteral("SearchEngine"), QStringLiteral("SearchTerm"),
+                  QStringLiteral("URL"), QStringLiteral("Rank"), QStringLiteral("Page"),
+                  QStringLiteral("xDate"), QStringLiteral("FoundLink")});
+    expectFields("CVHilo",
+                 {QStringLiteral("Project"), QStringLiteral("xDate"), QStringLiteral("URL"),
+                  QStringLiteral("SearchEngine"), QStringLiteral("SearchTerm"),
+                  QStringLiteral("AltYesterday"), QStringLiteral("AltToday"), QStringLiteral("Difference"),
+                  QStringLiteral("Inc")});
+    expectFields("Summary",
+                 {QStringLiteral("Project"), QStringLiteral("xDate"), QStringLiteral("Type"),
+                  QStringLiteral("SearchEngine"), QStringLiteral("SearchTerm"), QStringLiteral("URL"),
+                  QStringLiteral("Rank"), QStringLiteral("Page")});
+    expectFields("CVEngine",
+                 {QStringLiteral("Project"), QStringLiteral("SE3Name"), QStringLiteral("STName"),
+                  QStringLiteral("LastRecord"), QStringLiteral("Depth"), QStringLiteral("Completed")});
     expectFields("CVSQLTee",
-                 {QStringLiteral("Project"), QStringLiteral("File"), QStringLiteral("Chart"), QStringLiteral("PopOrder"),
-                  QStringLiteral("ForEach"), QStringLiteral("Select1"), QStringLiteral("Select2"),
-                  QStringLiteral("Title"), QStringLiteral("DateType"), QStringLiteral("DateValue"),
-                  QStringLiteral("DateStart"), QStringLiteral("DateEnd"), QStringLiteral("FillDates"),
-                  QStringLiteral("ShowNoValue"), QStringLiteral("Design_3D"), QStringLiteral("Design_Image"),
-                  QStringLiteral("Design_ImageLeft"), QStringLiteral("Design_ImageTop"),
-                  QStringLiteral("Design_Palette"), QStringLiteral("Design_PointsPerPage"),
-                  QStringLiteral("Design_RemoveBands"), QStringLiteral("Design_SeriesType"),
-                  QStringLiteral("Design_ShowMarks"), QStringLiteral("Design_Theme")});
-    expectFields("CVChartCache", {QStringLiteral("Project"), QStringLiteral("Chart"), QStringLiteral("Legend"),
-                                  QStringLiteral("xDate"), QStringLiteral("xValue")});
+                 {QStringLiteral("Project"),
+                  QStringLiteral("File"),
+                  QStringLiteral("Chart"),
+                  QStringLiteral("PopOrder"),
+                  QStringLiteral("ForEach"),
+                  QStringLiteral("Select1"),
+                  QStringLiteral("Select2"),
+                  QStringLiteral("Title"),
+                  QStringLiteral("DateType"),
+                  QStringLiteral("DateValue"),
+                  QStringLiteral("DateStart"),
+                  QStringLiteral("DateEnd"),
+                  QStringLiteral("FillDates"),
+                  QStringLiteral("ShowNoValue"),
+                  QStringLiteral("Design_3D"),
+                  QStringLiteral("Design_Image"),
+                  QStringLiteral("Design_ImageLeft"),
+                  QStringLiteral("Design_ImageTop"),
+                  QStringLiteral("Design_Palette"),
+                  QStringLiteral("Design_PointsPerPage"),
+                  QStringLiteral("Design_RemoveBands"),
+                  QStringLiteral("Design_SeriesType"),
+                  QStringLiteral("Design_ShowMarks"),
+                  QStringLiteral("Design_Theme")});
+    expectFields("CVChartCache",
+                 {QStringLiteral("Project"), QStringLiteral("Chart"), QStringLiteral("Legend"),
+                  QStringLiteral("xDate"), QStringLiteral("xValue")});
     expectFields("CVReportThemes",
                  {QStringLiteral("ThemeName"), QStringLiteral("ThemeType"), QStringLiteral("Chart_Type"),
                   QStringLiteral("Chart_ShowMarks"), QStringLiteral("Chart_RemoveBands"),
-                  QStringLiteral("Chart_PointsPerPage"), QStringLiteral("Chart_Theme"), QStringLiteral("Chart_Palette"),
-                  QStringLiteral("Chart_Image"), QStringLiteral("Chart_ImageLeft"), QStringLiteral("Chart_ImageTop"),
+                  QStringLiteral("Chart_PointsPerPage"), QStringLiteral("Chart_Theme"),
+                  QStringLiteral("Chart_Palette"), QStringLiteral("Chart_Image"),
+                  QStringLiteral("Chart_ImageLeft"), QStringLiteral("Chart_ImageTop"),
                   QStringLiteral("Chart_3D")});
-    expectFields("CVLog", {QStringLiteral("xDate"), QStringLiteral("xTime"), QStringLiteral("Message"),
-                           QStringLiteral("Project")});
-    expectFields("CVNotable", {QStringLiteral("Project"), QStringLiteral("xDate"), QStringLiteral("xTime"),
-                               QStringLiteral("Type"), QStringLiteral("Subject"), QStringLiteral("Content")});
-    expectFields("CVNotify", {QStringLiteral("Name"), QStringLiteral("Project"), QStringLiteral("URLs"),
-                              QStringLiteral("SearchTerms"), QStringLiteral("SearchEngines")});
+    expectFields("CVLog",
+                 {QStringLiteral("xDate"), QStringLiteral("xTime"), QStringLiteral("Message"),
+                  QStringLiteral("Project")});
+    expectFields("CVNotable",
+                 {QStringLiteral("Project"), QStringLiteral("xDate"), QStringLiteral("xTime"),
+                  QStringLiteral("Type"), QStringLiteral("Subject"), QStringLiteral("Content")});
+    expectFields("CVNotify",
+                 {QStringLiteral("Name"), QStringLiteral("Project"), QStringLiteral("URLs"),
+                  QStringLiteral("SearchTerms"), QStringLiteral("SearchEngines")});
     expectFields("CVEmail", {QStringLiteral("Name"), QStringLiteral("Project")});
     expectFields("Schedule", {QStringLiteral("Name"), QStringLiteral("Projects")});
-    expectFields("CVQueries", {QStringLiteral("Name"), QStringLiteral("Project"), QStringLiteral("SelectedFields"),
-                               QStringLiteral("Conditions"), QStringLiteral("OrderBy"), QStringLiteral("Ascend"),
-                               QStringLiteral("FullSQL")});
-    expectFields("CVMix", {QStringLiteral("Name"), QStringLiteral("URLCount"), QStringLiteral("SE"),
-                           QStringLiteral("MetaTitle"), QStringLiteral("MetaDesc"), QStringLiteral("MetaST"),
-                           QStringLiteral("KWDensity")});
-    expectFields("Phrase", {QStringLiteral("Phrase"), QStringLiteral("PhraseCount"), QStringLiteral("KWDensity")});
-    expectFields("PPExport", {QStringLiteral("xDate"), QStringLiteral("Rank"), QStringLiteral("Page"),
-                              QStringLiteral("URL"), QStringLiteral("SearchTerm"), QStringLiteral("SearchEngine")});
+    expectFields("CVQueries",
+                 {QStringLiteral("Name"), QStringLiteral("Project"), QStringLiteral("SelectedFields"),
+                  QStringLiteral("Conditions"), QStringLiteral("OrderBy"), QStringLiteral("Ascend"),
+                  QStringLiteral("FullSQL")});
+    expectFields("CVMix",
+                 {QStringLiteral("Name"), QStringLiteral("URLCount"), QStringLiteral("SE"),
+                  QStringLiteral("MetaTitle"), QStringLiteral("MetaDesc"), QStringLiteral("MetaST"),
+                  QStringLiteral("KWDensity")});
+    expectFields("Phrase",
+                 {QStringLiteral("Phrase"), QStringLiteral("PhraseCount"), QStringLiteral("KWDensity")});
+    expectFields("PPExport",
+                 {QStringLiteral("xDate"), QStringLiteral("Rank"), QStringLiteral("Page"),
+                  QStringLiteral("URL"), QStringLiteral("SearchTerm"), QStringLiteral("SearchEngine")});
     expectFields("Hint", {QStringLiteral("Sequence"), QStringLiteral("Caption"), QStringLiteral("Hint")});
     expectFields("Merge", {QStringLiteral("xDate")});
     expectFields("Temp2", {QStringLiteral("URL"), QStringLiteral("SearchEngine"), QStringLiteral("Rank")});
@@ -449,7 +471,8 @@ TEST_F(SchemaDatabase, UniqueIndexesRejectDuplicates)
                     ADD_FAILURE() << "the duplicate key was stored";
                 } catch (const DatabaseError& e) {
                     EXPECT_EQ(e.code(), DatabaseError::KeyViolation);
-                    EXPECT_TRUE(e.message().contains(QLatin1String("Duplicate key"))) << e.message().toStdString();
+                    EXPECT_TRUE(e.message().contains(QLatin1String("Duplicate key")))
+                        << e.message().toStdString();
                     EXPECT_TRUE(e.message().contains(index.name)) << e.message().toStdString();
                     table.cancel();
                 }

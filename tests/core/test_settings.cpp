@@ -1,8 +1,8 @@
-#include "TestSupport.h"
-
-#include "core/settings/Settings.h"
 #include "core/platform/Registry.h"
 #include "core/platform/TextCipher.h"
+#include "core/settings/Settings.h"
+
+#include "TestSupport.h"
 
 #include <QDir>
 
@@ -12,17 +12,14 @@ using namespace corvane;
 
 namespace {
 
-QString keyPath(const char* key)
-{
-    return SettingsKeys::path(QLatin1String(key));
-}
+QString keyPath(const char* key) { return SettingsKeys::path(QLatin1String(key)); }
 
 // A store with the four keys the loader reads and every value at its default.
 Registry completeRegistry(const test::TempProfile& profile)
 {
     Registry registry(profile.registryPath());
-    for (const char* key : {SettingsKeys::FileLocations, SettingsKeys::StartupSettings,
-                            SettingsKeys::Network, SettingsKeys::Data})
+    for (const char* key : {SettingsKeys::FileLocations, SettingsKeys::StartupSettings, SettingsKeys::Network,
+                            SettingsKeys::Data})
         registry.createKey(keyPath(key));
     for (const SettingDescriptor& d : settingDescriptors()) {
         if (d.defaultText)
@@ -34,7 +31,11 @@ Registry completeRegistry(const test::TempProfile& profile)
 class CurrentDirectory
 {
 public:
-    explicit CurrentDirectory(const QString& path) : m_old(QDir::currentPath()) { QDir::setCurrent(path); }
+    explicit CurrentDirectory(const QString& path)
+        : m_old(QDir::currentPath())
+    {
+        QDir::setCurrent(path);
+    }
     ~CurrentDirectory() { QDir::setCurrent(m_old); }
 
 private:
@@ -83,7 +84,8 @@ TEST(LoadSettings, FreshStoreDerivesTheFourFoldersFromTheCurrentDirectory)
     loadSettings(registry, second);
     EXPECT_EQ(second.ExeFolder, here);
     EXPECT_EQ(second.DataFolder, here + QStringLiteral("Data/"));
-    EXPECT_EQ(RegistryKey(registry, keyPath(SettingsKeys::FileLocations)).readString(QStringLiteral("UpdateFolder")),
+    EXPECT_EQ(RegistryKey(registry, keyPath(SettingsKeys::FileLocations))
+                  .readString(QStringLiteral("UpdateFolder")),
               here + QStringLiteral("Update/"));
 }
 
@@ -111,7 +113,8 @@ TEST(LoadSettings, ReadsEveryFormAndDeciphersTheProxyPassword)
                          TextCipher::encipher(QStringLiteral("s3cr'et\""), TextCipher::ProxyPasswordKey));
     registry.writeString(network, QStringLiteral("proxyusername"), QStringLiteral("alice"));
     registry.writeString(network, QStringLiteral("HTTPHandleRedirects"), QStringLiteral("TRUE"));
-    registry.writeString(keyPath(SettingsKeys::StartupSettings), QStringLiteral("Hints"), QStringLiteral("-1"));
+    registry.writeString(keyPath(SettingsKeys::StartupSettings), QStringLiteral("Hints"),
+                         QStringLiteral("-1"));
     registry.writeString(keyPath(SettingsKeys::Data), QStringLiteral("RankRecDays"), QStringLiteral("365"));
 
     SettingsRecord record;
@@ -163,7 +166,7 @@ TEST(LoadSettings, MissingKeysReadAsEmptyAndCreateNothing)
     const QList<RepairedSetting> repaired = loadSettings(registry, record);
     EXPECT_FALSE(record.AutoCloseHV);
     EXPECT_EQ(record.Project, QString());
-    EXPECT_EQ(record.HVRetryTimes, 3);          // the default stands in memory
+    EXPECT_EQ(record.HVRetryTimes, 3); // the default stands in memory
     EXPECT_FALSE(repaired.isEmpty());
     EXPECT_FALSE(registry.keyExists(keyPath(SettingsKeys::FileLocations)));
     EXPECT_FALSE(registry.keyExists(keyPath(SettingsKeys::StartupSettings)));
@@ -176,8 +179,9 @@ TEST(WriteSetting, ReturnsTheTextAndLosesWritesToMissingKeys)
     EXPECT_EQ(writeSetting(registry, QStringLiteral("Startup Settings"), QStringLiteral("Project"),
                            QStringLiteral("Alpha")),
               QStringLiteral("Alpha"));
-    EXPECT_EQ(RegistryKey(registry, keyPath(SettingsKeys::StartupSettings)).readString(QStringLiteral("project")),
-              QStringLiteral("Alpha"));
+    EXPECT_EQ(
+        RegistryKey(registry, keyPath(SettingsKeys::StartupSettings)).readString(QStringLiteral("project")),
+        QStringLiteral("Alpha"));
     writeSetting(registry, QStringLiteral("Nowhere"), QStringLiteral("X"), QStringLiteral("1"));
     EXPECT_FALSE(registry.keyExists(SettingsKeys::path(QStringLiteral("Nowhere"))));
 }

@@ -5,33 +5,24 @@
 #include "core/data/SqlDialect.h"
 #include "core/data/SqlQuote.h"
 
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <ostream>
+#include <sqlite3.h>
 
 using namespace corvane;
 
-void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
 
-QString sql(const char* dialect)
-{
-    return translateSql(QString::fromUtf8(dialect)).sql;
-}
+QString sql(const char* dialect) { return translateSql(QString::fromUtf8(dialect)).sql; }
 
-QString filter(const char* dialect)
-{
-    return translateFilter(QString::fromUtf8(dialect));
-}
+QString filter(const char* dialect) { return translateFilter(QString::fromUtf8(dialect)); }
 
 void expectSyntaxError(const QString& text)
 {
@@ -91,7 +82,7 @@ private:
     {
         if (sqlite3_value_type(values[0]) == SQLITE_TEXT || sqlite3_value_type(values[1]) == SQLITE_TEXT) {
             const QByteArray joined = QByteArray(reinterpret_cast<const char*>(sqlite3_value_text(values[0])))
-                                      + reinterpret_cast<const char*>(sqlite3_value_text(values[1]));
+                + reinterpret_cast<const char*>(sqlite3_value_text(values[1]));
             sqlite3_result_text(context, joined.constData(), int(joined.size()), SQLITE_TRANSIENT);
         } else {
             sqlite3_result_int64(context, sqlite3_value_int64(values[0]) + sqlite3_value_int64(values[1]));
@@ -156,8 +147,9 @@ TEST(SqlDialectQuotes, DoubleQuotedTableNamesStayNames)
 {
     EXPECT_EQ(sql("SELECT * FROM \"CVRank\" WHERE URL = \"x\""),
               QStringLiteral("SELECT * FROM \"CVRank\" WHERE URL = 'x'"));
-    EXPECT_EQ(sql("SELECT * FROM \"summary\" su JOIN \"CVSE3\" se ON (su.SearchEngine = se.Name)"),
-              QStringLiteral("SELECT * FROM \"summary\" su JOIN \"CVSE3\" se ON (su.SearchEngine = se.Name)"));
+    EXPECT_EQ(
+        sql("SELECT * FROM \"summary\" su JOIN \"CVSE3\" se ON (su.SearchEngine = se.Name)"),
+        QStringLiteral("SELECT * FROM \"summary\" su JOIN \"CVSE3\" se ON (su.SearchEngine = se.Name)"));
     EXPECT_EQ(sql("UPDATE \"CVRank\" SET URL = \"b\" WHERE URL = \"a\""),
               QStringLiteral("UPDATE \"CVRank\" SET URL = 'b' WHERE URL = 'a'"));
     EXPECT_EQ(sql("INSERT INTO \"CVLog\" (Message) VALUES (\"m\")"),
@@ -167,8 +159,10 @@ TEST(SqlDialectQuotes, DoubleQuotedTableNamesStayNames)
 
 TEST(SqlDialectQuotes, CommaListOfTablesAfterFrom)
 {
-    EXPECT_EQ(sql("SELECT * FROM \"CVRank\" r, \"CVSE3\" AS s WHERE r.SearchEngine = s.Name AND s.Project = \"p\""),
-              QStringLiteral("SELECT * FROM \"CVRank\" r, \"CVSE3\" AS s WHERE r.SearchEngine = s.Name AND s.Project = 'p'"));
+    EXPECT_EQ(
+        sql("SELECT * FROM \"CVRank\" r, \"CVSE3\" AS s WHERE r.SearchEngine = s.Name AND s.Project = \"p\""),
+        QStringLiteral(
+            "SELECT * FROM \"CVRank\" r, \"CVSE3\" AS s WHERE r.SearchEngine = s.Name AND s.Project = 'p'"));
     // after WHERE a comma no longer starts a table
     EXPECT_EQ(sql("SELECT * FROM CVRank WHERE URL IN (\"a\", \"b\")"),
               QStringLiteral("SELECT * FROM CVRank WHERE URL IN ('a', 'b')"));
@@ -176,10 +170,13 @@ TEST(SqlDialectQuotes, CommaListOfTablesAfterFrom)
 
 TEST(SqlDialectQuotes, LiteralsInJoinConditionsAndSubqueries)
 {
-    EXPECT_EQ(sql("SELECT * FROM summary su JOIN CVSE3 se ON su.SearchEngine = se.Name AND se.Project = \"p\""),
-              QStringLiteral("SELECT * FROM summary su JOIN CVSE3 se ON su.SearchEngine = se.Name AND se.Project = 'p'"));
-    EXPECT_EQ(sql("SELECT * FROM SE3 WHERE Name NOT IN (SELECT Name FROM CVSE3 WHERE Project = \"p\")"),
-              QStringLiteral("SELECT * FROM SE3 WHERE Name NOT IN (SELECT Name FROM CVSE3 WHERE Project = 'p')"));
+    EXPECT_EQ(
+        sql("SELECT * FROM summary su JOIN CVSE3 se ON su.SearchEngine = se.Name AND se.Project = \"p\""),
+        QStringLiteral(
+            "SELECT * FROM summary su JOIN CVSE3 se ON su.SearchEngine = se.Name AND se.Project = 'p'"));
+    EXPECT_EQ(
+        sql("SELECT * FROM SE3 WHERE Name NOT IN (SELECT Name FROM CVSE3 WHERE Project = \"p\")"),
+        QStringLiteral("SELECT * FROM SE3 WHERE Name NOT IN (SELECT Name FROM CVSE3 WHERE Project = 'p')"));
 }
 
 TEST(SqlDialectQuotes, LineBreaksAndCommentsKept)
@@ -192,9 +189,11 @@ TEST(SqlDialectQuotes, LineBreaksAndCommentsKept)
 
 TEST(SqlDialectTables, EveryTableOnceWithoutAliases)
 {
-    const TranslatedSql t = translateSql(QStringLiteral(
-        "select distinct SearchEngine, Popularity from summary su join CVSE3 se3 on (su.SearchEngine = se3.Name) "
-        "where su.xDate = \"2005-01-01\" and su.Type = \"TopSE\" and su.Project = \"p\" order by Popularity DESC"));
+    const TranslatedSql t =
+        translateSql(QStringLiteral("select distinct SearchEngine, Popularity from summary su join CVSE3 se3 "
+                                    "on (su.SearchEngine = se3.Name) "
+                                    "where su.xDate = \"2005-01-01\" and su.Type = \"TopSE\" and su.Project "
+                                    "= \"p\" order by Popularity DESC"));
     EXPECT_EQ(t.tables, (QStringList{QStringLiteral("summary"), QStringLiteral("CVSE3")}));
     EXPECT_TRUE(t.isSelect);
     EXPECT_TRUE(t.intoTable.isEmpty());
@@ -205,8 +204,9 @@ TEST(SqlDialectTables, SubqueriesCommaListsAndCaseDuplicates)
     const TranslatedSql t = translateSql(QStringLiteral(
         "SELECT * FROM SE3 a, CVRank b WHERE a.Name NOT IN (SELECT Name FROM CVSE3 WHERE Project = \"p\") "
         "AND b.URL IN (SELECT URL FROM cvrank) AND EXISTS (SELECT 1 FROM \"Summary\" s)"));
-    EXPECT_EQ(t.tables, (QStringList{QStringLiteral("SE3"), QStringLiteral("CVRank"), QStringLiteral("CVSE3"),
-                                     QStringLiteral("Summary")}));
+    EXPECT_EQ(t.tables,
+              (QStringList{QStringLiteral("SE3"), QStringLiteral("CVRank"), QStringLiteral("CVSE3"),
+                           QStringLiteral("Summary")}));
 }
 
 TEST(SqlDialectTables, ChangingStatements)
@@ -231,7 +231,8 @@ TEST(SqlDialectInto, IntoClauseIsRemovedAndReported)
 {
     const TranslatedSql t = translateSql(QStringLiteral(
         "SELECT Name AS URL, URLCount AS Count INTO CVReportTemp FROM CVMix ORDER BY URLCount, Name"));
-    EXPECT_EQ(t.sql, QStringLiteral("SELECT Name AS URL, URLCount AS Count FROM CVMix ORDER BY URLCount, Name"));
+    EXPECT_EQ(t.sql,
+              QStringLiteral("SELECT Name AS URL, URLCount AS Count FROM CVMix ORDER BY URLCount, Name"));
     EXPECT_EQ(t.intoTable, QStringLiteral("CVReportTemp"));
     EXPECT_FALSE(t.isSelect);
     EXPECT_EQ(t.tables, (QStringList{QStringLiteral("CVReportTemp"), QStringLiteral("CVMix")}));
@@ -239,27 +240,33 @@ TEST(SqlDialectInto, IntoClauseIsRemovedAndReported)
 
 TEST(SqlDialectInto, QuotedTargetAndLowerCase)
 {
-    TranslatedSql t = translateSql(QStringLiteral(
-        "SELECT * INTO \"CVReportTemp\" FROM CvRank WHERE (Project = \"p\") "));
+    TranslatedSql t =
+        translateSql(QStringLiteral("SELECT * INTO \"CVReportTemp\" FROM CvRank WHERE (Project = \"p\") "));
     EXPECT_EQ(t.sql, QStringLiteral("SELECT * FROM CvRank WHERE (Project = 'p')"));
     EXPECT_EQ(t.intoTable, QStringLiteral("CVReportTemp"));
 
     t = translateSql(QStringLiteral(
         "select xDate, xTime, Type into CVReportTemp from CVNotable where Subject = \"Script update\""));
-    EXPECT_EQ(t.sql, QStringLiteral("select xDate, xTime, Type from CVNotable where Subject = 'Script update'"));
+    EXPECT_EQ(t.sql,
+              QStringLiteral("select xDate, xTime, Type from CVNotable where Subject = 'Script update'"));
     EXPECT_EQ(t.intoTable, QStringLiteral("CVReportTemp"));
 }
 
 TEST(SqlDialectInto, CompoundSelectKeepsItsOtherSelects)
 {
-    const TranslatedSql t = translateSql(QStringLiteral(
-        "select '0' as xOrder, SearchEngine as 'Search Engine', Rank into CVReportTemp from summary where Type = \"TopSE\""
-        " UNION ALL select '1' as xOrder, SearchEngine as 'Search Engine', Rank from summary where Type = \"TopSE\""
-        " order by SearchEngine, Rank nocase"));
-    EXPECT_EQ(t.sql, QStringLiteral(
-        "select '0' as xOrder, SearchEngine as 'Search Engine', Rank from summary where Type = 'TopSE'"
-        " UNION ALL select '1' as xOrder, SearchEngine as 'Search Engine', Rank from summary where Type = 'TopSE'"
-        " order by SearchEngine COLLATE NOCASE, Rank COLLATE NOCASE"));
+    const TranslatedSql t =
+        translateSql(QStringLiteral("select '0' as xOrder, SearchEngine as 'Search Engine', Rank into "
+                                    "CVReportTemp from summary where Type = \"TopSE\""
+                                    " UNION ALL select '1' as xOrder, SearchEngine as 'Search Engine', Rank "
+                                    "from summary where Type = \"TopSE\""
+                                    " order by SearchEngine, Rank nocase"));
+    EXPECT_EQ(
+        t.sql,
+        QStringLiteral(
+            "select '0' as xOrder, SearchEngine as 'Search Engine', Rank from summary where Type = 'TopSE'"
+            " UNION ALL select '1' as xOrder, SearchEngine as 'Search Engine', Rank from summary where Type "
+            "= 'TopSE'"
+            " order by SearchEngine COLLATE NOCASE, Rank COLLATE NOCASE"));
     EXPECT_EQ(t.intoTable, QStringLiteral("CVReportTemp"));
     Sqlite db;
     EXPECT_EQ(db.prepare(t.sql), QString());
@@ -275,14 +282,16 @@ TEST(SqlDialectInto, MissingTargetIsASyntaxError)
 TEST(SqlDialectNocase, TrailingNocaseAppliesToEveryTerm)
 {
     EXPECT_EQ(sql("select * from summary order by SearchEngine, SearchTerm, Rank nocase"),
-              QStringLiteral("select * from summary order by SearchEngine COLLATE NOCASE, SearchTerm COLLATE NOCASE, "
-                             "Rank COLLATE NOCASE"));
+              QStringLiteral(
+                  "select * from summary order by SearchEngine COLLATE NOCASE, SearchTerm COLLATE NOCASE, "
+                  "Rank COLLATE NOCASE"));
 }
 
 TEST(SqlDialectNocase, CollationGoesBeforeTheDirection)
 {
     EXPECT_EQ(sql("select * from summary order by Rank ASC, SearchEngine ASC nocase"),
-              QStringLiteral("select * from summary order by Rank COLLATE NOCASE ASC, SearchEngine COLLATE NOCASE ASC"));
+              QStringLiteral(
+                  "select * from summary order by Rank COLLATE NOCASE ASC, SearchEngine COLLATE NOCASE ASC"));
     EXPECT_EQ(sql("SELECT * FROM CVRank ORDER BY URL NOCASE DESC"),
               QStringLiteral("SELECT * FROM CVRank ORDER BY URL COLLATE NOCASE DESC"));
 }
@@ -343,8 +352,9 @@ TEST(SqlDialectCurrentDate, DaysBack)
 {
     EXPECT_EQ(sql("SELECT * FROM CVRank WHERE xDate >= CURRENT_DATE - 30"),
               QStringLiteral("SELECT * FROM CVRank WHERE xDate >= date('now','localtime','-30 days')"));
-    EXPECT_EQ(sql("SELECT * FROM CVRank WHERE xDate >= CURRENT_DATE-7 AND Rank < 3"),
-              QStringLiteral("SELECT * FROM CVRank WHERE xDate >= date('now','localtime','-7 days') AND Rank < 3"));
+    EXPECT_EQ(
+        sql("SELECT * FROM CVRank WHERE xDate >= CURRENT_DATE-7 AND Rank < 3"),
+        QStringLiteral("SELECT * FROM CVRank WHERE xDate >= date('now','localtime','-7 days') AND Rank < 3"));
     EXPECT_EQ(sql("SELECT * FROM CVRank WHERE xDate <= CURRENT_DATE + 1"),
               QStringLiteral("SELECT * FROM CVRank WHERE xDate <= date('now','localtime','+1 days')"));
 }
@@ -360,7 +370,8 @@ TEST(SqlDialectCurrentDate, Today)
 TEST(SqlDialectCurrentDate, ComputedOffset)
 {
     EXPECT_EQ(sql("SELECT * FROM CVRank WHERE xDate >= CURRENT_DATE - 2 * 7"),
-              QStringLiteral("SELECT * FROM CVRank WHERE xDate >= date('now','localtime','-' || (2 * 7) || ' days')"));
+              QStringLiteral(
+                  "SELECT * FROM CVRank WHERE xDate >= date('now','localtime','-' || (2 * 7) || ' days')"));
 }
 
 TEST(SqlDialectCurrentDate, GivesTheLocalDate)
@@ -368,7 +379,8 @@ TEST(SqlDialectCurrentDate, GivesTheLocalDate)
     Sqlite db;
     const QDate today = QDate::currentDate();
     EXPECT_EQ(db.scalar(sql("SELECT CURRENT_DATE")), today.toString(QStringLiteral("yyyy-MM-dd")));
-    EXPECT_EQ(db.scalar(sql("SELECT CURRENT_DATE - 30")), today.addDays(-30).toString(QStringLiteral("yyyy-MM-dd")));
+    EXPECT_EQ(db.scalar(sql("SELECT CURRENT_DATE - 30")),
+              today.addDays(-30).toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 // ---------------------------------------------------------------- +
@@ -377,7 +389,8 @@ TEST(SqlDialectPlus, SimpleAndChained)
 {
     EXPECT_EQ(filter("a + b"), QStringLiteral("cv_plus(a, b)"));
     EXPECT_EQ(sql("SELECT SearchEngine+URL+SearchTerm AS SUK FROM CVRank GROUP BY SUK"),
-              QStringLiteral("SELECT cv_plus(cv_plus(SearchEngine, URL), SearchTerm) AS SUK FROM CVRank GROUP BY SUK"));
+              QStringLiteral(
+                  "SELECT cv_plus(cv_plus(SearchEngine, URL), SearchTerm) AS SUK FROM CVRank GROUP BY SUK"));
 }
 
 TEST(SqlDialectPlus, LeftAssociativeWithMinus)
@@ -397,8 +410,10 @@ TEST(SqlDialectPlus, MultiplicationBindsTighter)
 TEST(SqlDialectPlus, ComparisonAndLogicBindLooser)
 {
     EXPECT_EQ(filter("Rank + 1 <= Page + 2 AND x = y + \"z\" OR NOT u + v > 3"),
-              QStringLiteral("cv_plus(Rank, 1) <= cv_plus(Page, 2) AND x = cv_plus(y, 'z') OR NOT cv_plus(u, v) > 3"));
-    EXPECT_EQ(filter("Rank BETWEEN a + 1 AND b + 2"), QStringLiteral("Rank BETWEEN cv_plus(a, 1) AND cv_plus(b, 2)"));
+              QStringLiteral(
+                  "cv_plus(Rank, 1) <= cv_plus(Page, 2) AND x = cv_plus(y, 'z') OR NOT cv_plus(u, v) > 3"));
+    EXPECT_EQ(filter("Rank BETWEEN a + 1 AND b + 2"),
+              QStringLiteral("Rank BETWEEN cv_plus(a, 1) AND cv_plus(b, 2)"));
 }
 
 TEST(SqlDialectPlus, UnaryPlusLeftAlone)
@@ -432,7 +447,8 @@ TEST(SqlDialectPlus, ConcatenatesTextAndAddsNumbers)
 TEST(SqlDialectFilter, CursorFilters)
 {
     EXPECT_EQ(filter("Project = \"X\""), QStringLiteral("Project = 'X'"));
-    EXPECT_EQ(filter("Project = 'X' and File <> 'GandLFile'"), QStringLiteral("Project = 'X' and File <> 'GandLFile'"));
+    EXPECT_EQ(filter("Project = 'X' and File <> 'GandLFile'"),
+              QStringLiteral("Project = 'X' and File <> 'GandLFile'"));
     EXPECT_EQ(filter("(PopOrder = \"UST\" or PopOrder = \"UTS\") and not Select1 = \"a\""),
               QStringLiteral("(PopOrder = 'UST' or PopOrder = 'UTS') and not Select1 = 'a'"));
     EXPECT_EQ(filter("  "), QString());

@@ -1,9 +1,9 @@
-#include "TestSupport.h"
-
 #include "core/platform/MutexNames.h"
+#include "core/platform/NamedMutex.h"
 #include "core/settings/Settings.h"
 #include "core/settings/StartUp.h"
-#include "core/platform/NamedMutex.h"
+
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,23 +1,20 @@
-#include "TestSupport.h"
-
-#include "core/data/Dataset.h"
 #include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
 #include "core/data/TableDatabase.h"
+
+#include "TestSupport.h"
 
 #include <QElapsedTimer>
 
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
 
 using namespace corvane;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+QString s(const char* text) { return QString::fromUtf8(text); }
 
 class table_cursor : public ::testing::Test
 {
@@ -29,8 +26,9 @@ protected:
 
         TableDef url;
         url.name = s("CVURL");
-        url.fields = {FieldDef{s("Name"), FieldType::String, 32, true}, FieldDef{s("URL"), FieldType::String, 128},
-                      FieldDef{s("Project"), FieldType::String, 32}, FieldDef{s("AnyMatch"), FieldType::Boolean}};
+        url.fields = {
+            FieldDef{s("Name"), FieldType::String, 32, true}, FieldDef{s("URL"), FieldType::String, 128},
+            FieldDef{s("Project"), FieldType::String, 32}, FieldDef{s("AnyMatch"), FieldType::Boolean}};
         url.indexes = {IndexDef{s("Nameidx"), {s("Name")}, false, true, false},
                        IndexDef{s("NameCase"), {s("Name")}, false, false, false},
                        IndexDef{s("NameProjidx"), {s("Name"), s("Project")}, true, true, false},
@@ -137,9 +135,10 @@ TEST_F(table_cursor, FilterAndRangeNarrowTheRows)
     EXPECT_EQ(table.recordCount(), 8);
     EXPECT_EQ(table.asString(s("Project")), s("P1"));
 
-    table.setRange({s("p2")}, {s("P2")});   // the index ignores case
+    table.setRange({s("p2")}, {s("P2")}); // the index ignores case
     EXPECT_EQ(table.recordCount(), 4);
-    EXPECT_EQ(column(table, "xDate"), (QStringList{s("2005-01-01"), s("2005-01-02"), s("2005-01-03"), s("2005-01-04")}));
+    EXPECT_EQ(column(table, "xDate"),
+              (QStringList{s("2005-01-01"), s("2005-01-02"), s("2005-01-03"), s("2005-01-04")}));
     table.setRange({s("P1"), QDate(2005, 1, 2)}, {s("P1"), QDate(2005, 1, 3)});
     EXPECT_EQ(column(table, "Rank"), (QStringList{s("4"), s("6")}));
 
@@ -271,14 +270,16 @@ TEST_F(table_cursor, PostedRowsTakeTheSamePlaceAsAfterARefresh)
     const auto order = [](Table& table) {
         QStringList rows;
         for (table.first(); !table.eof(); table.next())
-            rows << table.asString(s("Project")) + s("/") + table.asString(s("xDate")) + s("/") + table.asString(s("Rank"));
+            rows << table.asString(s("Project")) + s("/") + table.asString(s("xDate")) + s("/")
+                    + table.asString(s("Rank"));
         return rows;
     };
     for (const char* index : {"RankDateidx", "RankDown", ""}) {
         SCOPED_TRACE(index);
         Table table(&db, s("CVRank"), s(index));
         table.open();
-        const QVariantList projects{s("b"), s("A"), QVariant(), s("a"), s("P1"), s("p1"), s("10"), s("9"), s("\u00e9")};
+        const QVariantList projects{s("b"),  s("A"),  QVariant(), s("a"),     s("P1"),
+                                    s("p1"), s("10"), s("9"),     s("\u00e9")};
         int day = 1;
         for (const QVariant& project : projects) {
             table.append();
@@ -328,7 +329,7 @@ TEST_F(table_cursor, KeyViolationNamesTheIndexAndHandlersDecide)
     table.open();
 
     table.append();
-    table.setValue(s("Name"), s("ALPHA"));   // same name as "Alpha" without regard to case
+    table.setValue(s("Name"), s("ALPHA")); // same name as "Alpha" without regard to case
     table.setValue(s("URL"), s("other.example"));
     table.setValue(s("Project"), s("alpha"));
     try {
@@ -408,14 +409,15 @@ TEST_F(table_cursor, LargeTableOpensQuicklyAndARangeCostsItsSize)
     {
         sqlite3* raw = nullptr;
         ASSERT_EQ(sqlite3_open(db.tableFilePath(s("CVRank")).toUtf8().constData(), &raw), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(raw,
-                               "BEGIN;"
-                               "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999999) "
-                               "INSERT INTO CVRank SELECT printf('P%02d', i / 10000), "
-                               "date('2005-01-01', '+' || (i % 10000 / 30) || ' days'), i % 50 FROM n;"
-                               "COMMIT;",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_exec(raw,
+                         "BEGIN;"
+                         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999999) "
+                         "INSERT INTO CVRank SELECT printf('P%02d', i / 10000), "
+                         "date('2005-01-01', '+' || (i % 10000 / 30) || ' days'), i % 50 FROM n;"
+                         "COMMIT;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
         sqlite3_close(raw);
     }
     QElapsedTimer timer;
@@ -426,11 +428,11 @@ TEST_F(table_cursor, LargeTableOpensQuicklyAndARangeCostsItsSize)
     EXPECT_EQ(table.asString(s("Project")), s("P00"));
     table.last();
     EXPECT_EQ(table.asString(s("Project")), s("P99"));
-    EXPECT_LT(timer.elapsed(), 3000);   // about half a second on a busy machine
+    EXPECT_LT(timer.elapsed(), 3000); // about half a second on a busy machine
 
     timer.restart();
     table.setRange({s("P42"), QDate(2005, 3, 1)}, {s("P42"), QDate(2005, 3, 10)});
-    EXPECT_EQ(table.recordCount(), 300);   // 30 rows a day
+    EXPECT_EQ(table.recordCount(), 300); // 30 rows a day
     EXPECT_LT(timer.elapsed(), 200);
 
     timer.restart();
@@ -441,7 +443,7 @@ TEST_F(table_cursor, LargeTableOpensQuicklyAndARangeCostsItsSize)
     EXPECT_EQ(table.asString(s("Project")), s("P42"));
     EXPECT_EQ(table.asDate(s("xDate")), QDate(2005, 3, 5));
     EXPECT_EQ(table.recordCount(), 301);
-    EXPECT_EQ(table.recNo(), 4 * 30 + 31);   // last of its day
+    EXPECT_EQ(table.recNo(), 4 * 30 + 31); // last of its day
     EXPECT_LT(timer.elapsed(), 200);
     table.next();
     EXPECT_EQ(table.asDate(s("xDate")), QDate(2005, 3, 6));

@@ -1,8 +1,8 @@
-#include "TestSupport.h"
-
-#include "core/data/Dataset.h"
 #include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
 #include "core/data/TableDatabase.h"
+
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,7 +44,8 @@ void expectError(F&& call, int code, const QStringList& named)
     } catch (const DatabaseError& e) {
         EXPECT_EQ(e.code(), code) << e.message().toStdString();
         for (const QString& text : named)
-            EXPECT_TRUE(e.message().contains(text)) << e.message().toStdString() << " lacks " << text.toStdString();
+            EXPECT_TRUE(e.message().contains(text))
+                << e.message().toStdString() << " lacks " << text.toStdString();
     }
 }
 
@@ -66,13 +67,17 @@ TEST_F(table_database, EveryFieldTypeAndIndexReadsBackFromTheFile)
 {
     TableDef def;
     def.name = QStringLiteral("Everything");
-    def.fields = {field("ID", FieldType::AutoInc),        field("Name", FieldType::String, 32, true),
-                  field("Note", FieldType::String),       field("Count", FieldType::Integer),
-                  field("Ratio", FieldType::Float),       field("Flag", FieldType::Boolean),
-                  field("xDate", FieldType::Date),        field("xTime", FieldType::Time),
-                  field("Stamp", FieldType::DateTime),    field("Text", FieldType::Memo),
+    def.fields = {field("ID", FieldType::AutoInc),     field("Name", FieldType::String, 32, true),
+                  field("Note", FieldType::String),    field("Count", FieldType::Integer),
+                  field("Ratio", FieldType::Float),    field("Flag", FieldType::Boolean),
+                  field("xDate", FieldType::Date),     field("xTime", FieldType::Time),
+                  field("Stamp", FieldType::DateTime), field("Text", FieldType::Memo),
                   field("Picture", FieldType::Graphic)};
-    def.indexes = {IndexDef{QStringLiteral("NameProjidx"), {QStringLiteral("Name"), QStringLiteral("Note")}, true, true, false},
+    def.indexes = {IndexDef{QStringLiteral("NameProjidx"),
+                            {QStringLiteral("Name"), QStringLiteral("Note")},
+                            true,
+                            true,
+                            false},
                    IndexDef{QStringLiteral("Name.idx"), {QStringLiteral("xDate")}, false, false, true}};
     db.createTable(def, QStringLiteral("secret"));
 
@@ -141,7 +146,8 @@ TEST_F(table_database, EveryFieldTypeAndIndexReadsBackFromTheFile)
 TEST_F(table_database, TableFilesAreFoundWithoutRegardToCase)
 {
     db.createTable(projectTable(QStringLiteral("SE3")));
-    ASSERT_TRUE(QFile::rename(profile.path(QStringLiteral("SE3.dat")), profile.path(QStringLiteral("SE3.DAT"))));
+    ASSERT_TRUE(
+        QFile::rename(profile.path(QStringLiteral("SE3.dat")), profile.path(QStringLiteral("SE3.DAT"))));
 
     EXPECT_TRUE(db.tableExists(QStringLiteral("se3")));
     EXPECT_EQ(db.tableFilePath(QStringLiteral("Se3")), profile.path(QStringLiteral("SE3.DAT")));
@@ -163,7 +169,7 @@ TEST_F(table_database, CopyIncludesUncheckpointedRowsAndDeleteRemovesCompanions)
 {
     db.createTable(projectTable(QStringLiteral("CVProject")));
     Table writer(&db, QStringLiteral("CVProject"), QStringLiteral("Nameidx"));
-    writer.open();   // stays open, so its rows may still sit in the WAL
+    writer.open(); // stays open, so its rows may still sit in the WAL
     for (const char* name : {"Beta", "alpha", "Gamma"}) {
         writer.append();
         writer.setValue(QStringLiteral("Name"), QString::fromLatin1(name));
@@ -183,7 +189,10 @@ TEST_F(table_database, CopyIncludesUncheckpointedRowsAndDeleteRemovesCompanions)
     const TableDef renamed = db.tableDef(QStringLiteral("ProjectCopy"));
     EXPECT_EQ(renamed.name, QStringLiteral("ProjectCopy"));
     EXPECT_EQ(renamed.indexes.size(), 1);
-    Query joined(&db, QStringLiteral("SELECT COUNT(*) AS N FROM CVProject, ProjectCopy WHERE CVProject.Name = ProjectCopy.Name"));
+    Query joined(
+        &db,
+        QStringLiteral(
+            "SELECT COUNT(*) AS N FROM CVProject, ProjectCopy WHERE CVProject.Name = ProjectCopy.Name"));
     joined.open();
     EXPECT_EQ(joined.asInteger(QStringLiteral("N")), 3);
     joined.close();
@@ -194,8 +203,9 @@ TEST_F(table_database, CopyIncludesUncheckpointedRowsAndDeleteRemovesCompanions)
     db.deleteTable(QStringLiteral("CVPROJECT"));
     EXPECT_FALSE(db.tableExists(QStringLiteral("CVProject")));
     for (const QString& entry : QDir(profile.path()).entryList(QDir::Files))
-        EXPECT_FALSE(entry.startsWith(QLatin1String("CVProject"), Qt::CaseInsensitive)) << entry.toStdString();
-    db.deleteTable(QStringLiteral("CVProject"));   // nothing left to delete is no error
+        EXPECT_FALSE(entry.startsWith(QLatin1String("CVProject"), Qt::CaseInsensitive))
+            << entry.toStdString();
+    db.deleteTable(QStringLiteral("CVProject")); // nothing left to delete is no error
 
     // A new table of the same name starts empty, also for a dataset that had the old file.
     db.createTable(projectTable(QStringLiteral("CVProject")));
@@ -208,17 +218,21 @@ TEST_F(table_database, BadTablesGiveTheirOwnCodesAndNameTheTable)
     writeFile(profile.path(QStringLiteral("Broken.dat")), QByteArray(600, 'x'));
     Table broken(&db, QStringLiteral("Broken"));
     expectError([&] { broken.open(); }, DatabaseError::NotADatabase, {QStringLiteral("Broken")});
-    expectError([&] { db.checkTable(QStringLiteral("Broken")); }, DatabaseError::NotADatabase, {QStringLiteral("Broken")});
+    expectError([&] { db.checkTable(QStringLiteral("Broken")); }, DatabaseError::NotADatabase,
+                {QStringLiteral("Broken")});
 
     Table missing(&db, QStringLiteral("CVNowhere"));
-    expectError([&] { missing.open(); }, DatabaseError::TableMissing, {QStringLiteral("CVNowhere"), db.directory()});
+    expectError([&] { missing.open(); }, DatabaseError::TableMissing,
+                {QStringLiteral("CVNowhere"), db.directory()});
     Query query(&db, QStringLiteral("SELECT * FROM CVNowhere"));
     expectError([&] { query.open(); }, DatabaseError::TableMissing, {QStringLiteral("CVNowhere")});
 
     db.createTable(projectTable(QStringLiteral("SE3")), QStringLiteral("K305718B2"));
     Table locked(&db, QStringLiteral("SE3"));
-    expectError([&] { locked.open(); }, DatabaseError::PasswordRequired, {QStringLiteral("SE3"), session.name()});
-    expectError([&] { db.checkTable(QStringLiteral("SE3")); }, DatabaseError::PasswordRequired, {QStringLiteral("SE3")});
+    expectError([&] { locked.open(); }, DatabaseError::PasswordRequired,
+                {QStringLiteral("SE3"), session.name()});
+    expectError([&] { db.checkTable(QStringLiteral("SE3")); }, DatabaseError::PasswordRequired,
+                {QStringLiteral("SE3")});
     EXPECT_FALSE(locked.isOpen());
 
     Database nowhere(QStringLiteral("General"), &session);
@@ -245,7 +259,7 @@ TEST_F(table_database, PasswordHookDecidesWhetherAProtectedTableOpens)
     EXPECT_TRUE(table.isOpen());
     EXPECT_EQ(asked, 1);
     Table second(&se3, QStringLiteral("SE3"));
-    second.open();   // the session now knows the password
+    second.open(); // the session now knows the password
     EXPECT_EQ(asked, 1);
     se3.checkTable(QStringLiteral("SE3"));
 
@@ -258,7 +272,8 @@ TEST_F(table_database, PasswordHookDecidesWhetherAProtectedTableOpens)
     Database other(QStringLiteral("WizDatabase"), &wrong);
     other.setDirectory(profile.path());
     Table refused(&other, QStringLiteral("SE3"));
-    expectError([&] { refused.open(); }, DatabaseError::PasswordRequired, {QStringLiteral("SE3"), QStringLiteral("DBSession1")});
+    expectError([&] { refused.open(); }, DatabaseError::PasswordRequired,
+                {QStringLiteral("SE3"), QStringLiteral("DBSession1")});
     EXPECT_EQ(tries, 3);
 
     Session givingUp(QStringLiteral("Quiet"));

@@ -1,8 +1,8 @@
-#include "TestSupport.h"
-
-#include "core/data/Dataset.h"
 #include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
 #include "core/data/TableDatabase.h"
+
+#include "TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -13,10 +13,7 @@ using namespace corvane;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+QString s(const char* text) { return QString::fromUtf8(text); }
 
 class table_locking : public ::testing::Test
 {
@@ -41,8 +38,8 @@ protected:
     void lockFromOutside()
     {
         locker.start(s(TABLE_LOCKER_PATH),
-                     {db.tableFilePath(s("CVLog")), s("INSERT INTO CVLog VALUES ('2005-01-01', '00:00:00', 'outside')"),
-                      s("2000")});
+                     {db.tableFilePath(s("CVLog")),
+                      s("INSERT INTO CVLog VALUES ('2005-01-01', '00:00:00', 'outside')"), s("2000")});
         ASSERT_TRUE(locker.waitForStarted(5000));
         while (!locker.canReadLine())
             ASSERT_TRUE(locker.waitForReadyRead(5000)) << locker.readAllStandardError().toStdString();

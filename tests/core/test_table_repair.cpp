@@ -1,13 +1,13 @@
 // Check and repair of real damaged table files.
-#include "DamagedTables.h"
-#include "TestSupport.h"
-
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
 #include "core/repair/RepairOptions.h"
 #include "core/repair/RepairRun.h"
 #include "core/repair/TableRepair.h"
+
+#include "DamagedTables.h"
+#include "TestSupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -29,10 +29,7 @@ QByteArray fileHash(const QString& path)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
-QDateTime stamp()
-{
-    return QDateTime(QDate(2026, 12, 7), QTime(23, 30, 5));
-}
+QDateTime stamp() { return QDateTime(QDate(2026, 12, 7), QTime(23, 30, 5)); }
 
 class TableRepairTest : public ::testing::Test
 {
@@ -165,12 +162,14 @@ TEST_F(TableRepairTest, IndexesHoldingTheWrongEntriesAreRebuiltInPlace)
 {
     const QString path = makeTable(QStringLiteral("Swapped"));
     // Two indexes whose trees are swapped: each holds the other's entries.
-    test::execOnFile(path, QStringLiteral(
-        "CREATE INDEX NumberIdx ON Swapped (Number);"
-        "CREATE TEMP TABLE roots AS SELECT name, rootpage FROM sqlite_master WHERE name IN ('Nameidx', 'NumberIdx');"
-        "PRAGMA writable_schema = ON;"
-        "UPDATE sqlite_master SET rootpage = (SELECT rootpage FROM roots WHERE roots.name <> sqlite_master.name) "
-        "WHERE name IN ('Nameidx', 'NumberIdx');"));
+    test::execOnFile(path,
+                     QStringLiteral("CREATE INDEX NumberIdx ON Swapped (Number);"
+                                    "CREATE TEMP TABLE roots AS SELECT name, rootpage FROM sqlite_master "
+                                    "WHERE name IN ('Nameidx', 'NumberIdx');"
+                                    "PRAGMA writable_schema = ON;"
+                                    "UPDATE sqlite_master SET rootpage = (SELECT rootpage FROM roots WHERE "
+                                    "roots.name <> sqlite_master.name) "
+                                    "WHERE name IN ('Nameidx', 'NumberIdx');"));
 
     const TableResult checked = checkTable(path);
     ASSERT_EQ(checked.found.state, TableCondition::State::IndexDamage) << qPrintable(checked.details());
@@ -238,7 +237,8 @@ TEST_F(TableRepairTest, AnUnknownTableWhoseLayoutIsLostStaysAsItWas)
     const TableResult repaired = repairTable(path, stamp());
     EXPECT_EQ(repaired.outcome, TableResult::Outcome::NotRepaired);
     EXPECT_TRUE(repaired.damageRemains());
-    EXPECT_TRUE(repaired.failure.contains(QStringLiteral("none of the program's tables"))) << qPrintable(repaired.failure);
+    EXPECT_TRUE(repaired.failure.contains(QStringLiteral("none of the program's tables")))
+        << qPrintable(repaired.failure);
     EXPECT_EQ(fileHash(path), damaged);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).filter(QStringLiteral("damaged")).size(), 0);
 }
@@ -277,16 +277,18 @@ TEST(RepairOptions, TheTwoSwitchesQuotedOrNotAndTheHeadlessRuns)
     EXPECT_TRUE(both.autoStart);
     EXPECT_TRUE(both.closeWhenDone);
 
-    const RepairOptions check = RepairOptions::parse({QStringLiteral("--check"), QStringLiteral("--data"),
-                                                      QStringLiteral("/tmp/x")});
+    const RepairOptions check =
+        RepairOptions::parse({QStringLiteral("--check"), QStringLiteral("--data"), QStringLiteral("/tmp/x")});
     EXPECT_EQ(check.run, RepairOptions::Run::Check);
     EXPECT_EQ(check.dataFolder, QStringLiteral("/tmp/x"));
 
     EXPECT_TRUE(RepairOptions::parse({QStringLiteral("maybe")}).error.contains(QStringLiteral("\"maybe\"")));
-    EXPECT_FALSE(RepairOptions::parse({QStringLiteral("--check"), QStringLiteral("--repair")}).error.isEmpty());
+    EXPECT_FALSE(
+        RepairOptions::parse({QStringLiteral("--check"), QStringLiteral("--repair")}).error.isEmpty());
     EXPECT_FALSE(RepairOptions::parse({QStringLiteral("--data")}).error.isEmpty());
     EXPECT_FALSE(
-        RepairOptions::parse({QStringLiteral("false"), QStringLiteral("false"), QStringLiteral("true")}).error.isEmpty());
+        RepairOptions::parse({QStringLiteral("false"), QStringLiteral("false"), QStringLiteral("true")})
+            .error.isEmpty());
 }
 
 TEST(RepairOptions, TheDataFolderComesFromTheSettingsStoreUnlessGiven)
@@ -297,5 +299,6 @@ TEST(RepairOptions, TheDataFolderComesFromTheSettingsStoreUnlessGiven)
     EXPECT_TRUE(error.contains(QStringLiteral("does not exist")));
 
     error.clear();
-    EXPECT_EQ(resolveDataFolder(profile.path(), error), QDir(profile.path()).absolutePath() + QLatin1Char('/'));
+    EXPECT_EQ(resolveDataFolder(profile.path(), error),
+              QDir(profile.path()).absolutePath() + QLatin1Char('/'));
 }

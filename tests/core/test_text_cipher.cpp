@@ -13,7 +13,8 @@ const quint16 Key = TextCipher::ProxyPasswordKey;
 bool isUpperHex(const QString& text)
 {
     for (const QChar ch : text) {
-        if (!((ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) || (ch >= QLatin1Char('A') && ch <= QLatin1Char('F'))))
+        if (!((ch >= QLatin1Char('0') && ch <= QLatin1Char('9'))
+              || (ch >= QLatin1Char('A') && ch <= QLatin1Char('F'))))
             return false;
     }
     return true;
@@ -78,9 +79,10 @@ TEST(text_cipher, RepeatedLettersAndKeysGiveDifferentTexts)
 TEST(text_cipher, MalformedTextsGiveNothing)
 {
     const QString good = TextCipher::encipher(QStringLiteral("secret"), Key);
-    const QStringList malformed = {good.left(good.size() - 1), QStringLiteral("5"), QStringLiteral("G0"),
-                               QStringLiteral("53 81"), QStringLiteral(" 5381"), QStringLiteral("0x53"),
-                               QStringLiteral("53-7"), QStringLiteral("５３"), QString(good + QStringLiteral("Z1"))};
+    const QStringList malformed = {
+        good.left(good.size() - 1), QStringLiteral("5"),     QStringLiteral("G0"),
+        QStringLiteral("53 81"),    QStringLiteral(" 5381"), QStringLiteral("0x53"),
+        QStringLiteral("53-7"),     QStringLiteral("５３"),  QString(good + QStringLiteral("Z1"))};
     for (const QString& bad : malformed)
         EXPECT_EQ(TextCipher::decipher(bad, Key), QString()) << qPrintable(bad);
     EXPECT_EQ(TextCipher::decipher(QString(), Key), QString());

@@ -48,7 +48,8 @@ TEST(CorvaneSetup, ASecondRunRightAfterTheFirstChangesNothing)
     EXPECT_TRUE(first.out.contains(QStringLiteral("table CVRank"))) << qPrintable(first.out);
 
     const auto before = snapshot(profile.path());
-    const auto second = test::runProgram(QStringLiteral("corvane-setup"), {QStringLiteral("--profile"), home});
+    const auto second =
+        test::runProgram(QStringLiteral("corvane-setup"), {QStringLiteral("--profile"), home});
     EXPECT_EQ(second.exitCode, 0) << qPrintable(second.err);
     EXPECT_TRUE(second.out.contains(QStringLiteral("nothing was changed"))) << qPrintable(second.out);
     EXPECT_EQ(snapshot(profile.path()), before);
@@ -61,7 +62,8 @@ TEST(CorvaneSetup, AnUnwritableFolderGivesAClearErrorAndANonZeroExit)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString target = profile.path(QStringLiteral("plain-file/profile"));
-    const auto result = test::runProgram(QStringLiteral("corvane-setup"), {QStringLiteral("--profile"), target});
+    const auto result =
+        test::runProgram(QStringLiteral("corvane-setup"), {QStringLiteral("--profile"), target});
     EXPECT_NE(result.exitCode, 0);
     EXPECT_TRUE(result.err.contains(target)) << qPrintable(result.err);
 }

@@ -1,7 +1,7 @@
+#include "core/platform/NamedMutex.h"
+
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
-
-#include "core/platform/NamedMutex.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,7 +18,8 @@ bool setUpProfile(const test::TempProfile& profile)
 {
     return test::runProgram(QStringLiteral("corvane-setup"),
                             {QStringLiteral("--profile"), profile.path(QStringLiteral("Home"))})
-               .exitCode == 0;
+               .exitCode
+        == 0;
 }
 
 } // namespace
@@ -58,7 +59,8 @@ TEST(CorvaneStart, StartsOnANewProfileHoldsItsMutexAndCleansLeftovers)
     while (QFile::exists(leftover) && timer.elapsed() < 10000)
         QThread::msleep(50);
     EXPECT_FALSE(QFile::exists(leftover));
-    EXPECT_EQ(corvane.state(), QProcess::Running) << qPrintable(QString::fromLocal8Bit(corvane.readAllStandardError()));
+    EXPECT_EQ(corvane.state(), QProcess::Running)
+        << qPrintable(QString::fromLocal8Bit(corvane.readAllStandardError()));
 
     corvane.kill();
     corvane.waitForFinished();

@@ -1,12 +1,12 @@
 // cvcheck against the local demo search engine: the ranks it reports must be
 // the server's own ranking, in every markup style the starter scripts read.
-#include "../core/TestSupport.h"
-#include "ProgramRunner.h"
-
-#include "core/demo/DemoEngine.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
+
+#include "../core/TestSupport.h"
+#include "ProgramRunner.h"
 
 #include <QSet>
 
@@ -17,7 +17,8 @@ using namespace corvane;
 namespace {
 
 const QStringList demoEngines = {QStringLiteral("Corvane Demo"), QStringLiteral("Corvane Demo Unnumbered"),
-                                 QStringLiteral("Corvane Demo TagFirst"), QStringLiteral("Corvane Demo PlanB")};
+                                 QStringLiteral("Corvane Demo TagFirst"),
+                                 QStringLiteral("Corvane Demo PlanB")};
 
 // A profile whose starter scripts point at a demo engine on a free port.
 class cvcheck : public ::testing::Test
@@ -27,8 +28,9 @@ protected:
     {
         ASSERT_TRUE(engine.start()) << qPrintable(engine.error());
         engine.setDay(3);
-        const auto setup = test::runProgram(QStringLiteral("corvane-setup"),
-                                            {QStringLiteral("--profile"), profile.path(QStringLiteral("Home"))});
+        const auto setup =
+            test::runProgram(QStringLiteral("corvane-setup"),
+                             {QStringLiteral("--profile"), profile.path(QStringLiteral("Home"))});
         ASSERT_EQ(setup.exitCode, 0) << qPrintable(setup.err);
 
         Session session(QStringLiteral("Test"));
@@ -38,13 +40,17 @@ protected:
         data.connect();
         const QString port = QString::number(engine.port());
         for (const char* column : {"HomePage", "AString1", "BString1", "ReplaceWith1", "ReplaceWith2"}) {
-            Query repoint(&data, QStringLiteral("UPDATE SE3 SET %1 = replace(%1, '127.0.0.1:8765', '127.0.0.1:%2')")
-                                     .arg(QLatin1String(column), port));
+            Query repoint(&data,
+                          QStringLiteral("UPDATE SE3 SET %1 = replace(%1, '127.0.0.1:8765', '127.0.0.1:%2')")
+                              .arg(QLatin1String(column), port));
             repoint.execSql();
         }
     }
 
-    test::ProgramResult check(const QStringList& arguments) { return test::runProgram(QStringLiteral("cvcheck"), arguments); }
+    test::ProgramResult check(const QStringList& arguments)
+    {
+        return test::runProgram(QStringLiteral("cvcheck"), arguments);
+    }
 
     // Ranks at which the demo engine lists a host within the first `depth` results.
     static QList<int> expectedRanks(const QString& term, int day, const QString& host, int depth)
@@ -93,7 +99,8 @@ TEST_F(cvcheck, EveryStyleReportsTheServersOwnRanks)
                                        QStringLiteral("--engine"), name, QStringLiteral("--depth"),
                                        QStringLiteral("40"), QStringLiteral("--any-match")});
             EXPECT_EQ(result.exitCode, 0) << qPrintable(name + QLatin1Char(' ') + result.err);
-            EXPECT_EQ(reportedRanks(result.out, name), expected) << qPrintable(name + QLatin1Char(' ') + host);
+            EXPECT_EQ(reportedRanks(result.out, name), expected)
+                << qPrintable(name + QLatin1Char(' ') + host);
         }
     }
 }
@@ -102,9 +109,10 @@ TEST_F(cvcheck, HitsCarryPageRequestAndFoundLink)
 {
     const QString term = QStringLiteral("garden tools");
     const QString host = hostAt(term, 3, 17);
-    const auto result = check({QStringLiteral("--term"), term, QStringLiteral("--url"), host, QStringLiteral("--engine"),
-                               QStringLiteral("Corvane Demo"), QStringLiteral("--depth"), QStringLiteral("20"),
-                               QStringLiteral("--any-match")});
+    const auto result =
+        check({QStringLiteral("--term"), term, QStringLiteral("--url"), host, QStringLiteral("--engine"),
+               QStringLiteral("Corvane Demo"), QStringLiteral("--depth"), QStringLiteral("20"),
+               QStringLiteral("--any-match")});
     ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
     const QStringList cells = result.out.split(QLatin1Char('\n')).first().split(QLatin1Char('\t'));
     ASSERT_EQ(cells.size(), 5);
@@ -119,9 +127,10 @@ TEST_F(cvcheck, DepthDecidesHowManyPagesAreFetched)
 {
     for (int depth : {50, 45}) {
         engine.resetCounts();
-        const auto result = check({QStringLiteral("--term"), QStringLiteral("lamps"), QStringLiteral("--url"),
-                                   QStringLiteral("no-such-site.example"), QStringLiteral("--engine"),
-                                   QStringLiteral("Corvane Demo"), QStringLiteral("--depth"), QString::number(depth)});
+        const auto result =
+            check({QStringLiteral("--term"), QStringLiteral("lamps"), QStringLiteral("--url"),
+                   QStringLiteral("no-such-site.example"), QStringLiteral("--engine"),
+                   QStringLiteral("Corvane Demo"), QStringLiteral("--depth"), QString::number(depth)});
         EXPECT_EQ(result.exitCode, 1) << qPrintable(result.err);
         EXPECT_EQ(engine.requestCount(), 5) << depth;
     }
@@ -142,8 +151,8 @@ TEST_F(cvcheck, AFailingEngineIsRetriedThenReportedAndTheRunEndsWithTwo)
 TEST_F(cvcheck, BadArgumentsAndUnknownEnginesAreRefused)
 {
     EXPECT_EQ(check({QStringLiteral("--url"), QStringLiteral("x.example")}).exitCode, 2);
-    EXPECT_EQ(check({QStringLiteral("--term"), QStringLiteral("t"), QStringLiteral("--url"), QStringLiteral("x"),
-                     QStringLiteral("--depth"), QStringLiteral("0")})
+    EXPECT_EQ(check({QStringLiteral("--term"), QStringLiteral("t"), QStringLiteral("--url"),
+                     QStringLiteral("x"), QStringLiteral("--depth"), QStringLiteral("0")})
                   .exitCode,
               2);
     const auto unknown = check({QStringLiteral("--term"), QStringLiteral("t"), QStringLiteral("--url"),

@@ -1,10 +1,10 @@
 // CVRepair as a real process on real damaged table files.
+#include "core/data/TableDatabase.h"
+#include "core/platform/NamedMutex.h"
+
 #include "../core/DamagedTables.h"
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
-
-#include "core/data/TableDatabase.h"
-#include "core/platform/NamedMutex.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -71,10 +71,12 @@ TEST(CVRepairCommandLine, HelpNamesTheTwoSwitchesAndABadSwitchIsRefused)
 
     const auto bad = test::runProgram(QStringLiteral("CVRepair"), {QStringLiteral("perhaps")});
     EXPECT_EQ(bad.exitCode, 2);
-    EXPECT_TRUE(bad.err.contains(QStringLiteral("\"perhaps\" is neither \"true\" nor \"false\""))) << qPrintable(bad.err);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("\"perhaps\" is neither \"true\" nor \"false\"")))
+        << qPrintable(bad.err);
 
     const auto noFolder = test::runProgram(
-        QStringLiteral("CVRepair"), {QStringLiteral("--check"), QStringLiteral("--data"), profile.path(QStringLiteral("nowhere"))});
+        QStringLiteral("CVRepair"),
+        {QStringLiteral("--check"), QStringLiteral("--data"), profile.path(QStringLiteral("nowhere"))});
     EXPECT_EQ(noFolder.exitCode, 2);
     EXPECT_TRUE(noFolder.err.contains(QStringLiteral("does not exist")));
 }
@@ -102,8 +104,9 @@ TEST_F(CVRepairProgram, CheckReportsTheDamageAndRepairMendsIt)
 
 TEST_F(CVRepairProgram, TheDataFolderComesFromTheSettingsStore)
 {
-    const auto setup = test::runProgram(QStringLiteral("corvane-setup"),
-                                        {QStringLiteral("--quiet"), QStringLiteral("--profile"), profile.path(QStringLiteral("Home"))});
+    const auto setup = test::runProgram(
+        QStringLiteral("corvane-setup"),
+        {QStringLiteral("--quiet"), QStringLiteral("--profile"), profile.path(QStringLiteral("Home"))});
     ASSERT_EQ(setup.exitCode, 0) << qPrintable(setup.err);
     const auto check = test::runProgram(QStringLiteral("CVRepair"), {QStringLiteral("--check")});
     EXPECT_EQ(check.exitCode, 0) << qPrintable(check.out + check.err);
@@ -132,8 +135,9 @@ TEST_F(CVRepairProgram, TheWindowHoldsItsMutexWhileItRunsAndTheSwitchesStartAndC
     EXPECT_TRUE(waitFor([] { return !NamedMutex::exists(QStringLiteral("CVRepair.Mutex")); }));
 
     // "true" "true": repairs at once and closes itself when no damage is left.
-    const auto automatic = test::runProgram(
-        QStringLiteral("CVRepair"), {QStringLiteral("true"), QStringLiteral("true"), QStringLiteral("--data"), folder});
+    const auto automatic =
+        test::runProgram(QStringLiteral("CVRepair"),
+                         {QStringLiteral("true"), QStringLiteral("true"), QStringLiteral("--data"), folder});
     EXPECT_TRUE(automatic.finished);
     EXPECT_EQ(automatic.exitCode, 0) << qPrintable(automatic.err);
     EXPECT_EQ(keptCopies().size(), 1);

@@ -1,11 +1,11 @@
 // corvane-setup --demo: a profile with the project "Demo" and a mined history.
-#include "../core/TestSupport.h"
-#include "ProgramRunner.h"
-
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
+
+#include "../core/TestSupport.h"
+#include "ProgramRunner.h"
 
 #include <QDate>
 
@@ -18,8 +18,8 @@ TEST(demo_profile, HoldsTheDemoProjectWithItsHistoryAndIsLeftAloneWhenRunAgain)
     test::TempProfile profile;
     const QString home = profile.path(QStringLiteral("Home"));
     const auto setup = test::runProgram(QStringLiteral("corvane-setup"),
-                                        {QStringLiteral("--demo"), QStringLiteral("--demo-days"), QStringLiteral("2"),
-                                         QStringLiteral("--profile"), home},
+                                        {QStringLiteral("--demo"), QStringLiteral("--demo-days"),
+                                         QStringLiteral("2"), QStringLiteral("--profile"), home},
                                         240000);
     ASSERT_EQ(setup.exitCode, 0) << qPrintable(setup.err + setup.out);
 
@@ -36,12 +36,15 @@ TEST(demo_profile, HoldsTheDemoProjectWithItsHistoryAndIsLeftAloneWhenRunAgain)
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) AS N FROM CVST WHERE Project = 'Demo'")), 20);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) AS N FROM CVSE3 WHERE Project = 'Demo'")), 4);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) AS N FROM CVURL WHERE Project = 'Demo'")), 4);
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(DISTINCT xDate) AS N FROM CVRank WHERE Project = 'Demo'")), 2);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(DISTINCT xDate) AS N FROM CVRank WHERE Project = 'Demo'")),
+              2);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) AS N FROM CVEngine WHERE Completed = 1")), 80);
 
     // The dashboard of today: the key URL's Top 10 rows, its saturation, the changes.
     const QString today = SqlQuote::date(QDate::currentDate());
-    EXPECT_GT(count(QStringLiteral("SELECT COUNT(*) AS N FROM Summary WHERE Type = 'TopSE' AND xDate = ") + today), 10);
+    EXPECT_GT(
+        count(QStringLiteral("SELECT COUNT(*) AS N FROM Summary WHERE Type = 'TopSE' AND xDate = ") + today),
+        10);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) AS N FROM Summary WHERE Type = 'SAT'")), 4);
     EXPECT_GT(count(QStringLiteral("SELECT COUNT(*) AS N FROM CVHilo WHERE xDate = ") + today), 0);
     Query project(&data, QStringLiteral("SELECT LastRun, KeyURL FROM CVProject WHERE Name = 'Demo'"));
@@ -50,10 +53,12 @@ TEST(demo_profile, HoldsTheDemoProjectWithItsHistoryAndIsLeftAloneWhenRunAgain)
     EXPECT_EQ(project.asString(QStringLiteral("KeyURL")), QStringLiteral("OurSite"));
 
     // The scripts point at the demo engine's usual port again.
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) AS N FROM SE3 WHERE AString1 LIKE 'http://127.0.0.1:8765/%'")), 4);
+    EXPECT_EQ(
+        count(QStringLiteral("SELECT COUNT(*) AS N FROM SE3 WHERE AString1 LIKE 'http://127.0.0.1:8765/%'")),
+        4);
 
-    const auto again = test::runProgram(QStringLiteral("corvane-setup"), {QStringLiteral("--demo"),
-                                                                           QStringLiteral("--profile"), home});
+    const auto again = test::runProgram(QStringLiteral("corvane-setup"),
+                                        {QStringLiteral("--demo"), QStringLiteral("--profile"), home});
     EXPECT_EQ(again.exitCode, 0) << qPrintable(again.err);
     EXPECT_TRUE(again.out.contains(QLatin1String("left as it is"))) << qPrintable(again.out);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(DISTINCT xDate) AS N FROM CVRank")), 2);

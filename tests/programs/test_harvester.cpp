@@ -1,17 +1,17 @@
 // Harvester as a process against the demo engine running in the test.
-#include "../core/TestSupport.h"
-#include "ProgramRunner.h"
-
-#include "core/demo/DemoEngine.h"
-#include "core/platform/MutexNames.h"
-#include "core/settings/ProfileSetup.h"
-#include "core/settings/Settings.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
 #include "core/harvest/SessionJournal.h"
+#include "core/platform/MutexNames.h"
 #include "core/platform/NamedMutex.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/settings/Settings.h"
+
+#include "../core/TestSupport.h"
+#include "ProgramRunner.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,9 +21,9 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <map>
+#include <sqlite3.h>
 #include <tuple>
 
 using namespace corvane;
@@ -31,13 +31,14 @@ using namespace corvane;
 namespace {
 
 const QStringList demoEngines = {QStringLiteral("Corvane Demo"), QStringLiteral("Corvane Demo Unnumbered"),
-                                 QStringLiteral("Corvane Demo TagFirst"), QStringLiteral("Corvane Demo PlanB")};
+                                 QStringLiteral("Corvane Demo TagFirst"),
+                                 QStringLiteral("Corvane Demo PlanB")};
 const QString Project = QStringLiteral("Shop");
 constexpr int Depth = 20;
 
 QString hostAt(const QString& term, int day, int rank)
 {
-    return QUrl(DemoEngine::ranking(term, day).at(rank - 1)).host().mid(4);   // without "www."
+    return QUrl(DemoEngine::ranking(term, day).at(rank - 1)).host().mid(4); // without "www."
 }
 
 // Best rank of a host within the depth on a day, 0 when absent.
@@ -76,7 +77,8 @@ protected:
 
     void setSetting(const char* key, const char* name, const char* value)
     {
-        Registry().writeString(SettingsKeys::path(QLatin1String(key)), QLatin1String(name), QLatin1String(value));
+        Registry().writeString(SettingsKeys::path(QLatin1String(key)), QLatin1String(name),
+                               QLatin1String(value));
     }
 
     void exec(const QString& sql) { Query(&data, sql).execSql(); }
@@ -85,10 +87,14 @@ protected:
     void createProject(const QStringList& hosts, const QStringList& terms, const QStringList& engines)
     {
         exec(QStringLiteral("INSERT INTO CVProject (Name, Depth, KeyURL, FullURLData, StopOnHit) "
-                            "VALUES ('%1', %2, 'U0', 1, 0)").arg(Project).arg(Depth));
+                            "VALUES ('%1', %2, 'U0', 1, 0)")
+                 .arg(Project)
+                 .arg(Depth));
         for (int i = 0; i < hosts.size(); ++i) {
-            exec(QStringLiteral("INSERT INTO CVURL (Name, URL, Project, AnyMatch) VALUES ('U%1', '%2', '%3', 1)")
-                     .arg(i).arg(hosts.at(i), Project));
+            exec(QStringLiteral(
+                     "INSERT INTO CVURL (Name, URL, Project, AnyMatch) VALUES ('U%1', '%2', '%3', 1)")
+                     .arg(i)
+                     .arg(hosts.at(i), Project));
         }
         for (const QString& term : terms) {
             exec(QStringLiteral("INSERT INTO CVST (Virtual, Physical, Project) VALUES ('%1', '%2', '%3')")
@@ -123,7 +129,7 @@ protected:
     Database data{QStringLiteral("Test"), &dbSession};
 };
 
-using RankKey = std::tuple<QString, QString, QString>;   // engine, term, URL name
+using RankKey = std::tuple<QString, QString, QString>; // engine, term, URL name
 
 std::map<RankKey, QList<int>> ranksByKey(const QList<QVariantList>& rankRows)
 {
@@ -139,21 +145,25 @@ TEST_F(harvester, StoredRanksAreTheServersRankingInEveryMarkupStyle)
 {
     const QStringList terms = {QStringLiteral("blue widgets"), QStringLiteral("garden tools")};
     engine.setDay(3);
-    const QStringList hosts = {hostAt(terms.at(0), 3, 1), hostAt(terms.at(0), 3, 8), hostAt(terms.at(1), 3, 17)};
+    const QStringList hosts = {hostAt(terms.at(0), 3, 1), hostAt(terms.at(0), 3, 8),
+                               hostAt(terms.at(1), 3, 17)};
     createProject(hosts, terms, demoEngines);
     // A saved chart of the key URL, cached after the session.
     setSetting(SettingsKeys::StartupSettings, "CacheCharts", "true");
-    exec(QStringLiteral("INSERT INTO CVSQLTee (Project, File, PopOrder, ForEach, Select1, Select2, DateType, DateStart, "
-                        "DateEnd, FillDates, ShowNoValue) VALUES ('Shop', 'KeyChart', 'UST', 'U0', 'Corvane Demo', "
-                        "'blue widgets', 'R', '2026-05-01', '2026-05-10', 0, 0)"));
+    exec(QStringLiteral(
+        "INSERT INTO CVSQLTee (Project, File, PopOrder, ForEach, Select1, Select2, DateType, DateStart, "
+        "DateEnd, FillDates, ShowNoValue) VALUES ('Shop', 'KeyChart', 'UST', 'U0', 'Corvane Demo', "
+        "'blue widgets', 'R', '2026-05-01', '2026-05-10', 0, 0)"));
 
-    const auto result = harvest({QStringLiteral("\"Shop\""), QStringLiteral("--date"), QStringLiteral("2026-05-04")});
+    const auto result =
+        harvest({QStringLiteral("\"Shop\""), QStringLiteral("--date"), QStringLiteral("2026-05-04")});
     ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err + result.out);
 
-    const auto stored = ranksByKey(rows(QStringLiteral("SELECT SearchEngine, SearchTerm, URL, Rank, xDate, FoundLink "
-                                                       "FROM CVRank ORDER BY Rank"),
-                                        {QStringLiteral("SearchEngine"), QStringLiteral("SearchTerm"),
-                                         QStringLiteral("URL"), QStringLiteral("Rank")}));
+    const auto stored =
+        ranksByKey(rows(QStringLiteral("SELECT SearchEngine, SearchTerm, URL, Rank, xDate, FoundLink "
+                                       "FROM CVRank ORDER BY Rank"),
+                        {QStringLiteral("SearchEngine"), QStringLiteral("SearchTerm"), QStringLiteral("URL"),
+                         QStringLiteral("Rank")}));
     for (const QString& name : demoEngines) {
         for (const QString& term : terms) {
             for (int u = 0; u < hosts.size(); ++u) {
@@ -173,10 +183,14 @@ TEST_F(harvester, StoredRanksAreTheServersRankingInEveryMarkupStyle)
     ASSERT_EQ(dates.size(), 1);
     EXPECT_EQ(dates.first().first().toDate(), QDate(2026, 5, 4));
     EXPECT_FALSE(rows(QStringLiteral("SELECT FoundLink FROM CVRank"), {QStringLiteral("FoundLink")})
-                     .first().first().toString().isEmpty());
+                     .first()
+                     .first()
+                     .toString()
+                     .isEmpty());
 
-    const auto work = rows(QStringLiteral("SELECT LastRecord, Depth, Completed FROM CVEngine"),
-                           {QStringLiteral("LastRecord"), QStringLiteral("Depth"), QStringLiteral("Completed")});
+    const auto work =
+        rows(QStringLiteral("SELECT LastRecord, Depth, Completed FROM CVEngine"),
+             {QStringLiteral("LastRecord"), QStringLiteral("Depth"), QStringLiteral("Completed")});
     ASSERT_EQ(work.size(), 8);
     for (const QVariantList& row : work) {
         EXPECT_EQ(row.at(0).toInt(), Depth);
@@ -188,7 +202,8 @@ TEST_F(harvester, StoredRanksAreTheServersRankingInEveryMarkupStyle)
     EXPECT_EQ(rows(QStringLiteral("SELECT Legend, xDate, xValue FROM CVChartCache WHERE Chart = 'KeyChart'"),
                    {QStringLiteral("Legend"), QStringLiteral("xDate"), QStringLiteral("xValue")}),
               (QList<QVariantList>{{QStringLiteral("U0"), QDate(2026, 5, 4), 1}}));
-    const auto log = rows(QStringLiteral("SELECT Message FROM CVLog ORDER BY xTime"), {QStringLiteral("Message")});
+    const auto log =
+        rows(QStringLiteral("SELECT Message FROM CVLog ORDER BY xTime"), {QStringLiteral("Message")});
     ASSERT_EQ(log.size(), 3);
     EXPECT_TRUE(log.at(0).first().toString().startsWith(QLatin1String("Harvester session started for Shop")));
     EXPECT_TRUE(log.at(1).first().toString().startsWith(QLatin1String("Harvester session ended for Shop")));
@@ -197,7 +212,8 @@ TEST_F(harvester, StoredRanksAreTheServersRankingInEveryMarkupStyle)
 
 TEST_F(harvester, TwoSessionsOnTwoDaysGiveTheChangesAndTheSummary)
 {
-    const QStringList terms = {QStringLiteral("red widgets"), QStringLiteral("lawn mower"), QStringLiteral("rain barrel")};
+    const QStringList terms = {QStringLiteral("red widgets"), QStringLiteral("lawn mower"),
+                               QStringLiteral("rain barrel")};
     // Hosts that rank within the depth on at least one of the two days.
     QStringList hosts;
     for (int rank : {2, 6, 11, 19})
@@ -208,7 +224,8 @@ TEST_F(harvester, TwoSessionsOnTwoDaysGiveTheChangesAndTheSummary)
 
     for (int day : {1, 2}) {
         engine.setDay(day);
-        const auto result = harvest({Project, QStringLiteral("--date"), QStringLiteral("2026-06-0%1").arg(day)});
+        const auto result =
+            harvest({Project, QStringLiteral("--date"), QStringLiteral("2026-06-0%1").arg(day)});
         ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err + result.out);
     }
 
@@ -221,7 +238,12 @@ TEST_F(harvester, TwoSessionsOnTwoDaysGiveTheChangesAndTheSummary)
             const int today = bestRank(term, 2, hosts.at(u));
             if (yesterday != today) {
                 const int difference = (yesterday ? yesterday : Depth + 1) - (today ? today : Depth + 1);
-                expectedHilo << QStringLiteral("U%1|%2|%3|%4|%5").arg(u).arg(term).arg(yesterday).arg(today).arg(difference);
+                expectedHilo << QStringLiteral("U%1|%2|%3|%4|%5")
+                                    .arg(u)
+                                    .arg(term)
+                                    .arg(yesterday)
+                                    .arg(today)
+                                    .arg(difference);
             }
         }
         const int key = bestRank(term, 2, hosts.first());
@@ -244,8 +266,11 @@ TEST_F(harvester, TwoSessionsOnTwoDaysGiveTheChangesAndTheSummary)
               {QStringLiteral("URL"), QStringLiteral("SearchTerm"), QStringLiteral("AltYesterday"),
                QStringLiteral("AltToday"), QStringLiteral("Difference"), QStringLiteral("SearchEngine")})) {
         EXPECT_EQ(row.at(5).toString(), engineName);
-        hilo << QStringLiteral("%1|%2|%3|%4|%5").arg(row.at(0).toString(), row.at(1).toString()).arg(row.at(2).toInt())
-                    .arg(row.at(3).toInt()).arg(row.at(4).toInt());
+        hilo << QStringLiteral("%1|%2|%3|%4|%5")
+                    .arg(row.at(0).toString(), row.at(1).toString())
+                    .arg(row.at(2).toInt())
+                    .arg(row.at(3).toInt())
+                    .arg(row.at(4).toInt());
     }
     EXPECT_EQ(hilo, expectedHilo);
     EXPECT_TRUE(rows(QStringLiteral("SELECT * FROM CVHilo WHERE xDate = '2026-06-01'"), {}).isEmpty());
@@ -253,7 +278,8 @@ TEST_F(harvester, TwoSessionsOnTwoDaysGiveTheChangesAndTheSummary)
     const auto summary = [&](const QString& type) {
         QSet<QString> found;
         for (const QVariantList& row :
-             rows(QStringLiteral("SELECT SearchTerm, Rank, URL FROM Summary WHERE Type = '%1' AND xDate = '2026-06-02'")
+             rows(QStringLiteral(
+                      "SELECT SearchTerm, Rank, URL FROM Summary WHERE Type = '%1' AND xDate = '2026-06-02'")
                       .arg(type),
                   {QStringLiteral("SearchTerm"), QStringLiteral("Rank"), QStringLiteral("URL")})) {
             EXPECT_EQ(row.at(2).toString(), QStringLiteral("U0"));
@@ -266,9 +292,11 @@ TEST_F(harvester, TwoSessionsOnTwoDaysGiveTheChangesAndTheSummary)
     EXPECT_EQ(summary(QStringLiteral("PR1")), expectedPR1);
     EXPECT_EQ(summary(QStringLiteral("SAT")), QSet<QString>{QStringLiteral("|%1").arg(saturation)});
     // The first-page and saturation lists hold the latest session only.
-    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Summary WHERE Type IN ('PR1', 'SAT') AND xDate = '2026-06-01'"), {})
-                  .size(),
-              0);
+    EXPECT_EQ(
+        rows(QStringLiteral("SELECT * FROM Summary WHERE Type IN ('PR1', 'SAT') AND xDate = '2026-06-01'"),
+             {})
+            .size(),
+        0);
 }
 
 TEST_F(harvester, AFailingEngineLeavesItsChecksIncompleteAndIsLogged)
@@ -280,8 +308,9 @@ TEST_F(harvester, AFailingEngineLeavesItsChecksIncompleteAndIsLogged)
     ASSERT_TRUE(gone.start());
     const QString deadPort = QString::number(gone.port());
     gone.stop();
-    exec(QStringLiteral("UPDATE SE3 SET AString1 = replace(AString1, '127.0.0.1:%1', '127.0.0.1:%2'), "
-                        "BString1 = replace(BString1, '127.0.0.1:%1', '127.0.0.1:%2') WHERE Name = 'Corvane Demo PlanB'")
+    exec(QStringLiteral(
+             "UPDATE SE3 SET AString1 = replace(AString1, '127.0.0.1:%1', '127.0.0.1:%2'), "
+             "BString1 = replace(BString1, '127.0.0.1:%1', '127.0.0.1:%2') WHERE Name = 'Corvane Demo PlanB'")
              .arg(engine.port())
              .arg(deadPort));
 
@@ -292,12 +321,14 @@ TEST_F(harvester, AFailingEngineLeavesItsChecksIncompleteAndIsLogged)
     ASSERT_EQ(work.size(), 2);
     EXPECT_TRUE(work.at(0).at(1).toBool());
     EXPECT_FALSE(work.at(1).at(1).toBool());
-    const auto failures = rows(QStringLiteral("SELECT Message FROM CVLog WHERE Message LIKE 'Corvane Demo PlanB failed%'"),
-                               {QStringLiteral("Message")});
+    const auto failures =
+        rows(QStringLiteral("SELECT Message FROM CVLog WHERE Message LIKE 'Corvane Demo PlanB failed%'"),
+             {QStringLiteral("Message")});
     ASSERT_EQ(failures.size(), 1);
     EXPECT_TRUE(failures.first().first().toString().contains(QLatin1String("blue widgets")));
     // A failed check is not "not found": it gives no loss.
-    EXPECT_TRUE(rows(QStringLiteral("SELECT * FROM CVHilo WHERE SearchEngine = 'Corvane Demo PlanB'"), {}).isEmpty());
+    EXPECT_TRUE(
+        rows(QStringLiteral("SELECT * FROM CVHilo WHERE SearchEngine = 'Corvane Demo PlanB'"), {}).isEmpty());
 }
 
 TEST_F(harvester, AKilledSessionLeavesSoundTablesAndFreeMutexes)
@@ -320,7 +351,7 @@ TEST_F(harvester, AKilledSessionLeavesSoundTablesAndFreeMutexes)
     EXPECT_TRUE(NamedMutex::exists(QLatin1String(MutexNames::Harvester)));
     while (engine.requestCount() == 0 && waited.elapsed() < 20000)
         QThread::msleep(20);
-    run.kill();   // SIGKILL
+    run.kill(); // SIGKILL
     run.waitForFinished();
 
     EXPECT_FALSE(NamedMutex::exists(QLatin1String(MutexNames::NoCV)));
@@ -348,26 +379,30 @@ TEST_F(harvester, AKilledSessionLeavesSoundTablesAndFreeMutexes)
 
 TEST_F(harvester, AJournalLeftByAnInterruptedWriteIsWrittenAtTheNextStart)
 {
-    createProject({QStringLiteral("nowhere.example")}, {QStringLiteral("blue widgets")}, {QStringLiteral("Corvane Demo")});
+    createProject({QStringLiteral("nowhere.example")}, {QStringLiteral("blue widgets")},
+                  {QStringLiteral("Corvane Demo")});
     SessionRows rows;
     rows.project = Project;
     rows.date = QDate(2026, 4, 1);
     rows.lastRun = 46113.25;
-    rows.rank.append({Project, QStringLiteral("Corvane Demo"), QStringLiteral("blue widgets"), QStringLiteral("U0"), 7, 1,
-                      QStringLiteral("2026-04-01"), QVariant()});
+    rows.rank.append({Project, QStringLiteral("Corvane Demo"), QStringLiteral("blue widgets"),
+                      QStringLiteral("U0"), 7, 1, QStringLiteral("2026-04-01"), QVariant()});
     QString error;
-    ASSERT_TRUE(SessionJournal::write(SessionJournal::pathFor(data.directory(), Project, rows.date), rows, &error));
+    ASSERT_TRUE(
+        SessionJournal::write(SessionJournal::pathFor(data.directory(), Project, rows.date), rows, &error));
 
     engine.setDay(0);
     const auto result = harvest({Project, QStringLiteral("--date"), QStringLiteral("2026-04-02")});
     EXPECT_EQ(result.exitCode, 0) << qPrintable(result.err + result.out);
     EXPECT_TRUE(SessionJournal::pending(data.directory()).isEmpty());
     EXPECT_EQ(rows.rank.size(), 1);
-    EXPECT_EQ(this->rows(QStringLiteral("SELECT Rank FROM CVRank WHERE xDate = '2026-04-01'"), {QStringLiteral("Rank")}),
+    EXPECT_EQ(this->rows(QStringLiteral("SELECT Rank FROM CVRank WHERE xDate = '2026-04-01'"),
+                         {QStringLiteral("Rank")}),
               (QList<QVariantList>{{7}}));
     // The new session compares with the recovered one: U0 was 7, is now absent.
-    EXPECT_EQ(this->rows(QStringLiteral("SELECT AltYesterday, AltToday, Difference FROM CVHilo"),
-                         {QStringLiteral("AltYesterday"), QStringLiteral("AltToday"), QStringLiteral("Difference")}),
+    EXPECT_EQ(this->rows(
+                  QStringLiteral("SELECT AltYesterday, AltToday, Difference FROM CVHilo"),
+                  {QStringLiteral("AltYesterday"), QStringLiteral("AltToday"), QStringLiteral("Difference")}),
               (QList<QVariantList>{{7, 0, 7 - (Depth + 1)}}));
 }
 

@@ -19,8 +19,12 @@ inline ChartData sampleRankChart(int days = 25)
     const QDate start(2026, 11, 1);
     for (int d = 0; d < days; ++d)
         data.categories << QLocale().toString(start.addDays(d), QLocale::ShortFormat);
-    const struct { const char* name; int base; int swing; } urls[] = {
-        {"Home", 3, 2}, {"Shop", 9, 4}, {"Rival", 14, 5}};
+    const struct
+    {
+        const char* name;
+        int base;
+        int swing;
+    } urls[] = {{"Home", 3, 2}, {"Shop", 9, 4}, {"Rival", 14, 5}};
     for (const auto& url : urls) {
         ChartSeriesData series;
         series.name = QLatin1String(url.name);
@@ -28,7 +32,8 @@ inline ChartData sampleRankChart(int days = 25)
             if ((d + url.base) % 11 == 0)
                 series.values << std::nullopt;
             else
-                series.values << double(std::max(1, url.base + ((d * 7 + url.base) % (2 * url.swing + 1)) - url.swing));
+                series.values << double(
+                    std::max(1, url.base + ((d * 7 + url.base) % (2 * url.swing + 1)) - url.swing));
         }
         data.series << series;
     }
@@ -43,8 +48,11 @@ inline ChartData sampleScoresChart()
     data.valueTitle = QStringLiteral("Score");
     ChartSeriesData series;
     series.name = QStringLiteral("Score");
-    const struct { const char* url; double score; } rows[] = {
-        {"Home", 496}, {"Shop", 310}, {"Rival", 122}, {"Forum", 57}, {"Wiki", 12}};
+    const struct
+    {
+        const char* url;
+        double score;
+    } rows[] = {{"Home", 496}, {"Shop", 310}, {"Rival", 122}, {"Forum", 57}, {"Wiki", 12}};
     for (const auto& row : rows) {
         data.categories << QLatin1String(row.url);
         series.values << row.score;

@@ -23,7 +23,10 @@ public:
     QString errorString() const { return m_library.errorString(); }
 
     template <typename Function>
-    Function entry(const char* name) { return m_library.entry<Function>(name); }
+    Function entry(const char* name)
+    {
+        return m_library.entry<Function>(name);
+    }
 
     // A data export: the address of the window pointer the library publishes.
     // The windows are dialogs; the test reaches them through QDialog.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/datamodule/DM1.h"
 #include "core/data/FieldCodec.h"
+#include "core/datamodule/DM1.h"
 
 #include <QDate>
 #include <QString>
@@ -16,15 +16,17 @@ namespace corvane::test {
 inline void addMinedProject(TDM1& dm, const QString& project, QDate lastRun, int engineCount = 4,
                             const QString& keyUrl = QStringLiteral("Home"))
 {
-    const QStringList terms{QStringLiteral("sourdough bread"), QStringLiteral("rye bread"), QStringLiteral("bakery"),
-                            QStringLiteral("croissant"), QStringLiteral("bagels"), QStringLiteral("wedding cake"),
-                            QStringLiteral("gluten free bread"), QStringLiteral("pastry shop")};
+    const QStringList terms{
+        QStringLiteral("sourdough bread"),   QStringLiteral("rye bread"),  QStringLiteral("bakery"),
+        QStringLiteral("croissant"),         QStringLiteral("bagels"),     QStringLiteral("wedding cake"),
+        QStringLiteral("gluten free bread"), QStringLiteral("pastry shop")};
     dm.GroupTable.open();
     dm.GroupTable.append();
     dm.GroupTable.setValue(QStringLiteral("Name"), project);
     dm.GroupTable.setValue(QStringLiteral("Depth"), 50);
     dm.GroupTable.setValue(QStringLiteral("KeyURL"), keyUrl);
-    dm.GroupTable.setValue(QStringLiteral("LastRun"), FieldCodec::toDayCount(QDateTime(lastRun, QTime(6, 30))));
+    dm.GroupTable.setValue(QStringLiteral("LastRun"),
+                           FieldCodec::toDayCount(QDateTime(lastRun, QTime(6, 30))));
     dm.GroupTable.post();
 
     const auto summary = [&](const char* type, const QString& engine, const QString& term, int rank) {
@@ -52,7 +54,7 @@ inline void addMinedProject(TDM1& dm, const QString& project, QDate lastRun, int
         for (int t = 0; t < terms.size(); ++t) {
             const int rank = 1 + (t * 7 + e * 5) % 40;
             if ((t + e) % 5 == 4)
-                continue;   // not found for this term
+                continue; // not found for this term
             ++found;
             summary("TopSE", engine, terms.at(t), rank);
             dm.RankTable.open();
@@ -85,7 +87,8 @@ inline void addMinedProject(TDM1& dm, const QString& project, QDate lastRun, int
     note(QString(), "Script update", QStringLiteral("Demo Engine 1: result markers updated"));
     note(project, "Optimization",
          QStringLiteral("Project: ") + project
-             + QStringLiteral("\nSearch Terms:\nartisan loaf\nURLs:\nCompetitor B\nSearch Engines:\nDemo Engine 4"));
+             + QStringLiteral(
+                 "\nSearch Terms:\nartisan loaf\nURLs:\nCompetitor B\nSearch Engines:\nDemo Engine 4"));
 }
 
 } // namespace corvane::test

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "UiTestSupport.h"
-
-#include "core/demo/DemoEngine.h"
-#include "core/datamodule/DM1.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
+#include "core/datamodule/DM1.h"
+#include "core/demo/DemoEngine.h"
+
+#include "UiTestSupport.h"
 
 #include <QDir>
 
@@ -32,9 +32,10 @@ public:
         data.setDirectory(dm->Settings.DataFolder);
         data.connect();
         for (const char* column : {"HomePage", "AString1", "BString1", "ReplaceWith1", "ReplaceWith2"}) {
-            Query repoint(&data, QStringLiteral("UPDATE SE3 SET %1 = replace(%1, '127.0.0.1:8765', '127.0.0.1:%2')")
-                                     .arg(QLatin1String(column))
-                                     .arg(engine.port()));
+            Query repoint(&data,
+                          QStringLiteral("UPDATE SE3 SET %1 = replace(%1, '127.0.0.1:8765', '127.0.0.1:%2')")
+                              .arg(QLatin1String(column))
+                              .arg(engine.port()));
             repoint.execSql();
         }
         exportFolder = profile.programFolder() + QStringLiteral("Exports/");

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/demo/DemoEngine.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
 
 #include <QStringList>
 #include <QUrl>
@@ -32,12 +32,14 @@ inline void addHarvesterProject(const QString& dataFolder, int port)
     const QStringList names = {QStringLiteral("Home"), QStringLiteral("Rival"), QStringLiteral("Other")};
     for (int i = 0; i < names.size(); ++i) {
         const QString host = QUrl(DemoEngine::ranking(terms.at(i), 0).at(i * 3 + 1)).host().mid(4);
-        exec(QStringLiteral("INSERT INTO CVURL (Name, URL, Project, AnyMatch) VALUES ('%1', '%2', 'Garden', 1)")
+        exec(QStringLiteral(
+                 "INSERT INTO CVURL (Name, URL, Project, AnyMatch) VALUES ('%1', '%2', 'Garden', 1)")
                  .arg(names.at(i), host));
     }
     for (const QString& term : terms)
         exec(QStringLiteral("INSERT INTO CVST (Virtual, Project) VALUES ('%1', 'Garden')").arg(term));
-    exec(QStringLiteral("INSERT INTO CVSE3 (Name, Project, Popularity) SELECT Name, 'Garden', Popularity FROM SE3"));
+    exec(QStringLiteral(
+        "INSERT INTO CVSE3 (Name, Project, Popularity) SELECT Name, 'Garden', Popularity FROM SE3"));
 }
 
 } // namespace corvane::test

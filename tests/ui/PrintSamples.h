@@ -3,9 +3,9 @@
 // Sample report data for the print window's tests and the screenshot tour: a
 // project with a logo, the detail chart's working table, gains and losses,
 // scores, Rureder Orad tables and rank rows, and real chart pictures.
-#include "core/datamodule/DM1.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
+#include "core/datamodule/DM1.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -22,10 +22,7 @@
 
 namespace corvane::test {
 
-inline QString sampleText(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+inline QString sampleText(const char* text) { return QString::fromUtf8(text); }
 
 // A project row with the logo switched on for every report at the given position.
 inline void addLogoProject(TDM1& dm, const QString& project, int logoPosition)
@@ -130,8 +127,13 @@ inline QImage detailChartImage()
 
 inline void fillGainsAndLosses(TDM1& dm, const QString& project)
 {
-    const struct { const char* url; const char* term; int before; int today; } rows[] = {
-        {"home", "fresh bread", 3, 7}, {"home", "rye & spelt", 9, 4}, {"rival", "fresh bread", 5, 5}};
+    const struct
+    {
+        const char* url;
+        const char* term;
+        int before;
+        int today;
+    } rows[] = {{"home", "fresh bread", 3, 7}, {"home", "rye & spelt", 9, 4}, {"rival", "fresh bread", 5, 5}};
     dm.HiLoTable.open();
     int inc = 0;
     for (const auto& r : rows) {
@@ -179,7 +181,11 @@ inline void fillScores(TDM1& dm)
 {
     dm.Temp2Table.open();
     dm.Temp2Table.emptyTable();
-    const struct { const char* url; int score; } rows[] = {{"home", 496}, {"rival", 310}, {"blog", 42}};
+    const struct
+    {
+        const char* url;
+        int score;
+    } rows[] = {{"home", 496}, {"rival", 310}, {"blog", 42}};
     for (const auto& r : rows) {
         dm.Temp2Table.append();
         dm.Temp2Table.setValue(QStringLiteral("URL"), QLatin1String(r.url));
@@ -192,13 +198,19 @@ inline void fillScores(TDM1& dm)
 inline void fillRurederOrad(TDM1& dm)
 {
     dm.MixTable.open();
-    const struct { const char* name; int count; const char* title; const char* desc; const char* tags;
-                   const char* density; } pages[] = {
-        {"www.bakery.example", 3, "Fresh bread daily", "Bread, rolls & cakes baked every morning",
-         "bread\nrolls\nsourdough", "18 (4.12%)->bread\n12 (2.75%)->flour\n10 (2.29%)->oven"},
-        {"rival-bakes.example/shop", 2, "Rival Bakes <Shop>", "Order \"artisan\" loaves online", "loaves\nartisan",
-         "14 (3.5%)->loaves"},
-        {"grain.example", 1, "No Title Tag", "", "", ""}};
+    const struct
+    {
+        const char* name;
+        int count;
+        const char* title;
+        const char* desc;
+        const char* tags;
+        const char* density;
+    } pages[] = {{"www.bakery.example", 3, "Fresh bread daily", "Bread, rolls & cakes baked every morning",
+                  "bread\nrolls\nsourdough", "18 (4.12%)->bread\n12 (2.75%)->flour\n10 (2.29%)->oven"},
+                 {"rival-bakes.example/shop", 2, "Rival Bakes <Shop>", "Order \"artisan\" loaves online",
+                  "loaves\nartisan", "14 (3.5%)->loaves"},
+                 {"grain.example", 1, "No Title Tag", "", "", ""}};
     for (const auto& p : pages) {
         dm.MixTable.append();
         dm.MixTable.setValue(QStringLiteral("Name"), QLatin1String(p.name));
@@ -210,7 +222,11 @@ inline void fillRurederOrad(TDM1& dm)
         dm.MixTable.post();
     }
     dm.PhraseTable.open();
-    const struct { const char* phrase; int count; } phrases[] = {{"bread", 18}, {"flour", 12}, {"loaves", 14}};
+    const struct
+    {
+        const char* phrase;
+        int count;
+    } phrases[] = {{"bread", 18}, {"flour", 12}, {"loaves", 14}};
     for (const auto& p : phrases) {
         dm.PhraseTable.append();
         dm.PhraseTable.setValue(QStringLiteral("Phrase"), QLatin1String(p.phrase));
@@ -222,10 +238,16 @@ inline void fillRurederOrad(TDM1& dm)
 inline void fillRanks(TDM1& dm, const QString& project)
 {
     dm.RankTable.open();
-    const struct { const char* url; const char* term; int rank; int page; const char* link; } rows[] = {
-        {"home", "fresh bread", 2, 1, "http://www.bakery.example/bread?sort=new&page=1"},
-        {"rival", "fresh bread", 7, 1, "http://rival-bakes.example/shop"},
-        {"home", "rye & spelt", 14, 2, "http://www.bakery.example/rye"}};
+    const struct
+    {
+        const char* url;
+        const char* term;
+        int rank;
+        int page;
+        const char* link;
+    } rows[] = {{"home", "fresh bread", 2, 1, "http://www.bakery.example/bread?sort=new&page=1"},
+                {"rival", "fresh bread", 7, 1, "http://rival-bakes.example/shop"},
+                {"home", "rye & spelt", 14, 2, "http://www.bakery.example/rye"}};
     for (const auto& r : rows) {
         dm.RankTable.append();
         dm.RankTable.setValue(QStringLiteral("Project"), project);

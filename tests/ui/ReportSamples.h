@@ -39,11 +39,12 @@ inline void fillSampleReportTable(Database& database, int rows)
         table.setValue(QStringLiteral("Rank"), 1 + (i * 37) % 180);
         table.setValue(QStringLiteral("Page"), 1 + ((i * 37) % 180) / 10);
         table.setValue(QStringLiteral("xDate"), QDate(2026, 11, 1).addDays(i / 9));
-        table.setValue(QStringLiteral("FoundLink"),
-                       QStringLiteral("http://www.bakery-example.org/products/%1/%2?ref=search&campaign=winter-"
-                                      "offers-and-seasonal-specials")
-                           .arg(urls.at((i / 9) % 3).toLower())
-                           .arg(i));
+        table.setValue(
+            QStringLiteral("FoundLink"),
+            QStringLiteral("http://www.bakery-example.org/products/%1/%2?ref=search&campaign=winter-"
+                           "offers-and-seasonal-specials")
+                .arg(urls.at((i / 9) % 3).toLower())
+                .arg(i));
         table.post();
     }
     table.close();

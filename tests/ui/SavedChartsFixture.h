@@ -17,8 +17,12 @@ inline void saveTwoCharts(const QString& dataFolder)
     database.connect();
     Table rank(&database, QStringLiteral("CVRank"));
     rank.open();
-    const struct { const char* url; int day; int position; } ranks[] = {
-        {"Home", 1, 4}, {"Home", 2, 3}, {"Home", 3, 1}, {"Shop", 1, 9}, {"Shop", 3, 7}};
+    const struct
+    {
+        const char* url;
+        int day;
+        int position;
+    } ranks[] = {{"Home", 1, 4}, {"Home", 2, 3}, {"Home", 3, 1}, {"Shop", 1, 9}, {"Shop", 3, 7}};
     for (const auto& r : ranks) {
         rank.append();
         rank.setValue(QStringLiteral("Project"), QStringLiteral("Bakery"));
@@ -31,8 +35,11 @@ inline void saveTwoCharts(const QString& dataFolder)
     }
     Table charts(&database, QStringLiteral("CVSQLTee"));
     charts.open();
-    const struct { const char* file; const char* series; } saved[] = {
-        {"Bread positions", "Home\nShop"}, {"Top10", "Home"}, {"Home only", "Home"}};
+    const struct
+    {
+        const char* file;
+        const char* series;
+    } saved[] = {{"Bread positions", "Home\nShop"}, {"Top10", "Home"}, {"Home only", "Home"}};
     for (const auto& c : saved) {
         charts.append();
         charts.setValue(QStringLiteral("Project"), QStringLiteral("Bakery"));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/settings/ProfileSetup.h"
 #include "core/datamodule/DM1.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
 
 #include <QDir>
 #include <QFile>

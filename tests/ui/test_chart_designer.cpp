@@ -1,33 +1,33 @@
-#include "ChartSamples.h"
-#include "UiTestSupport.h"
-
+#include "core/charts/ChartDesignStore.h"
 #include "core/settings/Settings.h"
 #include "gui/charts/ChartDesignApply.h"
-#include "core/charts/ChartDesignStore.h"
 #include "gui/charts/ChartDesignerForm.h"
 #include "gui/charts/ChartFrame.h"
 #include "gui/charts/DesignedChartView.h"
 
+#include "ChartSamples.h"
+#include "UiTestSupport.h"
+
 #include <QApplication>
 #include <QBarSeries>
 #include <QBuffer>
-#include <QComboBox>
-#include <QImageReader>
-#include <QLabel>
-#include <QTemporaryDir>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHorizontalBarSeries>
+#include <QImageReader>
+#include <QLabel>
 #include <QLineSeries>
 #include <QMimeData>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QValueAxis>
 #include <QtTest>
@@ -89,9 +89,14 @@ private slots:
     {
         const ChartData data = test::sampleRankChart();
         ChartDesign design = ChartDesign::defaultsFor(ChartKind::DetailChart);
-        const struct { int type; Qt::Orientation valueOrientation; } cases[] = {
-            {ChartDesign::Line, Qt::Vertical}, {ChartDesign::HorizontalLine, Qt::Horizontal},
-            {ChartDesign::Bar, Qt::Vertical}, {ChartDesign::HorizontalBar, Qt::Horizontal}};
+        const struct
+        {
+            int type;
+            Qt::Orientation valueOrientation;
+        } cases[] = {{ChartDesign::Line, Qt::Vertical},
+                     {ChartDesign::HorizontalLine, Qt::Horizontal},
+                     {ChartDesign::Bar, Qt::Vertical},
+                     {ChartDesign::HorizontalBar, Qt::Horizontal}};
         for (const auto& c : cases) {
             for (bool marks : {true, false}) {
                 QChart chart;
@@ -122,10 +127,11 @@ private slots:
                 QCOMPARE(values->isLineVisible(), !marks);
                 // ranks: position 1 at the top, the axis scaled to the ranks shown
                 // (rank bars grow towards position 1, so horizontal ones have it on the right)
-                QCOMPARE(values->isReverse(), c.valueOrientation == Qt::Vertical || c.type == ChartDesign::HorizontalBar);
+                QCOMPARE(values->isReverse(),
+                         c.valueOrientation == Qt::Vertical || c.type == ChartDesign::HorizontalBar);
                 QVERIFY(values->min() < 1);
                 if (!marks)
-                    QVERIFY(values->min() > 0);   // no 0 label on a rank axis
+                    QVERIFY(values->min() > 0); // no 0 label on a rank axis
                 QVERIFY(values->max() >= 18 && values->max() < 25);
                 // dates along the category axis, thinned out to fit
                 QVERIFY(data.categories.mid(0, 4).contains(categories->categoriesLabels().first()));
@@ -143,7 +149,7 @@ private slots:
         QVERIFY(!values->isReverse());
         QCOMPARE(values->min(), 0.0);
         QVERIFY(values->max() >= 496);
-        QVERIFY(!chart.legend()->isVisible());   // one series needs no legend
+        QVERIFY(!chart.legend()->isVisible()); // one series needs no legend
     }
 
     void pointsPerPageAndTheNavigator()
@@ -201,7 +207,8 @@ private slots:
         for (int i = 0; i < themes.size(); ++i)
             for (int j = i + 1; j < themes.size(); ++j)
                 QVERIFY2(differingPixels(themes.at(i), themes.at(j)) > 2000,
-                         qPrintable(ChartDesign::themeNames().at(i) + QLatin1Char('/') + ChartDesign::themeNames().at(j)));
+                         qPrintable(ChartDesign::themeNames().at(i) + QLatin1Char('/')
+                                    + ChartDesign::themeNames().at(j)));
 
         for (int p = 0; p < ChartDesign::paletteNames().size(); ++p) {
             const QList<QColor> colours = chartPaletteColours(p);
@@ -289,7 +296,8 @@ private slots:
         QCOMPARE(chart.chartData().valueTitle, QStringLiteral("Overall results"));
         QVERIFY(qobject_cast<QBarSeries*>(chart.chart()->series().first()));
         // nothing was stored
-        QVERIFY(!ChartDesignStore(open.dm->General).load(QStringLiteral("Bakery"), QStringLiteral("ScoresForm")));
+        QVERIFY(
+            !ChartDesignStore(open.dm->General).load(QStringLiteral("Bakery"), QStringLiteral("ScoresForm")));
     }
 
     void okStoresTheDesignOrSaysWhyItCannot()
@@ -303,8 +311,9 @@ private slots:
             designer.ShowMarksClick(false);
             designer.OKClick();
             QCOMPARE(open.profile.messages,
-                     QStringList(QStringLiteral("Error: <P align=\"center\">No Project or Chart is open to save the "
-                                                "settings to.</P>")));
+                     QStringList(
+                         QStringLiteral("Error: <P align=\"center\">No Project or Chart is open to save the "
+                                        "settings to.</P>")));
             QVERIFY(designer.isVisible());
             designer.CancelClick();
         }
@@ -317,7 +326,8 @@ private slots:
             designer.OKClick();
             QCOMPARE(designer.result(), int(QDialog::Accepted));
         }
-        const auto stored = ChartDesignStore(open.dm->General).load(QStringLiteral("Bakery"), QStringLiteral("Weekly"));
+        const auto stored =
+            ChartDesignStore(open.dm->General).load(QStringLiteral("Bakery"), QStringLiteral("Weekly"));
         QVERIFY(stored);
         QVERIFY(!stored->showMarks);
         QVERIFY(stored->removeBands);
@@ -349,7 +359,7 @@ private slots:
 
         themeBox->setEditText(QString());
         designer.SaveThemeClick();
-        QCOMPARE(open.profile.messages.size(), 1);   // a theme needs a name
+        QCOMPARE(open.profile.messages.size(), 1); // a theme needs a name
 
         designer.PaletteListChange(3);
         designer.SeriesTypeClick(ChartDesign::Bar);
@@ -396,8 +406,9 @@ private slots:
         QVERIFY(logo.save(gif));
         QVERIFY(!designer.LoadImageFile(gif));
         QCOMPARE(open.profile.messages,
-                 QStringList(QStringLiteral("Error: <P align=\"center\"><B>File not recognized.</B><BR>Use bmp, jpg "
-                                            "or jpeg images.</P>")));
+                 QStringList(
+                     QStringLiteral("Error: <P align=\"center\"><B>File not recognized.</B><BR>Use bmp, jpg "
+                                    "or jpeg images.</P>")));
         QVERIFY(chart.design().image.isEmpty());
 
         const QString jpeg = dir.filePath(QStringLiteral("logo.JPEG"));
@@ -455,9 +466,9 @@ private slots:
                  QStringList({QStringLiteral("Warning: ") + ChartFrame::noChartWarning(),
                               QStringLiteral("Warning: <P align=\"center\">No data to print.</P>"),
                               QStringLiteral("Warning: <P align=\"center\">No data to print.</P>")}));
-        QVERIFY(ChartFrame::noChartWarning().startsWith(
-            QStringLiteral("<P align=\"center\"><B>No chart is loaded to export.<BR>Make sure a chart is selected and "
-                           "click \"Refresh\"</B><BR>If no charts exist")));
+        QVERIFY(ChartFrame::noChartWarning().startsWith(QStringLiteral(
+            "<P align=\"center\"><B>No chart is loaded to export.<BR>Make sure a chart is selected and "
+            "click \"Refresh\"</B><BR>If no charts exist")));
 
         int exports = 0, reports = 0;
         frame.onExtendedExport = [&] { ++exports; };

@@ -1,23 +1,23 @@
 // The report library: rendering to real PDF files, and the real CVReports.so
 // loaded and called as the program calls it.
+#include "core/outside/LibraryEntries.h"
+#include "core/platform/RuntimeLibrary.h"
+#include "core/reports/ReportData.h"
+#include "core/reports/ReportStyle.h"
+#include "gui/reports/ReportDesignForm.h"
+#include "gui/reports/ReportRenderer.h"
+
 #include "ReportSamples.h"
 #include "UiTestSupport.h"
 
-#include "core/reports/ReportData.h"
-#include "gui/reports/ReportDesignForm.h"
-#include "gui/reports/ReportRenderer.h"
-#include "core/reports/ReportStyle.h"
-#include "core/outside/LibraryEntries.h"
-#include "core/platform/RuntimeLibrary.h"
-
 #include <QDialogButtonBox>
 #include <QListWidget>
-#include <QPushButton>
 #include <QMainWindow>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -49,7 +49,7 @@ QString runTool(const QString& tool, const QStringList& arguments)
 bool havePoppler()
 {
     return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
-           && !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
+        && !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
 }
 
 QString pdfText(const QString& pdf)
@@ -60,13 +60,15 @@ QString pdfText(const QString& pdf)
 // Every word of the PDF with its box, in points.
 QList<Word> pdfWords(const QString& pdf)
 {
-    const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QString html =
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     static const QRegularExpression word(QStringLiteral(
         "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"[\\d.]+\">([^<]*)</word>"));
     QList<Word> words;
     for (auto it = word.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
-        words << Word{m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble()};
+        words << Word{m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(),
+                      m.captured(3).toDouble()};
     }
     return words;
 }
@@ -119,7 +121,8 @@ void whenModalShows(std::function<void(T*)> action)
     auto* poll = new QTimer;
     poll->setInterval(50);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
-        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget()); window && window->isVisible()) {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
+            window && window->isVisible()) {
             poll->stop();
             poll->deleteLater();
             action(window);
@@ -150,8 +153,8 @@ private slots:
 
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
-        const int pages = renderPdf(data, ReportStyle(), defaultReportTitle(QStringLiteral("Ranks"),
-                                                                              QStringLiteral("Bakery")), pdf);
+        const int pages = renderPdf(
+            data, ReportStyle(), defaultReportTitle(QStringLiteral("Ranks"), QStringLiteral("Bakery")), pdf);
         QVERIFY(pages >= 3);
         QCOMPARE(pdfPages(pdf), pages);
         const QString text = pdfText(pdf);
@@ -183,12 +186,12 @@ private slots:
         QStringList memoWords;
         for (int i = 1; i <= 120; ++i)
             memoWords << QStringLiteral("memo%1").arg(i, 3, 10, QLatin1Char('0'));
-        const ReportData data = table(
-            {QStringLiteral("Name"), QStringLiteral("Rank"), QStringLiteral("Notes")},
-            {{QStringLiteral("alpha"), QStringLiteral("71"), memoWords.join(QLatin1Char(' '))},
-             {QStringLiteral("beta"), QStringLiteral("4242"), QStringLiteral("short")},
-             {QStringLiteral("gamma"), QStringLiteral("913"), QString()}},
-            {FieldType::String, FieldType::Integer, FieldType::Memo});
+        const ReportData data =
+            table({QStringLiteral("Name"), QStringLiteral("Rank"), QStringLiteral("Notes")},
+                  {{QStringLiteral("alpha"), QStringLiteral("71"), memoWords.join(QLatin1Char(' '))},
+                   {QStringLiteral("beta"), QStringLiteral("4242"), QStringLiteral("short")},
+                   {QStringLiteral("gamma"), QStringLiteral("913"), QString()}},
+                  {FieldType::String, FieldType::Integer, FieldType::Memo});
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("aligned.pdf"));
         QCOMPARE(renderPdf(data, ReportStyle(), QStringLiteral("Aligned"), pdf), 1);
@@ -226,7 +229,8 @@ private slots:
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         const QRectF page(QPointF(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
-        const ReportRenderer::Layout layout = ReportRenderer(data, ReportStyle(), QStringLiteral("T")).layOut(printer, page);
+        const ReportRenderer::Layout layout =
+            ReportRenderer(data, ReportStyle(), QStringLiteral("T")).layOut(printer, page);
         QVERIFY(layout.pages.size() >= 3);
         int lines = 0;
         for (const auto& p : layout.pages) {
@@ -241,7 +245,8 @@ private slots:
         QCOMPARE(layout.pages.last().last().row, 2);
 
         const ReportData empty = table({QStringLiteral("Name")}, {}, {FieldType::String});
-        QCOMPARE(ReportRenderer(empty, ReportStyle(), QStringLiteral("T")).layOut(printer, page).pages.size(), 1);
+        QCOMPARE(ReportRenderer(empty, ReportStyle(), QStringLiteral("T")).layOut(printer, page).pages.size(),
+                 1);
         if (havePoppler()) {
             QTemporaryDir dir;
             const QString pdf = dir.filePath(QStringLiteral("empty.pdf"));
@@ -295,7 +300,8 @@ private slots:
             printTitle = dialog->windowTitle();
             dialog->reject();
         });
-        print(qApp, reinterpret_cast<const char16_t*>(project.utf16()), reinterpret_cast<const char16_t*>(report.utf16()));
+        print(qApp, reinterpret_cast<const char16_t*>(project.utf16()),
+              reinterpret_cast<const char16_t*>(report.utf16()));
         QCOMPARE(printTitle, QStringLiteral("Print - Grid - Bakery"));
 
         // Without a report table the call says so and returns at once.

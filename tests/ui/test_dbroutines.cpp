@@ -1,12 +1,12 @@
 // CVDBRoutines.so loaded for real: every entry shows its window modally,
 // owned by the caller's main window, and nothing of it is left afterwards.
+#include "core/data/Dataset.h"
+#include "core/data/TableDatabase.h"
+#include "core/settings/Settings.h"
+
 #include "DBRoutinesLibrary.h"
 #include "SavedChartsFixture.h"
 #include "UiTestSupport.h"
-
-#include "core/settings/Settings.h"
-#include "core/data/Dataset.h"
-#include "core/data/TableDatabase.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -25,10 +25,7 @@ namespace {
 
 // A text of the library's window, copied: a literal of the library is gone
 // once the library is unloaded.
-QString copied(const QString& text)
-{
-    return QString(text.constData(), text.size());
-}
+QString copied(const QString& text) { return QString(text.constData(), text.size()); }
 
 struct Sighting
 {
@@ -119,7 +116,8 @@ QStringList chartCache(const QString& dataFolder)
     cache.open();
     QStringList lines;
     for (cache.first(); !cache.eof(); cache.next()) {
-        lines << QStringList{cache.asString(QStringLiteral("Chart")), cache.asString(QStringLiteral("Legend")),
+        lines << QStringList{cache.asString(QStringLiteral("Chart")),
+                             cache.asString(QStringLiteral("Legend")),
                              cache.asDate(QStringLiteral("xDate")).toString(Qt::ISODate),
                              cache.asString(QStringLiteral("xValue"))}
                      .join(QLatin1Char(' '));
@@ -192,11 +190,11 @@ private slots:
                                 << QStringLiteral("Data Backup");
         QTest::newRow("remote update") << QByteArray("_RunRemoteUpdate") << QByteArray("_RemoteUpdateForm")
                                        << QStringLiteral("Remote Script Update");
-        QTest::newRow("directory changer") << QByteArray("_RunDirectoryChanger")
-                                           << QByteArray("_DirectoryChangerForm")
-                                           << QStringLiteral("Directory Changer");
-        QTest::newRow("daily results") << QByteArray("_RunCVDaily") << QByteArray("_CVDailyForm")
-                                       << QStringLiteral("Daily Results");
+        QTest::newRow("directory changer")
+            << QByteArray("_RunDirectoryChanger") << QByteArray("_DirectoryChangerForm")
+            << QStringLiteral("Directory Changer");
+        QTest::newRow("daily results")
+            << QByteArray("_RunCVDaily") << QByteArray("_CVDailyForm") << QStringLiteral("Daily Results");
     }
 
     void everyEntryShowsItsWindowOwnedByTheMainWindowAndLeavesNothing()
@@ -205,7 +203,7 @@ private slots:
         QFETCH(QByteArray, exportName);
         QFETCH(QString, caption);
         const QString project = QStringLiteral("Bakery");
-        setHints(QStringLiteral("-1"));   // the hints open on the first tip every time
+        setHints(QStringLiteral("-1")); // the hints open on the first tip every time
 
         // Twice, the library unloaded in between: nothing of a call may outlive it.
         for (int round = 0; round < 2; ++round) {
@@ -251,9 +249,10 @@ private slots:
     {
         test::DBRoutinesLibrary library;
         QVariantMap flags;
-        const auto watchUpdate = test::whenShown(library.windowExport("_RemoteUpdateForm"), [&](QDialog& window) {
-            flags = look(window, {"automatic", "showResetOptions"}).properties;
-        });
+        const auto watchUpdate =
+            test::whenShown(library.windowExport("_RemoteUpdateForm"), [&](QDialog& window) {
+                flags = look(window, {"automatic", "showResetOptions"}).properties;
+            });
         library.entry<entry::RemoteUpdate>("_RunRemoteUpdate")(qApp, 1, 0);
         QCOMPARE(flags.value(QStringLiteral("automatic")).toBool(), true);
         QCOMPARE(flags.value(QStringLiteral("showResetOptions")).toBool(), false);
@@ -275,9 +274,8 @@ private slots:
         m_main.reset();
         test::DBRoutinesLibrary library;
         bool seen = false;
-        const auto watch = test::whenShown(library.windowExport("_BackupForm"), [&](QDialog& window) {
-            seen = window.parentWidget() == nullptr;
-        });
+        const auto watch = test::whenShown(library.windowExport("_BackupForm"),
+                                           [&](QDialog& window) { seen = window.parentWidget() == nullptr; });
         library.entry<entry::Plain>("_RunBackup")(qApp);
         QVERIFY(seen);
     }
@@ -286,7 +284,8 @@ private slots:
 
     void threeTipsWithTheThirdShownLastOpenOnTheFirst()
     {
-        replaceTips(dataFolder(), {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third")});
+        replaceTips(dataFolder(),
+                    {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third")});
         setHints(QStringLiteral("3"));
         const HintWindow first = runHints();
         QCOMPARE(first.caption, QStringLiteral("Hint: First"));
@@ -300,7 +299,8 @@ private slots:
 
     void theArrowsWrapAndSetTheCaption()
     {
-        replaceTips(dataFolder(), {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third")});
+        replaceTips(dataFolder(),
+                    {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third")});
         setHints(QStringLiteral("0"));
         QStringList captions;
         runHints([&](QDialog& window) {
@@ -310,23 +310,25 @@ private slots:
                 click(window, "RightArrow");
                 captions << copied(window.windowTitle());
             }
-            click(window, "RightArrow");   // Second
+            click(window, "RightArrow"); // Second
             // OK closes and keeps the tip on screen.
             window.findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
         });
-        QCOMPARE(captions, (QStringList{QStringLiteral("Hint: Third"), QStringLiteral("Hint: First"),
-                                        QStringLiteral("Hint: Second")}));
+        QCOMPARE(captions,
+                 (QStringList{QStringLiteral("Hint: Third"), QStringLiteral("Hint: First"),
+                              QStringLiteral("Hint: Second")}));
         QCOMPARE(startupValue(QStringLiteral("Hints")), QStringLiteral("3"));
     }
 
     void uncheckingDisableHintsStoresTheCurrentTip()
     {
-        replaceTips(dataFolder(), {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third")});
+        replaceTips(dataFolder(),
+                    {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third")});
         setHints(QStringLiteral("-1"));
         const HintWindow first = runHints([](QDialog& window) {
             window.findChild<QCheckBox*>(QStringLiteral("DisableHints"))->setChecked(false);
             click(window, "RightArrow");
-            QTest::keyClick(&window, Qt::Key_Escape);   // Escape closes like OK
+            QTest::keyClick(&window, Qt::Key_Escape); // Escape closes like OK
         });
         QVERIFY(first.disabled);
         QCOMPARE(first.caption, QStringLiteral("Hint: First"));
@@ -338,9 +340,10 @@ private slots:
         setHints(QStringLiteral("4"));
         const HintWindow first = runHints([](QDialog& window) {
             window.findChild<QCheckBox*>(QStringLiteral("DisableHints"))->setChecked(true);
-            window.close();   // the title bar's close button
+            window.close(); // the title bar's close button
         });
-        QCOMPARE(first.caption, QStringLiteral("Hint: Find the words that rank"));   // corvane-setup's fifth tip
+        QCOMPARE(first.caption,
+                 QStringLiteral("Hint: Find the words that rank")); // corvane-setup's fifth tip
         QCOMPARE(startupValue(QStringLiteral("Hints")), QStringLiteral("-1"));
     }
 
@@ -351,8 +354,8 @@ private slots:
         const HintWindow first = runHints();
         QCOMPARE(first.caption, QStringLiteral("Hint: none"));
         QVERIFY2(first.text.contains(QLatin1String("There are no hints to show.")), qPrintable(first.text));
-        QVERIFY2(first.text.contains(QLatin1String("The Hint table in ") + dataFolder() +
-                                     QLatin1String(" holds no tips.")),
+        QVERIFY2(first.text.contains(QLatin1String("The Hint table in ") + dataFolder()
+                                     + QLatin1String(" holds no tips.")),
                  qPrintable(first.text));
         QVERIFY(!first.arrowsEnabled);
         QCOMPARE(startupValue(QStringLiteral("Hints")), QStringLiteral("5"));
@@ -376,7 +379,8 @@ private slots:
     {
         test::DBRoutinesLibrary library;
         Sighting seen;
-        const auto watch = test::whenShown(library.windowExport("_HintForm"), [&](QDialog& window) { seen = look(window); });
+        const auto watch =
+            test::whenShown(library.windowExport("_HintForm"), [&](QDialog& window) { seen = look(window); });
         library.entry<entry::Plain>("_RunHints")(qApp);
         QVERIFY(seen.seen);
         QVERIFY(!seen.minimizable);
@@ -397,7 +401,8 @@ private slots:
             result.background = window.palette().color(QPalette::Window);
             result.fixedSize = window.minimumSize() == window.maximumSize();
             result.centred = (window.frameGeometry().center() - window.screen()->availableGeometry().center())
-                                 .manhattanLength() <= 2;
+                                 .manhattanLength()
+                <= 2;
             result.controls = window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size();
         });
         library.entry<entry::OneText>("_BuildChartCache")(qApp, test::textArgument(project));
@@ -414,20 +419,24 @@ private slots:
         QVERIFY(window.fixedSize);
         QVERIFY(!window.seen.minimizable);
         QVERIFY(window.centred);
-        QCOMPARE(window.controls, 1);   // the text area, no commands
-        QCOMPARE(window.log, (QStringList{
-            QStringLiteral("Building the chart caches of project \"Bakery\"."),
-            QStringLiteral("2 saved charts found."),
-            QStringLiteral("Chart 1 of 2, \"Bread positions\": 6 cache rows written."),
-            QStringLiteral("Chart 2 of 2, \"Home only\": 3 cache rows written."),
-            QStringLiteral("Finished: 2 of 2 chart caches built."),
-            QStringLiteral("Close this window to go on.")}));
-        QCOMPARE(chartCache(dataFolder()), (QStringList{
-            QStringLiteral("Bread positions Home 2026-11-01 4"), QStringLiteral("Bread positions Shop 2026-11-01 9"),
-            QStringLiteral("Bread positions Home 2026-11-02 3"), QStringLiteral("Bread positions Shop 2026-11-02 "),
-            QStringLiteral("Bread positions Home 2026-11-03 1"), QStringLiteral("Bread positions Shop 2026-11-03 7"),
-            QStringLiteral("Home only Home 2026-11-01 4"), QStringLiteral("Home only Home 2026-11-02 3"),
-            QStringLiteral("Home only Home 2026-11-03 1")}));
+        QCOMPARE(window.controls, 1); // the text area, no commands
+        QCOMPARE(window.log,
+                 (QStringList{QStringLiteral("Building the chart caches of project \"Bakery\"."),
+                              QStringLiteral("2 saved charts found."),
+                              QStringLiteral("Chart 1 of 2, \"Bread positions\": 6 cache rows written."),
+                              QStringLiteral("Chart 2 of 2, \"Home only\": 3 cache rows written."),
+                              QStringLiteral("Finished: 2 of 2 chart caches built."),
+                              QStringLiteral("Close this window to go on.")}));
+        QCOMPARE(chartCache(dataFolder()),
+                 (QStringList{QStringLiteral("Bread positions Home 2026-11-01 4"),
+                              QStringLiteral("Bread positions Shop 2026-11-01 9"),
+                              QStringLiteral("Bread positions Home 2026-11-02 3"),
+                              QStringLiteral("Bread positions Shop 2026-11-02 "),
+                              QStringLiteral("Bread positions Home 2026-11-03 1"),
+                              QStringLiteral("Bread positions Shop 2026-11-03 7"),
+                              QStringLiteral("Home only Home 2026-11-01 4"),
+                              QStringLiteral("Home only Home 2026-11-02 3"),
+                              QStringLiteral("Home only Home 2026-11-03 1")}));
     }
 
     void theChartCacheWindowSaysWhenThereIsNothingToBuild()
@@ -444,9 +453,11 @@ private slots:
         QVERIFY(QFile::remove(dataFolder() + QStringLiteral("CVRank.dat")));
         const QStringList log = runChartCache(QStringLiteral("Bakery")).log;
         QCOMPARE(log.size(), 6);
-        QVERIFY2(log.at(2).startsWith(QLatin1String("Chart 1 of 2, \"Bread positions\": FAILED. ")), qPrintable(log.at(2)));
+        QVERIFY2(log.at(2).startsWith(QLatin1String("Chart 1 of 2, \"Bread positions\": FAILED. ")),
+                 qPrintable(log.at(2)));
         QVERIFY2(log.at(2).contains(QLatin1String("CVRank")), qPrintable(log.at(2)));
-        QVERIFY2(log.at(3).startsWith(QLatin1String("Chart 2 of 2, \"Home only\": FAILED. ")), qPrintable(log.at(3)));
+        QVERIFY2(log.at(3).startsWith(QLatin1String("Chart 2 of 2, \"Home only\": FAILED. ")),
+                 qPrintable(log.at(3)));
         QCOMPARE(log.at(4), QStringLiteral("Finished: 0 of 2 chart caches built."));
     }
 };

@@ -1,11 +1,11 @@
 // The Duvuda Duvedozo window against the demo engine, and the export wizard.
-#include "DuvudaTestSupport.h"
-
-#include "gui/livecheck/DuvudaDuvedozoForm.h"
-#include "gui/livecheck/DuvudaExportForm.h"
 #include "core/platform/AppFolders.h"
 #include "core/platform/Registry.h"
 #include "gui/export/ExportWizardForm.h"
+#include "gui/livecheck/DuvudaDuvedozoForm.h"
+#include "gui/livecheck/DuvudaExportForm.h"
+
+#include "DuvudaTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,10 +31,7 @@ namespace {
 
 const QString Term = QStringLiteral("garden tools");
 
-QString hostAt(int day, int rank)
-{
-    return QUrl(DemoEngine::ranking(Term, day).at(rank - 1)).host();
-}
+QString hostAt(int day, int rank) { return QUrl(DemoEngine::ranking(Term, day).at(rank - 1)).host(); }
 
 template <typename W>
 W* child(QWidget& form, const char* name)
@@ -115,13 +112,17 @@ private slots:
         QVERIFY(list->count() >= 4);
         QCOMPARE(list->item(0)->text(), QStringLiteral("Corvane Demo"));
         QVERIFY(child<QLabel>(form, "EngineLink")->text().contains(QStringLiteral(">Corvane Demo</a>")));
-        QVERIFY(child<QPlainTextEdit>(form, "EngineNotes")->toPlainText().contains(QStringLiteral("numbered style")));
+        QVERIFY(child<QPlainTextEdit>(form, "EngineNotes")
+                    ->toPlainText()
+                    .contains(QStringLiteral("numbered style")));
         QCOMPARE(child<QSpinBox>(form, "DepthSpin")->value(), 50);
         QCOMPARE(child<QSpinBox>(form, "DepthSpin")->minimum(), 1);
         QCOMPARE(child<QSpinBox>(form, "DepthSpin")->maximum(), 9999);
         QVERIFY(!child<QCheckBox>(form, "AnyMatchCheck")->isChecked());
         QVERIFY(form.statusText().isEmpty());
-        QVERIFY(form.findChild<QLabel*>(QStringLiteral("HintLabel"))->text().startsWith(QStringLiteral("Use Duvuda")));
+        QVERIFY(form.findChild<QLabel*>(QStringLiteral("HintLabel"))
+                    ->text()
+                    .startsWith(QStringLiteral("Use Duvuda")));
 
         auto* go = child<QPushButton>(form, "GoButton");
         QVERIFY(!go->isEnabled());
@@ -133,7 +134,7 @@ private slots:
         QVERIFY(!go->isEnabled());
         country->setCurrentText(QStringLiteral("International"));
         QVERIFY(list->count() >= 4);
-        QVERIFY(go->isEnabled());   // the first engine is selected again
+        QVERIFY(go->isEnabled()); // the first engine is selected again
         QVERIFY(!child<QAction>(form, "SaveResultsAction")->isEnabled());
 
         // Text dropped on the URL box fills it.
@@ -164,7 +165,8 @@ private slots:
         QCOMPARE(rows.first().cells[DuvudaResultRow::Rank], QStringLiteral("3"));
         QCOMPARE(rows.first().cells[DuvudaResultRow::Page], QStringLiteral("1"));
         QCOMPARE(rows.first().date, QDate::currentDate());
-        QVERIFY(rows.first().cells[DuvudaResultRow::SearchEngine].startsWith(QStringLiteral("<!--Corvane Demo--><a href=")));
+        QVERIFY(rows.first().cells[DuvudaResultRow::SearchEngine].startsWith(
+            QStringLiteral("<!--Corvane Demo--><a href=")));
         QVERIFY(child<QAction>(form, "SaveResultsAction")->isEnabled());
         QVERIFY(child<QPushButton>(form, "GoButton")->isEnabled());
         QVERIFY(!child<QPushButton>(form, "StopButton")->isEnabled());
@@ -192,8 +194,9 @@ private slots:
         TDuvudaDuvedozoForm form(*p.dm);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        selectEngines(form, {QStringLiteral("Corvane Demo"), QStringLiteral("Corvane Demo Unnumbered"),
-                             QStringLiteral("Corvane Demo TagFirst")});
+        selectEngines(form,
+                      {QStringLiteral("Corvane Demo"), QStringLiteral("Corvane Demo Unnumbered"),
+                       QStringLiteral("Corvane Demo TagFirst")});
         fillSearch(form, Term, QStringLiteral("nowhere.example"), 50);
         bool stopWasEnabled = false;
         QTimer::singleShot(300, &form, [&] {
@@ -205,7 +208,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         form.GoButtonClick();
-        QVERIFY(clock.elapsed() < 3000);   // the slow transfer in flight was cut short
+        QVERIFY(clock.elapsed() < 3000); // the slow transfer in flight was cut short
         QVERIFY(stopWasEnabled);
         QCOMPARE(form.statusText(), QStringLiteral("Done..."));
         QCOMPARE(p.engine.requestCount(QStringLiteral("/unnumbered/search")), 0);
@@ -221,7 +224,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         selectEngines(form, {QStringLiteral("Corvane Demo"), QStringLiteral("Corvane Demo TagFirst")});
         fillSearch(form, Term, hostAt(4, 12), 20);
-        child<QCheckBox>(form, "AnyMatchCheck")->setChecked(true);   // rank 12 links below the site's root
+        child<QCheckBox>(form, "AnyMatchCheck")->setChecked(true); // rank 12 links below the site's root
         form.GoButtonClick();
         const QList<DuvudaResultRow> before = form.results().resultRows();
         QCOMPARE(before.size(), 2);
@@ -294,7 +297,8 @@ private slots:
         QFile csv(target + QStringLiteral("DuroViz.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(csv.readAll());
-        QVERIFY2(text.startsWith(QStringLiteral("xDate,Rank,Page,URL,SearchTerm,SearchEngine\r\n")), qPrintable(text));
+        QVERIFY2(text.startsWith(QStringLiteral("xDate,Rank,Page,URL,SearchTerm,SearchEngine\r\n")),
+                 qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral(",5,1,http://") + hostAt(4, 5)), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("/numbered/search?q=garden+tools")));
 
@@ -334,7 +338,7 @@ private slots:
         QCOMPARE(p.profile.messages.size(), 2);
         QVERIFY(p.profile.messages.last().startsWith(QStringLiteral("Error: ")));
         QVERIFY(p.profile.messages.last().contains(QStringLiteral("CVDBRoutines")));
-        QVERIFY(child<QListWidget>(form, "EngineList")->count() >= 4);   // SE3 was opened again
+        QVERIFY(child<QListWidget>(form, "EngineList")->count() >= 4); // SE3 was opened again
         QVERIFY(form.SE3Table.isOpen());
     }
 
@@ -354,7 +358,8 @@ private slots:
         const QString ini = p.dm->Settings.ExeFolder + QStringLiteral("FORM.INI");
         QSettings settings(ini, QSettings::IniFormat);
         QCOMPARE(settings.value(QStringLiteral("QuickHVST/Item0")).toString(), Term);
-        QCOMPARE(settings.value(QStringLiteral("QuickHVURL/Item0")).toString(), QStringLiteral("nowhere.example"));
+        QCOMPARE(settings.value(QStringLiteral("QuickHVURL/Item0")).toString(),
+                 QStringLiteral("nowhere.example"));
         QCOMPARE(settings.value(QStringLiteral("QuickHVURLGrid/Col1")).toInt(), 77);
         QVERIFY(settings.contains(QStringLiteral("PPForm/Position")));
 
@@ -367,7 +372,8 @@ private slots:
 
     void anEmptyExportFolderMeansTheDocumentsFolder()
     {
-        m_profile->dm->WriteSetting(QStringLiteral("File Locations"), QStringLiteral("PPExportFolder"), QString());
+        m_profile->dm->WriteSetting(QStringLiteral("File Locations"), QStringLiteral("PPExportFolder"),
+                                    QString());
         TDuvudaDuvedozoForm form(*m_profile->dm);
         QCOMPARE(form.exportFolder(), AppFolders::documentsFolder() + QStringLiteral("DuvudaDuvedozo/"));
     }
@@ -378,8 +384,10 @@ private slots:
         TDM1* dm = m_profile->dm.get();
         ExportData data;
         data.name = QStringLiteral("PPExport");
-        data.columns = {{QStringLiteral("xDate"), ExportColumn::Type::Date}, {QStringLiteral("URL"), ExportColumn::Type::Text}};
-        data.rows = {{QDate(2026, 12, 7), QStringLiteral("widget.com")}, {QDate(2026, 12, 8), QStringLiteral("b.com")}};
+        data.columns = {{QStringLiteral("xDate"), ExportColumn::Type::Date},
+                        {QStringLiteral("URL"), ExportColumn::Type::Text}};
+        data.rows = {{QDate(2026, 12, 7), QStringLiteral("widget.com")},
+                     {QDate(2026, 12, 8), QStringLiteral("b.com")}};
         const QString base = profile.programFolder() + QStringLiteral("DuroViz");
         TExportWizardForm wizard(*dm, data, QStringLiteral("Duvuda Duvedozo"), base);
         QCOMPARE(wizard.format(), ExportFormat::Xlsx);

@@ -1,8 +1,8 @@
 // Harvester's window running a real session against the demo engine.
+#include "gui/harvest/HarvesterForm.h"
+
 #include "HarvesterFixture.h"
 #include "UiTestSupport.h"
-
-#include "gui/harvest/HarvesterForm.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>

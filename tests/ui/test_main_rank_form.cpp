@@ -1,12 +1,12 @@
 // The main window: placement, first showing, project selection, the dashboard
 // build, the check boxes and the print selection, on real profiles.
+#include "core/dashboard/HVThread.h"
+#include "gui/charts/DesignedChartView.h"
+#include "gui/dashboard/TopTenCharts.h"
+#include "gui/mainwindow/MainRankForm.h"
+
 #include "DashboardFixture.h"
 #include "UiTestSupport.h"
-
-#include "core/dashboard/HVThread.h"
-#include "gui/mainwindow/MainRankForm.h"
-#include "gui/dashboard/TopTenCharts.h"
-#include "gui/charts/DesignedChartView.h"
 
 #include <QAction>
 #include <QChart>
@@ -93,7 +93,12 @@ private slots:
         QVERIFY(profile.ready());
         auto dm = profile.makeDataModule();
         TMainRankForm form(*dm);
-        const struct { const char* name; const char* text; QKeySequence keys; } entries[] = {
+        const struct
+        {
+            const char* name;
+            const char* text;
+            QKeySequence keys;
+        } entries[] = {
             {"ProjectWizard1", "Project &Wizard...", QKeySequence(Qt::CTRL | Qt::Key_W)},
             {"Refresh1", "&Refresh/Load Page", QKeySequence(Qt::CTRL | Qt::Key_R)},
             {"Exit1", "E&xit", QKeySequence(Qt::ALT | Qt::Key_X)},
@@ -145,7 +150,7 @@ private slots:
         QCOMPARE(label(form, "StatusPanel4"), QStringLiteral("SE: 0"));
         QVERIFY(label(form, "StatusPanel5").startsWith(QLatin1String("Total Data Directory Size: ")));
         auto* open = form.menuBar()->findChild<QMenu*>(QStringLiteral("OpenProject1"));
-        QCOMPARE(open->actions().size(), 3);   // "All" and the two projects
+        QCOMPARE(open->actions().size(), 3); // "All" and the two projects
         QCOMPARE(open->actions().first()->text(), QStringLiteral("All"));
 
         form.SelectProject(QStringLiteral("Gone"));
@@ -155,7 +160,7 @@ private slots:
         QCOMPARE(label(form, "StatusPanel4"), QStringLiteral("SE: 1"));
         QVERIFY(open->actions().at(1)->isChecked());
         QVERIFY(profile.messages.isEmpty());
-        QVERIFY(!form.dashboardBusy());   // "Do Not Load Display On Startup"
+        QVERIFY(!form.dashboardBusy()); // "Do Not Load Display On Startup"
         QVERIFY(form.findChild<QCheckBox*>(QStringLiteral("DoNotLoad"))->isChecked());
     }
 
@@ -182,7 +187,7 @@ private slots:
         TopTenCharts* charts = form.topTenCharts();
         QCOMPARE(charts->chartView(0)->chart()->title(), QStringLiteral("1 - Demo Engine 1 (90 points)"));
         QCOMPARE(charts->chartView(2)->chart()->title(), QStringLiteral("3 - Demo Engine 3 (76 points)"));
-        QCOMPARE(charts->recordCount(3), 0);   // fewer engines than charts
+        QCOMPARE(charts->recordCount(3), 0); // fewer engines than charts
         QCOMPARE(label(form, "Top10TableCaption"), QStringLiteral("Selected Demo Engine 1 - Top 10 SE List"));
         QVERIFY(charts->table()->rowCount() > 0);
         QTest::mouseClick(charts->chartView(1)->chartView()->viewport(), Qt::LeftButton);
@@ -213,13 +218,15 @@ private slots:
         form.BuildDashboard(0);
         QVERIFY(form.dashboardBuilder());
         QList<int> steps;
-        connect(form.dashboardBuilder(), &HVThread::stepFinished, this, [&steps](int step) { steps << step; });
+        connect(form.dashboardBuilder(), &HVThread::stepFinished, this,
+                [&steps](int step) { steps << step; });
         QTRY_VERIFY_WITH_TIMEOUT(!form.dashboardBusy(), 20000);
-        QCOMPARE(steps.size(), 28);   // design, engines, 10 slots, selection, 10 reveals, images, 3 lists, session
+        QCOMPARE(steps.size(),
+                 28); // design, engines, 10 slots, selection, 10 reveals, images, 3 lists, session
         for (int i = 0; i < steps.size(); ++i)
             QCOMPARE(steps.at(i), i);
         QCOMPARE(charts->chartView(0)->chart()->title(), QStringLiteral("1 - Demo Engine 1 (90 points)"));
-        QVERIFY(!charts->chartView(9)->isHidden());   // revealed
+        QVERIFY(!charts->chartView(9)->isHidden()); // revealed
         QCOMPARE(label(form, "Top10TableCaption"), QStringLiteral("Selected Demo Engine 1 - Top 10 SE List"));
         for (int slot = 1; slot <= 10; ++slot)
             QVERIFY(QFileInfo::exists(profile.programFolder() + QStringLiteral("Top10_%1.jpg").arg(slot)));
@@ -268,7 +275,7 @@ private slots:
         auto* doNotLoad = form.findChild<QCheckBox*>(QStringLiteral("DoNotLoad"));
         doNotLoad->click();
         QCOMPARE(startupValue(*dm, "SummaryLoad"), QStringLiteral("true"));
-        QVERIFY(form.autoLoad());   // takes effect at the next start
+        QVERIFY(form.autoLoad()); // takes effect at the next start
     }
 
     void emptyProfileAsksForAProject()

@@ -1,21 +1,21 @@
 // The main window together with the real outside programs: CVRepair ending a
 // repair wait, a Harvester session refusing the guarded tools, and the
 // dashboard on a profile that corvane-setup --demo has mined.
-#include "HarvesterFixture.h"
-#include "UiTestSupport.h"
-
-#include "core/demo/DemoEngine.h"
-#include "core/outside/GuardedTool.h"
-#include "gui/mainwindow/MainRankForm.h"
-#include "core/platform/MutexNames.h"
-#include "gui/dashboard/TopTenCharts.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
-#include "gui/livecheck/DuvudaDuvedozoForm.h"
+#include "core/demo/DemoEngine.h"
+#include "core/outside/GuardedTool.h"
+#include "core/platform/MutexNames.h"
 #include "core/platform/NamedMutex.h"
 #include "gui/charts/DesignedChartView.h"
+#include "gui/dashboard/TopTenCharts.h"
+#include "gui/livecheck/DuvudaDuvedozoForm.h"
+#include "gui/mainwindow/MainRankForm.h"
+
+#include "HarvesterFixture.h"
+#include "UiTestSupport.h"
 
 #include <QAbstractAxis>
 #include <QAction>
@@ -42,10 +42,7 @@ QString label(QWidget& form, const char* name)
     return found ? found->text() : QStringLiteral("<missing>");
 }
 
-bool mutexHeld(const char* name)
-{
-    return NamedMutex::exists(QLatin1String(name));
-}
+bool mutexHeld(const char* name) { return NamedMutex::exists(QLatin1String(name)); }
 
 // The visible top-level windows other than the main window.
 QList<QWidget*> otherWindows(const QWidget& main)
@@ -71,13 +68,16 @@ public:
     {
         for (const QString& path : paths) {
             sqlite3* db = nullptr;
-            if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+            if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr)
+                != SQLITE_OK) {
                 sqlite3_close(db);
                 return false;
             }
             m_connections << db;
-            if (sqlite3_exec(db, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; SELECT count(*) FROM sqlite_master",
-                             nullptr, nullptr, nullptr)
+            if (sqlite3_exec(
+                    db,
+                    "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; SELECT count(*) FROM sqlite_master",
+                    nullptr, nullptr, nullptr)
                 != SQLITE_OK)
                 return false;
         }
@@ -113,7 +113,8 @@ public:
         QDir().mkpath(binFolder());
         QFile script(binFolder() + QStringLiteral("CVRepair"));
         script.open(QIODevice::WriteOnly);
-        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\nexec '%2CVRepair' --check --data '%3' > '%4' 2>&1\n")
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\nexec '%2CVRepair' --check "
+                                    "--data '%3' > '%4' 2>&1\n")
                          .arg(switchesFile(), BinFolder, dataFolder, outputFile())
                          .toLocal8Bit());
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -167,7 +168,7 @@ private slots:
         form.setWindowState(Qt::WindowNoState);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(!profile.messages.isEmpty());   // the first showing asks for a project
+        QTRY_VERIFY(!profile.messages.isEmpty()); // the first showing asks for a project
         profile.messages.clear();
         form.programs().setBinariesFolder(wrapper.binFolder());
         auto* timer = form.findChild<QTimer*>(QStringLiteral("Timer1"));
@@ -176,7 +177,8 @@ private slots:
         // A check of a fresh profile takes milliseconds, less than the watch's
         // first 4000 ms; the first tables are kept busy until the window has
         // been seen waiting, so the real program is still running then.
-        QStringList tables = QDir(dataFolder).entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        QStringList tables =
+            QDir(dataFolder).entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
         QVERIFY(tables.size() > 6);
         const qsizetype tableCount = tables.size();
         tables = tables.mid(0, 6);
@@ -193,7 +195,7 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(mutexHeld(MutexNames::CVRepair), 5000);
         QCOMPARE(wrapper.switches(), (QStringList{QStringLiteral("false"), QStringLiteral("false")}));
-        QTRY_COMPARE_WITH_TIMEOUT(timer->interval(), 100, 8000);   // past the first tick: now polling
+        QTRY_COMPARE_WITH_TIMEOUT(timer->interval(), 100, 8000); // past the first tick: now polling
         QVERIFY(mutexHeld(MutexNames::CVRepair));
         QVERIFY(form.isMinimized());
         QVERIFY(form.isWaitingForRepair());
@@ -248,17 +250,21 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(mutexHeld(MutexNames::NoCV), 15000);
 
         const QList<std::pair<const char*, const char*>> tools{
-            {"ProjectWizard1", GuardedTool::ProjectWizard},   {"DuvudaDuvedozo1", GuardedTool::DuvudaDuvedozo},
-            {"RurederOrad1", GuardedTool::RurederOrad},       {"Backup1", GuardedTool::Backup},
-            {"RemoteScriptUpdate1", GuardedTool::RemoteScriptUpdate}, {"TableRepair1", GuardedTool::TableRepair}};
+            {"ProjectWizard1", GuardedTool::ProjectWizard},
+            {"DuvudaDuvedozo1", GuardedTool::DuvudaDuvedozo},
+            {"RurederOrad1", GuardedTool::RurederOrad},
+            {"Backup1", GuardedTool::Backup},
+            {"RemoteScriptUpdate1", GuardedTool::RemoteScriptUpdate},
+            {"TableRepair1", GuardedTool::TableRepair}};
         for (const auto& [command, tool] : tools) {
             profile.messages.clear();
             QAction* action = form.command(QLatin1String(command));
             QVERIFY2(action->isEnabled(), command);
             action->trigger();
-            QCOMPARE(profile.messages,
-                     QStringList{QStringLiteral("Warning: <P ALIGN=\"CENTER\">") + QLatin1String(tool)
-                                 + QStringLiteral(" is unavailable while Harvester is running a session.</P>")});
+            QCOMPARE(
+                profile.messages,
+                QStringList{QStringLiteral("Warning: <P ALIGN=\"CENTER\">") + QLatin1String(tool)
+                            + QStringLiteral(" is unavailable while Harvester is running a session.</P>")});
             QVERIFY2(otherWindows(form).isEmpty(), command);
             QVERIFY(!mutexHeld(MutexNames::NoHV));
         }
@@ -306,16 +312,18 @@ private slots:
         QProcess setup;
         setup.setProcessChannelMode(QProcess::MergedChannels);
         setup.start(BinFolder + QStringLiteral("corvane-setup"),
-                    {QStringLiteral("--demo"), QStringLiteral("--demo-days"), QStringLiteral("2"), QStringLiteral("--quiet"),
-                     QStringLiteral("--profile"), profile.programFolder()});
+                    {QStringLiteral("--demo"), QStringLiteral("--demo-days"), QStringLiteral("2"),
+                     QStringLiteral("--quiet"), QStringLiteral("--profile"), profile.programFolder()});
         QVERIFY(setup.waitForFinished(120000));
         QVERIFY2(setup.exitCode() == 0, setup.readAll().constData());
 
         auto dm = profile.makeDataModule();
-        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), QStringLiteral("Demo"));
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"),
+                         QStringLiteral("Demo"));
         dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
         // The dashboard loads on startup, as a new user of the demo profile sees it.
-        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("SummaryLoad"), QStringLiteral("false"));
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("SummaryLoad"),
+                         QStringLiteral("false"));
         dm->LoadSettings();
 
         // What the tables hold, read on a connection of the test's own.
@@ -334,8 +342,9 @@ private slots:
         QStringList titles;
         QList<int> topRows;
         {
-            Query engines(&data, QStringLiteral("SELECT Name, Popularity FROM CVSE3 WHERE Project = 'Demo' "
-                                                "ORDER BY Popularity DESC"));
+            Query engines(&data,
+                          QStringLiteral("SELECT Name, Popularity FROM CVSE3 WHERE Project = 'Demo' "
+                                         "ORDER BY Popularity DESC"));
             engines.open();
             for (engines.first(); !engines.eof(); engines.next()) {
                 const QString name = engines.asString(QStringLiteral("Name"));
@@ -343,8 +352,9 @@ private slots:
                               .arg(titles.size() + 1)
                               .arg(name)
                               .arg(engines.asInteger(QStringLiteral("Popularity")));
-                topRows << count(QStringLiteral("Summary WHERE Type = 'TopSE' AND Project = 'Demo' AND SearchEngine = ")
-                                 + SqlQuote::quoted(name) + onToday);
+                topRows << count(
+                    QStringLiteral("Summary WHERE Type = 'TopSE' AND Project = 'Demo' AND SearchEngine = ")
+                    + SqlQuote::quoted(name) + onToday);
             }
         }
         QCOMPARE(titles.size(), qsizetype(4));
@@ -355,7 +365,8 @@ private slots:
         TMainRankForm form(*dm);
         showAndSettle(form, QStringLiteral("Demo"));
 
-        QCOMPARE(label(form, "StatusPanel0"), QStringLiteral("Last Update: ") + QLocale().toString(today, QLocale::ShortFormat));
+        QCOMPARE(label(form, "StatusPanel0"),
+                 QStringLiteral("Last Update: ") + QLocale().toString(today, QLocale::ShortFormat));
         QCOMPARE(label(form, "StatusPanel1"), QStringLiteral("Rank Records: %1").arg(rankRecords));
         QCOMPARE(label(form, "StatusPanel2"), QStringLiteral("ST: 20"));
         QCOMPARE(label(form, "StatusPanel3"), QStringLiteral("URL: 4"));
@@ -374,9 +385,13 @@ private slots:
             QVERIFY(!axis->isVisible() || !axis->isTitleVisible());
         QCOMPARE(charts->table()->rowCount(), topRows.first());
 
-        const auto rows = [&](const char* list) { return form.findChild<QTableWidget*>(QLatin1String(list))->rowCount(); };
-        QCOMPARE(rows("FirstPageList"), count(QStringLiteral("Summary WHERE Type = 'PR1' AND Project = 'Demo'")));
-        QCOMPARE(rows("NewArrivalsList"), count(QStringLiteral("Summary WHERE Type = 'New' AND Project = 'Demo'") + onToday));
+        const auto rows = [&](const char* list) {
+            return form.findChild<QTableWidget*>(QLatin1String(list))->rowCount();
+        };
+        QCOMPARE(rows("FirstPageList"),
+                 count(QStringLiteral("Summary WHERE Type = 'PR1' AND Project = 'Demo'")));
+        QCOMPARE(rows("NewArrivalsList"),
+                 count(QStringLiteral("Summary WHERE Type = 'New' AND Project = 'Demo'") + onToday));
         QCOMPARE(rows("SaturationList"), 4);
         QVERIFY(rows("FirstPageList") > 0);
         QVERIFY(test::saveScreen(form, QStringLiteral("main_window_demo_profile")));

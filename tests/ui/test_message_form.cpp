@@ -1,6 +1,6 @@
-#include "UiTestSupport.h"
-
 #include "gui/messages/MessageForm.h"
+
+#include "UiTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -70,13 +70,20 @@ private slots:
         QTest::addColumn<QStringList>("captions");
         QTest::addColumn<QList<int>>("results");
         QTest::newRow("0") << 0 << QStringList{QStringLiteral("OK")} << QList<int>{1};
-        QTest::newRow("1") << 1 << QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")} << QList<int>{1, 2};
-        QTest::newRow("2") << 2 << QStringList{QStringLiteral("Abort"), QStringLiteral("Retry"), QStringLiteral("Ignore")}
+        QTest::newRow("1") << 1 << QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")}
+                           << QList<int>{1, 2};
+        QTest::newRow("2") << 2
+                           << QStringList{QStringLiteral("Abort"), QStringLiteral("Retry"),
+                                          QStringLiteral("Ignore")}
                            << QList<int>{3, 4, 5};
-        QTest::newRow("3") << 3 << QStringList{QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("Cancel")}
+        QTest::newRow("3") << 3
+                           << QStringList{QStringLiteral("Yes"), QStringLiteral("No"),
+                                          QStringLiteral("Cancel")}
                            << QList<int>{6, 7, 2};
-        QTest::newRow("4") << 4 << QStringList{QStringLiteral("Yes"), QStringLiteral("No")} << QList<int>{6, 7};
-        QTest::newRow("5") << 5 << QStringList{QStringLiteral("Retry"), QStringLiteral("Cancel")} << QList<int>{4, 2};
+        QTest::newRow("4") << 4 << QStringList{QStringLiteral("Yes"), QStringLiteral("No")}
+                           << QList<int>{6, 7};
+        QTest::newRow("5") << 5 << QStringList{QStringLiteral("Retry"), QStringLiteral("Cancel")}
+                           << QList<int>{4, 2};
     }
 
     void eachButtonReturnsItsResult()
@@ -97,8 +104,9 @@ private slots:
                 QTest::mouseClick(button(form, i + 1), Qt::LeftButton);
             });
             // Through the data module, as every caller shows its messages.
-            QCOMPARE(dm->ShowMessageBox(type, QStringLiteral("Title"), QStringLiteral("<B>Text</B>"), true, {}),
-                     results[i]);
+            QCOMPARE(
+                dm->ShowMessageBox(type, QStringLiteral("Title"), QStringLiteral("<B>Text</B>"), true, {}),
+                results[i]);
             QCOMPARE(shownCaptions, captions);
         }
     }
@@ -124,7 +132,8 @@ private slots:
         // Were it shown, this would close it with a result of its own.
         QTimer::singleShot(2000, &form, [&form] { form.done(99); });
         QCOMPARE(dm->ShowMessageBox(4, QStringLiteral("Delete"), QStringLiteral("Sure?"),
-                                    dm->MessageSwitch(QStringLiteral("DeleteST")), QStringLiteral("DeleteST")),
+                                    dm->MessageSwitch(QStringLiteral("DeleteST")),
+                                    QStringLiteral("DeleteST")),
                  0);
         QVERIFY(!form.isVisible());
     }
@@ -158,7 +167,9 @@ private slots:
         });
         QCOMPARE(form.Execute(4, QStringLiteral("Delete"), QStringLiteral("Sure?"), key), 7);
         QCOMPARE(storedSwitch(*dm, key), QStringLiteral("false"));
-        QCOMPARE(dm->ShowMessageBox(4, QStringLiteral("Delete"), QStringLiteral("Sure?"), dm->MessageSwitch(key), key), 0);
+        QCOMPARE(dm->ShowMessageBox(4, QStringLiteral("Delete"), QStringLiteral("Sure?"),
+                                    dm->MessageSwitch(key), key),
+                 0);
         form.Prepare(4, QStringLiteral("Delete"), QStringLiteral("Sure?"), key);
         QVERIFY(!form.findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->isChecked());
     }
@@ -184,15 +195,17 @@ private slots:
     {
         QCOMPARE(TMessageForm::ButtonLefts(420, 75, 1), (QList<int>{172}));
         QCOMPARE(TMessageForm::ButtonLefts(420, 75, 2), (QList<int>{130, 210}));
-        QCOMPARE(TMessageForm::ButtonLefts(420, 75, 3), (QList<int>{92, 172, 252}));   // 92.5 rounds down
-        QCOMPARE(TMessageForm::ButtonLefts(100, 75, 3), (QList<int>{-67, 13, 93}));    // -67.5 rounds toward zero
+        QCOMPARE(TMessageForm::ButtonLefts(420, 75, 3), (QList<int>{92, 172, 252})); // 92.5 rounds down
+        QCOMPARE(TMessageForm::ButtonLefts(100, 75, 3),
+                 (QList<int>{-67, 13, 93})); // -67.5 rounds toward zero
 
         SwitchStore dm;
         TMessageForm form(*dm);
         for (int type : {0, 2, 5}) {
             form.Prepare(type, QStringLiteral("T"), QStringLiteral("x"), {});
             const int count = type == 0 ? 1 : type == 2 ? 3 : 2;
-            const QList<int> lefts = TMessageForm::ButtonLefts(form.width(), TMessageForm::ButtonWidth, count);
+            const QList<int> lefts =
+                TMessageForm::ButtonLefts(form.width(), TMessageForm::ButtonWidth, count);
             for (int i = 0; i < count; ++i) {
                 QCOMPARE(button(form, i + 1)->x(), lefts[i]);
                 QCOMPARE(button(form, i + 1)->width(), TMessageForm::ButtonWidth);

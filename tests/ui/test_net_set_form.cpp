@@ -1,8 +1,8 @@
-#include "UiTestSupport.h"
-
 #include "core/platform/TextCipher.h"
-#include "gui/settings/NetSetForm.h"
 #include "gui/help/HelpForm.h"
+#include "gui/settings/NetSetForm.h"
+
+#include "UiTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,8 +48,10 @@ private slots:
         test::UiProfile profile;
         QVERIFY2(profile.ready(), qPrintable(profile.error()));
         auto dm = profile.makeDataModule();
-        dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("FTPReadTimeout"), QStringLiteral("45000"));
-        dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("HTTPProtocolVersion"), QStringLiteral("0"));
+        dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("FTPReadTimeout"),
+                         QStringLiteral("45000"));
+        dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("HTTPProtocolVersion"),
+                         QStringLiteral("0"));
         dm->LoadSettings();
 
         TNetSetForm form(*dm);
@@ -57,8 +59,9 @@ private slots:
         QStringList tabs;
         for (int i = 0; i < form.pages()->count(); ++i)
             tabs << form.pages()->tabText(i);
-        QCOMPARE(tabs, (QStringList{QStringLiteral("HTTP"), QStringLiteral("FTP"), QStringLiteral("Proxy"),
-                                    QStringLiteral("Misc")}));
+        QCOMPARE(tabs,
+                 (QStringList{QStringLiteral("HTTP"), QStringLiteral("FTP"), QStringLiteral("Proxy"),
+                              QStringLiteral("Misc")}));
         QStringList labels;
         for (QLabel* label : form.findChildren<QLabel*>())
             labels << label->text();

@@ -1,11 +1,11 @@
 // Starting the outside programs and watching the repair program, with real
 // programs (small scripts and mutex_holder) in a binaries folder of the test.
-#include "UiTestSupport.h"
-
 #include "core/outside/GuardedTool.h"
-#include "gui/mainwindow/MainRankForm.h"
 #include "core/outside/OutsidePrograms.h"
 #include "core/platform/NamedMutex.h"
+#include "gui/mainwindow/MainRankForm.h"
+
+#include "UiTestSupport.h"
 
 #include <QAction>
 #include <QProcess>
@@ -44,7 +44,8 @@ public:
     void addRepairProgram() const
     {
         addScript(QStringLiteral("CVRepair"),
-                  QStringLiteral("printf '%s\\n' \"$@\" > '%1'\necho $$ > '%2'\nexec '%3' CVRepair.Mutex > /dev/null\n")
+                  QStringLiteral(
+                      "printf '%s\\n' \"$@\" > '%1'\necho $$ > '%2'\nexec '%3' CVRepair.Mutex > /dev/null\n")
                       .arg(record(QStringLiteral("CVRepair")), pidFile(), QStringLiteral(MUTEX_HOLDER_PATH)));
     }
     void addFile(const QString& name) const
@@ -168,11 +169,13 @@ private slots:
         QCOMPARE(r.messages.size(), qsizetype(2));
         QCOMPARE(r.messages[0].type, 0);
         QCOMPARE(r.messages[0].title, QStringLiteral("Error"));
-        QCOMPARE(r.messages[0].text, QStringLiteral("<P align=\"center\"><B>Unable to start Harvester</B><BR>"
-                                                    "The program file ")
-                                         + bin.path() + QStringLiteral("Harvester was not found.</P>"));
-        QCOMPARE(r.messages[1].text, QStringLiteral("<P align=\"center\"><B>Unable to start CVRepair</B><BR>The file ")
-                                         + bin.path() + QStringLiteral("CVRepair is not a program that can be started.</P>"));
+        QCOMPARE(r.messages[0].text,
+                 QStringLiteral("<P align=\"center\"><B>Unable to start Harvester</B><BR>"
+                                "The program file ")
+                     + bin.path() + QStringLiteral("Harvester was not found.</P>"));
+        QCOMPARE(r.messages[1].text,
+                 QStringLiteral("<P align=\"center\"><B>Unable to start CVRepair</B><BR>The file ")
+                     + bin.path() + QStringLiteral("CVRepair is not a program that can be started.</P>"));
     }
 
     void theSchedulerStartsAtOnceWhileCronRuns()
@@ -196,10 +199,11 @@ private slots:
         OutsidePrograms programs(r.dm(), bin.path());
         const ProcessTable other("bash");
         programs.setSchedulerService(SchedulerService(other.path()));
-        const QString warning = QStringLiteral(
-            "<P ALIGN=\"CENTER\"><B>Your Windows Task Scheduler is not running.</B><BR>Clicking OK will start you "
-            "Windows Task Scheduler and open the Corvane Project Scheduler.  Any 3rd party tasks may start as well "
-            "when the scheduler is started.</P>");
+        const QString warning = QStringLiteral("<P ALIGN=\"CENTER\"><B>Your Windows Task Scheduler is not "
+                                               "running.</B><BR>Clicking OK will start you "
+                                               "Windows Task Scheduler and open the Corvane Project "
+                                               "Scheduler.  Any 3rd party tasks may start as well "
+                                               "when the scheduler is started.</P>");
 
         r.answer = 2;
         QVERIFY(!programs.StartScheduler());
@@ -222,14 +226,15 @@ private slots:
         bin.addRecorder(QStringLiteral("CVSchedule"));
         OutsidePrograms programs(r.dm(), bin.path());
         programs.setSchedulerService(SchedulerService(MissingService));
-        r.answer = 2;   // OK is the only button; closing the window goes on all the same
+        r.answer = 2; // OK is the only button; closing the window goes on all the same
         QVERIFY(programs.StartScheduler());
         QTRY_COMPARE(bin.recorded(QStringLiteral("CVSchedule")), QStringList{r.home()});
         QCOMPARE(r.messages.size(), qsizetype(1));
         QCOMPARE(r.messages[0].type, 0);
         QCOMPARE(r.messages[0].title, QStringLiteral("Warning"));
-        QCOMPARE(r.messages[0].text, QStringLiteral("<P ALIGN=\"CENTER\"><B>Corvane was unable to determine if your "
-                                                    "Scheduling Service is running.</B><BR>Click OK to try anyway.</P>"));
+        QCOMPARE(r.messages[0].text,
+                 QStringLiteral("<P ALIGN=\"CENTER\"><B>Corvane was unable to determine if your "
+                                "Scheduling Service is running.</B><BR>Click OK to try anyway.</P>"));
     }
 
     void tableRepairKeepsTheWindowMinimisedUntilTheRepairProgramEnds()
@@ -312,7 +317,8 @@ private slots:
         form.programs().setBinariesFolder(bin.path() + QStringLiteral("empty"));
         form.RunTableRepair();
         QCOMPARE(profile.messages.size(), qsizetype(1));
-        QVERIFY(profile.messages[0].startsWith(QStringLiteral("Error: <P align=\"center\"><B>Unable to start CVRepair")));
+        QVERIFY(profile.messages[0].startsWith(
+            QStringLiteral("Error: <P align=\"center\"><B>Unable to start CVRepair")));
         QVERIFY(!form.isMinimized());
         QVERIFY(form.command(QStringLiteral("TableRepair1"))->isEnabled());
         QVERIFY(!form.isWaitingForRepair());
@@ -325,7 +331,7 @@ private slots:
         auto dm = profile.makeDataModule();
         dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
         BinariesFolder bin;
-        bin.addRecorder(QStringLiteral("CVRepair"));   // never takes the mutex
+        bin.addRecorder(QStringLiteral("CVRepair")); // never takes the mutex
         TMainRankForm form(*dm);
         showWithoutProjects(form, profile);
         form.programs().setBinariesFolder(bin.path());
@@ -333,7 +339,7 @@ private slots:
         form.RunTableRepair();
         QVERIFY(form.isMinimized());
         QTest::qWait(3000);
-        QVERIFY(form.isMinimized());   // the program gets its time to start
+        QVERIFY(form.isMinimized()); // the program gets its time to start
         QTRY_VERIFY_WITH_TIMEOUT(!form.isMinimized(), 3000);
         QVERIFY(form.command(QStringLiteral("TableRepair1"))->isEnabled());
         QVERIFY(profile.messages.isEmpty());

@@ -1,7 +1,7 @@
+#include "gui/print/PrintForm.h"
+
 #include "PrintSamples.h"
 #include "UiTestSupport.h"
-
-#include "gui/print/PrintForm.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,8 +69,9 @@ private slots:
             TPrintForm form(*f.dm, PrintPages::DetailChart);
             QCOMPARE(form.windowTitle(), QStringLiteral("Print"));
             QCOMPARE(QDir(QDir::currentPath()), QDir(f.home()));
-            form.ShowDetailChart(QStringLiteral("Bakery"), {QStringLiteral("fresh bread"), QStringLiteral("Demo")},
-                                 f.dm->MergeTable, test::detailChartImage());
+            form.ShowDetailChart(QStringLiteral("Bakery"),
+                                 {QStringLiteral("fresh bread"), QStringLiteral("Demo")}, f.dm->MergeTable,
+                                 test::detailChartImage());
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
 
@@ -101,7 +102,8 @@ private slots:
         QVERIFY(test::writeLogo(f.home()));
         test::fillGainsAndLosses(*f.dm, QStringLiteral("Bakery"));
         TPrintForm form(*f.dm, PrintPages::GainsAndLosses);
-        form.ShowGainsAndLosses(QStringLiteral("Bakery"), {QStringLiteral("Gain/Loss for 11/29/26")}, f.dm->HiLoTable,
+        form.ShowGainsAndLosses(QStringLiteral("Bakery"), {QStringLiteral("Gain/Loss for 11/29/26")},
+                                f.dm->HiLoTable,
                                 test::barChartImage(QStringLiteral("Demo"), {QStringLiteral("a")}, {4},
                                                     QStringLiteral("Change")));
         QTemporaryDir target;
@@ -156,7 +158,8 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         QVERIFY(bytes.startsWith("%PDF"));
-        const qsizetype pages = QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b")));
+        const qsizetype pages =
+            QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b")));
         // The table, then the chart after the page break.
         QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
         QVERIFY(bytes.contains("/Subtype /Image"));
@@ -208,7 +211,8 @@ private slots:
         Fixture f;
         TPrintForm form(*f.dm, PrintPages::UrlList);
         f.dm->PhraseTable.open();
-        QVERIFY_THROWS_EXCEPTION(std::logic_error, form.ShowMergedPhrases(QStringLiteral("seed"), f.dm->PhraseTable));
+        QVERIFY_THROWS_EXCEPTION(std::logic_error,
+                                 form.ShowMergedPhrases(QStringLiteral("seed"), f.dm->PhraseTable));
         QVERIFY(form.PagePath().isEmpty());
     }
 
@@ -218,23 +222,27 @@ private slots:
         test::fillRurederOrad(*f.dm);
         test::fillRanks(*f.dm, QStringLiteral("Bakery"));
         f.dm->SE3Table.open();
-        f.dm->GridQuery.setSql(QStringLiteral("SELECT URL, SearchTerm, Rank, Page, FoundLink AS MemoFoundLink "
-                                              "FROM CVRank"));
+        f.dm->GridQuery.setSql(
+            QStringLiteral("SELECT URL, SearchTerm, Rank, Page, FoundLink AS MemoFoundLink "
+                           "FROM CVRank"));
         f.dm->GridQuery.open();
         {
             TPrintForm form(*f.dm, PrintPages::QueryResult);
             form.ShowQueryResult(QStringLiteral("Bakery"), f.dm->GridQuery);
-            QVERIFY(readAll(f.home() + QStringLiteral("Grid.html")).contains(QStringLiteral("Fully Qualified Link")));
+            QVERIFY(readAll(f.home() + QStringLiteral("Grid.html"))
+                        .contains(QStringLiteral("Fully Qualified Link")));
         }
         {
             TPrintForm form(*f.dm, PrintPages::EngineList);
             form.ShowEngineList(QStringLiteral("Bakery"), f.dm->SE3Table);
-            QVERIFY(readAll(f.home() + QStringLiteral("SEPOP.html")).contains(QStringLiteral("<FONT SIZE='-1'>")));
+            QVERIFY(readAll(f.home() + QStringLiteral("SEPOP.html"))
+                        .contains(QStringLiteral("<FONT SIZE='-1'>")));
         }
         {
             TPrintForm form(*f.dm, PrintPages::UrlList);
             form.ShowUrlList(QStringLiteral("bread"), f.dm->MixTable);
-            QVERIFY(readAll(f.home() + QStringLiteral("STMaster.html")).contains(QStringLiteral("grain.example")));
+            QVERIFY(readAll(f.home() + QStringLiteral("STMaster.html"))
+                        .contains(QStringLiteral("grain.example")));
         }
         {
             TPrintForm form(*f.dm, PrintPages::PageDetail);

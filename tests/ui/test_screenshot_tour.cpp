@@ -1,52 +1,48 @@
 // Opens every window on demo data, offscreen, and saves a picture of each
 // under $CORVANE_SCREENS for a person to look at.
-#include "DashboardFixture.h"
-#include "UiTestSupport.h"
-#include "DuvudaTestSupport.h"
-#include "HarvesterFixture.h"
-
-#include "gui/mainwindow/MainRankForm.h"
-#include "gui/harvest/HarvesterForm.h"
-#include "PrintSamples.h"
-#include "gui/print/PrintForm.h"
-#include "gui/messages/MessageForm.h"
+#include "core/help/HelpContexts.h"
 #include "core/outside/OutsidePrograms.h"
-#include "ChartSamples.h"
+#include "core/repair/RawTableFile.h"
+#include "core/reports/ReportData.h"
 #include "gui/charts/ChartDesignerForm.h"
 #include "gui/charts/ChartFrame.h"
 #include "gui/charts/DesignedChartView.h"
-
-#include <QBuffer>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLinearGradient>
-#include <QPainter>
-#include "ReportSamples.h"
-#include "core/repair/RawTableFile.h"
+#include "gui/export/ExportWizardForm.h"
+#include "gui/harvest/HarvesterForm.h"
+#include "gui/help/HelpForm.h"
+#include "gui/livecheck/DuvudaDuvedozoForm.h"
+#include "gui/livecheck/DuvudaExportForm.h"
+#include "gui/mainwindow/MainRankForm.h"
+#include "gui/messages/MessageForm.h"
+#include "gui/print/PrintForm.h"
 #include "gui/repair/RepairForm.h"
-#include "core/reports/ReportData.h"
 #include "gui/reports/ReportDesignForm.h"
 #include "gui/reports/ReportPreview.h"
 #include "gui/reports/ReportRenderer.h"
-
-#include <QPrintPreviewDialog>
-#include <QTimer>
-#include "DBRoutinesLibrary.h"
-#include "SavedChartsFixture.h"
-
-#include <QMainWindow>
-#include "core/help/HelpContexts.h"
 #include "gui/settings/NetSetForm.h"
-#include "gui/help/HelpForm.h"
 
-#include <QTabWidget>
-#include "gui/livecheck/DuvudaDuvedozoForm.h"
-#include "gui/livecheck/DuvudaExportForm.h"
-#include "gui/export/ExportWizardForm.h"
+#include "ChartSamples.h"
+#include "DBRoutinesLibrary.h"
+#include "DashboardFixture.h"
+#include "DuvudaTestSupport.h"
+#include "HarvesterFixture.h"
+#include "PrintSamples.h"
+#include "ReportSamples.h"
+#include "SavedChartsFixture.h"
+#include "UiTestSupport.h"
 
+#include <QBuffer>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLinearGradient>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QPainter>
+#include <QPrintPreviewDialog>
 #include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -65,7 +61,8 @@ private:
         dm.LoadSettings();
         dm.OpenDatabases();
         test::addMinedProject(dm, QStringLiteral("Bakery"), QDate(2026, 11, 30), 10);
-        dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), QStringLiteral("Bakery"));
+        dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"),
+                        QStringLiteral("Bakery"));
         dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
         more();
         dm.CloseDatabases();
@@ -114,7 +111,8 @@ private slots:
         QVERIFY(profile.ready());
         auto dm = profile.makeDataModule();
         mineBakery(*dm, [&] {
-            dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("SummaryLoad"), QStringLiteral("true"));
+            dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("SummaryLoad"),
+                             QStringLiteral("true"));
         });
         TMainRankForm form(*dm);
         showMainWindow(form);
@@ -153,22 +151,25 @@ private slots:
             case PrintPages::QueryResult: form.ShowQueryResult(project, dm->GridQuery); break;
             case PrintPages::EngineList: form.ShowEngineList(project, dm->SE3Table); break;
             case PrintPages::UrlList: form.ShowUrlList(QStringLiteral("fresh bread"), dm->MixTable); break;
-            case PrintPages::PageDetail: form.ShowPageDetail(QStringLiteral("fresh bread"), dm->MixTable); break;
+            case PrintPages::PageDetail:
+                form.ShowPageDetail(QStringLiteral("fresh bread"), dm->MixTable);
+                break;
             case PrintPages::MergedPhrases:
                 form.ShowMergedPhrases(QStringLiteral("fresh bread"), dm->PhraseTable);
                 break;
             case PrintPages::GainsAndLosses:
-                form.ShowGainsAndLosses(project, {QStringLiteral("Gain/Loss for 11/29/26"), QStringLiteral("Demo")},
+                form.ShowGainsAndLosses(project,
+                                        {QStringLiteral("Gain/Loss for 11/29/26"), QStringLiteral("Demo")},
                                         dm->HiLoTable,
                                         test::barChartImage(QStringLiteral("Gain/Loss for 11/29/26"), pairs,
                                                             {-4, 5, 0}, QStringLiteral("Difference")));
                 break;
             case PrintPages::Scores:
                 form.ShowScores(project, {QStringLiteral("Overall score for 11/29/26")}, dm->Temp2Table,
-                                test::barChartImage(QStringLiteral("Overall score for 11/29/26"),
-                                                    {QStringLiteral("home"), QStringLiteral("rival"),
-                                                     QStringLiteral("blog")},
-                                                    {496, 310, 42}, QStringLiteral("Score")));
+                                test::barChartImage(
+                                    QStringLiteral("Overall score for 11/29/26"),
+                                    {QStringLiteral("home"), QStringLiteral("rival"), QStringLiteral("blog")},
+                                    {496, 310, 42}, QStringLiteral("Score")));
                 break;
             default: break;
             }
@@ -185,21 +186,38 @@ private slots:
         QVERIFY(profile.ready());
         auto dm = profile.makeDataModule();
         TMessageForm form(*dm);
-        const struct { int type; const char* title; QString text; const char* key; const char* name; } messages[] = {
-            {0, "Warning", QStringLiteral("<P ALIGN=\"CENTER\">Table Repair is unavailable while Harvester is "
-                                          "running a session.</P>"), "", "MessageForm_OK"},
+        const struct
+        {
+            int type;
+            const char* title;
+            QString text;
+            const char* key;
+            const char* name;
+        } messages[] = {
+            {0, "Warning",
+             QStringLiteral("<P ALIGN=\"CENTER\">Table Repair is unavailable while Harvester is "
+                            "running a session.</P>"),
+             "", "MessageForm_OK"},
             {1, "Warning", OutsidePrograms::ServiceStoppedText(), "", "MessageForm_OKCancel"},
-            {2, "Error", QStringLiteral("<P align=\"center\"><B>The table CVRank is locked.</B><BR>"
-                                        "Another program is writing to it.</P>"), "", "MessageForm_AbortRetryIgnore"},
-            {3, "Confirm", QStringLiteral("<P align=\"center\">Save the changes to the project <B>Bakery</B>?</P>"),
-             "", "MessageForm_YesNoCancel"},
-            {4, "Delete", QStringLiteral("<P align=\"center\">Delete the search term <B>fresh bread</B> and every "
-                                         "rank stored for it?</P>"), "DeleteST", "MessageForm_YesNo_CheckBox"},
-            {5, "Error", QStringLiteral("<P align=\"center\"><B>Unable to reach the update server.</B><BR>"
-                                        "Check the network settings and try again.</P>"), "", "MessageForm_RetryCancel"},
-            {1, "Project Wizard", QStringLiteral("<P align=\"center\">The Key URL is the page whose rank the "
-                                                 "dashboard follows.<BR>Set it now?</P>"), "KeyURL",
-             "MessageForm_OKCancel_CheckBox"},
+            {2, "Error",
+             QStringLiteral("<P align=\"center\"><B>The table CVRank is locked.</B><BR>"
+                            "Another program is writing to it.</P>"),
+             "", "MessageForm_AbortRetryIgnore"},
+            {3, "Confirm",
+             QStringLiteral("<P align=\"center\">Save the changes to the project <B>Bakery</B>?</P>"), "",
+             "MessageForm_YesNoCancel"},
+            {4, "Delete",
+             QStringLiteral("<P align=\"center\">Delete the search term <B>fresh bread</B> and every "
+                            "rank stored for it?</P>"),
+             "DeleteST", "MessageForm_YesNo_CheckBox"},
+            {5, "Error",
+             QStringLiteral("<P align=\"center\"><B>Unable to reach the update server.</B><BR>"
+                            "Check the network settings and try again.</P>"),
+             "", "MessageForm_RetryCancel"},
+            {1, "Project Wizard",
+             QStringLiteral("<P align=\"center\">The Key URL is the page whose rank the "
+                            "dashboard follows.<BR>Set it now?</P>"),
+             "KeyURL", "MessageForm_OKCancel_CheckBox"},
         };
         for (const auto& m : messages) {
             form.Prepare(m.type, QLatin1String(m.title), m.text, QLatin1String(m.key));
@@ -218,12 +236,17 @@ private slots:
         auto dm = profile.makeDataModule();
         dm->LoadSettings();
         dm->OpenDatabases();
-        const struct { int type; const char* name; bool threeD; bool picture; } looks[] = {
-            {ChartDesign::Line, "ChartDesigner_Line", false, false},
-            {ChartDesign::HorizontalLine, "ChartDesigner_HorizontalLine", false, false},
-            {ChartDesign::Bar, "ChartDesigner_Bar", true, false},
-            {ChartDesign::HorizontalBar, "ChartDesigner_HorizontalBar", false, false},
-            {ChartDesign::Line, "ChartDesigner_Picture", true, true}};
+        const struct
+        {
+            int type;
+            const char* name;
+            bool threeD;
+            bool picture;
+        } looks[] = {{ChartDesign::Line, "ChartDesigner_Line", false, false},
+                     {ChartDesign::HorizontalLine, "ChartDesigner_HorizontalLine", false, false},
+                     {ChartDesign::Bar, "ChartDesigner_Bar", true, false},
+                     {ChartDesign::HorizontalBar, "ChartDesigner_HorizontalBar", false, false},
+                     {ChartDesign::Line, "ChartDesigner_Picture", true, true}};
         for (const auto& look : looks) {
             QWidget host;
             auto* layout = new QHBoxLayout(&host);
@@ -252,8 +275,8 @@ private slots:
                 design.palette = 9;
             }
             chart->setDesign(design);
-            auto* designer = new TChartDesignerForm(*dm, *chart, QStringLiteral("Bakery"), QStringLiteral("Weekly"),
-                                                    ChartKind::DetailChart, &host);
+            auto* designer = new TChartDesignerForm(*dm, *chart, QStringLiteral("Bakery"),
+                                                    QStringLiteral("Weekly"), ChartKind::DetailChart, &host);
             designer->setWindowFlags(Qt::Widget);
             layout->addWidget(chart, 1);
             layout->addWidget(designer);
@@ -323,7 +346,8 @@ private slots:
         test::UiProfile profile;
         QVERIFY(profile.ready());
         const QString data = profile.programFolder() + QStringLiteral("Data/");
-        QVERIFY(repair::RawTableFile(data + QStringLiteral("CVURL.dat")).exec(QStringLiteral("DROP INDEX URLProjidx")));
+        QVERIFY(repair::RawTableFile(data + QStringLiteral("CVURL.dat"))
+                    .exec(QStringLiteral("DROP INDEX URLProjidx")));
         QFile log(data + QStringLiteral("CVLog.dat"));
         QVERIFY(log.open(QIODevice::WriteOnly));
         log.write(QByteArray(4096, 'x'));
@@ -361,7 +385,8 @@ private slots:
             preview->reject();
         });
         const QString title = reports::defaultReportTitle(QStringLiteral("Ranks"), QStringLiteral("Bakery"));
-        reports::runReportPreview(reports::ReportRenderer(data, reports::ReportStyle(), title), title, nullptr);
+        reports::runReportPreview(reports::ReportRenderer(data, reports::ReportStyle(), title), title,
+                                  nullptr);
         QVERIFY(saved);
     }
 
@@ -413,24 +438,29 @@ private:
 private slots:
     void hintForm()
     {
-        dbRoutinesWindow("_HintForm", [](test::DBRoutinesLibrary& library) {
-            library.entry<entry::Plain>("_RunHints")(qApp);
-        }, QStringLiteral("HintForm"));
+        dbRoutinesWindow(
+            "_HintForm",
+            [](test::DBRoutinesLibrary& library) { library.entry<entry::Plain>("_RunHints")(qApp); },
+            QStringLiteral("HintForm"));
     }
 
     void chartCacheForm()
     {
         const QString project = QStringLiteral("Bakery");
-        dbRoutinesWindow("_ChartCacheForm", [&](test::DBRoutinesLibrary& library) {
-            library.entry<entry::OneText>("_BuildChartCache")(qApp, test::textArgument(project));
-        }, QStringLiteral("ChartCacheForm"), project);
+        dbRoutinesWindow(
+            "_ChartCacheForm",
+            [&](test::DBRoutinesLibrary& library) {
+                library.entry<entry::OneText>("_BuildChartCache")(qApp, test::textArgument(project));
+            },
+            QStringLiteral("ChartCacheForm"), project);
     }
 
     void unavailableToolForm()
     {
-        dbRoutinesWindow("_BackupForm", [](test::DBRoutinesLibrary& library) {
-            library.entry<entry::Plain>("_RunBackup")(qApp);
-        }, QStringLiteral("UnavailableToolForm"));
+        dbRoutinesWindow(
+            "_BackupForm",
+            [](test::DBRoutinesLibrary& library) { library.entry<entry::Plain>("_RunBackup")(qApp); },
+            QStringLiteral("UnavailableToolForm"));
     }
 
     void netSetForm()
@@ -439,7 +469,8 @@ private slots:
         QVERIFY(profile.ready());
         auto dm = profile.makeDataModule();
         dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("ProxyAuth"), QStringLiteral("true"));
-        dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("ProxyHost"), QStringLiteral("proxy.example.net"));
+        dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("ProxyHost"),
+                         QStringLiteral("proxy.example.net"));
         dm->LoadSettings();
         TNetSetForm form(*dm);
         form.show();
@@ -490,14 +521,17 @@ private slots:
 
         ExportData data;
         data.name = QStringLiteral("PPExport");
-        data.columns = {{QStringLiteral("xDate"), ExportColumn::Type::Date}, {QStringLiteral("Rank"), ExportColumn::Type::Integer},
-                        {QStringLiteral("Page"), ExportColumn::Type::Integer}, {QStringLiteral("URL"), ExportColumn::Type::Text},
+        data.columns = {{QStringLiteral("xDate"), ExportColumn::Type::Date},
+                        {QStringLiteral("Rank"), ExportColumn::Type::Integer},
+                        {QStringLiteral("Page"), ExportColumn::Type::Integer},
+                        {QStringLiteral("URL"), ExportColumn::Type::Text},
                         {QStringLiteral("SearchTerm"), ExportColumn::Type::Text},
                         {QStringLiteral("SearchEngine"), ExportColumn::Type::Text}};
         for (const DuvudaResultRow& row : form.results().resultRows())
-            data.rows.append({row.date, row.cells[1].toInt(), row.cells[2].toInt(), row.cells[3], row.cells[4], row.cells[5]});
-        TExportWizardForm wizard(*p.dm, data, QStringLiteral("Duvuda Duvedozo"), p.exportFolder + QStringLiteral("DuroViz"),
-                                 &form);
+            data.rows.append({row.date, row.cells[1].toInt(), row.cells[2].toInt(), row.cells[3],
+                              row.cells[4], row.cells[5]});
+        TExportWizardForm wizard(*p.dm, data, QStringLiteral("Duvuda Duvedozo"),
+                                 p.exportFolder + QStringLiteral("DuroViz"), &form);
         wizard.show();
         QVERIFY(QTest::qWaitForWindowExposed(&wizard));
         QVERIFY(test::saveScreen(wizard, QStringLiteral("ExportWizardForm")));

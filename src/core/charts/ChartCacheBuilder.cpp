@@ -129,8 +129,7 @@ QStringList ChartCacheBuilder::charts(const QString& project) const
     return names;
 }
 
-ChartDefinition ChartCacheBuilder::definition(const QString& project, const QString& chart,
-                                              QDate today) const
+ChartDefinition ChartCacheBuilder::definition(const QString& project, const QString& chart, QDate today) const
 {
     Session session(QStringLiteral("ChartCacheSession"));
     Database database(QStringLiteral("ChartCacheDatabase"), &session);
@@ -141,8 +140,9 @@ ChartDefinition ChartCacheBuilder::definition(const QString& project, const QStr
     table.setFiltered(true);
     table.open();
     if (table.eof())
-        throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("Chart \"%1\" of project \"%2\" does not exist.").arg(chart, project));
+        throw DatabaseError(
+            DatabaseError::General,
+            QStringLiteral("Chart \"%1\" of project \"%2\" does not exist.").arg(chart, project));
     return ChartDefinition::fromRow(table, today);
 }
 
@@ -162,13 +162,14 @@ ChartTable ChartCacheBuilder::buildTable(const ChartDefinition& d) const
     const QString c2 = column(1);
     const QString c3 = column(2);
     if (c1.isEmpty() || c2.isEmpty() || c3.isEmpty())
-        throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("Chart \"%1\" has the invalid series order \"%2\".").arg(d.chart, d.popOrder));
+        throw DatabaseError(
+            DatabaseError::General,
+            QStringLiteral("Chart \"%1\" has the invalid series order \"%2\".").arg(d.chart, d.popOrder));
 
     const QString datePart = d.start == d.end
         ? QString(QStringLiteral("xDate = ") + SqlQuote::date(d.start) + QStringLiteral(" AND "))
         : QStringLiteral("(xDate BETWEEN ") + SqlQuote::date(d.start) + QStringLiteral(" AND ")
-              + SqlQuote::date(d.end) + QStringLiteral(") AND ");
+            + SqlQuote::date(d.end) + QStringLiteral(") AND ");
 
     Session session(QStringLiteral("ChartCacheSession"));
     Database database(QStringLiteral("ChartCacheDatabase"), &session);
@@ -178,14 +179,17 @@ ChartTable ChartCacheBuilder::buildTable(const ChartDefinition& d) const
     for (int series = 0; series < table.legends.size(); ++series) {
         const QString value = ChartNames::seriesValue(table.legends.at(series));
         query.close();
-        query.setSql(QStringLiteral("SELECT xDate, ") + c1 + QStringLiteral(", MIN(Rank) AS Rank FROM CVRank WHERE Project = ")
-                     + SqlQuote::quoted(d.project) + QStringLiteral(" AND ") + datePart + c2 + QStringLiteral(" = ")
-                     + SqlQuote::quoted(d.select1) + QStringLiteral(" AND ") + c1 + QStringLiteral(" = ")
-                     + SqlQuote::quoted(value) + QStringLiteral(" AND ") + c3 + QStringLiteral(" = ")
-                     + SqlQuote::quoted(d.select2) + QStringLiteral(" GROUP BY xDate ORDER BY xDate"));
+        query.setSql(QStringLiteral("SELECT xDate, ") + c1
+                     + QStringLiteral(", MIN(Rank) AS Rank FROM CVRank WHERE Project = ")
+                     + SqlQuote::quoted(d.project) + QStringLiteral(" AND ") + datePart + c2
+                     + QStringLiteral(" = ") + SqlQuote::quoted(d.select1) + QStringLiteral(" AND ") + c1
+                     + QStringLiteral(" = ") + SqlQuote::quoted(value) + QStringLiteral(" AND ") + c3
+                     + QStringLiteral(" = ") + SqlQuote::quoted(d.select2)
+                     + QStringLiteral(" GROUP BY xDate ORDER BY xDate"));
         query.open();
         for (query.first(); !query.eof(); query.next())
-            table.setValue(query.asDate(QStringLiteral("xDate")), series, query.asInteger(QStringLiteral("Rank")));
+            table.setValue(query.asDate(QStringLiteral("xDate")), series,
+                           query.asInteger(QStringLiteral("Rank")));
     }
     if (d.showNoValue)
         table.removeEmptyColumns();
@@ -203,7 +207,8 @@ void ChartCacheBuilder::writeCache(const ChartDefinition& d, const ChartTable& t
                  + QStringLiteral(" AND Chart = ") + SqlQuote::quoted(d.chart));
     query.execSql();
 
-    const QString head = QStringLiteral("INSERT INTO CVChartCache (xDate, Project, Chart, Legend, xValue) VALUES ");
+    const QString head =
+        QStringLiteral("INSERT INTO CVChartCache (xDate, Project, Chart, Legend, xValue) VALUES ");
     const QString project = SqlQuote::quoted(d.project);
     const QString chart = SqlQuote::quoted(d.chart);
     QStringList values;
@@ -219,9 +224,9 @@ void ChartCacheBuilder::writeCache(const ChartDefinition& d, const ChartTable& t
         for (int column = 0; column < table.legends.size(); ++column) {
             const int rank = row.value().at(column);
             values.append(QLatin1Char('(') + SqlQuote::date(row.key()) + QLatin1Char(',') + project
-                          + QLatin1Char(',') + chart + QLatin1Char(',') + SqlQuote::quoted(table.legends.at(column))
-                          + QLatin1Char(',') + (rank > 0 ? QString::number(rank) : QStringLiteral("NULL"))
-                          + QLatin1Char(')'));
+                          + QLatin1Char(',') + chart + QLatin1Char(',')
+                          + SqlQuote::quoted(table.legends.at(column)) + QLatin1Char(',')
+                          + (rank > 0 ? QString::number(rank) : QStringLiteral("NULL")) + QLatin1Char(')'));
             if (values.size() == RowsPerInsert)
                 flush();
         }

@@ -18,9 +18,9 @@ class Dataset;
 struct ChartDefinition
 {
     QString project;
-    QString chart;        // the row's File
+    QString chart; // the row's File
     QString popOrder;
-    QStringList series;   // ForEach, one value per line, empty lines skipped
+    QStringList series; // ForEach, one value per line, empty lines skipped
     QString select1;
     QString select2;
     QDate start;
@@ -36,8 +36,8 @@ struct ChartDefinition
 // A value of 0 means no position that day.
 struct ChartTable
 {
-    QStringList legends;              // column names
-    QMap<QDate, QList<int>> rows;     // date order
+    QStringList legends;          // column names
+    QMap<QDate, QList<int>> rows; // date order
 
     void addRow(QDate day);
     void setValue(QDate day, int column, int rank);

@@ -14,8 +14,8 @@ namespace corvane {
 struct ChartSeriesData
 {
     QString name;
-    QList<std::optional<double>> values;   // one per category; nothing = no value that day
-    QStringList captions;                  // optional mark text per category (empty: the value)
+    QList<std::optional<double>> values; // one per category; nothing = no value that day
+    QStringList captions;                // optional mark text per category (empty: the value)
 };
 
 struct ChartData

@@ -8,10 +8,7 @@ namespace corvane {
 
 namespace {
 
-QString flagText(bool flag)
-{
-    return flag ? QStringLiteral("True") : QStringLiteral("False");
-}
+QString flagText(bool flag) { return flag ? QStringLiteral("True") : QStringLiteral("False"); }
 
 bool textFlag(const QString& text)
 {
@@ -31,12 +28,11 @@ const QStringList& ChartDesign::themeNames()
 
 const QStringList& ChartDesign::paletteNames()
 {
-    static const QStringList names{QStringLiteral("Default"),   QStringLiteral("Teechart"),
-                                   QStringLiteral("Excel"),     QStringLiteral("Victorian"),
-                                   QStringLiteral("Pastels"),   QStringLiteral("Solid"),
-                                   QStringLiteral("Classic"),   QStringLiteral("Web"),
-                                   QStringLiteral("Modern"),    QStringLiteral("Rainbow"),
-                                   QStringLiteral("XP")};
+    static const QStringList names{
+        QStringLiteral("Default"),   QStringLiteral("Teechart"), QStringLiteral("Excel"),
+        QStringLiteral("Victorian"), QStringLiteral("Pastels"),  QStringLiteral("Solid"),
+        QStringLiteral("Classic"),   QStringLiteral("Web"),      QStringLiteral("Modern"),
+        QStringLiteral("Rainbow"),   QStringLiteral("XP")};
     return names;
 }
 

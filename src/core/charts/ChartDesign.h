@@ -19,12 +19,12 @@ struct ChartDesign
     enum SeriesType { Line = 0, HorizontalLine = 1, Bar = 2, HorizontalBar = 3 };
 
     bool showMarks = true;
-    int pointsPerPage = 0;                      // 0: every point on one page
-    QString theme = QStringLiteral("Default");  // one of themeNames()
-    int palette = 1;                            // index into paletteNames()
+    int pointsPerPage = 0;                     // 0: every point on one page
+    QString theme = QStringLiteral("Default"); // one of themeNames()
+    int palette = 1;                           // index into paletteNames()
     int seriesType = Bar;
     bool removeBands = false;
-    QByteArray image;                           // picture bytes; empty when none
+    QByteArray image; // picture bytes; empty when none
     int imageLeft = 0;
     int imageTop = 0;
     bool threeD = false;
@@ -56,7 +56,7 @@ struct ChartDesign
 
     // The Design_ columns of a CVSQLTee row.
     static ChartDesign readDesignRow(const Dataset& row);
-    void writeDesignRow(Dataset& row) const;   // the row must be in edit or insert
+    void writeDesignRow(Dataset& row) const; // the row must be in edit or insert
 
     // The Chart_ columns of a CVReportThemes row (flags as "True"/"False").
     static ChartDesign readThemeRow(const Dataset& row);

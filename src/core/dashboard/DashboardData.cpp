@@ -22,7 +22,8 @@ QList<TopEngine> DashboardData::topEngines() const
     query.open();
     QList<TopEngine> engines;
     for (query.first(); !query.eof() && engines.size() < SlotCount; query.next())
-        engines.append({query.asString(QStringLiteral("SearchEngine")), query.asInteger(QStringLiteral("Popularity"))});
+        engines.append(
+            {query.asString(QStringLiteral("SearchEngine")), query.asInteger(QStringLiteral("Popularity"))});
     return engines;
 }
 
@@ -47,25 +48,20 @@ QList<SummaryRow> DashboardData::rows(const QString& sql, const std::function<vo
     return result;
 }
 
-QList<SummaryRow> DashboardData::topSlot(const QString& engine, const std::function<void(int)>& progress) const
+QList<SummaryRow> DashboardData::topSlot(const QString& engine,
+                                         const std::function<void(int)>& progress) const
 {
     return rows(DashboardQueries::topSlot(m_project, engine, m_date), progress);
 }
 
-QList<SummaryRow> DashboardData::firstPage() const
-{
-    return rows(DashboardQueries::firstPage(m_project));
-}
+QList<SummaryRow> DashboardData::firstPage() const { return rows(DashboardQueries::firstPage(m_project)); }
 
 QList<SummaryRow> DashboardData::newArrivals() const
 {
     return rows(DashboardQueries::newArrivals(m_project, m_date));
 }
 
-QList<SummaryRow> DashboardData::saturation() const
-{
-    return rows(DashboardQueries::saturation(m_project));
-}
+QList<SummaryRow> DashboardData::saturation() const { return rows(DashboardQueries::saturation(m_project)); }
 
 QStringList DashboardData::scriptUpdates() const
 {
@@ -97,8 +93,9 @@ QStringList DashboardData::optimizationNotes() const
 ProjectCounts ProjectCounts::read(Database& general, const QString& project)
 {
     const auto count = [&](const char* table) {
-        Query query(&general, QStringLiteral("SELECT COUNT(*) AS Total FROM ") + QLatin1String(table)
-                                  + QStringLiteral(" WHERE Project = ") + SqlQuote::quoted(project));
+        Query query(&general,
+                    QStringLiteral("SELECT COUNT(*) AS Total FROM ") + QLatin1String(table)
+                        + QStringLiteral(" WHERE Project = ") + SqlQuote::quoted(project));
         query.open();
         return query.asInteger(QStringLiteral("Total"));
     };

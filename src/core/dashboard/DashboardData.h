@@ -46,7 +46,7 @@ public:
     QList<SummaryRow> topSlot(const QString& engine, const std::function<void(int)>& progress = {}) const;
     QList<SummaryRow> firstPage() const;
     QList<SummaryRow> newArrivals() const;
-    QList<SummaryRow> saturation() const;   // engine and the number of terms found (Rank)
+    QList<SummaryRow> saturation() const; // engine and the number of terms found (Rank)
 
     // The Content of the script-update notes of the latest update day, newest first.
     QStringList scriptUpdates() const;

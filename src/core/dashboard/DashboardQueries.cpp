@@ -6,15 +6,9 @@ namespace corvane::DashboardQueries {
 
 namespace {
 
-QString dq(const QString& value)
-{
-    return SqlQuote::quoted(value, QLatin1Char('"'));
-}
+QString dq(const QString& value) { return SqlQuote::quoted(value, QLatin1Char('"')); }
 
-QString intoReport(bool into)
-{
-    return into ? QStringLiteral(" into CVReportTemp") : QString();
-}
+QString intoReport(bool into) { return into ? QStringLiteral(" into CVReportTemp") : QString(); }
 
 } // namespace
 
@@ -36,9 +30,11 @@ QString topSlot(const QString& project, const QString& engine, const QString& da
 QString topReportPiece(int slot, const QString& project, const QString& engine, const QString& date)
 {
     return QStringLiteral("select '") + QString::number(slot)
-        + QStringLiteral("' as xOrder, xDate as 'Date', SearchTerm as 'Search Term', SearchEngine as 'Search Engine', Rank, Page")
-        + intoReport(slot == 0) + QStringLiteral(" from summary where Type = \"TopSE\" and Project = ") + dq(project)
-        + QStringLiteral(" and SearchEngine = ") + dq(engine) + QStringLiteral(" and xDate = ") + dq(date);
+        + QStringLiteral("' as xOrder, xDate as 'Date', SearchTerm as 'Search Term', SearchEngine as 'Search "
+                         "Engine', Rank, Page")
+        + intoReport(slot == 0) + QStringLiteral(" from summary where Type = \"TopSE\" and Project = ")
+        + dq(project) + QStringLiteral(" and SearchEngine = ") + dq(engine) + QStringLiteral(" and xDate = ")
+        + dq(date);
 }
 
 QString topReport(const QStringList& pieces)
@@ -55,8 +51,8 @@ QString firstPage(const QString& project, bool into)
 
 QString newArrivals(const QString& project, const QString& date, bool into)
 {
-    return QStringLiteral("select *") + intoReport(into) + QStringLiteral(" from summary where xDate = ") + dq(date)
-        + QStringLiteral(" and Type = \"New\" and Project = ") + dq(project)
+    return QStringLiteral("select *") + intoReport(into) + QStringLiteral(" from summary where xDate = ")
+        + dq(date) + QStringLiteral(" and Type = \"New\" and Project = ") + dq(project)
         + QStringLiteral(" order by SearchEngine, SearchTerm, Rank nocase");
 }
 
@@ -67,10 +63,7 @@ QString saturation(const QString& project, bool into)
         + QStringLiteral(" order by Rank ASC, SearchEngine ASC nocase");
 }
 
-QString scriptUpdatesCondition()
-{
-    return QStringLiteral("Subject = \"Script update\"");
-}
+QString scriptUpdatesCondition() { return QStringLiteral("Subject = \"Script update\""); }
 
 QString optimizationNotesCondition(const QString& project)
 {
@@ -84,7 +77,8 @@ QString notes(const QString& condition)
 
 QString notesReport(const QString& condition)
 {
-    return QStringLiteral("select xDate, xTime, Type, Subject, Content AS MemoContent, Project into CVReportTemp from CVNotable where ")
+    return QStringLiteral("select xDate, xTime, Type, Subject, Content AS MemoContent, Project into "
+                          "CVReportTemp from CVNotable where ")
         + condition;
 }
 
@@ -92,8 +86,8 @@ QString chartTitle(int slot, const QString& engine, int points)
 {
     if (engine.isEmpty())
         return QString::number(slot + 1) + QStringLiteral(" - No data");
-    return QString::number(slot + 1) + QStringLiteral(" - ") + engine + QStringLiteral(" (") + QString::number(points)
-        + QStringLiteral(" points)");
+    return QString::number(slot + 1) + QStringLiteral(" - ") + engine + QStringLiteral(" (")
+        + QString::number(points) + QStringLiteral(" points)");
 }
 
 } // namespace corvane::DashboardQueries

@@ -27,7 +27,8 @@ void fillTopTen(Database& general, const Request& request)
 {
     QStringList pieces;
     for (int slot = 0; slot < DashboardData::SlotCount; ++slot)
-        pieces << DashboardQueries::topReportPiece(slot, request.project, request.topEngines.value(slot), request.date);
+        pieces << DashboardQueries::topReportPiece(slot, request.project, request.topEngines.value(slot),
+                                                   request.date);
     runInto(general, DashboardQueries::topReport(pieces));
 
     QMap<int, QList<TopTenRow>> charts;
@@ -43,7 +44,8 @@ void fillTopTen(Database& general, const Request& request)
     general.deleteTable(ReportTableName);
     TableDef def;
     def.name = ReportTableName;
-    def.fields = {FieldDef{QStringLiteral("MemoData"), FieldType::Memo}, FieldDef{QStringLiteral("Chart"), FieldType::Graphic}};
+    def.fields = {FieldDef{QStringLiteral("MemoData"), FieldType::Memo},
+                  FieldDef{QStringLiteral("Chart"), FieldType::Graphic}};
     general.createTable(def);
     Table report(&general, ReportTableName);
     report.open();
@@ -79,7 +81,8 @@ QString topTenText(const QList<TopTenRow>& rows)
     QStringList lines{QStringLiteral("Date: ") + rows.first().date + QStringLiteral(" -- Search Engine: ")
                       + rows.first().engine};
     for (const TopTenRow& row : rows)
-        lines << QStringLiteral("Search Term: ") + row.term + QStringLiteral(" -- Rank ") + QString::number(row.rank);
+        lines << QStringLiteral("Search Term: ") + row.term + QStringLiteral(" -- Rank ")
+                + QString::number(row.rank);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -97,13 +100,13 @@ QString fill(Database& general, const Request& request)
         return QStringLiteral("Saturation");
     case Selection::SessionInfo: {
         const bool updates = request.sessionPart == SessionPart::ScriptUpdates;
-        runInto(general, DashboardQueries::notesReport(updates ? DashboardQueries::scriptUpdatesCondition()
-                                                               : DashboardQueries::optimizationNotesCondition(request.project)));
+        runInto(general,
+                DashboardQueries::notesReport(
+                    updates ? DashboardQueries::scriptUpdatesCondition()
+                            : DashboardQueries::optimizationNotesCondition(request.project)));
         return updates ? QStringLiteral("SessionInfo1") : QStringLiteral("SessionInfo2");
     }
-    case Selection::TopTen:
-        fillTopTen(general, request);
-        return QStringLiteral("Top10");
+    case Selection::TopTen: fillTopTen(general, request); return QStringLiteral("Top10");
     case Selection::None: break;
     }
     return {};

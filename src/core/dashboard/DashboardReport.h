@@ -23,10 +23,10 @@ struct Request
 {
     Selection selection = Selection::None;
     QString project;
-    QString date;                 // "yyyy-mm-dd", the project's last run
-    QStringList topEngines;       // the ten slots' engines, "" for empty slots
+    QString date;           // "yyyy-mm-dd", the project's last run
+    QStringList topEngines; // the ten slots' engines, "" for empty slots
     SessionPart sessionPart = SessionPart::ScriptUpdates;
-    QString imageFolder;          // where "Top10_1.jpg" ... "Top10_10.jpg" lie
+    QString imageFolder; // where "Top10_1.jpg" ... "Top10_10.jpg" lie
 };
 
 // Recreates CVReportTemp in the database's folder for the request and returns

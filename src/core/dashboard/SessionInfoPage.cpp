@@ -40,7 +40,8 @@ void appendOptimizationNote(QString& page, const QString& content)
                 page += QStringLiteral("<UL>\n");
                 listOpen = true;
             }
-            page += QStringLiteral("<LI><FONT SIZE='-1'>") + line.toHtmlEscaped() + QStringLiteral("</FONT></LI>\n");
+            page += QStringLiteral("<LI><FONT SIZE='-1'>") + line.toHtmlEscaped()
+                + QStringLiteral("</FONT></LI>\n");
         }
     }
     closeList();
@@ -48,15 +49,19 @@ void appendOptimizationNote(QString& page, const QString& content)
 
 } // namespace
 
-QString html(const QString& imageFolder, const QStringList& scriptUpdates, const QStringList& optimizationNotes)
+QString html(const QString& imageFolder, const QStringList& scriptUpdates,
+             const QStringList& optimizationNotes)
 {
     const QString logo = QUrl::fromLocalFile(imageFolder + QStringLiteral("SessionInfoLogo.JPG")).toString();
-    const QString fill = QUrl::fromLocalFile(imageFolder + QStringLiteral("SessionInfoLogoFill.JPG")).toString();
+    const QString fill =
+        QUrl::fromLocalFile(imageFolder + QStringLiteral("SessionInfoLogoFill.JPG")).toString();
 
-    QString page = QStringLiteral("<HTML><HEAD><TITLE>Session Info</TITLE></HEAD>\n<BODY BGCOLOR='#FFFFD5'>\n"
-                                  "<A NAME='anchorTOP'></A>\n"
-                                  "<TABLE WIDTH='100%' BORDER='0' CELLPADDING='0' CELLSPACING='0' BGCOLOR='#3B6EA5'><TR>\n"
-                                  "<TD><IMG SRC='")
+    QString page =
+        QStringLiteral(
+            "<HTML><HEAD><TITLE>Session Info</TITLE></HEAD>\n<BODY BGCOLOR='#FFFFD5'>\n"
+            "<A NAME='anchorTOP'></A>\n"
+            "<TABLE WIDTH='100%' BORDER='0' CELLPADDING='0' CELLSPACING='0' BGCOLOR='#3B6EA5'><TR>\n"
+            "<TD><IMG SRC='")
         + logo + QStringLiteral("' BORDER='0'></TD>\n<TD><IMG SRC='") + fill
         + QStringLiteral("' BORDER='0'></TD>\n</TR></TABLE>\n"
                          "<P ALIGN='RIGHT'><A HREF='#anchorB'>Goto Optimization Notes</A></P>\n");
@@ -72,7 +77,8 @@ QString html(const QString& imageFolder, const QStringList& scriptUpdates, const
     }
 
     page += QStringLiteral("<A NAME='anchorB'></A>\n<H3>Optimization Notes</H3>\n"
-                           "<P><FONT SIZE='-1'>These items had no activity.<BR>Consider removing them to improve HV performance</FONT></P>\n");
+                           "<P><FONT SIZE='-1'>These items had no activity.<BR>Consider removing them to "
+                           "improve HV performance</FONT></P>\n");
     for (const QString& note : optimizationNotes)
         appendOptimizationNote(page, note);
     page += QStringLiteral("<P ALIGN='RIGHT'><A HREF='#anchorTOP'>Top</A></P>\n</BODY></HTML>\n");

@@ -11,6 +11,7 @@ namespace corvane::SessionInfoPage {
 // are the Content texts of the project's "Optimization" notes, whose lines
 // read "Project: ...", then "Search Terms:", "URLs:" or "Search Engines:"
 // each followed by one item per line. Every text is escaped for HTML.
-QString html(const QString& imageFolder, const QStringList& scriptUpdates, const QStringList& optimizationNotes);
+QString html(const QString& imageFolder, const QStringList& scriptUpdates,
+             const QStringList& optimizationNotes);
 
 } // namespace corvane::SessionInfoPage

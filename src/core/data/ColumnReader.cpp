@@ -62,17 +62,14 @@ void ColumnReader::appendTo(QVariantList& row, sqlite3_stmt* statement, int colu
         row.emplaceBack(type ? FieldCodec::fromStored(*type, stored) : stored);
         return;
     }
-    case SQLITE_TEXT:
-        appendText(row, statement, column);
-        return;
+    case SQLITE_TEXT: appendText(row, statement, column); return;
     case SQLITE_BLOB: {
         const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, column));
         const QVariant stored{QByteArray(data, sqlite3_column_bytes(statement, column))};
         row.emplaceBack(type ? FieldCodec::fromStored(*type, stored) : stored);
         return;
     }
-    default:
-        row.emplaceBack();
+    default: row.emplaceBack();
     }
 }
 

@@ -45,7 +45,7 @@ private:
     struct Column
     {
         std::optional<FieldType> type;
-        std::vector<Known> table;   // open addressing; a power of two in size
+        std::vector<Known> table; // open addressing; a power of two in size
         int kept = 0;
         int lookups = 0;
         int misses = 0;

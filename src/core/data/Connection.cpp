@@ -8,11 +8,10 @@
 #include <QFile>
 #include <QSet>
 
-#include <sqlite3.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
+#include <sqlite3.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace corvane {
@@ -84,7 +83,8 @@ QString uriForFile(const QString& path)
 
 bool fileIdentity(const QString& path, quint64& device, quint64& inode)
 {
-    struct stat info {};
+    struct stat info
+    { };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return false;
     device = quint64(info.st_dev);
@@ -96,10 +96,7 @@ bool fileIdentity(const QString& path, quint64& device, quint64& inode)
 
 // ---------------------------------------------------------------- Statement
 
-Statement::~Statement()
-{
-    sqlite3_finalize(m_stmt);
-}
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
 
 Statement::Statement(Statement&& other) noexcept
     : m_stmt(other.m_stmt)
@@ -124,33 +121,23 @@ void Statement::bind(int index, const QVariant& stored)
         return;
     }
     switch (stored.typeId()) {
-    case QMetaType::Bool:
-        sqlite3_bind_int(m_stmt, index, stored.toBool() ? 1 : 0);
-        break;
+    case QMetaType::Bool: sqlite3_bind_int(m_stmt, index, stored.toBool() ? 1 : 0); break;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Long:
     case QMetaType::Short:
-    case QMetaType::Char:
-        sqlite3_bind_int64(m_stmt, index, stored.toLongLong());
-        break;
+    case QMetaType::Char: sqlite3_bind_int64(m_stmt, index, stored.toLongLong()); break;
     case QMetaType::Double:
-    case QMetaType::Float:
-        sqlite3_bind_double(m_stmt, index, stored.toDouble());
-        break;
+    case QMetaType::Float: sqlite3_bind_double(m_stmt, index, stored.toDouble()); break;
     case QMetaType::QByteArray: {
         const QByteArray bytes = stored.toByteArray();
         sqlite3_bind_blob64(m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
         break;
     }
-    case QMetaType::QDate:
-        bind(index, stored.toDate().toString(QStringLiteral("yyyy-MM-dd")));
-        break;
-    case QMetaType::QTime:
-        bind(index, stored.toTime().toString(QStringLiteral("hh:mm:ss")));
-        break;
+    case QMetaType::QDate: bind(index, stored.toDate().toString(QStringLiteral("yyyy-MM-dd"))); break;
+    case QMetaType::QTime: bind(index, stored.toTime().toString(QStringLiteral("hh:mm:ss"))); break;
     default: {
         const QByteArray text = stored.toString().toUtf8();
         sqlite3_bind_text64(m_stmt, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
@@ -166,10 +153,7 @@ void Statement::bindAll(const QVariantList& stored)
         bind(i + 1, stored.at(i));
 }
 
-int Statement::step()
-{
-    return sqlite3_step(m_stmt);
-}
+int Statement::step() { return sqlite3_step(m_stmt); }
 
 void Statement::reset()
 {
@@ -177,10 +161,7 @@ void Statement::reset()
     sqlite3_clear_bindings(m_stmt);
 }
 
-int Statement::columnCount() const
-{
-    return sqlite3_column_count(m_stmt);
-}
+int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
 
 QVariant Statement::column(int i) const
 {
@@ -199,20 +180,11 @@ QVariant Statement::column(int i) const
     }
 }
 
-qint64 Statement::columnInt64(int i) const
-{
-    return sqlite3_column_int64(m_stmt, i);
-}
+qint64 Statement::columnInt64(int i) const { return sqlite3_column_int64(m_stmt, i); }
 
-int Statement::columnType(int i) const
-{
-    return sqlite3_column_type(m_stmt, i);
-}
+int Statement::columnType(int i) const { return sqlite3_column_type(m_stmt, i); }
 
-QString Statement::columnName(int i) const
-{
-    return QString::fromUtf8(sqlite3_column_name(m_stmt, i));
-}
+QString Statement::columnName(int i) const { return QString::fromUtf8(sqlite3_column_name(m_stmt, i)); }
 
 QString Statement::columnDeclType(int i) const
 {
@@ -233,23 +205,21 @@ QString Statement::columnTableName(int i) const
 
 Connection::Connection() = default;
 
-Connection::~Connection()
-{
-    close();
-}
+Connection::~Connection() { close(); }
 
 void Connection::open()
 {
     if (m_db)
         return;
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(":memory:", &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc = sqlite3_open_v2(
+        ":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+        nullptr);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
-        throw DatabaseError(DatabaseError::General, QStringLiteral("Cannot open a database connection: %1").arg(message));
+        throw DatabaseError(DatabaseError::General,
+                            QStringLiteral("Cannot open a database connection: %1").arg(message));
     }
     m_db = db;
     sqlite3_extended_result_codes(m_db, 1);
@@ -282,8 +252,8 @@ void Connection::setProgressHandler(std::function<void()> handler)
 
 void Connection::registerFunctions(sqlite3* db)
 {
-    sqlite3_create_function_v2(db, PlusFunctionName, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                               &plusFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, PlusFunctionName, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                               nullptr, &plusFunction, nullptr, nullptr, nullptr);
 }
 
 QString Connection::quoteName(const QString& name)
@@ -293,10 +263,7 @@ QString Connection::quoteName(const QString& name)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-int Connection::attachmentLimit()
-{
-    return 10;
-}
+int Connection::attachmentLimit() { return 10; }
 
 int Connection::findAttachment(const QString& tableName) const
 {
@@ -326,8 +293,8 @@ qint64 Connection::rowEstimate(const QString& tableName)
         return 0;
     Attachment& a = m_attachments[i];
     if (a.rowEstimate < 0) {
-        Statement rows = prepare(QStringLiteral("SELECT max(rowid) FROM ") + quoteName(a.schema) + QLatin1Char('.')
-                                     + quoteName(a.tableName),
+        Statement rows = prepare(QStringLiteral("SELECT max(rowid) FROM ") + quoteName(a.schema)
+                                     + QLatin1Char('.') + quoteName(a.tableName),
                                  tableName);
         a.rowEstimate = rows.step() == SQLITE_ROW ? rows.columnInt64(0) : 0;
     }
@@ -356,7 +323,8 @@ void Connection::detachAt(int index)
     const QString schema = m_attachments.at(index).schema;
     m_attachments.removeAt(index);
     ++m_generation;
-    sqlite3_exec(m_db, (QStringLiteral("DETACH DATABASE ") + quoteName(schema)).toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_exec(m_db, (QStringLiteral("DETACH DATABASE ") + quoteName(schema)).toUtf8().constData(), nullptr,
+                 nullptr, nullptr);
 }
 
 void Connection::detach(const QString& tableName)
@@ -382,8 +350,9 @@ QStringList Connection::attach(const Database& database, const QStringList& tabl
     open();
     QStringList names;
     for (const QString& name : tableNames) {
-        const bool seen = std::any_of(names.cbegin(), names.cend(),
-                                      [&](const QString& n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
+        const bool seen = std::any_of(names.cbegin(), names.cend(), [&](const QString& n) {
+            return n.compare(name, Qt::CaseInsensitive) == 0;
+        });
         if (!seen)
             names << name;
     }
@@ -427,8 +396,8 @@ QStringList Connection::attach(const Database& database, const QStringList& tabl
             quint64 device = 0;
             quint64 inode = 0;
             const Attachment& a = m_attachments.at(existing);
-            reuse = a.filePath == path && fileIdentity(path, device, inode) && device == a.device && inode == a.inode
-                    && (a.accessChecked || !checkPasswords);
+            reuse = a.filePath == path && fileIdentity(path, device, inode) && device == a.device
+                && inode == a.inode && (a.accessChecked || !checkPasswords);
             if (!reuse)
                 detachAt(existing);
         }
@@ -437,8 +406,9 @@ QStringList Connection::attach(const Database& database, const QStringList& tabl
     }
 
     const auto needed = [&](const Attachment& a) {
-        return std::any_of(names.cbegin(), names.cend(),
-                           [&](const QString& n) { return n.compare(a.tableName, Qt::CaseInsensitive) == 0; });
+        return std::any_of(names.cbegin(), names.cend(), [&](const QString& n) {
+            return n.compare(a.tableName, Qt::CaseInsensitive) == 0;
+        });
     };
     const int newCount = int(std::count(present.cbegin(), present.cend(), false));
     while (m_attachments.size() + newCount > attachmentLimit()) {
@@ -478,26 +448,30 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
         if (rc != SQLITE_DONE) {
             const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
             if ((rc & 0xff) == SQLITE_NOTADB) {
-                throw DatabaseError(DatabaseError::NotADatabase,
-                                    QStringLiteral("The file \"%1\" of table \"%2\" is not a table file (%3).")
-                                        .arg(filePath, tableName, message),
-                                    tableName);
+                throw DatabaseError(
+                    DatabaseError::NotADatabase,
+                    QStringLiteral("The file \"%1\" of table \"%2\" is not a table file (%3).")
+                        .arg(filePath, tableName, message),
+                    tableName);
             }
-            throw DatabaseError((rc & 0xff) == SQLITE_CANTOPEN ? DatabaseError::TableMissing : DatabaseError::General,
+            throw DatabaseError((rc & 0xff) == SQLITE_CANTOPEN ? DatabaseError::TableMissing
+                                                               : DatabaseError::General,
                                 QStringLiteral("Cannot open the file \"%1\" of table \"%2\": %3")
                                     .arg(filePath, tableName, message),
                                 tableName);
         }
     }
     const auto detachSchema = [&] {
-        sqlite3_exec(m_db, (QStringLiteral("DETACH DATABASE ") + quoteName(a.schema)).toUtf8().constData(), nullptr, nullptr, nullptr);
+        sqlite3_exec(m_db, (QStringLiteral("DETACH DATABASE ") + quoteName(a.schema)).toUtf8().constData(),
+                     nullptr, nullptr, nullptr);
     };
 
     // The file must be an SQLite database that holds the table.
     sqlite3_stmt* raw = nullptr;
-    const QByteArray findSql = (QStringLiteral("SELECT name FROM ") + quoteName(a.schema)
-                                + QStringLiteral(".sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"))
-                                   .toUtf8();
+    const QByteArray findSql =
+        (QStringLiteral("SELECT name FROM ") + quoteName(a.schema)
+         + QStringLiteral(".sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"))
+            .toUtf8();
     int rc = sqlite3_prepare_v2(m_db, findSql.constData(), int(findSql.size()), &raw, nullptr);
     Statement find(raw);
     if (rc == SQLITE_OK) {
@@ -518,12 +492,14 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
         if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
             fail(rc, tableName);
         if (rc == SQLITE_DONE) {
-            throw DatabaseError(DatabaseError::TableMissing,
-                                QStringLiteral("The file \"%1\" does not hold table \"%2\".").arg(filePath, tableName),
-                                tableName);
+            throw DatabaseError(
+                DatabaseError::TableMissing,
+                QStringLiteral("The file \"%1\" does not hold table \"%2\".").arg(filePath, tableName),
+                tableName);
         }
         throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("Cannot read table \"%1\": %2").arg(tableName, message), tableName);
+                            QStringLiteral("Cannot read table \"%1\": %2").arg(tableName, message),
+                            tableName);
     }
     a.tableName = find.column(0).toString();
     a.accessChecked = checkPasswords;
@@ -547,25 +523,27 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
     // post some ten times faster.
     const QString pragma = QStringLiteral("PRAGMA ") + quoteName(a.schema);
     Statement mode = prepare(pragma + QStringLiteral(".journal_mode"));
-    if (mode.step() == SQLITE_ROW && mode.column(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+    if (mode.step() == SQLITE_ROW
+        && mode.column(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
         mode = Statement();
         sqlite3_exec(m_db, (pragma + QStringLiteral(".journal_mode = WAL")).toUtf8().constData(), nullptr,
                      nullptr, nullptr);
     }
     mode = Statement();
-    sqlite3_exec(m_db, (pragma + QStringLiteral(".synchronous = NORMAL")).toUtf8().constData(), nullptr, nullptr,
-                 nullptr);
+    sqlite3_exec(m_db, (pragma + QStringLiteral(".synchronous = NORMAL")).toUtf8().constData(), nullptr,
+                 nullptr, nullptr);
 }
 
 void Connection::checkPassword(const Database& database, const Attachment& attachment)
 {
     sqlite3_stmt* raw = nullptr;
-    const QByteArray sql = (QStringLiteral("SELECT value FROM ") + quoteName(attachment.schema) + QLatin1Char('.')
-                            + QLatin1String(TableFile::MetaTable) + QStringLiteral(" WHERE key = 'password'"))
-                               .toUtf8();
+    const QByteArray sql =
+        (QStringLiteral("SELECT value FROM ") + quoteName(attachment.schema) + QLatin1Char('.')
+         + QLatin1String(TableFile::MetaTable) + QStringLiteral(" WHERE key = 'password'"))
+            .toUtf8();
     if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK) {
         sqlite3_finalize(raw);
-        return;   // a file without our metadata has no password
+        return; // a file without our metadata has no password
     }
     Statement statement(raw);
     if (statement.step() != SQLITE_ROW)
@@ -584,10 +562,11 @@ void Connection::checkPassword(const Database& database, const Attachment& attac
         if (!session.requestPassword() || session.passwords() == before)
             break;
     }
-    throw DatabaseError(DatabaseError::PasswordRequired,
-                        QStringLiteral("Table \"%1\" is password protected and session \"%2\" has no password that fits.")
-                            .arg(attachment.tableName, session.name()),
-                        attachment.tableName);
+    throw DatabaseError(
+        DatabaseError::PasswordRequired,
+        QStringLiteral("Table \"%1\" is password protected and session \"%2\" has no password that fits.")
+            .arg(attachment.tableName, session.name()),
+        attachment.tableName);
 }
 
 Statement Connection::prepare(const QString& sql, const QString& tableForErrors)
@@ -627,22 +606,17 @@ qint64 Connection::run(Statement& statement, const QString& tableForErrors)
     return changed;
 }
 
-qint64 Connection::changes() const
-{
-    return sqlite3_changes64(m_db);
-}
+qint64 Connection::changes() const { return sqlite3_changes64(m_db); }
 
-qint64 Connection::lastInsertRowId() const
-{
-    return sqlite3_last_insert_rowid(m_db);
-}
+qint64 Connection::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
 
 void Connection::fail(int rc, const QString& tableForErrors) const
 {
     int code = rc;
     if (m_db && (sqlite3_extended_errcode(m_db) & 0xff) == (rc & 0xff))
         code = sqlite3_extended_errcode(m_db);
-    fail(code, m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc)), tableForErrors);
+    fail(code, m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc)),
+         tableForErrors);
 }
 
 void Connection::fail(int rc, const QString& message, const QString& tableForErrors) const
@@ -653,20 +627,23 @@ void Connection::fail(int rc, const QString& message, const QString& tableForErr
     switch (primary) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        throw DatabaseError(DatabaseError::Locked,
-                            QStringLiteral("Table \"%1\" is locked by another program; gave up after %2 tries %3 ms apart.")
-                                .arg(table)
-                                .arg(m_lock.retryCount)
-                                .arg(m_lock.waitMs),
-                            table);
+        throw DatabaseError(
+            DatabaseError::Locked,
+            QStringLiteral("Table \"%1\" is locked by another program; gave up after %2 tries %3 ms apart.")
+                .arg(table)
+                .arg(m_lock.retryCount)
+                .arg(m_lock.waitMs),
+            table);
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        throw DatabaseError(DatabaseError::NotADatabase,
-                            QStringLiteral("The file of table \"%1\" is not a table file (%2).").arg(table, message), table);
+        throw DatabaseError(
+            DatabaseError::NotADatabase,
+            QStringLiteral("The file of table \"%1\" is not a table file (%2).").arg(table, message), table);
     case SQLITE_CONSTRAINT:
         if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
             throw DatabaseError(DatabaseError::KeyViolation,
-                                TableFile::keyViolationMessage(const_cast<Connection&>(*this), message), table);
+                                TableFile::keyViolationMessage(const_cast<Connection&>(*this), message),
+                                table);
         }
         if (rc == SQLITE_CONSTRAINT_NOTNULL) {
             QString field = message.section(QLatin1String(": "), 1);
@@ -675,19 +652,19 @@ void Connection::fail(int rc, const QString& message, const QString& tableForErr
                                 QStringLiteral("Field \"%1\" must have a value%2.").arg(field, where), table);
         }
         break;
-    case SQLITE_READONLY:
-        throw DatabaseError(DatabaseError::NotEditable, message + where, table);
+    case SQLITE_READONLY: throw DatabaseError(DatabaseError::NotEditable, message + where, table);
     case SQLITE_ERROR:
         if (message.startsWith(QLatin1String("no such table")))
             throw DatabaseError(DatabaseError::TableMissing, message + where, table);
         if (message.startsWith(QLatin1String("no such column")))
             throw DatabaseError(DatabaseError::FieldMissing, message + where, table);
-        if (message.contains(QLatin1String("syntax error")) || message.startsWith(QLatin1String("unrecognized token"))
-            || message.startsWith(QLatin1String("incomplete input")) || message.startsWith(QLatin1String("near ")))
+        if (message.contains(QLatin1String("syntax error"))
+            || message.startsWith(QLatin1String("unrecognized token"))
+            || message.startsWith(QLatin1String("incomplete input"))
+            || message.startsWith(QLatin1String("near ")))
             throw DatabaseError(DatabaseError::SyntaxError, message + where, table);
         break;
-    default:
-        break;
+    default: break;
     }
     throw DatabaseError(DatabaseError::General, message + where, table);
 }

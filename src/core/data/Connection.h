@@ -21,7 +21,10 @@ class Statement
 {
 public:
     Statement() = default;
-    Statement(sqlite3_stmt* stmt) : m_stmt(stmt) {}
+    Statement(sqlite3_stmt* stmt)
+        : m_stmt(stmt)
+    {
+    }
     ~Statement();
     Statement(Statement&& other) noexcept;
     Statement& operator=(Statement&& other) noexcept;
@@ -31,7 +34,7 @@ public:
     bool isNull() const { return m_stmt == nullptr; }
     sqlite3_stmt* handle() const { return m_stmt; }
 
-    void bind(int index, const QVariant& stored);   // 1-based
+    void bind(int index, const QVariant& stored); // 1-based
     void bindAll(const QVariantList& stored);
     // One step: SQLITE_ROW, SQLITE_DONE or an error code (the caller decides).
     int step();
@@ -42,8 +45,8 @@ public:
     qint64 columnInt64(int i) const;
     int columnType(int i) const;
     QString columnName(int i) const;
-    QString columnDeclType(int i) const;     // empty for expressions
-    QString columnOriginName(int i) const;   // the table column behind a result column
+    QString columnDeclType(int i) const;   // empty for expressions
+    QString columnOriginName(int i) const; // the table column behind a result column
     QString columnTableName(int i) const;
 
 private:
@@ -114,20 +117,21 @@ public:
 private:
     struct Attachment
     {
-        QString tableName;   // as the file holds it
+        QString tableName; // as the file holds it
         QString schema;
         QString filePath;
         quint64 device = 0;
         quint64 inode = 0;
         quint64 lastUse = 0;
         bool accessChecked = false;
-        qint64 rowEstimate = -1;   // -1: not counted since attaching
+        qint64 rowEstimate = -1; // -1: not counted since attaching
     };
 
     quint64 m_generation = 0;
     int findAttachment(const QString& tableName) const;
 
-    void attachOne(const Database& database, const QString& tableName, const QString& filePath, bool checkPasswords);
+    void attachOne(const Database& database, const QString& tableName, const QString& filePath,
+                   bool checkPasswords);
     void checkPassword(const Database& database, const Attachment& attachment);
     void detachAt(int index);
     QString freeSchemaName(const QString& tableName) const;

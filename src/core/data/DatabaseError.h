@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <stdexcept>
 
 namespace corvane {
@@ -12,11 +13,11 @@ class DatabaseError : public std::runtime_error
 public:
     enum Code : int {
         General = 1,
-        NotADatabase = 2,   // the file is not a table file
+        NotADatabase = 2, // the file is not a table file
         TableMissing = 3,
         PasswordRequired = 4,
-        Locked = 5,         // still locked after the session's retries
-        SyntaxError = 6,    // the SQL or filter text could not be understood
+        Locked = 5,      // still locked after the session's retries
+        SyntaxError = 6, // the SQL or filter text could not be understood
         FieldMissing = 7,
         NotEditable = 8,
         KeyViolation = 9729 // a unique index would hold the same key twice

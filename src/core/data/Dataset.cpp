@@ -49,7 +49,7 @@ struct Dataset::Impl
     qint64 cachedKey = 0;
     QVariantList cachedRow;
 
-    QVariantList buffer;        // the row being edited or inserted, stored form
+    QVariantList buffer; // the row being edited or inserted, stored form
     QList<bool> assigned;
     QHash<QString, int> fieldIndex;
 
@@ -84,7 +84,7 @@ struct Dataset::Impl
         return cachedRow;
     }
 
-    QStringList indexedNames;   // the field names fieldIndex was built for
+    QStringList indexedNames; // the field names fieldIndex was built for
 
     void indexFields()
     {
@@ -162,7 +162,8 @@ void Dataset::close()
 static void checkOpen(const Dataset& dataset)
 {
     if (!dataset.isOpen())
-        throw DatabaseError(DatabaseError::General, QStringLiteral("Cannot perform this operation on a closed dataset."));
+        throw DatabaseError(DatabaseError::General,
+                            QStringLiteral("Cannot perform this operation on a closed dataset."));
 }
 
 void Dataset::first()
@@ -211,25 +212,13 @@ void Dataset::last()
     d->eof = true;
 }
 
-bool Dataset::eof() const
-{
-    return !isOpen() || d->eof || d->count() == 0;
-}
+bool Dataset::eof() const { return !isOpen() || d->eof || d->count() == 0; }
 
-bool Dataset::bof() const
-{
-    return !isOpen() || d->bof || d->count() == 0;
-}
+bool Dataset::bof() const { return !isOpen() || d->bof || d->count() == 0; }
 
-int Dataset::recordCount() const
-{
-    return isOpen() ? d->count() : 0;
-}
+int Dataset::recordCount() const { return isOpen() ? d->count() : 0; }
 
-int Dataset::recNo() const
-{
-    return isOpen() && d->count() > 0 ? d->position + 1 : 0;
-}
+int Dataset::recNo() const { return isOpen() && d->count() > 0 ? d->position + 1 : 0; }
 
 void Dataset::moveTo(int recNo)
 {
@@ -239,10 +228,7 @@ void Dataset::moveTo(int recNo)
     d->stand(recNo - 1);
 }
 
-const QList<FieldDef>& Dataset::fields() const
-{
-    return isOpen() ? d->source->fields : noFields();
-}
+const QList<FieldDef>& Dataset::fields() const { return isOpen() ? d->source->fields : noFields(); }
 
 bool Dataset::hasField(const QString& name) const
 {
@@ -256,7 +242,7 @@ static int fieldPosition(const QHash<QString, int>& index, const QString& field,
         return it.value();
     it = index.constFind(field.toLower());
     if (it == index.constEnd()) {
-        const QString table = source.tableName();   // built only for the message
+        const QString table = source.tableName(); // built only for the message
         throw DatabaseError(DatabaseError::FieldMissing,
                             QStringLiteral("Field \"%1\" not found in \"%2\".").arg(field, table), table);
     }
@@ -268,7 +254,8 @@ int Dataset::Impl::positionOf(const QString& field, const RowSource& src)
     // The slots of a name follow from where its text lives; a name that
     // finds its home slot taken tries the next few.
     const QChar* text = field.constData();
-    const quintptr home = (quintptr(reinterpret_cast<quintptr>(text) * 0x9E3779B97F4A7C15ull) >> 32) % RecentNames;
+    const quintptr home =
+        (quintptr(reinterpret_cast<quintptr>(text) * 0x9E3779B97F4A7C15ull) >> 32) % RecentNames;
     for (quintptr probe = 0; probe < RecentProbes; ++probe) {
         const RecentName& r = recent[(home + probe) % RecentNames];
         if (r.name.constData() == text && r.name.size() == field.size() && !r.name.isNull())
@@ -332,7 +319,8 @@ bool Dataset::asBoolean(const QString& field) const
     const QVariant v = value(field);
     if (v.typeId() == QMetaType::QString) {
         const QString t = v.toString().trimmed().toUpper();
-        return t == QLatin1String("TRUE") || t == QLatin1String("T") || t == QLatin1String("YES") || t.toLongLong() != 0;
+        return t == QLatin1String("TRUE") || t == QLatin1String("T") || t == QLatin1String("YES")
+            || t.toLongLong() != 0;
     }
     return v.toBool();
 }
@@ -352,9 +340,10 @@ void Dataset::setValue(const QString& field, const QVariant& value)
 {
     checkOpen(*this);
     if (m_state != State::Edit && m_state != State::Insert) {
-        throw DatabaseError(DatabaseError::NotEditable,
-                            QStringLiteral("Dataset \"%1\" is not in edit or insert mode.").arg(d->source->tableName()),
-                            d->source->tableName());
+        throw DatabaseError(
+            DatabaseError::NotEditable,
+            QStringLiteral("Dataset \"%1\" is not in edit or insert mode.").arg(d->source->tableName()),
+            d->source->tableName());
     }
     const int i = d->positionOf(field, *d->source);
     d->buffer[i] = FieldCodec::toStored(d->source->fields.at(i), value);
@@ -401,10 +390,10 @@ void Dataset::edit()
             m_state = State::Edit;
             return;
         }
-        const DatabaseError error(DatabaseError::General,
-                                  QStringLiteral("The record of \"%1\" was deleted by another user.")
-                                      .arg(d->source->tableName()),
-                                  d->source->tableName());
+        const DatabaseError error(
+            DatabaseError::General,
+            QStringLiteral("The record of \"%1\" was deleted by another user.").arg(d->source->tableName()),
+            d->source->tableName());
         const DataAction action = onEditError ? onEditError(*this, error) : DataAction::Fail;
         if (action == DataAction::Retry)
             continue;
@@ -422,8 +411,9 @@ void Dataset::post()
         beforePost(*this);
     for (;;) {
         try {
-            const int position = m_state == State::Insert ? d->source->insert(d->buffer, d->assigned)
-                                                          : d->source->update(d->position, d->buffer, d->assigned);
+            const int position = m_state == State::Insert
+                ? d->source->insert(d->buffer, d->assigned)
+                : d->source->update(d->position, d->buffer, d->assigned);
             m_state = State::Browse;
             d->buffer.clear();
             d->assigned.clear();
@@ -461,9 +451,10 @@ void Dataset::remove()
     }
     cancel();
     if (d->count() == 0) {
-        throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("Cannot delete from an empty dataset (%1).").arg(d->source->tableName()),
-                            d->source->tableName());
+        throw DatabaseError(
+            DatabaseError::General,
+            QStringLiteral("Cannot delete from an empty dataset (%1).").arg(d->source->tableName()),
+            d->source->tableName());
     }
     checkModifiable(*d->source);
     for (;;) {
@@ -493,7 +484,8 @@ static TableRows& tableRows(const std::unique_ptr<RowSource>& source)
 static void checkDatabase(const Database* database, const QString& what)
 {
     if (!database) {
-        throw DatabaseError(DatabaseError::General, QStringLiteral("\"%1\" has no database.").arg(what), what);
+        throw DatabaseError(DatabaseError::General, QStringLiteral("\"%1\" has no database.").arg(what),
+                            what);
     }
 }
 

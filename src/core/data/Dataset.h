@@ -47,8 +47,8 @@ public:
     bool eof() const;
     bool bof() const;
     int recordCount() const;
-    int recNo() const;          // 1-based; 0 when empty
-    void moveTo(int recNo);     // 1-based
+    int recNo() const;      // 1-based; 0 when empty
+    void moveTo(int recNo); // 1-based
 
     // Columns of the open dataset.
     const QList<FieldDef>& fields() const;
@@ -58,19 +58,19 @@ public:
     // QDate, times as QTime, flags as bool, memos as QString, pictures as
     // QByteArray; a NULL reads as an invalid QVariant. Throws FieldMissing.
     QVariant value(const QString& field) const;
-    QString asString(const QString& field) const;  // NULL reads as ""
-    int asInteger(const QString& field) const;     // NULL reads as 0
-    bool asBoolean(const QString& field) const;    // NULL reads as false
+    QString asString(const QString& field) const; // NULL reads as ""
+    int asInteger(const QString& field) const;    // NULL reads as 0
+    bool asBoolean(const QString& field) const;   // NULL reads as false
     QDate asDate(const QString& field) const;
 
     // Sets a field of the row being edited or inserted.
     void setValue(const QString& field, const QVariant& value);
 
-    void append();   // new empty row; appending copies nothing of the current row
+    void append(); // new empty row; appending copies nothing of the current row
     void edit();
     void post();
     void cancel();
-    void remove();   // the dataset's "Delete": the cursor then stands on the next row
+    void remove(); // the dataset's "Delete": the cursor then stands on the next row
 
     // Events. A handler that answers Abort cancels the operation silently;
     // Fail lets the error reach the caller; Retry tries once more.

@@ -2,11 +2,10 @@
 
 #include <QByteArray>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <sqlite3.h>
 
 namespace corvane::FieldCodec {
 
@@ -70,10 +69,8 @@ bool isNumber(const QVariant& v)
     case QMetaType::Long:
     case QMetaType::Short:
     case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
+    case QMetaType::Float: return true;
+    default: return false;
     }
 }
 
@@ -146,10 +143,11 @@ int stringWidth(const QString& upperDeclared)
     if (open <= 0)
         return 0;
     const QString head = upperDeclared.left(open).trimmed();
-    static const QLatin1String textTypes[] = {QLatin1String("VARCHAR"), QLatin1String("NVARCHAR"),
-                                              QLatin1String("CHAR"), QLatin1String("CHARACTER"),
-                                              QLatin1String("VARYING CHARACTER"), QLatin1String("STRING")};
-    if (std::none_of(std::begin(textTypes), std::end(textTypes), [&head](QLatin1String t) { return head == t; }))
+    static const QLatin1String textTypes[] = {
+        QLatin1String("VARCHAR"),   QLatin1String("NVARCHAR"),          QLatin1String("CHAR"),
+        QLatin1String("CHARACTER"), QLatin1String("VARYING CHARACTER"), QLatin1String("STRING")};
+    if (std::none_of(std::begin(textTypes), std::end(textTypes),
+                     [&head](QLatin1String t) { return head == t; }))
         return 0;
     int width = 0;
     int i = open + 1;
@@ -174,7 +172,8 @@ FieldDef fieldFromDeclared(const QString& name, const QString& declared, bool no
     } else if (const int width = stringWidth(t); width > 0) {
         f.type = FieldType::String;
         f.size = width;
-    } else if (t.startsWith(QLatin1String("MEMO")) || t == QLatin1String("CLOB") || t == QLatin1String("LONGTEXT")) {
+    } else if (t.startsWith(QLatin1String("MEMO")) || t == QLatin1String("CLOB")
+               || t == QLatin1String("LONGTEXT")) {
         f.type = FieldType::Memo;
     } else if (t.startsWith(QLatin1String("GRAPHIC")) || t.startsWith(QLatin1String("BLOB"))
                || t.startsWith(QLatin1String("BINARY"))) {
@@ -238,17 +237,15 @@ QVariant toStored(const FieldDef& field, const QVariant& value)
     switch (field.type) {
     case FieldType::String: {
         QString v = value.typeId() == QMetaType::QDate ? value.toDate().toString(QStringLiteral("yyyy-MM-dd"))
-                    : value.typeId() == QMetaType::QTime ? value.toTime().toString(QStringLiteral("hh:mm:ss"))
-                                                          : value.toString();
+            : value.typeId() == QMetaType::QTime       ? value.toTime().toString(QStringLiteral("hh:mm:ss"))
+                                                       : value.toString();
         // A string field keeps its declared width, as the column's readers expect.
         if (field.size > 0 && v.size() > field.size)
             v.truncate(field.size);
         return v;
     }
-    case FieldType::Memo:
-        return value.toString();
-    case FieldType::Graphic:
-        return value.toByteArray();
+    case FieldType::Memo: return value.toString();
+    case FieldType::Graphic: return value.toByteArray();
     case FieldType::Integer:
     case FieldType::AutoInc: {
         if (text && s.trimmed().isEmpty())
@@ -274,14 +271,17 @@ QVariant toStored(const FieldDef& field, const QVariant& value)
             const QString t = s.trimmed().toUpper();
             if (t.isEmpty())
                 return {};
-            return QVariant((t == QLatin1String("TRUE") || t == QLatin1String("T") || t == QLatin1String("YES")
-                             || (t.toLongLong() != 0)) ? 1 : 0);
+            return QVariant((t == QLatin1String("TRUE") || t == QLatin1String("T")
+                             || t == QLatin1String("YES") || (t.toLongLong() != 0))
+                                ? 1
+                                : 0);
         }
         return QVariant(value.toBool() ? 1 : 0);
     }
     case FieldType::Date: {
         if (value.typeId() == QMetaType::QDate)
-            return value.toDate().isValid() ? QVariant(value.toDate().toString(QStringLiteral("yyyy-MM-dd"))) : QVariant();
+            return value.toDate().isValid() ? QVariant(value.toDate().toString(QStringLiteral("yyyy-MM-dd")))
+                                            : QVariant();
         if (value.typeId() == QMetaType::QDateTime)
             return value.toDateTime().date().toString(QStringLiteral("yyyy-MM-dd"));
         if (isNumber(value))
@@ -292,7 +292,8 @@ QVariant toStored(const FieldDef& field, const QVariant& value)
     }
     case FieldType::Time: {
         if (value.typeId() == QMetaType::QTime)
-            return value.toTime().isValid() ? QVariant(value.toTime().toString(QStringLiteral("hh:mm:ss"))) : QVariant();
+            return value.toTime().isValid() ? QVariant(value.toTime().toString(QStringLiteral("hh:mm:ss")))
+                                            : QVariant();
         if (value.typeId() == QMetaType::QDateTime)
             return value.toDateTime().time().toString(QStringLiteral("hh:mm:ss"));
         if (isNumber(value))
@@ -338,8 +339,7 @@ QVariant fromStored(FieldType type, const QVariant& stored)
         if (storedType == QMetaType::QByteArray)
             return QString::fromUtf8(stored.toByteArray());
         return stored.toString();
-    case FieldType::Graphic:
-        return stored.toByteArray();
+    case FieldType::Graphic: return stored.toByteArray();
     case FieldType::Integer:
     case FieldType::AutoInc: {
         bool ok = false;
@@ -358,7 +358,7 @@ QVariant fromStored(FieldType type, const QVariant& stored)
         if (text) {
             const QString t = stored.toString().trimmed().toUpper();
             return t == QLatin1String("TRUE") || t == QLatin1String("T") || t == QLatin1String("YES")
-                   || t.toLongLong() != 0;
+                || t.toLongLong() != 0;
         }
         return stored.toLongLong() != 0;
     case FieldType::Date:

@@ -26,14 +26,14 @@ struct FieldDef
 {
     QString name;
     FieldType type = FieldType::String;
-    int size = 0;          // width of a String column; 0 for the other types
+    int size = 0; // width of a String column; 0 for the other types
     bool required = false;
 };
 
 struct IndexDef
 {
-    QString name;          // the index name of the table, e.g. "NameProjidx"
-    QStringList fields;    // key fields in order
+    QString name;       // the index name of the table, e.g. "NameProjidx"
+    QStringList fields; // key fields in order
     bool unique = false;
     bool caseInsensitive = false;
     bool descending = false;
@@ -41,13 +41,13 @@ struct IndexDef
 
 struct TableDef
 {
-    QString name;                 // e.g. "CVRank"; also the file name "CVRank.dat"
+    QString name; // e.g. "CVRank"; also the file name "CVRank.dat"
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
     bool passwordProtected = false;
 
-    const FieldDef* field(const QString& fieldName) const;    // case-insensitive; null when missing
-    const IndexDef* index(const QString& indexName) const;    // case-insensitive; null when missing
+    const FieldDef* field(const QString& fieldName) const; // case-insensitive; null when missing
+    const IndexDef* index(const QString& indexName) const; // case-insensitive; null when missing
 };
 
 } // namespace corvane

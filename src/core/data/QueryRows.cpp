@@ -1,7 +1,6 @@
 #include "core/data/QueryRows.h"
 
 #include "core/data/ColumnReader.h"
-
 #include "core/data/DatabaseError.h"
 #include "core/data/FieldCodec.h"
 #include "core/data/TableDatabase.h"
@@ -9,27 +8,20 @@
 
 #include <QScopeGuard>
 
-#include <sqlite3.h>
-
 #include <algorithm>
+#include <sqlite3.h>
 
 namespace corvane {
 
 namespace {
 
-QString q(const QString& name)
-{
-    return Connection::quoteName(name);
-}
+QString q(const QString& name) { return Connection::quoteName(name); }
 
 // About as many virtual machine steps as a scan spends on one row of a table
 // (measured on scans, groupings and sorts of the rank table).
 constexpr qint64 StepsPerRow = 16;
 
-QString column(int i)
-{
-    return QStringLiteral("c%1").arg(i);
-}
+QString column(int i) { return QStringLiteral("c%1").arg(i); }
 
 // Reports a statement's progress as a percentage: 0 first, then a share of
 // an estimate of the virtual machine steps it takes (from the row counts of
@@ -83,7 +75,8 @@ QString skeleton(const QString& sql)
             if (c == quote)
                 quote = QChar();
             result += QLatin1Char(' ');
-        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[') || c == QLatin1Char('`')) {
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')
+                   || c == QLatin1Char('`')) {
             quote = c == QLatin1Char('[') ? QLatin1Char(']') : c;
             result += QLatin1Char(' ');
         } else {
@@ -103,10 +96,7 @@ QString withoutTrailingSemicolons(QString sql)
 
 } // namespace
 
-QString QueryRows::tableName() const
-{
-    return m_translated.tables.join(QLatin1String(", "));
-}
+QString QueryRows::tableName() const { return m_translated.tables.join(QLatin1String(", ")); }
 
 bool QueryRows::returnsRows()
 {
@@ -139,9 +129,10 @@ bool QueryRows::isSimpleSelect() const
     if (!text.startsWith(QLatin1String("SELECT ")))
         return false;
     static const QLatin1String blockers[] = {
-        QLatin1String(" DISTINCT "), QLatin1String(" GROUP BY "), QLatin1String(" UNION "), QLatin1String(" JOIN "),
-        QLatin1String(" INTERSECT "), QLatin1String(" EXCEPT "), QLatin1String("COUNT("), QLatin1String("SUM("),
-        QLatin1String("AVG("), QLatin1String("TOTAL("), QLatin1String("GROUP_CONCAT("), QLatin1String(" HAVING ")};
+        QLatin1String(" DISTINCT "), QLatin1String(" GROUP BY "),    QLatin1String(" UNION "),
+        QLatin1String(" JOIN "),     QLatin1String(" INTERSECT "),   QLatin1String(" EXCEPT "),
+        QLatin1String("COUNT("),     QLatin1String("SUM("),          QLatin1String("AVG("),
+        QLatin1String("TOTAL("),     QLatin1String("GROUP_CONCAT("), QLatin1String(" HAVING ")};
     const QString selectList = text.section(QLatin1String(" FROM "), 0, 0);
     for (const QLatin1String& blocker : blockers) {
         if (text.contains(blocker) && (blocker.front() == QLatin1Char(' ') || selectList.contains(blocker)))
@@ -162,15 +153,16 @@ qint64 QueryRows::materialise(const QString& table, const QString& selectSql, in
         names << column(i);
         targets << column(i);
     }
-    m_connection.exec(QStringLiteral("CREATE TABLE main.") + table + QLatin1Char('(') + names.join(QLatin1String(", "))
-                      + QLatin1Char(')'));
+    m_connection.exec(QStringLiteral("CREATE TABLE main.") + table + QLatin1Char('(')
+                      + names.join(QLatin1String(", ")) + QLatin1Char(')'));
 
     const qint64 estimate = rowEstimate();
     Q_UNUSED(database);
 
-    Statement insert = m_connection.prepare(QStringLiteral("INSERT INTO main.") + table + QLatin1Char('(')
-                                                + targets.join(QLatin1String(", ")) + QStringLiteral(") ") + selectSql,
-                                            tableName());
+    Statement insert =
+        m_connection.prepare(QStringLiteral("INSERT INTO main.") + table + QLatin1Char('(')
+                                 + targets.join(QLatin1String(", ")) + QStringLiteral(") ") + selectSql,
+                             tableName());
     ProgressMeter meter(m_connection, m_progress, estimate * StepsPerRow);
     return m_connection.run(insert, tableName());
 }
@@ -186,15 +178,15 @@ QList<FieldDef> QueryRows::describe(Statement& probe, const QString& table)
             result << FieldCodec::fieldFromDeclared(name, declared);
             continue;
         }
-        Statement kind = m_connection.prepare(QStringLiteral("SELECT typeof(") + column(i) + QStringLiteral(") FROM main.")
-                                              + table + QStringLiteral(" WHERE ") + column(i)
-                                              + QStringLiteral(" IS NOT NULL LIMIT 1"));
+        Statement kind = m_connection.prepare(
+            QStringLiteral("SELECT typeof(") + column(i) + QStringLiteral(") FROM main.") + table
+            + QStringLiteral(" WHERE ") + column(i) + QStringLiteral(" IS NOT NULL LIMIT 1"));
         int storage = SQLITE_NULL;
         if (kind.step() == SQLITE_ROW) {
             const QString type = kind.column(0).toString();
             storage = type == QLatin1String("integer") ? SQLITE_INTEGER
-                      : type == QLatin1String("real")  ? SQLITE_FLOAT
-                      : type == QLatin1String("blob")  ? SQLITE_BLOB
+                : type == QLatin1String("real")        ? SQLITE_FLOAT
+                : type == QLatin1String("blob")        ? SQLITE_BLOB
                                                        : SQLITE_TEXT;
         }
         result << FieldCodec::fieldFromStorageClass(name, storage);
@@ -212,7 +204,8 @@ void QueryRows::open(Database& database)
     m_baseSchema.clear();
 
     // Opening the same statement again reuses its prepared form.
-    if (m_probe.isNull() || m_probeSql != m_translated.sql || m_probeGeneration != m_connection.generation()) {
+    if (m_probe.isNull() || m_probeSql != m_translated.sql
+        || m_probeGeneration != m_connection.generation()) {
         m_probe = Statement();
         m_probe = m_connection.prepare(m_translated.sql, tableName());
         m_probeSql = m_translated.sql;
@@ -289,10 +282,11 @@ void QueryRows::open(Database& database)
                     const QVariant& v = m_values.at(qsizetype(r) * columns + i);
                     if (!v.isValid())
                         continue;
-                    storage = v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int ? SQLITE_INTEGER
-                              : v.typeId() == QMetaType::Double     ? SQLITE_FLOAT
-                              : v.typeId() == QMetaType::QByteArray ? SQLITE_BLOB
-                                                                    : SQLITE_TEXT;
+                    storage = v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int
+                        ? SQLITE_INTEGER
+                        : v.typeId() == QMetaType::Double     ? SQLITE_FLOAT
+                        : v.typeId() == QMetaType::QByteArray ? SQLITE_BLOB
+                                                              : SQLITE_TEXT;
                     break;
                 }
                 fields << FieldCodec::fieldFromStorageClass(name, storage);
@@ -322,8 +316,10 @@ void QueryRows::open(Database& database)
     QStringList names;
     for (int i = 0; i < columns; ++i)
         names << column(i);
-    m_fetch = m_connection.prepare(QStringLiteral("SELECT ") + (names.isEmpty() ? QStringLiteral("NULL") : names.join(QLatin1String(", ")))
-                                   + QStringLiteral(" FROM main.cv_result WHERE rowid = ?1"));
+    m_fetch =
+        m_connection.prepare(QStringLiteral("SELECT ")
+                             + (names.isEmpty() ? QStringLiteral("NULL") : names.join(QLatin1String(", ")))
+                             + QStringLiteral(" FROM main.cv_result WHERE rowid = ?1"));
 }
 
 void QueryRows::close()
@@ -372,7 +368,8 @@ const QVariant* QueryRows::valuesAt(qint64 key)
 
 qint64 QueryRows::baseKey(qint64 key)
 {
-    Statement statement = m_connection.prepare(QStringLiteral("SELECT cv_base FROM main.cv_result WHERE rowid = ?1"));
+    Statement statement =
+        m_connection.prepare(QStringLiteral("SELECT cv_base FROM main.cv_result WHERE rowid = ?1"));
     statement.bind(1, key);
     return statement.step() == SQLITE_ROW ? statement.columnInt64(0) : -1;
 }
@@ -396,22 +393,24 @@ int QueryRows::update(int position, const QVariantList& stored, const QList<bool
     }
     if (!baseSets.isEmpty()) {
         baseBinds << baseKey(key);
-        Statement statement = m_connection.prepare(QStringLiteral("UPDATE ") + q(m_baseSchema) + QLatin1Char('.')
-                                                       + q(m_baseTable) + QStringLiteral(" SET ")
-                                                       + baseSets.join(QLatin1String(", "))
-                                                       + QStringLiteral(" WHERE rowid = ?"),
-                                                   m_baseTable);
+        Statement statement = m_connection.prepare(
+            QStringLiteral("UPDATE ") + q(m_baseSchema) + QLatin1Char('.') + q(m_baseTable)
+                + QStringLiteral(" SET ") + baseSets.join(QLatin1String(", "))
+                + QStringLiteral(" WHERE rowid = ?"),
+            m_baseTable);
         statement.bindAll(baseBinds);
         if (m_connection.run(statement, m_baseTable) == 0) {
-            throw DatabaseError(DatabaseError::General,
-                                QStringLiteral("The record of table \"%1\" was deleted by another user.").arg(m_baseTable),
-                                m_baseTable);
+            throw DatabaseError(
+                DatabaseError::General,
+                QStringLiteral("The record of table \"%1\" was deleted by another user.").arg(m_baseTable),
+                m_baseTable);
         }
     }
     if (!resultSets.isEmpty()) {
         resultBinds << key;
-        Statement statement = m_connection.prepare(QStringLiteral("UPDATE main.cv_result SET ")
-                                                   + resultSets.join(QLatin1String(", ")) + QStringLiteral(" WHERE rowid = ?"));
+        Statement statement =
+            m_connection.prepare(QStringLiteral("UPDATE main.cv_result SET ")
+                                 + resultSets.join(QLatin1String(", ")) + QStringLiteral(" WHERE rowid = ?"));
         statement.bindAll(resultBinds);
         m_connection.run(statement);
     }
@@ -436,7 +435,7 @@ int QueryRows::insert(const QVariantList& stored, const QList<bool>& assigned)
         text += QStringLiteral(" DEFAULT VALUES");
     else
         text += QStringLiteral(" (") + columns.join(QLatin1String(", ")) + QStringLiteral(") VALUES (")
-                + marks.join(QLatin1String(", ")) + QLatin1Char(')');
+            + marks.join(QLatin1String(", ")) + QLatin1Char(')');
     Statement statement = m_connection.prepare(text, m_baseTable);
     statement.bindAll(binds);
     m_connection.run(statement, m_baseTable);
@@ -453,9 +452,10 @@ int QueryRows::insert(const QVariantList& stored, const QList<bool>& assigned)
         }
     }
     if (!origins.isEmpty()) {
-        Statement read = m_connection.prepare(QStringLiteral("SELECT ") + origins.join(QLatin1String(", "))
-                                                  + QStringLiteral(" FROM ") + table + QStringLiteral(" WHERE rowid = ?1"),
-                                              m_baseTable);
+        Statement read =
+            m_connection.prepare(QStringLiteral("SELECT ") + origins.join(QLatin1String(", "))
+                                     + QStringLiteral(" FROM ") + table + QStringLiteral(" WHERE rowid = ?1"),
+                                 m_baseTable);
         read.bind(1, base);
         if (read.step() == SQLITE_ROW) {
             for (int j = 0; j < originFields.size(); ++j)
@@ -470,9 +470,9 @@ int QueryRows::insert(const QVariantList& stored, const QList<bool>& assigned)
         resultMarks << QStringLiteral("?");
         resultBinds << row.value(i);
     }
-    Statement add = m_connection.prepare(QStringLiteral("INSERT INTO main.cv_result (") + targets.join(QLatin1String(", "))
-                                         + QStringLiteral(") VALUES (") + resultMarks.join(QLatin1String(", "))
-                                         + QLatin1Char(')'));
+    Statement add = m_connection.prepare(QStringLiteral("INSERT INTO main.cv_result (")
+                                         + targets.join(QLatin1String(", ")) + QStringLiteral(") VALUES (")
+                                         + resultMarks.join(QLatin1String(", ")) + QLatin1Char(')'));
     add.bindAll(resultBinds);
     m_connection.run(add);
     keys.push_back(m_connection.lastInsertRowId());
@@ -482,9 +482,10 @@ int QueryRows::insert(const QVariantList& stored, const QList<bool>& assigned)
 void QueryRows::remove(int position)
 {
     const qint64 key = keys.at(size_t(position));
-    Statement statement = m_connection.prepare(QStringLiteral("DELETE FROM ") + q(m_baseSchema) + QLatin1Char('.')
-                                                   + q(m_baseTable) + QStringLiteral(" WHERE rowid = ?1"),
-                                               m_baseTable);
+    Statement statement =
+        m_connection.prepare(QStringLiteral("DELETE FROM ") + q(m_baseSchema) + QLatin1Char('.')
+                                 + q(m_baseTable) + QStringLiteral(" WHERE rowid = ?1"),
+                             m_baseTable);
     statement.bind(1, baseKey(key));
     m_connection.run(statement, m_baseTable);
     Statement drop = m_connection.prepare(QStringLiteral("DELETE FROM main.cv_result WHERE rowid = ?1"));
@@ -568,8 +569,9 @@ qint64 QueryRows::selectInto(Database& database)
     QStringList names;
     for (int i = 0; i < columns; ++i)
         names << column(i);
-    m_connection.exec(QStringLiteral("INSERT INTO ") + q(schema) + QLatin1Char('.') + q(m_connection.attachedName(target))
-                          + QStringLiteral(" SELECT ") + names.join(QLatin1String(", "))
+    m_connection.exec(QStringLiteral("INSERT INTO ") + q(schema) + QLatin1Char('.')
+                          + q(m_connection.attachedName(target)) + QStringLiteral(" SELECT ")
+                          + names.join(QLatin1String(", "))
                           + QStringLiteral(" FROM main.cv_into ORDER BY rowid"),
                       target);
     m_connection.exec(QStringLiteral("DROP TABLE main.cv_into"));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/data/Connection.h"
 #include "core/data/ColumnReader.h"
+#include "core/data/Connection.h"
 #include "core/data/RowSource.h"
 #include "core/data/SqlDialect.h"
 
@@ -19,9 +19,12 @@ class QueryRows : public RowSource
 {
 public:
     QueryRows(Connection& connection, const std::function<void(int)>& progress)
-        : RowSource(connection), m_progress(progress) {}
+        : RowSource(connection)
+        , m_progress(progress)
+    {
+    }
 
-    QString sql;      // dialect text
+    QString sql; // dialect text
     bool live = false;
 
     void open(Database& database) override;
@@ -44,7 +47,8 @@ public:
 private:
     void attachTables(Database& database, const QStringList& skip = {});
     QList<FieldDef> describe(Statement& probe, const QString& table);
-    qint64 materialise(const QString& table, const QString& selectSql, int columns, bool withBase, Database& database);
+    qint64 materialise(const QString& table, const QString& selectSql, int columns, bool withBase,
+                       Database& database);
     qint64 selectInto(Database& database);
     qint64 baseKey(qint64 key);
     bool isSimpleSelect() const;
@@ -58,18 +62,18 @@ private:
     bool m_writable = false;
     QString m_baseTable;
     QString m_baseSchema;
-    QStringList m_origins;   // per field: the base table's column, or empty
+    QStringList m_origins; // per field: the base table's column, or empty
     Statement m_fetch;
     // A read-only result of up to InMemoryRows rows is kept as values; a larger
     // one (or a live one) goes into cv_result.
     static constexpr size_t InMemoryRows = 20000;
     static constexpr qsizetype RetainedValues = 65536;
-    Statement m_probe;          // the prepared statement, kept for the next open
+    Statement m_probe; // the prepared statement, kept for the next open
     QString m_probeSql;
     quint64 m_probeGeneration = 0;
     std::optional<ColumnReader> m_reader;
     QString m_readerSql;
-    QVariantList m_values;   // row after row, in read form (QVariant moves by memcpy here)
+    QVariantList m_values; // row after row, in read form (QVariant moves by memcpy here)
     int m_columns = 0;
     bool m_inMemory = false;
     size_t rowCount() const { return m_columns ? m_values.size() / size_t(m_columns) : 0; }

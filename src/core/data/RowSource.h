@@ -20,7 +20,10 @@ class Database;
 class RowSource
 {
 public:
-    explicit RowSource(Connection& connection) : m_connection(connection) {}
+    explicit RowSource(Connection& connection)
+        : m_connection(connection)
+    {
+    }
     virtual ~RowSource() = default;
     RowSource(const RowSource&) = delete;
     RowSource& operator=(const RowSource&) = delete;
@@ -31,7 +34,11 @@ public:
     virtual QVariantList fetch(qint64 key) = 0;
     // The values of one row where the source keeps them in memory in the
     // form they are read in, one per field; null otherwise.
-    virtual const QVariant* valuesAt(qint64 key) { Q_UNUSED(key); return nullptr; }
+    virtual const QVariant* valuesAt(qint64 key)
+    {
+        Q_UNUSED(key);
+        return nullptr;
+    }
     virtual bool canModify() const = 0;
     // Names the table (or tables) in messages.
     virtual QString tableName() const = 0;

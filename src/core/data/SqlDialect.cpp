@@ -20,7 +20,7 @@ namespace corvane {
 namespace {
 
 enum class Kind {
-    Word,         // identifier or keyword, as written
+    Word, // identifier or keyword, as written
     Number,
     Text,         // '...'
     DoubleQuoted, // "..." not yet classified; a value unless a table name
@@ -35,11 +35,11 @@ enum class Kind {
 struct Node
 {
     Kind kind = Kind::Op;
-    QString text;           // words, numbers, operators, raw text; the value of quoted texts
-    QString space;          // white space and comments in front of the node
-    QList<Node> children;   // Group and CaseBlock
-    QString closeSpace;     // white space in front of ")" or END
-    QString closeText;      // END as written
+    QString text;         // words, numbers, operators, raw text; the value of quoted texts
+    QString space;        // white space and comments in front of the node
+    QList<Node> children; // Group and CaseBlock
+    QString closeSpace;   // white space in front of ")" or END
+    QString closeText;    // END as written
 };
 
 using Nodes = QList<Node>;
@@ -51,20 +51,11 @@ using Nodes = QList<Node>;
 
 // ---------------------------------------------------------------- tokenizer
 
-bool isWordStart(QChar c)
-{
-    return c.isLetter() || c == QLatin1Char('_');
-}
+bool isWordStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
 
-bool isWordChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
-}
+bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$'); }
 
-bool isDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 Nodes tokenize(const QString& text, QString* trailingSpace)
 {
@@ -205,34 +196,31 @@ bool isWord(const Node& node, QLatin1String word)
     return node.kind == Kind::Word && node.text.compare(word, Qt::CaseInsensitive) == 0;
 }
 
-bool isOp(const Node& node, QLatin1String op)
-{
-    return node.kind == Kind::Op && node.text == op;
-}
+bool isOp(const Node& node, QLatin1String op) { return node.kind == Kind::Op && node.text == op; }
 
 // Words that can never be an operand of an expression.
 bool isKeyword(const Node& node)
 {
     static const QSet<QString> keywords = {
-        QStringLiteral("ALL"),       QStringLiteral("AND"),       QStringLiteral("AS"),
-        QStringLiteral("ASC"),       QStringLiteral("BETWEEN"),   QStringLiteral("BY"),
-        QStringLiteral("COLLATE"),   QStringLiteral("CREATE"),    QStringLiteral("CROSS"),
-        QStringLiteral("DELETE"),    QStringLiteral("DESC"),      QStringLiteral("DISTINCT"),
-        QStringLiteral("DROP"),      QStringLiteral("ELSE"),      QStringLiteral("END"),
-        QStringLiteral("ESCAPE"),    QStringLiteral("EXCEPT"),    QStringLiteral("FROM"),
-        QStringLiteral("FULL"),      QStringLiteral("GLOB"),      QStringLiteral("GROUP"),
-        QStringLiteral("HAVING"),    QStringLiteral("IN"),        QStringLiteral("INNER"),
-        QStringLiteral("INSERT"),    QStringLiteral("INTERSECT"), QStringLiteral("INTO"),
-        QStringLiteral("IS"),        QStringLiteral("ISNULL"),    QStringLiteral("JOIN"),
-        QStringLiteral("LEFT"),      QStringLiteral("LIKE"),      QStringLiteral("LIMIT"),
-        QStringLiteral("MATCH"),     QStringLiteral("NATURAL"),   QStringLiteral("NOCASE"),
-        QStringLiteral("NOT"),       QStringLiteral("NOTNULL"),   QStringLiteral("OFFSET"),
-        QStringLiteral("ON"),        QStringLiteral("OR"),        QStringLiteral("ORDER"),
-        QStringLiteral("OUTER"),     QStringLiteral("REGEXP"),    QStringLiteral("RIGHT"),
-        QStringLiteral("SELECT"),    QStringLiteral("SET"),       QStringLiteral("TABLE"),
-        QStringLiteral("THEN"),      QStringLiteral("TOP"),       QStringLiteral("UNION"),
-        QStringLiteral("UPDATE"),    QStringLiteral("USING"),     QStringLiteral("VALUES"),
-        QStringLiteral("WHEN"),      QStringLiteral("WHERE"),     QStringLiteral("WINDOW"),
+        QStringLiteral("ALL"),     QStringLiteral("AND"),       QStringLiteral("AS"),
+        QStringLiteral("ASC"),     QStringLiteral("BETWEEN"),   QStringLiteral("BY"),
+        QStringLiteral("COLLATE"), QStringLiteral("CREATE"),    QStringLiteral("CROSS"),
+        QStringLiteral("DELETE"),  QStringLiteral("DESC"),      QStringLiteral("DISTINCT"),
+        QStringLiteral("DROP"),    QStringLiteral("ELSE"),      QStringLiteral("END"),
+        QStringLiteral("ESCAPE"),  QStringLiteral("EXCEPT"),    QStringLiteral("FROM"),
+        QStringLiteral("FULL"),    QStringLiteral("GLOB"),      QStringLiteral("GROUP"),
+        QStringLiteral("HAVING"),  QStringLiteral("IN"),        QStringLiteral("INNER"),
+        QStringLiteral("INSERT"),  QStringLiteral("INTERSECT"), QStringLiteral("INTO"),
+        QStringLiteral("IS"),      QStringLiteral("ISNULL"),    QStringLiteral("JOIN"),
+        QStringLiteral("LEFT"),    QStringLiteral("LIKE"),      QStringLiteral("LIMIT"),
+        QStringLiteral("MATCH"),   QStringLiteral("NATURAL"),   QStringLiteral("NOCASE"),
+        QStringLiteral("NOT"),     QStringLiteral("NOTNULL"),   QStringLiteral("OFFSET"),
+        QStringLiteral("ON"),      QStringLiteral("OR"),        QStringLiteral("ORDER"),
+        QStringLiteral("OUTER"),   QStringLiteral("REGEXP"),    QStringLiteral("RIGHT"),
+        QStringLiteral("SELECT"),  QStringLiteral("SET"),       QStringLiteral("TABLE"),
+        QStringLiteral("THEN"),    QStringLiteral("TOP"),       QStringLiteral("UNION"),
+        QStringLiteral("UPDATE"),  QStringLiteral("USING"),     QStringLiteral("VALUES"),
+        QStringLiteral("WHEN"),    QStringLiteral("WHERE"),     QStringLiteral("WINDOW"),
         QStringLiteral("WITH"),
     };
     return node.kind == Kind::Word && keywords.contains(node.text.toUpper());
@@ -242,10 +230,9 @@ bool isKeyword(const Node& node)
 bool endsFromClause(const Node& node)
 {
     static const QLatin1String words[] = {
-        QLatin1String("WHERE"),  QLatin1String("GROUP"),     QLatin1String("ORDER"),
-        QLatin1String("HAVING"), QLatin1String("LIMIT"),     QLatin1String("UNION"),
-        QLatin1String("EXCEPT"), QLatin1String("INTERSECT"), QLatin1String("WINDOW"),
-        QLatin1String("SET"),    QLatin1String("VALUES"),    QLatin1String("SELECT"),
+        QLatin1String("WHERE"),  QLatin1String("GROUP"),  QLatin1String("ORDER"),  QLatin1String("HAVING"),
+        QLatin1String("LIMIT"),  QLatin1String("UNION"),  QLatin1String("EXCEPT"), QLatin1String("INTERSECT"),
+        QLatin1String("WINDOW"), QLatin1String("SET"),    QLatin1String("VALUES"), QLatin1String("SELECT"),
         QLatin1String("TOP"),    QLatin1String("OFFSET"),
     };
     if (isOp(node, QLatin1String(";")))
@@ -314,8 +301,8 @@ Nodes nest(const Nodes& tokens)
             continue;
         }
         const bool closesGroup = isOp(token, QLatin1String(")"));
-        const bool closesCase = isWord(token, QLatin1String("END")) && stack.size() > 1
-                                && stack.last().opener.kind == Kind::Word;
+        const bool closesCase =
+            isWord(token, QLatin1String("END")) && stack.size() > 1 && stack.last().opener.kind == Kind::Word;
         if (closesGroup || closesCase) {
             if (stack.size() == 1)
                 syntaxError(QStringLiteral("Unbalanced \")\" in SQL text"));
@@ -350,12 +337,8 @@ void render(const Nodes& nodes, QString& out)
         out += node.space;
         switch (node.kind) {
         case Kind::Text:
-        case Kind::DoubleQuoted:
-            out += SqlQuote::quoted(node.text, QLatin1Char('\''));
-            break;
-        case Kind::Name:
-            out += SqlQuote::quoted(node.text, QLatin1Char('"'));
-            break;
+        case Kind::DoubleQuoted: out += SqlQuote::quoted(node.text, QLatin1Char('\'')); break;
+        case Kind::Name: out += SqlQuote::quoted(node.text, QLatin1Char('"')); break;
         case Kind::Group:
             out += QLatin1Char('(');
             render(node.children, out);
@@ -368,9 +351,7 @@ void render(const Nodes& nodes, QString& out)
             out += node.closeSpace;
             out += node.closeText;
             break;
-        default:
-            out += node.text;
-            break;
+        default: out += node.text; break;
         }
     }
 }
@@ -392,9 +373,7 @@ qsizetype parsePrimary(const Nodes& nodes, qsizetype i)
     case Kind::Param:
     case Kind::Raw:
     case Kind::Group:
-    case Kind::CaseBlock:
-        j = i + 1;
-        break;
+    case Kind::CaseBlock: j = i + 1; break;
     case Kind::Word:
         if (isKeyword(node))
             return -1;
@@ -408,8 +387,7 @@ qsizetype parsePrimary(const Nodes& nodes, qsizetype i)
         if (j < nodes.size() && nodes.at(j).kind == Kind::Group)
             ++j;
         break;
-    case Kind::Op:
-        return -1;
+    case Kind::Op: return -1;
     }
     // postfix COLLATE binds tighter than any operator
     while (j + 1 < nodes.size() && isWord(nodes.at(j), QLatin1String("COLLATE"))
@@ -420,8 +398,7 @@ qsizetype parsePrimary(const Nodes& nodes, qsizetype i)
 
 bool isUnaryOp(const Node& node)
 {
-    return isOp(node, QLatin1String("-")) || isOp(node, QLatin1String("+"))
-           || isOp(node, QLatin1String("~"));
+    return isOp(node, QLatin1String("-")) || isOp(node, QLatin1String("+")) || isOp(node, QLatin1String("~"));
 }
 
 qsizetype parseUnary(const Nodes& nodes, qsizetype i)
@@ -433,8 +410,8 @@ qsizetype parseUnary(const Nodes& nodes, qsizetype i)
 
 bool isMultiplicativeOp(const Node& node)
 {
-    return isOp(node, QLatin1String("*")) || isOp(node, QLatin1String("/"))
-           || isOp(node, QLatin1String("%")) || isOp(node, QLatin1String("||"));
+    return isOp(node, QLatin1String("*")) || isOp(node, QLatin1String("/")) || isOp(node, QLatin1String("%"))
+        || isOp(node, QLatin1String("||"));
 }
 
 // An operand of "+" or "-": unary and multiplicative operators bind tighter.
@@ -452,10 +429,7 @@ qsizetype parseTerm(const Nodes& nodes, qsizetype i)
     return j;
 }
 
-Nodes slice(const Nodes& nodes, qsizetype from, qsizetype to)
-{
-    return nodes.mid(from, to - from);
-}
+Nodes slice(const Nodes& nodes, qsizetype from, qsizetype to) { return nodes.mid(from, to - from); }
 
 // CURRENT_DATE is the local date; CURRENT_DATE - n (or + n) is n days back (on).
 void rewriteCurrentDate(Nodes& nodes)
@@ -465,8 +439,7 @@ void rewriteCurrentDate(Nodes& nodes)
             continue;
         const QString space = nodes.at(i).space;
         const bool hasOffset = i + 1 < nodes.size()
-                               && (isOp(nodes.at(i + 1), QLatin1String("-"))
-                                   || isOp(nodes.at(i + 1), QLatin1String("+")));
+            && (isOp(nodes.at(i + 1), QLatin1String("-")) || isOp(nodes.at(i + 1), QLatin1String("+")));
         const qsizetype end = hasOffset ? parseTerm(nodes, i + 2) : -1;
         if (end < 0) {
             nodes[i] = makeRaw(QStringLiteral("date('now','localtime')"), space);
@@ -588,7 +561,7 @@ void rewriteOrderBy(Nodes& nodes, qsizetype from)
     struct Term
     {
         Nodes expression;
-        Nodes suffix;   // ASC / DESC as written
+        Nodes suffix; // ASC / DESC as written
         bool nocase = false;
         Node separator; // the "," in front of the term, except for the first
     };
@@ -677,7 +650,7 @@ void rewriteTop(Nodes& nodes)
 bool canNameTable(const Node& node)
 {
     return (node.kind == Kind::Word && !isKeyword(node)) || node.kind == Kind::DoubleQuoted
-           || node.kind == Kind::Name;
+        || node.kind == Kind::Name;
 }
 
 // One nesting level: table names after FROM, JOIN, INTO, UPDATE and TABLE
@@ -693,7 +666,7 @@ void rewriteClauses(Nodes& nodes, Context& context, bool topLevel)
     for (qsizetype i = 0; i < nodes.size(); ++i) {
         Node& node = nodes[i];
         if (node.kind == Kind::Group || node.kind == Kind::CaseBlock)
-            rewriteClauses(node.children, context, false);   // tables in the order they are written
+            rewriteClauses(node.children, context, false); // tables in the order they are written
 
         // "t"."c": a double-quoted part of a qualified name is a name too
         if (node.kind == Kind::DoubleQuoted
@@ -705,7 +678,7 @@ void rewriteClauses(Nodes& nodes, Context& context, bool topLevel)
         if (state == State::ExpectTable) {
             state = State::Other;
             if (node.kind == Kind::Group) {
-                state = State::AfterTable;   // a subquery; its tables were collected above
+                state = State::AfterTable; // a subquery; its tables were collected above
                 continue;
             }
             if (canNameTable(node)) {
@@ -722,7 +695,7 @@ void rewriteClauses(Nodes& nodes, Context& context, bool topLevel)
                 state = State::AfterAs;
                 continue;
             }
-            if (canNameTable(node)) {   // an alias
+            if (canNameTable(node)) { // an alias
                 if (node.kind == Kind::DoubleQuoted)
                     node.kind = Kind::Name;
                 continue;
@@ -737,7 +710,8 @@ void rewriteClauses(Nodes& nodes, Context& context, bool topLevel)
             state = State::ExpectTable;
         } else if (isWord(node, QLatin1String("INTO"))) {
             if (stripInto) {
-                if (i + 1 >= nodes.size() || !(canNameTable(nodes.at(i + 1)) || nodes.at(i + 1).kind == Kind::Text))
+                if (i + 1 >= nodes.size()
+                    || !(canNameTable(nodes.at(i + 1)) || nodes.at(i + 1).kind == Kind::Text))
                     syntaxError(QStringLiteral("INTO without a table name"));
                 context.intoTable = nodes.at(i + 1).text;
                 addTable(context, context.intoTable);
@@ -785,9 +759,8 @@ TranslatedSql translateSql(const QString& dialectSql)
     result.tables = context.tables;
     result.intoTable = context.intoTable;
     const bool returnsRows = !nodes.isEmpty()
-                             && (isWord(nodes.first(), QLatin1String("SELECT"))
-                                 || isWord(nodes.first(), QLatin1String("WITH"))
-                                 || isWord(nodes.first(), QLatin1String("VALUES")));
+        && (isWord(nodes.first(), QLatin1String("SELECT")) || isWord(nodes.first(), QLatin1String("WITH"))
+            || isWord(nodes.first(), QLatin1String("VALUES")));
     result.isSelect = returnsRows && result.intoTable.isEmpty();
     return result;
 }

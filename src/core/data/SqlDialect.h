@@ -18,10 +18,10 @@ namespace corvane {
 //  - a + b concatenates when either side is text and adds otherwise.
 struct TranslatedSql
 {
-    QString sql;                 // SQLite text, ready to prepare
-    QStringList tables;          // every table the statement names, each once, as written
-    QString intoTable;           // target of SELECT ... INTO, empty otherwise
-    bool isSelect = false;       // the statement returns rows (INTO excluded)
+    QString sql;           // SQLite text, ready to prepare
+    QStringList tables;    // every table the statement names, each once, as written
+    QString intoTable;     // target of SELECT ... INTO, empty otherwise
+    bool isSelect = false; // the statement returns rows (INTO excluded)
 };
 
 // Throws DatabaseError (SyntaxError) on text it cannot translate, such as an

@@ -8,9 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sqlite3.h>
-
 #include <algorithm>
+#include <sqlite3.h>
 
 namespace corvane {
 
@@ -25,9 +24,9 @@ Session& defaultSession()
 void removeFile(const QString& path, const QString& tableName)
 {
     if (QFile::exists(path) && !QFile::remove(path)) {
-        throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("Cannot delete the file \"%1\" of table \"%2\".").arg(path, tableName),
-                            tableName);
+        throw DatabaseError(
+            DatabaseError::General,
+            QStringLiteral("Cannot delete the file \"%1\" of table \"%2\".").arg(path, tableName), tableName);
     }
 }
 
@@ -73,26 +72,21 @@ void Database::connect()
 {
     if (m_directory.isEmpty() || !QFileInfo(m_directory).isDir()) {
         m_connected = false;
-        throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("The folder \"%1\" of database \"%2\" does not exist.").arg(m_directory, m_name));
+        throw DatabaseError(
+            DatabaseError::General,
+            QStringLiteral("The folder \"%1\" of database \"%2\" does not exist.").arg(m_directory, m_name));
     }
     m_connected = true;
 }
 
-void Database::disconnect()
-{
-    m_connected = false;
-}
+void Database::disconnect() { m_connected = false; }
 
 QString Database::tableFilePath(const QString& tableName) const
 {
     return TableFile::findFile(m_directory, tableName);
 }
 
-bool Database::tableExists(const QString& tableName) const
-{
-    return !tableFilePath(tableName).isEmpty();
-}
+bool Database::tableExists(const QString& tableName) const { return !tableFilePath(tableName).isEmpty(); }
 
 QStringList Database::tableNames() const
 {
@@ -130,9 +124,10 @@ void Database::createTable(const TableDef& def, const QString& password)
                             def.name);
     }
     if (tableExists(def.name)) {
-        throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("Table \"%1\" already exists in folder \"%2\".").arg(def.name, m_directory),
-                            def.name);
+        throw DatabaseError(
+            DatabaseError::General,
+            QStringLiteral("Table \"%1\" already exists in folder \"%2\".").arg(def.name, m_directory),
+            def.name);
     }
     // Journals left behind by a table file that was deleted by name must not
     // be replayed into the new file.
@@ -156,7 +151,8 @@ void Database::copyTable(const QString& tableName, Database& target, const QStri
     const QString sourceName = connection.attachedName(tableName);
     const QString sourcePath = tableFilePath(tableName);
     const QString existing = target.tableFilePath(targetName);
-    if (!existing.isEmpty() && QFileInfo(existing).canonicalFilePath() == QFileInfo(sourcePath).canonicalFilePath())
+    if (!existing.isEmpty()
+        && QFileInfo(existing).canonicalFilePath() == QFileInfo(sourcePath).canonicalFilePath())
         return;
     if (target.directory().isEmpty() || !QFileInfo(target.directory()).isDir()) {
         throw DatabaseError(DatabaseError::General,
@@ -168,25 +164,25 @@ void Database::copyTable(const QString& tableName, Database& target, const QStri
 
     // VACUUM INTO writes a consistent copy that includes what is still in the WAL.
     const QString targetPath = target.directory() + targetName + QLatin1String(TableFile::FileSuffix);
-    Statement vacuum = connection.prepare(QStringLiteral("VACUUM ") + Connection::quoteName(schema)
-                                              + QStringLiteral(" INTO ?1"),
-                                          tableName);
+    Statement vacuum = connection.prepare(
+        QStringLiteral("VACUUM ") + Connection::quoteName(schema) + QStringLiteral(" INTO ?1"), tableName);
     vacuum.bind(1, targetPath);
     connection.run(vacuum, tableName);
     vacuum = Statement();
     connection.detachAll();
 
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(targetPath).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(targetPath).constData(), &db, SQLITE_OPEN_READWRITE, nullptr)
+        == SQLITE_OK) {
         Connection::registerFunctions(db);
         QString sql = QStringLiteral("PRAGMA journal_mode = WAL;");
         if (sourceName != targetName) {
             // Renaming only the case of a name goes through a second name.
             const QString interim = QStringLiteral("corvane_rename_") + targetName;
-            sql += QStringLiteral("ALTER TABLE ") + Connection::quoteName(sourceName) + QStringLiteral(" RENAME TO ")
-                   + Connection::quoteName(interim) + QStringLiteral("; ALTER TABLE ")
-                   + Connection::quoteName(interim) + QStringLiteral(" RENAME TO ")
-                   + Connection::quoteName(targetName) + QLatin1Char(';');
+            sql += QStringLiteral("ALTER TABLE ") + Connection::quoteName(sourceName)
+                + QStringLiteral(" RENAME TO ") + Connection::quoteName(interim)
+                + QStringLiteral("; ALTER TABLE ") + Connection::quoteName(interim)
+                + QStringLiteral(" RENAME TO ") + Connection::quoteName(targetName) + QLatin1Char(';');
         }
         char* error = nullptr;
         const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
@@ -195,14 +191,16 @@ void Database::copyTable(const QString& tableName, Database& target, const QStri
         sqlite3_close_v2(db);
         if (rc != SQLITE_OK) {
             target.deleteTable(targetName);
-            throw DatabaseError(DatabaseError::General,
-                                QStringLiteral("Cannot copy table \"%1\" to \"%2\": %3").arg(tableName, targetName, message),
-                                tableName);
+            throw DatabaseError(
+                DatabaseError::General,
+                QStringLiteral("Cannot copy table \"%1\" to \"%2\": %3").arg(tableName, targetName, message),
+                tableName);
         }
     } else {
         sqlite3_close_v2(db);
         throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("Cannot copy table \"%1\" to \"%2\".").arg(tableName, targetPath), tableName);
+                            QStringLiteral("Cannot copy table \"%1\" to \"%2\".").arg(tableName, targetPath),
+                            tableName);
     }
 }
 
@@ -234,9 +232,10 @@ void Database::checkTable(const QString& tableName) const
     if (rc != SQLITE_DONE)
         connection.fail(rc, tableName);
     if (!problems.isEmpty()) {
-        throw DatabaseError(DatabaseError::NotADatabase,
-                            QStringLiteral("Table \"%1\" is damaged: %2").arg(tableName, problems.join(QLatin1String("; "))),
-                            tableName);
+        throw DatabaseError(
+            DatabaseError::NotADatabase,
+            QStringLiteral("Table \"%1\" is damaged: %2").arg(tableName, problems.join(QLatin1String("; "))),
+            tableName);
     }
 }
 

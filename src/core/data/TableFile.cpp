@@ -15,10 +15,7 @@ namespace corvane::TableFile {
 
 namespace {
 
-QString q(const QString& name)
-{
-    return Connection::quoteName(name);
-}
+QString q(const QString& name) { return Connection::quoteName(name); }
 
 QString qualified(const QString& schema, const QString& name)
 {
@@ -34,7 +31,8 @@ void execRaw(sqlite3* db, const QString& sql, const QString& tableName)
         const QString message = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
         sqlite3_free(error);
         throw DatabaseError((rc & 0xff) == SQLITE_BUSY ? DatabaseError::Locked : DatabaseError::General,
-                            QStringLiteral("Cannot create table \"%1\": %2").arg(tableName, message), tableName);
+                            QStringLiteral("Cannot create table \"%1\": %2").arg(tableName, message),
+                            tableName);
     }
 }
 
@@ -51,7 +49,8 @@ int lockedBusyHandler(void* context, int count)
 
 QString passwordHash(const QString& password)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256).toHex());
+    return QString::fromLatin1(
+        QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
 QString findFile(const QString& folder, const QString& tableName)
@@ -72,9 +71,9 @@ QString findFile(const QString& folder, const QString& tableName)
 
 QStringList existingFiles(const QString& folder, const QString& tableName)
 {
-    static const QLatin1String suffixes[] = {QLatin1String(".dat"), QLatin1String(".dat-wal"),
+    static const QLatin1String suffixes[] = {QLatin1String(".dat"),     QLatin1String(".dat-wal"),
                                              QLatin1String(".dat-shm"), QLatin1String(".dat-journal"),
-                                             QLatin1String(".idx"), QLatin1String(".blb")};
+                                             QLatin1String(".idx"),     QLatin1String(".blb")};
     QStringList files;
     if (folder.isEmpty() || tableName.isEmpty())
         return files;
@@ -95,13 +94,14 @@ QString createTableSql(const TableDef& def, const QString& schema)
     for (const FieldDef& field : def.fields) {
         if (field.name.isEmpty())
             throw DatabaseError(DatabaseError::General,
-                                QStringLiteral("Table \"%1\" has a field without a name.").arg(def.name), def.name);
+                                QStringLiteral("Table \"%1\" has a field without a name.").arg(def.name),
+                                def.name);
         QString column = q(field.name) + QLatin1Char(' ');
         if (field.type == FieldType::AutoInc) {
             if (haveKey)
-                throw DatabaseError(DatabaseError::General,
-                                    QStringLiteral("Table \"%1\" can have only one AutoInc field.").arg(def.name),
-                                    def.name);
+                throw DatabaseError(
+                    DatabaseError::General,
+                    QStringLiteral("Table \"%1\" can have only one AutoInc field.").arg(def.name), def.name);
             haveKey = true;
             column += QLatin1String("INTEGER PRIMARY KEY AUTOINCREMENT");
         } else {
@@ -112,7 +112,7 @@ QString createTableSql(const TableDef& def, const QString& schema)
         columns << column;
     }
     return QStringLiteral("CREATE TABLE ") + qualified(schema, def.name) + QStringLiteral(" (")
-           + columns.join(QLatin1String(", ")) + QLatin1Char(')');
+        + columns.join(QLatin1String(", ")) + QLatin1Char(')');
 }
 
 QString createIndexSql(const TableDef& def, const IndexDef& index, const QString& schema)
@@ -126,26 +126,28 @@ QString createIndexSql(const TableDef& def, const IndexDef& index, const QString
             key += QLatin1String(" DESC");
         keys << key;
     }
-    return QStringLiteral("CREATE ") + (index.unique ? QStringLiteral("UNIQUE ") : QString()) + QStringLiteral("INDEX ")
-           + qualified(schema, index.name) + QStringLiteral(" ON ") + q(def.name) + QStringLiteral(" (")
-           + keys.join(QLatin1String(", ")) + QLatin1Char(')');
+    return QStringLiteral("CREATE ") + (index.unique ? QStringLiteral("UNIQUE ") : QString())
+        + QStringLiteral("INDEX ") + qualified(schema, index.name) + QStringLiteral(" ON ") + q(def.name)
+        + QStringLiteral(" (") + keys.join(QLatin1String(", ")) + QLatin1Char(')');
 }
 
 void create(const QString& path, const TableDef& def, const QString& password, const LockSettings& lock)
 {
     if (def.fields.isEmpty())
-        throw DatabaseError(DatabaseError::General, QStringLiteral("Table \"%1\" has no fields.").arg(def.name), def.name);
+        throw DatabaseError(DatabaseError::General,
+                            QStringLiteral("Table \"%1\" has no fields.").arg(def.name), def.name);
     for (const IndexDef& index : def.indexes) {
         if (index.name.isEmpty() || index.fields.isEmpty())
-            throw DatabaseError(DatabaseError::General,
-                                QStringLiteral("An index of table \"%1\" has no name or no fields.").arg(def.name),
-                                def.name);
+            throw DatabaseError(
+                DatabaseError::General,
+                QStringLiteral("An index of table \"%1\" has no name or no fields.").arg(def.name), def.name);
         for (const QString& name : index.fields) {
             if (!def.field(name))
-                throw DatabaseError(DatabaseError::FieldMissing,
-                                    QStringLiteral("Index \"%1\" of table \"%2\" names the unknown field \"%3\".")
-                                        .arg(index.name, def.name, name),
-                                    def.name);
+                throw DatabaseError(
+                    DatabaseError::FieldMissing,
+                    QStringLiteral("Index \"%1\" of table \"%2\" names the unknown field \"%3\".")
+                        .arg(index.name, def.name, name),
+                    def.name);
         }
     }
 
@@ -160,9 +162,10 @@ void create(const QString& path, const TableDef& def, const QString& password, c
         const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
         removeFiles();
-        throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("Cannot create the file \"%1\" of table \"%2\": %3").arg(path, def.name, message),
-                            def.name);
+        throw DatabaseError(
+            DatabaseError::General,
+            QStringLiteral("Cannot create the file \"%1\" of table \"%2\": %3").arg(path, def.name, message),
+            def.name);
     }
     LockSettings settings = lock;
     sqlite3_busy_handler(db, &lockedBusyHandler, &settings);
@@ -173,14 +176,19 @@ void create(const QString& path, const TableDef& def, const QString& password, c
         execRaw(db, createTableSql(def), def.name);
         for (const IndexDef& index : def.indexes)
             execRaw(db, createIndexSql(def, index), def.name);
-        execRaw(db, QStringLiteral("CREATE TABLE ") + QLatin1String(MetaTable)
-                        + QStringLiteral(" (key TEXT PRIMARY KEY, value TEXT)"),
+        execRaw(db,
+                QStringLiteral("CREATE TABLE ") + QLatin1String(MetaTable)
+                    + QStringLiteral(" (key TEXT PRIMARY KEY, value TEXT)"),
                 def.name);
-        execRaw(db, QStringLiteral("INSERT INTO ") + QLatin1String(MetaTable) + QStringLiteral(" VALUES ('format', '1')"),
+        execRaw(db,
+                QStringLiteral("INSERT INTO ") + QLatin1String(MetaTable)
+                    + QStringLiteral(" VALUES ('format', '1')"),
                 def.name);
         if (!password.isEmpty()) {
-            execRaw(db, QStringLiteral("INSERT INTO ") + QLatin1String(MetaTable)
-                            + QStringLiteral(" VALUES ('password', '") + passwordHash(password) + QStringLiteral("')"),
+            execRaw(db,
+                    QStringLiteral("INSERT INTO ") + QLatin1String(MetaTable)
+                        + QStringLiteral(" VALUES ('password', '") + passwordHash(password)
+                        + QStringLiteral("')"),
                     def.name);
         }
         execRaw(db, QStringLiteral("COMMIT"), def.name);
@@ -200,8 +208,8 @@ TableDef readDef(Connection& connection, const QString& schema, const QString& t
         def.name = tableName;
     const QString s = q(schema);
 
-    Statement columns = connection.prepare(QStringLiteral("PRAGMA ") + s + QStringLiteral(".table_info(") + q(def.name)
-                                               + QLatin1Char(')'),
+    Statement columns = connection.prepare(QStringLiteral("PRAGMA ") + s + QStringLiteral(".table_info(")
+                                               + q(def.name) + QLatin1Char(')'),
                                            def.name);
     struct Column
     {
@@ -213,8 +221,8 @@ TableDef readDef(Connection& connection, const QString& schema, const QString& t
     QList<Column> found;
     int keyColumns = 0;
     while (columns.step() == SQLITE_ROW) {
-        found << Column{columns.column(1).toString(), columns.column(2).toString(), columns.column(3).toInt() != 0,
-                        columns.column(5).toInt()};
+        found << Column{columns.column(1).toString(), columns.column(2).toString(),
+                        columns.column(3).toInt() != 0, columns.column(5).toInt()};
         if (found.last().pk > 0)
             ++keyColumns;
     }
@@ -223,18 +231,19 @@ TableDef readDef(Connection& connection, const QString& schema, const QString& t
 
     QHash<QString, bool> uniqueByName;
     {
-        Statement list = connection.prepare(QStringLiteral("PRAGMA ") + s + QStringLiteral(".index_list(") + q(def.name)
-                                                + QLatin1Char(')'),
+        Statement list = connection.prepare(QStringLiteral("PRAGMA ") + s + QStringLiteral(".index_list(")
+                                                + q(def.name) + QLatin1Char(')'),
                                             def.name);
         while (list.step() == SQLITE_ROW) {
             if (list.column(3).toString() == QLatin1String("c"))
                 uniqueByName.insert(list.column(1).toString(), list.column(2).toInt() != 0);
         }
     }
-    Statement names = connection.prepare(QStringLiteral("SELECT name FROM ") + s
-                                             + QStringLiteral(".sqlite_master WHERE type = 'index' AND tbl_name = ?1 "
-                                                              "COLLATE NOCASE AND sql IS NOT NULL ORDER BY rowid"),
-                                         def.name);
+    Statement names =
+        connection.prepare(QStringLiteral("SELECT name FROM ") + s
+                               + QStringLiteral(".sqlite_master WHERE type = 'index' AND tbl_name = ?1 "
+                                                "COLLATE NOCASE AND sql IS NOT NULL ORDER BY rowid"),
+                           def.name);
     names.bind(1, def.name);
     while (names.step() == SQLITE_ROW) {
         IndexDef index;
@@ -258,10 +267,11 @@ TableDef readDef(Connection& connection, const QString& schema, const QString& t
     }
 
     sqlite3_stmt* raw = nullptr;
-    const QByteArray metaSql = (QStringLiteral("SELECT value FROM ") + s + QLatin1Char('.') + QLatin1String(MetaTable)
-                                + QStringLiteral(" WHERE key = 'password'"))
+    const QByteArray metaSql = (QStringLiteral("SELECT value FROM ") + s + QLatin1Char('.')
+                                + QLatin1String(MetaTable) + QStringLiteral(" WHERE key = 'password'"))
                                    .toUtf8();
-    if (sqlite3_prepare_v2(connection.handle(), metaSql.constData(), int(metaSql.size()), &raw, nullptr) == SQLITE_OK) {
+    if (sqlite3_prepare_v2(connection.handle(), metaSql.constData(), int(metaSql.size()), &raw, nullptr)
+        == SQLITE_OK) {
         Statement meta(raw);
         def.passwordProtected = meta.step() == SQLITE_ROW && !meta.column(0).toString().isEmpty();
     } else {
@@ -315,7 +325,8 @@ QString keyViolationMessage(Connection& connection, const QString& sqliteMessage
     }
     if (tableName.isEmpty())
         return QStringLiteral("Key violation. Duplicate key in index \"%1\".").arg(indexName);
-    return QStringLiteral("Key violation. Duplicate key in index \"%1\" of table \"%2\".").arg(indexName, tableName);
+    return QStringLiteral("Key violation. Duplicate key in index \"%1\" of table \"%2\".")
+        .arg(indexName, tableName);
 }
 
 } // namespace corvane::TableFile

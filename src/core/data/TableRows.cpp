@@ -6,19 +6,15 @@
 #include "core/data/TableDatabase.h"
 #include "core/data/TableFile.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cstring>
+#include <sqlite3.h>
 
 namespace corvane {
 
 namespace {
 
-QString q(const QString& name)
-{
-    return Connection::quoteName(name);
-}
+QString q(const QString& name) { return Connection::quoteName(name); }
 
 } // namespace
 
@@ -32,9 +28,10 @@ void TableRows::open(Database& database)
     if (!indexName.isEmpty()) {
         const IndexDef* index = m_def.index(indexName);
         if (!index) {
-            throw DatabaseError(DatabaseError::General,
-                                QStringLiteral("Index \"%1\" does not exist on table \"%2\".").arg(indexName, m_def.name),
-                                m_def.name);
+            throw DatabaseError(
+                DatabaseError::General,
+                QStringLiteral("Index \"%1\" does not exist on table \"%2\".").arg(indexName, m_def.name),
+                m_def.name);
         }
         m_index = *index;
         m_hasIndex = true;
@@ -44,8 +41,8 @@ void TableRows::open(Database& database)
         columns << q(field.name);
     m_columnList = columns.join(QLatin1String(", "));
     m_keyFetch = Statement();
-    m_fetch = m_connection.prepare(QStringLiteral("SELECT ") + m_columnList + QStringLiteral(" FROM ") + table()
-                                       + QStringLiteral(" WHERE rowid = ?1"),
+    m_fetch = m_connection.prepare(QStringLiteral("SELECT ") + m_columnList + QStringLiteral(" FROM ")
+                                       + table() + QStringLiteral(" WHERE rowid = ?1"),
                                    m_def.name);
     reload();
 }
@@ -58,26 +55,21 @@ void TableRows::close()
     keys.shrink_to_fit();
 }
 
-QString TableRows::table() const
-{
-    return q(m_schema) + QLatin1Char('.') + q(m_def.name);
-}
+QString TableRows::table() const { return q(m_schema) + QLatin1Char('.') + q(m_def.name); }
 
 const FieldDef& TableRows::fieldNamed(const QString& fieldName) const
 {
     const FieldDef* field = m_def.field(fieldName);
     if (!field) {
-        throw DatabaseError(DatabaseError::FieldMissing,
-                            QStringLiteral("Field \"%1\" does not exist in table \"%2\".").arg(fieldName, m_def.name),
-                            m_def.name);
+        throw DatabaseError(
+            DatabaseError::FieldMissing,
+            QStringLiteral("Field \"%1\" does not exist in table \"%2\".").arg(fieldName, m_def.name),
+            m_def.name);
     }
     return *field;
 }
 
-bool TableRows::orderIsRowid() const
-{
-    return !m_hasIndex;
-}
+bool TableRows::orderIsRowid() const { return !m_hasIndex; }
 
 QString TableRows::orderClause() const
 {
@@ -104,7 +96,8 @@ QString TableRows::whereClause(QVariantList& binds) const
     if (ranged) {
         if (!m_hasIndex) {
             throw DatabaseError(DatabaseError::General,
-                                QStringLiteral("A range on table \"%1\" needs an index.").arg(m_def.name), m_def.name);
+                                QStringLiteral("A range on table \"%1\" needs an index.").arg(m_def.name),
+                                m_def.name);
         }
         const int width = int(m_index.fields.size());
         const auto stored = [&](const QVariantList& values) {
@@ -116,11 +109,14 @@ QString TableRows::whereClause(QVariantList& binds) const
         const QVariantList low = stored(rangeStart);
         const QVariantList high = stored(rangeEnd);
         const auto key = [&](int i) -> QString {
-            return q(m_index.fields.at(i)) + (m_index.caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString());
+            return q(m_index.fields.at(i))
+                + (m_index.caseInsensitive ? QStringLiteral(" COLLATE NOCASE") : QString());
         };
         const auto same = [&](const QVariant& a, const QVariant& b) {
             if (a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString)
-                return a.toString().compare(b.toString(), m_index.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+                return a.toString().compare(b.toString(),
+                                            m_index.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive)
+                    == 0;
             return a == b;
         };
         // Leading fields where both ends agree become equalities, so that
@@ -135,7 +131,8 @@ QString TableRows::whereClause(QVariantList& binds) const
             if (values.size() <= equal)
                 return;
             // A descending index runs from the larger key to the smaller.
-            const QLatin1String op = (lower != m_index.descending) ? QLatin1String(" >= ") : QLatin1String(" <= ");
+            const QLatin1String op =
+                (lower != m_index.descending) ? QLatin1String(" >= ") : QLatin1String(" <= ");
             conditions << key(equal) + op + QLatin1Char('?');
             binds << values.at(equal);
             if (values.size() - equal > 1) {
@@ -147,20 +144,21 @@ QString TableRows::whereClause(QVariantList& binds) const
                     binds << values.at(i);
                 }
                 conditions << QLatin1Char('(') + columns.join(QLatin1String(", ")) + QLatin1Char(')') + op
-                                  + QLatin1Char('(') + marks.join(QLatin1String(", ")) + QLatin1Char(')');
+                        + QLatin1Char('(') + marks.join(QLatin1String(", ")) + QLatin1Char(')');
             }
         };
         bound(low, true);
         bound(high, false);
     }
-    return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND "));
+    return conditions.isEmpty() ? QString()
+                                : QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND "));
 }
 
 void TableRows::reload()
 {
     QVariantList binds;
-    const QString sql = QStringLiteral("SELECT rowid FROM ") + table() + whereClause(binds) + QStringLiteral(" ORDER BY ")
-                        + orderClause();
+    const QString sql = QStringLiteral("SELECT rowid FROM ") + table() + whereClause(binds)
+        + QStringLiteral(" ORDER BY ") + orderClause();
     Statement statement = m_connection.prepare(sql, m_def.name);
     statement.bindAll(binds);
     std::vector<qint64> fresh;
@@ -204,16 +202,18 @@ int TableRows::find(const QStringList& fieldNames, const QVariantList& values, b
     for (int i = 0; i < fieldNames.size() && i < values.size(); ++i) {
         const FieldDef& field = fieldNamed(fieldNames.at(i));
         const bool text = field.type == FieldType::String || field.type == FieldType::Memo;
-        conditions << q(field.name) + ((caseInsensitive && text) ? QStringLiteral(" COLLATE NOCASE") : QString())
-                          + QStringLiteral(" IS ?");
+        conditions << q(field.name)
+                + ((caseInsensitive && text) ? QStringLiteral(" COLLATE NOCASE") : QString())
+                + QStringLiteral(" IS ?");
         binds << FieldCodec::toStored(field, values.at(i));
     }
     if (!conditions.isEmpty())
-        where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + conditions.join(QLatin1String(" AND "));
-    Statement statement = m_connection.prepare(QStringLiteral("SELECT rowid FROM ") + table() + where
-                                                   + QStringLiteral(" ORDER BY ") + orderClause()
-                                                   + QStringLiteral(" LIMIT 1"),
-                                               m_def.name);
+        where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND "))
+            + conditions.join(QLatin1String(" AND "));
+    Statement statement =
+        m_connection.prepare(QStringLiteral("SELECT rowid FROM ") + table() + where
+                                 + QStringLiteral(" ORDER BY ") + orderClause() + QStringLiteral(" LIMIT 1"),
+                             m_def.name);
     statement.bindAll(binds);
     const int rc = statement.step();
     if (rc == SQLITE_ROW)
@@ -227,7 +227,8 @@ int TableRows::findKey(const QVariantList& values)
 {
     if (!m_hasIndex) {
         throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("A key lookup on table \"%1\" needs an index.").arg(m_def.name), m_def.name);
+                            QStringLiteral("A key lookup on table \"%1\" needs an index.").arg(m_def.name),
+                            m_def.name);
     }
     const QStringList keyFields = m_index.fields.mid(0, values.size());
     return find(keyFields, values.mid(0, keyFields.size()), m_index.caseInsensitive);
@@ -250,7 +251,7 @@ int TableRows::insert(const QVariantList& stored, const QList<bool>& assigned)
         sql += QStringLiteral(" DEFAULT VALUES");
     else
         sql += QStringLiteral(" (") + columns.join(QLatin1String(", ")) + QStringLiteral(") VALUES (")
-               + marks.join(QLatin1String(", ")) + QLatin1Char(')');
+            + marks.join(QLatin1String(", ")) + QLatin1Char(')');
     Statement statement = m_connection.prepare(sql, m_def.name);
     statement.bindAll(binds);
     m_connection.run(statement, m_def.name);
@@ -277,7 +278,8 @@ QVariantList TableRows::indexKey(qint64 key)
         for (const QString& field : m_index.fields)
             columns << q(field);
         m_keyFetch = m_connection.prepare(QStringLiteral("SELECT ") + columns.join(QLatin1String(", "))
-                                              + QStringLiteral(" FROM ") + table() + QStringLiteral(" WHERE rowid = ?1"),
+                                              + QStringLiteral(" FROM ") + table()
+                                              + QStringLiteral(" WHERE rowid = ?1"),
                                           m_def.name);
     }
     m_keyFetch.bind(1, key);
@@ -295,9 +297,8 @@ bool TableRows::qualifies(qint64 key)
     const QString where = whereClause(binds);
     if (where.isEmpty())
         return true;
-    Statement statement = m_connection.prepare(QStringLiteral("SELECT 1 FROM ") + table() + where
-                                                   + QStringLiteral(" AND rowid = ?"),
-                                               m_def.name);
+    Statement statement = m_connection.prepare(
+        QStringLiteral("SELECT 1 FROM ") + table() + where + QStringLiteral(" AND rowid = ?"), m_def.name);
     binds << key;
     statement.bindAll(binds);
     return statement.step() == SQLITE_ROW;
@@ -398,14 +399,16 @@ int TableRows::update(int position, const QVariantList& stored, const QList<bool
     if (sets.isEmpty())
         return position;
     binds << keys.at(size_t(position));
-    Statement statement = m_connection.prepare(QStringLiteral("UPDATE ") + table() + QStringLiteral(" SET ")
-                                                   + sets.join(QLatin1String(", ")) + QStringLiteral(" WHERE rowid = ?"),
-                                               m_def.name);
+    Statement statement =
+        m_connection.prepare(QStringLiteral("UPDATE ") + table() + QStringLiteral(" SET ")
+                                 + sets.join(QLatin1String(", ")) + QStringLiteral(" WHERE rowid = ?"),
+                             m_def.name);
     statement.bindAll(binds);
     if (m_connection.run(statement, m_def.name) == 0) {
-        throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("The record of table \"%1\" was deleted by another user.").arg(m_def.name),
-                            m_def.name);
+        throw DatabaseError(
+            DatabaseError::General,
+            QStringLiteral("The record of table \"%1\" was deleted by another user.").arg(m_def.name),
+            m_def.name);
     }
     if (!orderChanges)
         return position;
@@ -416,9 +419,8 @@ int TableRows::update(int position, const QVariantList& stored, const QList<bool
 
 void TableRows::remove(int position)
 {
-    Statement statement = m_connection.prepare(QStringLiteral("DELETE FROM ") + table()
-                                                   + QStringLiteral(" WHERE rowid = ?1"),
-                                               m_def.name);
+    Statement statement = m_connection.prepare(
+        QStringLiteral("DELETE FROM ") + table() + QStringLiteral(" WHERE rowid = ?1"), m_def.name);
     statement.bind(1, keys.at(size_t(position)));
     m_connection.run(statement, m_def.name);
     keys.erase(keys.begin() + position);

@@ -12,11 +12,14 @@ namespace corvane {
 class TableRows : public RowSource
 {
 public:
-    explicit TableRows(Connection& connection) : RowSource(connection) {}
+    explicit TableRows(Connection& connection)
+        : RowSource(connection)
+    {
+    }
 
-    QString name;            // as the program names the table
-    QString indexName;       // empty: rowid (insertion) order
-    QString filter;          // dialect text
+    QString name;      // as the program names the table
+    QString indexName; // empty: rowid (insertion) order
+    QString filter;    // dialect text
     bool filtered = false;
     bool ranged = false;
     QVariantList rangeStart;
@@ -42,7 +45,7 @@ public:
     void empty();
 
 private:
-    QString table() const;   // "schema"."table"
+    QString table() const; // "schema"."table"
     QString whereClause(QVariantList& binds) const;
     QString orderClause() const;
     bool orderIsRowid() const;

@@ -33,8 +33,8 @@ QString repairedSettingsText(const QList<RepairedSetting>& repaired)
                                   "and were reset to their defaults:</P><UL>");
     for (const RepairedSetting& r : repaired) {
         text += QStringLiteral("<LI>%1 \\ %2: \"%3\" became \"%4\"</LI>")
-                    .arg(r.key.toHtmlEscaped(), r.name.toHtmlEscaped(),
-                         r.foundText.toHtmlEscaped(), r.defaultText.toHtmlEscaped());
+                    .arg(r.key.toHtmlEscaped(), r.name.toHtmlEscaped(), r.foundText.toHtmlEscaped(),
+                         r.defaultText.toHtmlEscaped());
     }
     return text + QStringLiteral("</UL>");
 }
@@ -97,10 +97,7 @@ TDM1::~TDM1()
         DM1 = nullptr;
 }
 
-QString TDM1::TablePassword()
-{
-    return QLatin1String(Schema::SE3Password);
-}
+QString TDM1::TablePassword() { return QLatin1String(Schema::SE3Password); }
 
 void TDM1::LoadSettings()
 {
@@ -124,8 +121,7 @@ QString TDM1::WriteSetting(const QString& key, const QString& name, const QStrin
     return writeSetting(m_registry, key, name, text);
 }
 
-int TDM1::ShowMessageBox(int type, const QString& title, const QString& text, bool show,
-                         const QString& key)
+int TDM1::ShowMessageBox(int type, const QString& title, const QString& text, bool show, const QString& key)
 {
     if (!show)
         return 0;
@@ -190,8 +186,8 @@ void TDM1::LogDatabaseError(const QString& title, const QString& message)
 void TDM1::installErrorHandlers(Table& table, const QString& tableWord)
 {
     auto handler = [this, tableWord](const char* operation) {
-        const QString title = tableWord + QStringLiteral(" Table ") + QLatin1String(operation)
-            + QStringLiteral(" Error");
+        const QString title =
+            tableWord + QStringLiteral(" Table ") + QLatin1String(operation) + QStringLiteral(" Error");
         return [this, title](Dataset&, const DatabaseError& error) {
             LogDatabaseError(title, error.message());
             return Dataset::DataAction::Abort;
@@ -204,12 +200,11 @@ void TDM1::installErrorHandlers(Table& table, const QString& tableWord)
 
 QList<Dataset*> TDM1::datasets()
 {
-    return {&RankTable,    &RankQuery,    &MergeTable,   &STTable,        &URLTable,
-            &SQLTeeTable,  &LogTable,     &GridQuery,    &LogQuery,       &NotableTable,
-            &Q1,           &Q2,           &HiLoTable,    &NotableQuery,   &SE3Table,
-            &DayGlanceQuery, &GroupTable, &EngineTable,  &TempTable,      &MixTable,
-            &PhraseTable,  &EngineQuery,  &SummaryTable, &Temp2Table,     &SE3Query,
-            &CVSE3Table,   &ChartCacheTable, &ReportStyleTable, &TempQuery};
+    return {&RankTable, &RankQuery,    &MergeTable,      &STTable,          &URLTable,     &SQLTeeTable,
+            &LogTable,  &GridQuery,    &LogQuery,        &NotableTable,     &Q1,           &Q2,
+            &HiLoTable, &NotableQuery, &SE3Table,        &DayGlanceQuery,   &GroupTable,   &EngineTable,
+            &TempTable, &MixTable,     &PhraseTable,     &EngineQuery,      &SummaryTable, &Temp2Table,
+            &SE3Query,  &CVSE3Table,   &ChartCacheTable, &ReportStyleTable, &TempQuery};
 }
 
 void TDM1::OpenDatabases()

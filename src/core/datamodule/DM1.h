@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/settings/Settings.h"
 #include "core/data/Dataset.h"
 #include "core/data/TableDatabase.h"
 #include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
 
 #include <QHash>
 #include <QString>
@@ -47,8 +47,7 @@ public:
     // Returns 0 without showing anything when show is false; otherwise the
     // result of the button pressed (OK 1, Cancel 2, Abort 3, Retry 4,
     // Ignore 5, Yes 6, No 7).
-    int ShowMessageBox(int type, const QString& title, const QString& text, bool show,
-                       const QString& key);
+    int ShowMessageBox(int type, const QString& title, const QString& text, bool show, const QString& key);
     void setMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
 
     // The switches of the suppressible messages (key MsgShow): "true" shows a

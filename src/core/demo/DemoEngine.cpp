@@ -2,11 +2,10 @@
 
 #include "core/demo/DemoPageCache.h"
 
-#include <httplib.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <httplib.h>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -66,11 +65,11 @@ struct DemoEngine::Impl
     std::atomic<int> day{0};
     std::atomic<bool> listenEnded{false};
 
-    mutable std::mutex mutex;        // guards everything below
-    std::condition_variable wake;    // ends slow replies on stop
+    mutable std::mutex mutex;     // guards everything below
+    std::condition_variable wake; // ends slow replies on stop
     bool stopping = false;
     Failure failure = Failure::None;
-    int failuresLeft = -1;           // < 0: until cleared
+    int failuresLeft = -1; // < 0: until cleared
     int slowDelay = DefaultSlowDelay;
     int total = 0;
     std::map<std::string, int> perPath;
@@ -87,7 +86,7 @@ struct DemoEngine::Impl
     {
         const std::string accepted = req.get_header_value("Accept-Encoding");
         const bool gzip = accepted.find("gzip") != std::string::npos
-                          && accepted.find("br") == std::string::npos && !req.has_header("Range");
+            && accepted.find("br") == std::string::npos && !req.has_header("Range");
         if (!gzip) {
             res.set_content(*pages.resultPage(style, term, day, offset, DemoPageCache::Encoding::Identity),
                             HtmlType);
@@ -138,9 +137,7 @@ struct DemoEngine::Impl
             res.status = 500;
             res.set_content("<html><body><h1>500 Internal Server Error</h1></body></html>\n", HtmlType);
             return;
-        case Failure::ShortBody:
-            res.set_content("no result", HtmlType);
-            return;
+        case Failure::ShortBody: res.set_content("no result", HtmlType); return;
         case Failure::NoMarkers:
             res.set_content(DemoPages::pageWithoutMarkers(style, term, day).toStdString(), HtmlType);
             return;
@@ -151,8 +148,7 @@ struct DemoEngine::Impl
                 return;
             }
             break;
-        case Failure::None:
-            break;
+        case Failure::None: break;
         }
         sendPage(style, req.get_param_value("q"), requestedOffset(req), req, res);
     }
@@ -161,20 +157,20 @@ struct DemoEngine::Impl
     {
         std::lock_guard lock(mutex);
         std::string s = "day=" + std::to_string(day.load()) + "\nfail=" + failureName(failure)
-                        + "\ntimes=" + std::to_string(failuresLeft) + "\nslow=" + std::to_string(slowDelay)
-                        + "\nrequests=" + std::to_string(total) + "\n";
+            + "\ntimes=" + std::to_string(failuresLeft) + "\nslow=" + std::to_string(slowDelay)
+            + "\nrequests=" + std::to_string(total) + "\n";
         for (const auto& [path, n] : perPath)
             s += "requests " + path + "=" + std::to_string(n) + "\n";
         return s;
     }
 };
 
-DemoEngine::DemoEngine() : d(std::make_unique<Impl>()) {}
-
-DemoEngine::~DemoEngine()
+DemoEngine::DemoEngine()
+    : d(std::make_unique<Impl>())
 {
-    stop();
 }
+
+DemoEngine::~DemoEngine() { stop(); }
 
 bool DemoEngine::start(int port)
 {
@@ -225,9 +221,8 @@ bool DemoEngine::start(int port)
                 res.set_content("unknown failure mode\n", "text/plain");
                 return;
             }
-            const int times = req.has_param("times")
-                                  ? QString::fromStdString(req.get_param_value("times")).toInt()
-                                  : -1;
+            const int times =
+                req.has_param("times") ? QString::fromStdString(req.get_param_value("times")).toInt() : -1;
             setSlowDelay(delay);
             setFailure(mode, times);
         }
@@ -273,30 +268,18 @@ void DemoEngine::stop()
     d->port = 0;
 }
 
-bool DemoEngine::isRunning() const
-{
-    return d->server != nullptr;
-}
+bool DemoEngine::isRunning() const { return d->server != nullptr; }
 
-int DemoEngine::port() const
-{
-    return d->port;
-}
+int DemoEngine::port() const { return d->port; }
 
 QString DemoEngine::baseUrl() const
 {
     return QStringLiteral("http://%1:%2").arg(QLatin1String(Host)).arg(port());
 }
 
-void DemoEngine::setDay(int day)
-{
-    d->day = day;
-}
+void DemoEngine::setDay(int day) { d->day = day; }
 
-int DemoEngine::day() const
-{
-    return d->day;
-}
+int DemoEngine::day() const { return d->day; }
 
 void DemoEngine::setFailure(Failure mode, int times)
 {
@@ -373,10 +356,7 @@ void DemoEngine::resetCounts()
     d->perPath.clear();
 }
 
-QList<QString> DemoEngine::ranking(const QString& term, int day)
-{
-    return DemoCorpus::ranking(term, day);
-}
+QList<QString> DemoEngine::ranking(const QString& term, int day) { return DemoCorpus::ranking(term, day); }
 
 QByteArray DemoEngine::page(DemoStyle style, const QString& term, int day, int offset)
 {

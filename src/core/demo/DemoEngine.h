@@ -21,13 +21,12 @@ namespace corvane {
 class DemoEngine
 {
 public:
-    enum class Failure
-    {
+    enum class Failure {
         None,
-        ServerError,   // HTTP 500 with a short error page
-        ShortBody,     // HTTP 200 with a 9-byte body
-        Slow,          // the normal page after slowDelay() milliseconds
-        NoMarkers      // a page of normal size without any result marker
+        ServerError, // HTTP 500 with a short error page
+        ShortBody,   // HTTP 200 with a 9-byte body
+        Slow,        // the normal page after slowDelay() milliseconds
+        NoMarkers    // a page of normal size without any result marker
     };
 
     static constexpr int DefaultSlowDelay = 2000;
@@ -40,10 +39,10 @@ public:
     // Listens on 127.0.0.1; port 0 picks a free port. False with error() set
     // when the port cannot be bound.
     bool start(int port = 0);
-    void stop();   // also cuts short a slow reply in progress
+    void stop(); // also cuts short a slow reply in progress
     bool isRunning() const;
-    int port() const;             // 0 when not running
-    QString baseUrl() const;      // "http://127.0.0.1:PORT"
+    int port() const;        // 0 when not running
+    QString baseUrl() const; // "http://127.0.0.1:PORT"
     const QString& error() const { return m_error; }
 
     // The day the rankings are drawn for; may change while the server runs.

@@ -2,19 +2,21 @@
 
 #include <QString>
 
-#include <zlib.h>
-
 #include <stdexcept>
+#include <zlib.h>
 
 namespace corvane {
 
-DemoPageCache::DemoPageCache(std::size_t byteLimit) : m_byteLimit(byteLimit) {}
+DemoPageCache::DemoPageCache(std::size_t byteLimit)
+    : m_byteLimit(byteLimit)
+{
+}
 
 std::string DemoPageCache::keyOf(DemoStyle style, const std::string& term, int day, int offset,
                                  Encoding encoding)
 {
     return std::to_string(int(style)) + ' ' + std::to_string(day) + ' ' + std::to_string(offset) + ' '
-           + std::to_string(int(encoding)) + ' ' + term;
+        + std::to_string(int(encoding)) + ' ' + term;
 }
 
 DemoPageCache::Body DemoPageCache::resultPage(DemoStyle style, const std::string& term, int day, int offset,

@@ -21,10 +21,9 @@ namespace corvane {
 class DemoPageCache
 {
 public:
-    enum class Encoding
-    {
+    enum class Encoding {
         Identity,
-        Gzip   // the gzip format, at zlib's default level
+        Gzip // the gzip format, at zlib's default level
     };
     using Body = std::shared_ptr<const std::string>;
 
@@ -54,8 +53,8 @@ private:
     void keep(const std::string& key, const Body& body);
 
     const std::size_t m_byteLimit;
-    mutable std::mutex m_mutex;   // guards everything below
-    std::list<Entry> m_entries;   // most recently used first
+    mutable std::mutex m_mutex; // guards everything below
+    std::list<Entry> m_entries; // most recently used first
     std::unordered_map<std::string, std::list<Entry>::iterator> m_index;
     std::size_t m_bytes = 0;
 };

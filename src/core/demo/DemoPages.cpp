@@ -44,11 +44,17 @@ std::uint64_t hashOf(std::uint64_t seed, std::initializer_list<std::int64_t> val
 class Rng
 {
 public:
-    explicit Rng(std::uint64_t seed) : m_state(seed) {}
+    explicit Rng(std::uint64_t seed)
+        : m_state(seed)
+    {
+    }
     std::uint64_t next() { return mix(m_state += 0x632be59bd9b4e5bbULL); }
     int below(int n) { return n <= 0 ? 0 : static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
     template <std::size_t N>
-    const char* pick(const char* const (&items)[N]) { return items[below(static_cast<int>(N))]; }
+    const char* pick(const char* const (&items)[N])
+    {
+        return items[below(static_cast<int>(N))];
+    }
 
 private:
     std::uint64_t m_state;
@@ -57,17 +63,18 @@ private:
 // Syllables and words of the noise. None contains a hyphen, quote or "<", so
 // generated script and style text can never form a result marker, a site
 // name or a closing tag.
-constexpr const char* Syllables[] = {"ka", "lo", "mi", "zu", "re", "tan", "vex", "qo", "pri", "dul",
-                                     "fen", "gor", "hib", "jat", "nox", "wum", "ys", "bre", "cli", "dro"};
+constexpr const char* Syllables[] = {"ka",  "lo",  "mi",  "zu",  "re",  "tan", "vex", "qo",  "pri", "dul",
+                                     "fen", "gor", "hib", "jat", "nox", "wum", "ys",  "bre", "cli", "dro"};
 constexpr const char* Words[] = {
-    "quality", "prices", "guide", "review", "best", "online", "store", "free", "shipping", "compare",
-    "official", "catalog", "new", "classic", "service", "support", "custom", "handmade", "local", "world",
-    "top", "rated", "deals", "expert", "tips", "how", "to", "choose", "buy", "repair", "parts", "news",
-    "family", "owned", "since", "large", "selection", "fast", "delivery", "today", "history", "facts"};
-constexpr const char* NavItems[] = {"Web", "Images", "Videos", "News",
-                                    "Maps", "Shopping", "Books", "Flights"};
-constexpr const char* AdBrands[] = {"Acme Outlet", "Brightmart", "Quickbuy", "Shopzone", "Valuehouse",
-                                    "Megadeal", "Primeshop", "Homestore"};
+    "quality",   "prices",   "guide",    "review", "best",    "online",  "store",   "free",   "shipping",
+    "compare",   "official", "catalog",  "new",    "classic", "service", "support", "custom", "handmade",
+    "local",     "world",    "top",      "rated",  "deals",   "expert",  "tips",    "how",    "to",
+    "choose",    "buy",      "repair",   "parts",  "news",    "family",  "owned",   "since",  "large",
+    "selection", "fast",     "delivery", "today",  "history", "facts"};
+constexpr const char* NavItems[] = {"Web",  "Images",   "Videos", "News",
+                                    "Maps", "Shopping", "Books",  "Flights"};
+constexpr const char* AdBrands[] = {"Acme Outlet", "Brightmart", "Quickbuy",  "Shopzone",
+                                    "Valuehouse",  "Megadeal",   "Primeshop", "Homestore"};
 
 std::string identifier(Rng& rng)
 {
@@ -100,21 +107,21 @@ void appendScriptText(std::string& out, Rng& rng, std::size_t bytes)
         switch (rng.below(4)) {
         case 0:
             out += "var " + identifier(rng) + "=function(a,b){return a." + identifier(rng) + "+b*"
-                   + std::to_string(rng.below(1000)) + "};";
+                + std::to_string(rng.below(1000)) + "};";
             break;
         case 1:
             out += identifier(rng) + "." + identifier(rng) + "('" + identifier(rng) + "',{" + identifier(rng)
-                   + ":" + std::to_string(rng.below(100000)) + "," + identifier(rng) + ":'" + identifier(rng)
-                   + "'});";
+                + ":" + std::to_string(rng.below(100000)) + "," + identifier(rng) + ":'" + identifier(rng)
+                + "'});";
             break;
         case 2:
             out += "if(" + identifier(rng) + "&&" + identifier(rng) + ".length>"
-                   + std::to_string(rng.below(64)) + "){" + identifier(rng) + "=" + identifier(rng)
-                   + ".slice(" + std::to_string(rng.below(9)) + ")}";
+                + std::to_string(rng.below(64)) + "){" + identifier(rng) + "=" + identifier(rng) + ".slice("
+                + std::to_string(rng.below(9)) + ")}";
             break;
         default:
             out += "window." + identifier(rng) + "=[" + std::to_string(rng.below(9999)) + ","
-                   + std::to_string(rng.below(9999)) + ",'" + identifier(rng) + "'];";
+                + std::to_string(rng.below(9999)) + ",'" + identifier(rng) + "'];";
             break;
         }
         if (out.size() - lineStart > 160) {
@@ -132,19 +139,13 @@ void appendStyleText(std::string& out, Rng& rng, std::size_t bytes)
         char colour[8];
         std::snprintf(colour, sizeof colour, "%06x", rng.below(0xffffff));
         out += "." + identifier(rng) + "{" + rng.pick(Properties) + ":" + std::to_string(rng.below(40))
-               + "px " + std::to_string(rng.below(40)) + "px;color:#" + colour + "}\n";
+            + "px " + std::to_string(rng.below(40)) + "px;color:#" + colour + "}\n";
     }
 }
 
-std::string toStd(const QString& text)
-{
-    return text.toStdString();
-}
+std::string toStd(const QString& text) { return text.toStdString(); }
 
-std::string html(const QString& text)
-{
-    return text.toHtmlEscaped().toStdString();
-}
+std::string html(const QString& text) { return text.toHtmlEscaped().toStdString(); }
 
 // The term as it stands in a query string: percent-encoded, blanks as "+".
 std::string queryTerm(const QString& term)
@@ -199,7 +200,7 @@ std::string encodedUrl(const QString& url, int site)
 
 struct Result
 {
-    int rank;        // 1-based
+    int rank; // 1-based
     int site;
     QString url;
 };
@@ -236,22 +237,22 @@ std::string title(const Result& r, const QString& term, Rng& rng)
 std::string snippet(const QString& term, Rng& rng)
 {
     return words(rng, 8 + rng.below(10)) + " <b>" + html(term) + "</b> " + words(rng, 12 + rng.below(20))
-           + " ...";
+        + " ...";
 }
 
 // The page frame shared by all styles.
 struct Frame
 {
-    std::string head;      // up to and including the opening of the body
-    std::string middle;    // the part that holds the results
-    std::string tail;      // the rest after the results
+    std::string head;   // up to and including the opening of the body
+    std::string middle; // the part that holds the results
+    std::string tail;   // the rest after the results
 };
 
 std::string headOf(const QString& term, Rng& rng, const char* engineTitle)
 {
     std::string s = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>"
-                    + html(term) + " - " + engineTitle + "</title>\n"
-                    + "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<style>\n";
+        + html(term) + " - " + engineTitle + "</title>\n"
+        + "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<style>\n";
     appendStyleText(s, rng, 6000 + rng.below(6000));
     s += "</style>\n<script>\n";
     appendScriptText(s, rng, 8000 + rng.below(8000));
@@ -264,13 +265,13 @@ std::string navigationBar(DemoStyle style, const QString& term, Rng& rng)
     const std::string path = toStd(demoSearchPath(style));
     std::string s = "<div id=\"top\"><a class=\"logo\" href=\"/\">Corvane Demo Search</a>\n"
                     "<form action=\""
-                    + path + "\" method=\"get\"><input type=\"text\" name=\"q\" value=\"" + html(term)
-                    + "\"><input type=\"submit\" value=\"Search\"></form>\n<ul class=\"tabs\">";
+        + path + "\" method=\"get\"><input type=\"text\" name=\"q\" value=\"" + html(term)
+        + "\"><input type=\"submit\" value=\"Search\"></form>\n<ul class=\"tabs\">";
     for (const char* item : NavItems)
         s += std::string("<li class=\"tab\"><a href=\"/") + item + "?q=" + queryTerm(term) + "\">" + item
-             + "</a></li>";
+            + "</a></li>";
     s += "</ul>\n<div class=\"stats\">About " + std::to_string(1000 + rng.below(90000)) + ",000 results ("
-         + "0." + std::to_string(10 + rng.below(80)) + " seconds)</div></div>\n";
+        + "0." + std::to_string(10 + rng.below(80)) + " seconds)</div></div>\n";
     return s;
 }
 
@@ -289,9 +290,9 @@ std::string adverts(DemoStyle style, const QString& term, Rng& rng, int count)
         case DemoStyle::PlanB: open = "<article class=\"res ad\">"; break;
         }
         s += open + "<span class=\"ad-label\">Ad</span> <a href=\"http://shop.adnet" + std::to_string(n)
-             + ".test/landing?c=" + identifier(rng) + "\">" + rng.pick(AdBrands) + ": " + html(term) + " "
-             + words(rng, 3) + "</a><div class=\"ad-text\">" + words(rng, 14) + "</div>"
-             + (style == DemoStyle::PlanB ? "</article>\n" : "</div>\n");
+            + ".test/landing?c=" + identifier(rng) + "\">" + rng.pick(AdBrands) + ": " + html(term) + " "
+            + words(rng, 3) + "</a><div class=\"ad-text\">" + words(rng, 14) + "</div>"
+            + (style == DemoStyle::PlanB ? "</article>\n" : "</div>\n");
     }
     s += "</div>\n";
     return s;
@@ -302,7 +303,7 @@ std::string sidebar(const QString& term, Rng& rng)
     std::string s = "<div class=\"panel\"><h2>" + html(term) + "</h2><p>" + words(rng, 40) + "</p><ul>";
     for (int i = 0; i < 6; ++i)
         s += "<li><a href=\"http://wiki.reference" + std::to_string(rng.below(9)) + ".test/" + identifier(rng)
-             + "\">" + words(rng, 2) + "</a></li>";
+            + "\">" + words(rng, 2) + "</a></li>";
     s += "</ul></div>\n";
     return s;
 }
@@ -314,7 +315,7 @@ std::string relatedSearches(DemoStyle style, const QString& term, Rng& rng)
     for (int i = 0; i < 8; ++i) {
         const std::string extra = rng.pick(Words);
         s += "<a class=\"rel\" href=\"" + path + "?q=" + queryTerm(term) + "+" + extra + "\">" + html(term)
-             + " <b>" + extra + "</b></a> ";
+            + " <b>" + extra + "</b></a> ";
     }
     s += "</p></div>\n";
     return s;
@@ -324,14 +325,14 @@ std::string footer(Rng& rng)
 {
     std::string s = "<div class=\"footer\"><a href=\"/help\">Help</a> <a href=\"/privacy\">Privacy</a> "
                     "<a href=\"/terms\">Terms</a> <span>"
-                    + words(rng, 6) + "</span></div>\n";
+        + words(rng, 6) + "</span></div>\n";
     return s;
 }
 
 std::string noResults(const QString& term)
 {
     return "<div class=\"empty\"><p>Your search - <b>" + html(term)
-           + "</b> - did not match any more documents.</p></div>\n";
+        + "</b> - did not match any more documents.</p></div>\n";
 }
 
 // A link to a result, direct or through the engine's redirect with the
@@ -357,7 +358,7 @@ std::string pageNumbers(const std::string& path, const QString& term, const char
         }
         const int value = p * DemoCorpus::PageLength + (oneBased ? 1 : 0);
         s += "<a class=\"fl\" href=\"" + path + "?q=" + queryTerm(term) + "&amp;" + parameter + "="
-             + std::to_string(value) + "\">" + std::to_string(p + 1) + "</a> ";
+            + std::to_string(value) + "\">" + std::to_string(p + 1) + "</a> ";
     }
     return s;
 }
@@ -366,7 +367,7 @@ Frame numberedPage(const QString& term, int offset, const QList<Result>& results
 {
     Frame f;
     f.head = headOf(term, rng, "Numbered Demo") + navigationBar(DemoStyle::Numbered, term, rng)
-             + adverts(DemoStyle::Numbered, term, rng, 3);
+        + adverts(DemoStyle::Numbered, term, rng, 3);
     std::string& m = f.middle;
     if (results.isEmpty()) {
         m = noResults(term);
@@ -374,16 +375,15 @@ Frame numberedPage(const QString& term, int offset, const QList<Result>& results
         m = "<div id=\"main\">\n<ol class=\"results\">\n";
         for (const Result& r : results) {
             m += "<li class=\"result\" value=\"" + std::to_string(r.rank) + "\">\n"
-                 + "<div class=\"rc\"><h3 class=\"r\"><a href=\"" + resultHref(r, r.site % 3 == 0) + "\">"
-                 + title(r, term, rng) + "</a></h3>\n"
-                 + "<div class=\"s\"><cite>" + displayUrl(r.url) + "</cite><br><span class=\"st\">"
-                 + snippet(term, rng) + "</span></div>\n<div class=\"meta\"><a class=\"sim\" "
-                 + "href=\"/numbered/similar?id=" + std::to_string(r.rank * 7919 % 10007)
-                 + "\">Similar pages</a></div></div>\n</li>\n";
+                + "<div class=\"rc\"><h3 class=\"r\"><a href=\"" + resultHref(r, r.site % 3 == 0) + "\">"
+                + title(r, term, rng) + "</a></h3>\n" + "<div class=\"s\"><cite>" + displayUrl(r.url)
+                + "</cite><br><span class=\"st\">" + snippet(term, rng)
+                + "</span></div>\n<div class=\"meta\"><a class=\"sim\" " + "href=\"/numbered/similar?id="
+                + std::to_string(r.rank * 7919 % 10007) + "\">Similar pages</a></div></div>\n</li>\n";
             if (r.rank % 10 == 4)
                 m += "<li class=\"news\"><h4>Top stories</h4><a href=\"http://news.press"
-                     + std::to_string(rng.below(5)) + ".test/" + identifier(rng) + "\">" + words(rng, 6)
-                     + "</a></li>\n";
+                    + std::to_string(rng.below(5)) + ".test/" + identifier(rng) + "\">" + words(rng, 6)
+                    + "</a></li>\n";
         }
         m += "</ol>\n</div>\n";
     }
@@ -399,7 +399,7 @@ Frame unnumberedPage(const QString& term, int offset, const QList<Result>& resul
     const std::string path = "/unnumbered/search";
     Frame f;
     f.head = headOf(term, rng, "Unnumbered Demo") + navigationBar(DemoStyle::Unnumbered, term, rng)
-             + adverts(DemoStyle::Unnumbered, term, rng, 4);
+        + adverts(DemoStyle::Unnumbered, term, rng, 4);
     std::string& m = f.middle;
     if (results.isEmpty()) {
         m = noResults(term);
@@ -407,14 +407,14 @@ Frame unnumberedPage(const QString& term, int offset, const QList<Result>& resul
         m = "<div id=\"search\"><div id=\"rso\">\n";
         for (const Result& r : results) {
             m += "<div class=\"g\"><div class=\"tF2Cxc\"><div class=\"yuRUbf\"><a href=\"/url?sa=U&amp;ved="
-                 + identifier(rng) + "&amp;q=" + encodedUrl(r.url, r.site) + "\"><h3 class=\"LC20lb\">"
-                 + title(r, term, rng) + "</h3><div class=\"TbwUpd\"><cite class=\"iUh30\">"
-                 + displayUrl(r.url) + "</cite></div></a></div>\n"
-                 + "<div class=\"IsZvec\"><span class=\"aCOpRe\">"
-                 + snippet(term, rng) + "</span></div></div></div>\n";
+                + identifier(rng) + "&amp;q=" + encodedUrl(r.url, r.site) + "\"><h3 class=\"LC20lb\">"
+                + title(r, term, rng) + "</h3><div class=\"TbwUpd\"><cite class=\"iUh30\">"
+                + displayUrl(r.url) + "</cite></div></a></div>\n"
+                + "<div class=\"IsZvec\"><span class=\"aCOpRe\">" + snippet(term, rng)
+                + "</span></div></div></div>\n";
             if (r.rank % 10 == 6)
                 m += "<div class=\"related-questions\"><h4>People also ask</h4><div class=\"q\">"
-                     + words(rng, 7) + "?</div><div class=\"q\">" + words(rng, 6) + "?</div></div>\n";
+                    + words(rng, 7) + "?</div><div class=\"q\">" + words(rng, 6) + "?</div></div>\n";
         }
         m += "</div></div>\n";
     }
@@ -423,14 +423,14 @@ Frame unnumberedPage(const QString& term, int offset, const QList<Result>& resul
         + relatedSearches(DemoStyle::Unnumbered, term, rng);
     t += "<table id=\"nav\"><tr>";
     if (offset > 0 && !results.isEmpty())
-        t += "<td><a class=\"pn\" href=\"" + path + "?q=" + queryTerm(term) + "&amp;start="
-             + std::to_string(std::max(0, offset - DemoCorpus::PageLength))
-             + "\" id=\"pnprev\">Previous</a></td>";
+        t += "<td><a class=\"pn\" href=\"" + path + "?q=" + queryTerm(term)
+            + "&amp;start=" + std::to_string(std::max(0, offset - DemoCorpus::PageLength))
+            + "\" id=\"pnprev\">Previous</a></td>";
     t += "<td>" + pageNumbers(path, term, "start", offset, false) + "</td>";
     if (!results.isEmpty() && offset + DemoCorpus::PageLength < DemoCorpus::ResultsPerTerm)
-        t += "<td><a class=\"pn\" href=\"" + path + "?q=" + queryTerm(term) + "&amp;start="
-             + std::to_string(offset + DemoCorpus::PageLength)
-             + "\" id=\"pnnext\" aria-label=\"Next page\">Next</a></td>";
+        t += "<td><a class=\"pn\" href=\"" + path + "?q=" + queryTerm(term)
+            + "&amp;start=" + std::to_string(offset + DemoCorpus::PageLength)
+            + "\" id=\"pnnext\" aria-label=\"Next page\">Next</a></td>";
     t += "</tr></table>\n" + footer(rng);
     return f;
 }
@@ -440,7 +440,7 @@ Frame tagFirstPage(const QString& term, int offset, const QList<Result>& results
     const std::string path = "/tagfirst/search";
     Frame f;
     f.head = headOf(term, rng, "Tag First Demo") + navigationBar(DemoStyle::TagFirst, term, rng)
-             + adverts(DemoStyle::TagFirst, term, rng, 2);
+        + adverts(DemoStyle::TagFirst, term, rng, 2);
     std::string& m = f.middle;
     if (results.isEmpty()) {
         m = noResults(term);
@@ -452,8 +452,8 @@ Frame tagFirstPage(const QString& term, int offset, const QList<Result>& results
                 m += "\n<hr class=\"rs\">";
             first = false;
             m += "<div class=\"hit\"><a class=\"hl\" href=\"" + resultHref(r, r.site % 3 == 0) + "\">"
-                 + title(r, term, rng) + "</a><br><span class=\"snip\">" + snippet(term, rng)
-                 + "</span><br><span class=\"url\">" + displayUrl(r.url) + "</span></div>";
+                + title(r, term, rng) + "</a><br><span class=\"snip\">" + snippet(term, rng)
+                + "</span><br><span class=\"url\">" + displayUrl(r.url) + "</span></div>";
         }
         m += "\n</div>\n";
     }
@@ -462,11 +462,11 @@ Frame tagFirstPage(const QString& term, int offset, const QList<Result>& results
         + "<div id=\"foot\">";
     if (offset > 0 && !results.isEmpty())
         t += "<a class=\"prev-page\" href=\"" + path + "?q=" + queryTerm(term) + "&first="
-             + std::to_string(std::max(0, offset - DemoCorpus::PageLength) + 1) + "\">Previous</a> ";
+            + std::to_string(std::max(0, offset - DemoCorpus::PageLength) + 1) + "\">Previous</a> ";
     t += pageNumbers(path, term, "first", offset, true);
     if (!results.isEmpty() && offset + DemoCorpus::PageLength < DemoCorpus::ResultsPerTerm)
-        t += "<a class=\"next-page\" href=\"" + path + "?q=" + queryTerm(term) + "&first="
-             + std::to_string(offset + DemoCorpus::PageLength + 1) + "\">Next</a>";
+        t += "<a class=\"next-page\" href=\"" + path + "?q=" + queryTerm(term)
+            + "&first=" + std::to_string(offset + DemoCorpus::PageLength + 1) + "\">Next</a>";
     t += "</div>\n" + footer(rng);
     return f;
 }
@@ -475,7 +475,7 @@ Frame planBPage(const QString& term, int offset, const QList<Result>& results, R
 {
     Frame f;
     f.head = headOf(term, rng, "Plan B Demo") + navigationBar(DemoStyle::PlanB, term, rng)
-             + adverts(DemoStyle::PlanB, term, rng, 3);
+        + adverts(DemoStyle::PlanB, term, rng, 3);
     std::string& m = f.middle;
     if (results.isEmpty()) {
         m = noResults(term);
@@ -483,13 +483,13 @@ Frame planBPage(const QString& term, int offset, const QList<Result>& results, R
         m = "<main><section id=\"results\">\n";
         for (const Result& r : results) {
             m += "<article class=\"res\" data-rank=\"" + std::to_string(r.rank) + "\"><header><a href=\""
-                 + resultHref(r, r.site % 3 == 0) + "\">" + title(r, term, rng) + "</a></header><p>"
-                 + snippet(term, rng) + "</p><footer>" + displayUrl(r.url) + "</footer></article>\n";
+                + resultHref(r, r.site % 3 == 0) + "\">" + title(r, term, rng) + "</a></header><p>"
+                + snippet(term, rng) + "</p><footer>" + displayUrl(r.url) + "</footer></article>\n";
         }
         m += "</section></main>\n";
     }
     f.tail = "<aside>" + sidebar(term, rng) + "</aside>\n" + relatedSearches(DemoStyle::PlanB, term, rng)
-             + "<nav>" + pageNumbers("/planb/search", term, "page", offset, false) + "</nav>\n" + footer(rng);
+        + "<nav>" + pageNumbers("/planb/search", term, "page", offset, false) + "</nav>\n" + footer(rng);
     return f;
 }
 
@@ -497,7 +497,7 @@ Frame planBPage(const QString& term, int offset, const QList<Result>& results, R
 // with script blocks before and after the results, as real pages carry.
 QByteArray assemble(const Frame& f, Rng& rng, std::uint64_t sizeSeed)
 {
-    const std::size_t target = 110000 + sizeSeed % 160000;   // 110 to 270 KB
+    const std::size_t target = 110000 + sizeSeed % 160000; // 110 to 270 KB
     const std::size_t fixedSize = f.head.size() + f.middle.size() + f.tail.size() + 200;
     const std::size_t fill = target > fixedSize ? target - fixedSize : 0;
     std::string page;
@@ -527,10 +527,7 @@ QList<DemoStyle> demoStyles()
     return {DemoStyle::Numbered, DemoStyle::Unnumbered, DemoStyle::TagFirst, DemoStyle::PlanB};
 }
 
-QString demoStyleName(DemoStyle style)
-{
-    return QLatin1String(StyleNames[static_cast<int>(style)]);
-}
+QString demoStyleName(DemoStyle style) { return QLatin1String(StyleNames[static_cast<int>(style)]); }
 
 QString demoSearchPath(DemoStyle style)
 {
@@ -555,10 +552,7 @@ QString siteHost(int site)
     return QStringLiteral("www.site-%1.example").arg(site, 3, 10, QLatin1Char('0'));
 }
 
-QString normalizedTerm(const QString& term)
-{
-    return term.simplified().toLower();
-}
+QString normalizedTerm(const QString& term) { return term.simplified().toLower(); }
 
 QList<QString> ranking(const QString& term, int day)
 {
@@ -619,7 +613,7 @@ QByteArray pageWithoutMarkers(DemoStyle style, const QString& rawTerm, int day)
     f.head = headOf(term, rng, "Demo") + navigationBar(style, term, rng) + adverts(style, term, rng, 3);
     f.middle = "<div class=\"notice\"><h2>We are sorry</h2><p>Our systems have detected unusual traffic. "
                "Please try again later.</p><p>"
-               + words(rng, 60) + "</p></div>\n";
+        + words(rng, 60) + "</p></div>\n";
     f.tail = sidebar(term, rng) + footer(rng);
     return assemble(f, rng, mix(seed));
 }
@@ -631,8 +625,8 @@ QByteArray homePage()
                       "pages.</p>\n<ul>\n";
     for (const DemoStyle style : demoStyles()) {
         const QByteArray path = demoSearchPath(style).toUtf8();
-        page += "<li><a href=\"" + path + "?q=blue+widgets\">" + demoStyleName(style).toUtf8()
-                + "</a></li>\n";
+        page +=
+            "<li><a href=\"" + path + "?q=blue+widgets\">" + demoStyleName(style).toUtf8() + "</a></li>\n";
     }
     page += "</ul>\n</body></html>\n";
     return page;

@@ -8,17 +8,16 @@ namespace corvane {
 
 // The markup styles of the demo engine. Each answers under its own path
 // prefix (demoSearchPath) and is read by its own starter engine script.
-enum class DemoStyle
-{
-    Numbered,     // <li class="result" value="N">, offset paging with start=
-    Unnumbered,   // <div class="g">, next-link paging ("Next" link with &amp;)
-    TagFirst,     // <hr class="rs"> between results, none before the first; next link
-    PlanB         // <article class="res" data-rank="N">, page= paging
+enum class DemoStyle {
+    Numbered,   // <li class="result" value="N">, offset paging with start=
+    Unnumbered, // <div class="g">, next-link paging ("Next" link with &amp;)
+    TagFirst,   // <hr class="rs"> between results, none before the first; next link
+    PlanB       // <article class="res" data-rank="N">, page= paging
 };
 
 QList<DemoStyle> demoStyles();
-QString demoStyleName(DemoStyle style);     // "numbered", "unnumbered", "tagfirst", "planb"
-QString demoSearchPath(DemoStyle style);    // "/numbered/search" ...
+QString demoStyleName(DemoStyle style);  // "numbered", "unnumbered", "tagfirst", "planb"
+QString demoSearchPath(DemoStyle style); // "/numbered/search" ...
 bool demoStyleFromName(const QString& name, DemoStyle* style);
 
 namespace DemoCorpus {

@@ -2,9 +2,8 @@
 
 #include <QList>
 
-#include <libdeflate.h>
-
 #include <algorithm>
+#include <libdeflate.h>
 #include <memory>
 
 namespace corvane::ContentDecoding {
@@ -24,12 +23,7 @@ libdeflate_decompressor* decompressor()
     return d.get();
 }
 
-enum class Format
-{
-    Gzip,
-    Zlib,
-    Raw
-};
+enum class Format { Gzip, Zlib, Raw };
 
 libdeflate_result run(Format format, const QByteArray& in, QByteArray& out, size_t* written)
 {
@@ -43,7 +37,8 @@ libdeflate_result run(Format format, const QByteArray& in, QByteArray& out, size
     case Format::Zlib:
         return libdeflate_zlib_decompress_ex(d, in.constData(), inSize, out.data(), outSize, &read, written);
     case Format::Raw:
-        return libdeflate_deflate_decompress_ex(d, in.constData(), inSize, out.data(), outSize, &read, written);
+        return libdeflate_deflate_decompress_ex(d, in.constData(), inSize, out.data(), outSize, &read,
+                                                written);
     }
     return LIBDEFLATE_BAD_DATA;
 }

@@ -19,12 +19,11 @@ namespace ContentDecoding {
 // The Accept-Encoding value of a request: the codings decode() knows.
 inline constexpr const char* Offered = "gzip, deflate";
 
-enum class Outcome
-{
+enum class Outcome {
     Decoded,
-    UnknownCoding,   // a coding decode() does not know; detail names it
-    Damaged,         // the data is not valid for its coding; detail names the coding
-    TooLarge         // the decoded body would exceed maxBytes
+    UnknownCoding, // a coding decode() does not know; detail names it
+    Damaged,       // the data is not valid for its coding; detail names the coding
+    TooLarge       // the decoded body would exceed maxBytes
 };
 
 Outcome decode(const QByteArray& contentEncoding, QByteArray& body, qsizetype maxBytes, QString* detail);

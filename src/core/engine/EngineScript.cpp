@@ -240,7 +240,7 @@ QString BuildQueryUrl(EngineScript& script, const RunCounters& counters, const Q
 QString ExtractNextLink(EngineScript& script, const QString& processedPage)
 {
     const QString& page = processedPage;
-    qsizetype s = 0;   // 1-based start of the link
+    qsizetype s = 0; // 1-based start of the link
     if (script.ReverseStartKey.isEmpty()) {
         s = position(page, script.StartKey);
     } else {
@@ -264,7 +264,7 @@ QString ExtractNextLink(EngineScript& script, const QString& processedPage)
     if (s == 0)
         return {};
 
-    QString link = page.mid(s - 1, page.size() - s);   // without the page's last character
+    QString link = page.mid(s - 1, page.size() - s); // without the page's last character
     const qsizetype end = position(link, script.EndKey);
     if (end > 0)
         link.truncate(end - 1);

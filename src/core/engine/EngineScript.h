@@ -34,7 +34,7 @@ struct EngineScript
     // Request construction: the first page from the A pairs, later pages from
     // the B pairs (Method1) or from the next link cut out of the last page.
     bool Method1 = false;
-    std::array<QString, 10> AString, AValue, BString, BValue;   // index 0 is column 1
+    std::array<QString, 10> AString, AValue, BString, BValue; // index 0 is column 1
     QString OffsetField;
     int OffsetValue = 0;
     QString WordConnector;
@@ -73,9 +73,9 @@ struct EngineScript
 // The counters of one engine's polling in one run.
 struct RunCounters
 {
-    int rank = 1;      // number of the next result to be counted
-    int page = 0;      // pages fetched
-    int failures = 0;  // consecutive failed requests
+    int rank = 1;     // number of the next result to be counted
+    int page = 0;     // pages fetched
+    int failures = 0; // consecutive failed requests
 };
 
 // The search term with every blank replaced by the script's WordConnector

@@ -1,7 +1,7 @@
 #include "core/engine/PageFetcher.h"
 
-#include "core/settings/Settings.h"
 #include "core/engine/ContentDecoding.h"
+#include "core/settings/Settings.h"
 
 #include <QByteArray>
 #include <QRandomGenerator>
@@ -128,7 +128,7 @@ struct PageFetcher::Transfer
     PageFetcher* fetcher = nullptr;
     QByteArray body;
     QByteArray statusLine;
-    QByteArray contentEncoding;   // of the last response
+    QByteArray contentEncoding; // of the last response
     Clock::time_point lastActivity = Clock::now();
     bool aborted = false;
     bool tooLarge = false;
@@ -267,7 +267,7 @@ void PageFetcher::configure(const SettingsRecord& settings)
     if (settings.HTTPContentRangeStart >= 0
         && settings.HTTPContentRangeEnd > settings.HTTPContentRangeStart) {
         const QByteArray range = QByteArray::number(settings.HTTPContentRangeStart) + '-'
-                                 + QByteArray::number(settings.HTTPContentRangeEnd);
+            + QByteArray::number(settings.HTTPContentRangeEnd);
         curl_easy_setopt(curl, CURLOPT_RANGE, range.constData());
     }
 
@@ -300,25 +300,13 @@ void PageFetcher::configure(const SettingsRecord& settings)
     curl_easy_setopt(curl, CURLOPT_HTTP_CONTENT_DECODING, 0L);
 }
 
-void PageFetcher::setKeepGoing(KeepGoing keepGoing)
-{
-    m_keepGoing = std::move(keepGoing);
-}
+void PageFetcher::setKeepGoing(KeepGoing keepGoing) { m_keepGoing = std::move(keepGoing); }
 
-void PageFetcher::requestAbort()
-{
-    m_abort = true;
-}
+void PageFetcher::requestAbort() { m_abort = true; }
 
-void PageFetcher::clearAbort()
-{
-    m_abort = false;
-}
+void PageFetcher::clearAbort() { m_abort = false; }
 
-bool PageFetcher::abortRequested() const
-{
-    return m_abort;
-}
+bool PageFetcher::abortRequested() const { return m_abort; }
 
 bool PageFetcher::keepGoing()
 {
@@ -335,7 +323,7 @@ bool PageFetcher::keepGoing()
 bool PageFetcher::waitUntil(std::chrono::steady_clock::time_point deadline)
 {
     for (;;) {
-        m_lastHook = {};   // every slice gives the hook its turn
+        m_lastHook = {}; // every slice gives the hook its turn
         if (!keepGoing())
             return false;
         const auto now = Clock::now();
@@ -436,18 +424,13 @@ FetchResult PageFetcher::perform(const QString& url)
         case ContentDecoding::Outcome::Damaged:
             result.error = QStringLiteral("Damaged %1 data in the reply").arg(coding);
             break;
-        case ContentDecoding::Outcome::TooLarge:
-            result.error = tooLargeMessage();
-            break;
+        case ContentDecoding::Outcome::TooLarge: result.error = tooLargeMessage(); break;
         }
     }
     return result;
 }
 
-FetchResult PageFetcher::get(const QString& url)
-{
-    return perform(url);
-}
+FetchResult PageFetcher::get(const QString& url) { return perform(url); }
 
 FetchResult PageFetcher::FetchResultPage(const QString& url, const EngineScript& script,
                                          RunCounters& counters)
@@ -470,8 +453,7 @@ FetchResult PageFetcher::FetchResultPage(const QString& url, const EngineScript&
 
     if (result.ok) {
         qsizetype lead = 0;
-        while (lead < result.page.size()
-               && (result.page.at(lead) == u'\r' || result.page.at(lead) == u'\n'))
+        while (lead < result.page.size() && (result.page.at(lead) == u'\r' || result.page.at(lead) == u'\n'))
             ++lead;
         result.page.remove(0, lead);
         if (result.page.size() < MinimalPageLength) {
@@ -552,7 +534,10 @@ qsizetype findClosingTagNoCase(const char16_t* data, qsizetype size)
 class OneLineWriter
 {
 public:
-    explicit OneLineWriter(char16_t* out) : m_out(out) {}
+    explicit OneLineWriter(char16_t* out)
+        : m_out(out)
+    {
+    }
 
     void put(char16_t c)
     {
@@ -561,10 +546,10 @@ public:
         m_out[m_size++] = c;
         if (m_size >= 3 && m_out[m_size - 3] == u'%') {
             const char16_t a = m_out[m_size - 2];
-            const char16_t decoded = a == u'2' && c == u'E'   ? u'.'
-                                     : a == u'3' && c == u'A' ? u':'
-                                     : a == u'2' && c == u'F' ? u'/'
-                                                              : 0;
+            const char16_t decoded = a == u'2' && c == u'E' ? u'.'
+                : a == u'3' && c == u'A'                    ? u':'
+                : a == u'2' && c == u'F'                    ? u'/'
+                                                            : 0;
             if (decoded) {
                 m_out[m_size - 3] = decoded;
                 m_size -= 2;

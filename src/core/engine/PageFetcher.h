@@ -19,10 +19,10 @@ struct SettingsRecord;
 struct FetchResult
 {
     bool ok = false;
-    QString page;          // the body as text (cleaned by FetchResultPage)
-    QString error;         // why the request failed; empty when ok
-    bool aborted = false;  // stopped by the keep-going hook or requestAbort()
-    long httpStatus = 0;   // status of the last response, 0 when none arrived
+    QString page;         // the body as text (cleaned by FetchResultPage)
+    QString error;        // why the request failed; empty when ok
+    bool aborted = false; // stopped by the keep-going hook or requestAbort()
+    long httpStatus = 0;  // status of the last response, 0 when none arrived
 };
 
 // The HTTP client of one run (one press of Go, one Harvester session): one
@@ -120,15 +120,15 @@ public:
     // the page is tried n + 1 times in all.
     static bool retriesExhausted(RunCounters& counters, int httpRetryTimes);
 
-    struct Transfer;   // the request in flight, shared with libcurl's callbacks
+    struct Transfer; // the request in flight, shared with libcurl's callbacks
 
 private:
     bool keepGoing();
     bool waitUntil(std::chrono::steady_clock::time_point deadline);
     FetchResult perform(const QString& url);
 
-    void* m_curl = nullptr;    // CURL*
-    void* m_multi = nullptr;   // CURLM*
+    void* m_curl = nullptr;  // CURL*
+    void* m_multi = nullptr; // CURLM*
     curl_slist* m_headers = nullptr;
     int m_readTimeout = 0;
     int m_defaultPort = 0;

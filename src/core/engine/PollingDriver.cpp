@@ -55,8 +55,8 @@ EngineEnd PollingDriver::poll(EngineScript& script, const QString& term, const Q
             continue;
         }
 
-        const ResultSplit split =
-            SplitResults(ApplyTruncations(fetched.page, script), script, m_counters.page == 1, m_counters.rank);
+        const ResultSplit split = SplitResults(ApplyTruncations(fetched.page, script), script,
+                                               m_counters.page == 1, m_counters.rank);
         // A page without a single result marker holds no results: counting
         // the whole page as one result would walk on through empty pages.
         if (split.markers == 0 && !script.TagFirst)

@@ -21,20 +21,20 @@ struct PollTarget
 // One result that matched a target.
 struct PollHit
 {
-    int target = 0;          // index into the targets
+    int target = 0; // index into the targets
     int rank = 0;
     int page = 0;
-    QString requestUrl;      // the address of the page that held it
-    QString foundLink;       // the whole address around the match, as the page has it
+    QString requestUrl; // the address of the page that held it
+    QString foundLink;  // the whole address around the match, as the page has it
 };
 
 // How the polling of one engine ended.
 enum class EngineEnd {
-    Depth,      // the search depth was reached
-    LastPage,   // the script found no further page
-    NoResults,  // a page held no result marker at all
-    Failed,     // the page failed more often than the retry limit allows
-    Aborted,    // the abort flag was set, or the transfer was stopped
+    Depth,     // the search depth was reached
+    LastPage,  // the script found no further page
+    NoResults, // a page held no result marker at all
+    Failed,    // the page failed more often than the retry limit allows
+    Aborted,   // the abort flag was set, or the transfer was stopped
 };
 
 // What the driver tells its caller while it works.
@@ -43,7 +43,7 @@ struct PollEvents
     std::function<void(const PollHit&)> hit;
     std::function<void(int percent)> progress;
     std::function<void(const QString&)> status;
-    std::function<bool()> aborted;   // polled between requests
+    std::function<bool()> aborted; // polled between requests
 };
 
 // Polls one engine for one term, page after page, down to a search depth:

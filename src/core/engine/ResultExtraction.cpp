@@ -12,15 +12,9 @@ namespace {
 
 const QString PlanBSeparator = QStringLiteral("~*~*");
 
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
+bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
-bool isAsciiAlnum(QChar c)
-{
-    return isAsciiDigit(c) || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
+bool isAsciiAlnum(QChar c) { return isAsciiDigit(c) || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
 // Finds a fixed pattern in linear time, whatever the pattern and the text
 // look like (QString::indexOf can take time proportional to the product of
@@ -34,7 +28,8 @@ public:
     // constant times the text length.
     static constexpr qsizetype ShortPattern = 64;
 
-    explicit PatternSearch(QStringView pattern) : m_pattern(pattern)
+    explicit PatternSearch(QStringView pattern)
+        : m_pattern(pattern)
     {
         if (pattern.size() <= ShortPattern)
             return;
@@ -52,7 +47,7 @@ public:
     // Calls found(q) for every occurrence at or after from, in order, until
     // found returns false. Overlapping occurrences are reported unless
     // overlapping is false, in which case the search goes on after each one.
-    template<typename Found>
+    template <typename Found>
     void forEach(QStringView text, qsizetype from, bool overlapping, Found found) const
     {
         const qsizetype m = m_pattern.size();
@@ -92,19 +87,16 @@ public:
 
 private:
     QStringView m_pattern;
-    std::vector<qsizetype> m_border;   // longest proper border of each pattern prefix
+    std::vector<qsizetype> m_border; // longest proper border of each pattern prefix
 };
 
 // Position of the first occurrence of a non-empty pattern, or -1.
-qsizetype findText(QStringView text, QStringView pattern)
-{
-    return PatternSearch(pattern).indexIn(text);
-}
+qsizetype findText(QStringView text, QStringView pattern) { return PatternSearch(pattern).indexIn(text); }
 
 // Calls found(q) for every occurrence of the pattern in the text, overlapping
 // ones included, in order, until found returns false. An empty pattern occurs
 // at every position.
-template<typename Found>
+template <typename Found>
 void forEachOccurrence(QStringView text, QStringView pattern, Found found)
 {
     if (pattern.isEmpty()) {
@@ -179,7 +171,7 @@ void cutNumberedMarker(QStringView page, QStringView prefix, QStringView suffix,
     // Positions are kept as 32-bit numbers; no result page comes near that.
     if (size >= std::numeric_limits<qint32>::max())
         return;
-    std::vector<qint32> numberAt;   // where a prefix is followed by a digit or "-"
+    std::vector<qint32> numberAt; // where a prefix is followed by a digit or "-"
     forEachOccurrence(page, prefix, [&](qsizetype q) {
         const qsizetype at = q + prefix.size();
         if (at < size && (isAsciiDigit(page[at]) || page[at] == u'-'))
@@ -187,7 +179,7 @@ void cutNumberedMarker(QStringView page, QStringView prefix, QStringView suffix,
         return true;
     });
 
-    std::vector<std::pair<qint64, qint32>> found;   // (number - n, position)
+    std::vector<std::pair<qint64, qint32>> found; // (number - n, position)
     for (;;) {
         const qsizetype digits = QString::number(n).size();
         const bool negative = n < 0;

@@ -29,9 +29,9 @@ QString ApplyTruncations(const QString& page, const EngineScript& script);
 
 struct ResultSplit
 {
-    QStringList blocks;      // one per result, in page order; each begins with ResultTag
-    QString processedPage;   // the page from the first ResultTag on; next links are cut from it
-    int markers = 0;         // marker occurrences found (the TagFirst block not counted)
+    QStringList blocks;    // one per result, in page order; each begins with ResultTag
+    QString processedPage; // the page from the first ResultTag on; next links are cut from it
+    int markers = 0;       // marker occurrences found (the TagFirst block not counted)
 };
 
 // Splits a truncated page into result blocks at the markers for

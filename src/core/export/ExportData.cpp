@@ -10,14 +10,10 @@ ExportColumn::Type columnType(FieldType type)
 {
     switch (type) {
     case FieldType::Integer:
-    case FieldType::AutoInc:
-        return ExportColumn::Type::Integer;
-    case FieldType::Float:
-        return ExportColumn::Type::Float;
-    case FieldType::Date:
-        return ExportColumn::Type::Date;
-    default:
-        return ExportColumn::Type::Text;
+    case FieldType::AutoInc: return ExportColumn::Type::Integer;
+    case FieldType::Float: return ExportColumn::Type::Float;
+    case FieldType::Date: return ExportColumn::Type::Date;
+    default: return ExportColumn::Type::Text;
     }
 }
 

@@ -23,9 +23,9 @@ struct ExportColumn
 // cell). Any window can build one by hand or take it from an open dataset.
 struct ExportData
 {
-    QString name;                  // a name for the data, used as the table of SQL statements
+    QString name; // a name for the data, used as the table of SQL statements
     QList<ExportColumn> columns;
-    QList<QVariantList> rows;      // one value per column
+    QList<QVariantList> rows; // one value per column
 
     // Every row of an open dataset from its first, with its column names and
     // types; the cursor is left after the last row.

@@ -9,7 +9,8 @@ namespace corvane {
 ExportDateSettings ExportDateSettings::fromShortDateFormat(const QString& format)
 {
     ExportDateSettings settings;
-    const auto separator = std::find_if(format.cbegin(), format.cend(), [](QChar c) { return !c.isLetter(); });
+    const auto separator =
+        std::find_if(format.cbegin(), format.cend(), [](QChar c) { return !c.isLetter(); });
     if (separator != format.cend())
         settings.separator = *separator;
     settings.fourDigitYear = format.contains(QLatin1String("yyyy"), Qt::CaseInsensitive);

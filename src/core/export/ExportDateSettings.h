@@ -12,7 +12,7 @@ struct ExportDateSettings
 {
     QChar separator = QLatin1Char('/');
     bool fourDigitYear = true;
-    QString order = QStringLiteral("MDY");   // the letters D, M and Y in writing order
+    QString order = QStringLiteral("MDY"); // the letters D, M and Y in writing order
     bool leadingZeroDay = true;
     bool leadingZeroMonth = true;
 

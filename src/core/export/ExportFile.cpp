@@ -73,7 +73,8 @@ QString ExportFile::write(ExportFormat format, const ExportData& data, const Exp
         return QStringLiteral("No file name was given for the export.");
     const QFileInfo target(path);
     if (!target.absoluteDir().exists())
-        return QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(target.absolutePath()));
+        return QStringLiteral("The folder %1 does not exist.")
+            .arg(QDir::toNativeSeparators(target.absolutePath()));
 
     if (format == ExportFormat::Xlsx) {
         const QString partial = path + QStringLiteral(".part");

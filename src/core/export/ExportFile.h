@@ -15,8 +15,8 @@ enum class ExportFormat { Xlsx, Csv, TabDelimited, Html, Xml, Json, Sql, Pdf, Cl
 struct ExportFormatInfo
 {
     ExportFormat format;
-    QString name;        // as the wizard lists it
-    QString extension;   // without the dot; empty for the clipboard
+    QString name;      // as the wizard lists it
+    QString extension; // without the dot; empty for the clipboard
 };
 
 namespace ExportFile {

@@ -22,8 +22,8 @@ QStringList columnNames(const ExportData& data)
 
 QString csvField(const QString& text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
-        && !text.contains(QLatin1Char('\r')))
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -48,10 +48,7 @@ QString machineText(const QVariant& value, ExportColumn::Type type)
     return value.toString();
 }
 
-QString quotedName(const QString& name)
-{
-    return SqlQuote::quoted(name, QLatin1Char('"'));
-}
+QString quotedName(const QString& name) { return SqlQuote::quoted(name, QLatin1Char('"')); }
 
 // One line per row (after a header line when asked), each field written by
 // `field` and joined by the separator.
@@ -176,9 +173,8 @@ QString ExportText::sqlInsert(const ExportData& data, const ExportOptions& optio
     QStringList names;
     for (const ExportColumn& column : data.columns)
         names << quotedName(column.name);
-    const QString head =
-        QStringLiteral("INSERT INTO ") + quotedName(table) + QStringLiteral(" (") + names.join(QStringLiteral(", "))
-        + QStringLiteral(") VALUES (");
+    const QString head = QStringLiteral("INSERT INTO ") + quotedName(table) + QStringLiteral(" (")
+        + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (");
     QString out;
     for (const QVariantList& row : data.rows) {
         QStringList values;

@@ -36,7 +36,8 @@ QString ExportXlsx::write(const ExportData& data, const ExportOptions& options, 
     lxw_row_t row = 0;
     if (options.headerRow) {
         for (int c = 0; c < data.columns.size(); ++c)
-            worksheet_write_string(sheet, row, lxw_col_t(c), data.columns.at(c).name.toUtf8().constData(), bold);
+            worksheet_write_string(sheet, row, lxw_col_t(c), data.columns.at(c).name.toUtf8().constData(),
+                                   bold);
         ++row;
     }
     for (const QVariantList& values : data.rows) {
@@ -65,7 +66,8 @@ QString ExportXlsx::write(const ExportData& data, const ExportOptions& options, 
     }
     const lxw_error result = workbook_close(workbook);
     if (result != LXW_NO_ERROR)
-        return QStringLiteral("The workbook %1 cannot be written: %2").arg(path, QString::fromUtf8(lxw_strerror(result)));
+        return QStringLiteral("The workbook %1 cannot be written: %2")
+            .arg(path, QString::fromUtf8(lxw_strerror(result)));
     return {};
 }
 

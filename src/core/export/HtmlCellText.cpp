@@ -31,7 +31,7 @@ QString HtmlCellText::decodeEntities(const QString& text)
         else if (name.startsWith(QLatin1Char('#')) && name.size() > 1) {
             bool ok = false;
             const uint code = name.at(1).toLower() == QLatin1Char('x') ? name.mid(2).toUInt(&ok, 16)
-                                                                      : name.mid(1).toUInt(&ok, 10);
+                                                                       : name.mid(1).toUInt(&ok, 10);
             if (ok && code > 0 && code <= 0x10FFFF)
                 decoded = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
         }

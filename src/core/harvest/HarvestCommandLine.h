@@ -20,11 +20,11 @@ struct HarvestCommandLine
     HarvestRequest request;
     bool help = false;
     bool version = false;
-    QString error;   // why the arguments are bad; empty when they are fine
+    QString error; // why the arguments are bad; empty when they are fine
 
     bool headless() const { return request.all || !request.projects.isEmpty(); }
 
-    static HarvestCommandLine parse(const QStringList& arguments);   // without the program name
+    static HarvestCommandLine parse(const QStringList& arguments); // without the program name
     static QString usage();
 };
 

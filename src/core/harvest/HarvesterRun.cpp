@@ -1,14 +1,14 @@
 #include "core/harvest/HarvesterRun.h"
 
-#include "core/platform/MutexNames.h"
+#include "core/charts/ChartCacheBuilder.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/SqlQuote.h"
 #include "core/harvest/ProjectPlan.h"
 #include "core/harvest/SessionJournal.h"
 #include "core/harvest/SessionRecord.h"
+#include "core/platform/MutexNames.h"
 #include "core/platform/NamedMutex.h"
-#include "core/charts/ChartCacheBuilder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -82,9 +82,9 @@ void HarvesterRun::log(const QString& message, const QString& project)
     Query insert(&m_general,
                  QStringLiteral("INSERT INTO CVLog (xDate, xTime, Message, Project) VALUES (")
                      + SqlQuote::date(now.date()) + QStringLiteral(", ")
-                     + SqlQuote::quoted(now.time().toString(QStringLiteral("hh:mm:ss"))) + QStringLiteral(", ")
-                     + SqlQuote::quoted(message.left(LogMessageWidth)) + QStringLiteral(", ")
-                     + SqlQuote::quoted(project) + QLatin1Char(')'));
+                     + SqlQuote::quoted(now.time().toString(QStringLiteral("hh:mm:ss")))
+                     + QStringLiteral(", ") + SqlQuote::quoted(message.left(LogMessageWidth))
+                     + QStringLiteral(", ") + SqlQuote::quoted(project) + QLatin1Char(')'));
     insert.execSql();
 }
 
@@ -107,8 +107,9 @@ bool HarvesterRun::waitForSessionSlot(std::unique_ptr<NamedMutex>& noCV)
             return true;
         noCV.reset();
         if (!told && m_observer.waiting) {
-            m_observer.waiting(QStringLiteral("Waiting: a Corvane tool that needs the tables to itself is open. "
-                                              "The session starts when it is closed."));
+            m_observer.waiting(
+                QStringLiteral("Waiting: a Corvane tool that needs the tables to itself is open. "
+                               "The session starts when it is closed."));
         }
         told = true;
         sleepUnlessStopped(MutexPollMs);
@@ -121,7 +122,8 @@ void HarvesterRun::recoverJournals()
     for (const QString& path : SessionJournal::pending(m_settings.DataFolder)) {
         SessionRows rows;
         if (!SessionJournal::read(path, &rows)) {
-            log(QStringLiteral("Harvester removed an unreadable session journal %1").arg(QDir(path).dirName()));
+            log(QStringLiteral("Harvester removed an unreadable session journal %1")
+                    .arg(QDir(path).dirName()));
             QFile::remove(path);
             continue;
         }
@@ -136,24 +138,23 @@ void HarvesterRun::recoverJournals()
 void ApplyRetention(Database& general, const SettingsRecord& settings, const QDate& today)
 {
     if (settings.ClearLogRecs && settings.LogRecsDays > 0) {
-        Query(&general, QStringLiteral("DELETE FROM CVLog WHERE xDate < ")
-                            + SqlQuote::date(today.addDays(-settings.LogRecsDays)))
+        Query(&general,
+              QStringLiteral("DELETE FROM CVLog WHERE xDate < ")
+                  + SqlQuote::date(today.addDays(-settings.LogRecsDays)))
             .execSql();
     }
     if (settings.ClearRankRecs && settings.RankRecDays > 0) {
         const QString cutoff = SqlQuote::date(today.addDays(-settings.RankRecDays));
         Query(&general, QStringLiteral("DELETE FROM CVRank WHERE xDate < ") + cutoff).execSql();
         Query(&general, QStringLiteral("DELETE FROM CVHilo WHERE xDate < ") + cutoff).execSql();
-        Query(&general, QStringLiteral("DELETE FROM Summary WHERE xDate < ") + cutoff
-                            + QStringLiteral(" AND Type IN ('TopSE', 'New')"))
+        Query(&general,
+              QStringLiteral("DELETE FROM Summary WHERE xDate < ") + cutoff
+                  + QStringLiteral(" AND Type IN ('TopSE', 'New')"))
             .execSql();
     }
 }
 
-void HarvesterRun::applyRetention()
-{
-    ApplyRetention(m_general, m_settings, QDate::currentDate());
-}
+void HarvesterRun::applyRetention() { ApplyRetention(m_general, m_settings, QDate::currentDate()); }
 
 HarvesterRun::SessionEnd HarvesterRun::runSession(const QString& project, const QDate& date)
 {
@@ -168,7 +169,7 @@ HarvesterRun::SessionEnd HarvesterRun::runSession(const QString& project, const 
     if (m_stop)
         poller.requestStop();
     SessionPoller::Observer pollObserver = m_observer;
-    pollObserver.log = {};   // failures are logged below, once the workers are done
+    pollObserver.log = {}; // failures are logged below, once the workers are done
     const QList<TermCheck> checks = poller.run(plan, pollObserver, m_settings.Disorderly);
     m_poller = nullptr;
 
@@ -180,12 +181,13 @@ HarvesterRun::SessionEnd HarvesterRun::runSession(const QString& project, const 
     for (const TermCheck& check : checks) {
         if (check.end == EngineEnd::Failed) {
             failed = true;
-            log(QStringLiteral("%1 failed on \"%2\": %3").arg(check.engine, check.term, check.error), project);
+            log(QStringLiteral("%1 failed on \"%2\": %3").arg(check.engine, check.term, check.error),
+                project);
         }
     }
 
-    const SessionRows rows = SessionRows::build(plan, checks, date, PreviousSession::load(m_general, plan, date),
-                                                QDateTime::currentDateTime());
+    const SessionRows rows = SessionRows::build(
+        plan, checks, date, PreviousSession::load(m_general, plan, date), QDateTime::currentDateTime());
     const QString journal = SessionJournal::pathFor(m_settings.DataFolder, project, date);
     QString error;
     if (!SessionJournal::write(journal, rows, &error)) {
@@ -194,12 +196,15 @@ HarvesterRun::SessionEnd HarvesterRun::runSession(const QString& project, const 
     }
     rows.apply(m_general);
     QFile::remove(journal);
-    log(QStringLiteral("Harvester session ended for %1 (%2): %3").arg(project, day, summaryOf(checks)), project);
+    log(QStringLiteral("Harvester session ended for %1 (%2): %3").arg(project, day, summaryOf(checks)),
+        project);
     if (m_settings.CacheCharts) {
-        const int charts = ChartCacheBuilder(m_settings.DataFolder).buildAll(project, [this](const QString& line) {
-            emitLog(line);
-        });
-        log(QStringLiteral("Harvester rebuilt the chart cache of %1 chart(s) of %2").arg(charts).arg(project), project);
+        const int charts =
+            ChartCacheBuilder(m_settings.DataFolder).buildAll(project, [this](const QString& line) {
+                emitLog(line);
+            });
+        log(QStringLiteral("Harvester rebuilt the chart cache of %1 chart(s) of %2").arg(charts).arg(project),
+            project);
     }
     return failed ? SessionEnd::Failed : SessionEnd::Completed;
 }

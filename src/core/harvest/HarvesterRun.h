@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/settings/Settings.h"
 #include "core/data/TableDatabase.h"
 #include "core/harvest/SessionPoller.h"
+#include "core/settings/Settings.h"
 
 #include <QDate>
 #include <QString>
@@ -19,7 +19,7 @@ struct HarvestRequest
 {
     QStringList projects;
     bool all = false;
-    QDate date;   // the day the sessions are recorded under; invalid: today
+    QDate date; // the day the sessions are recorded under; invalid: today
 };
 
 // One Harvester run: holds "Harvester.Mutex" throughout, writes left-over
@@ -35,8 +35,8 @@ public:
     struct Observer : SessionPoller::Observer
     {
         std::function<void(const QString& project, int index, int count)> sessionStarted;
-        std::function<void(const QString& text)> waiting;   // shown while a session cannot start
-        std::function<void(const QString& text)> error;     // why nothing could be done
+        std::function<void(const QString& text)> waiting; // shown while a session cannot start
+        std::function<void(const QString& text)> error;   // why nothing could be done
     };
 
     HarvesterRun(const SettingsRecord& settings, const QString& advancedThrottleSchedule);

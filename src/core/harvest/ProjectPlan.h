@@ -17,21 +17,21 @@ struct ProjectPlan
 {
     struct Url
     {
-        QString name;   // the name every result table stores
-        QString url;    // the text matched against result links
+        QString name; // the name every result table stores
+        QString url;  // the text matched against result links
         bool anyMatch = false;
     };
 
     QString name;
     int depth = 50;
-    QString keyUrl;                // a URL name; empty when none is defined
+    QString keyUrl; // a URL name; empty when none is defined
     bool fullUrlData = false;
     bool stopOnHit = false;
-    QDate lastRun;                 // invalid when the project was never mined
+    QDate lastRun; // invalid when the project was never mined
     QList<Url> urls;
-    QStringList terms;             // the terms as typed (CVST Virtual)
-    QList<EngineScript> engines;   // in CVSE3 order
-    QStringList missingScripts;    // CVSE3 engines without an SE3 row
+    QStringList terms;           // the terms as typed (CVST Virtual)
+    QList<EngineScript> engines; // in CVSE3 order
+    QStringList missingScripts;  // CVSE3 engines without an SE3 row
 
     // Reads the project; throws DatabaseError when a table cannot be read.
     // A project that does not exist gives a plan with an empty name.

@@ -15,9 +15,9 @@ const QString Suffix = QStringLiteral(".journal");
 
 QString SessionJournal::pathFor(const QString& dataFolder, const QString& project, const QDate& date)
 {
-    return QDir(dataFolder).filePath(QStringLiteral("Harvester-")
-                                     + QString::fromLatin1(QUrl::toPercentEncoding(project)) + QLatin1Char('-')
-                                     + date.toString(QStringLiteral("yyyy-MM-dd")) + Suffix);
+    return QDir(dataFolder)
+        .filePath(QStringLiteral("Harvester-") + QString::fromLatin1(QUrl::toPercentEncoding(project))
+                  + QLatin1Char('-') + date.toString(QStringLiteral("yyyy-MM-dd")) + Suffix);
 }
 
 QStringList SessionJournal::pending(const QString& dataFolder)

@@ -4,9 +4,8 @@
 
 #include <QRandomGenerator>
 
-#include <malloc.h>
-
 #include <algorithm>
+#include <malloc.h>
 #include <thread>
 #include <vector>
 
@@ -20,7 +19,8 @@ constexpr int MaxThrottle = 10;
 
 bool TermCheck::completed() const
 {
-    return end == EngineEnd::Depth || end == EngineEnd::LastPage || end == EngineEnd::NoResults || stoppedOnHit;
+    return end == EngineEnd::Depth || end == EngineEnd::LastPage || end == EngineEnd::NoResults
+        || stoppedOnHit;
 }
 
 int ThrottleFactor(const SettingsRecord& settings, const QString& advancedSchedule, QTime now)
@@ -142,12 +142,13 @@ void SessionPoller::pollEngine(PageFetcher& fetcher, EngineScript script, int sl
         if (check.end == EngineEnd::Failed)
             check.error = status.startsWith(QLatin1String("Error: ")) ? status.mid(7) : status;
         if (check.end == EngineEnd::Aborted && !check.stoppedOnHit)
-            return;   // a stopped session keeps nothing of an unfinished scan
+            return; // a stopped session keeps nothing of an unfinished scan
 
         report([&] {
             ++m_done;
             if (check.end == EngineEnd::Failed && observer.log) {
-                observer.log(QStringLiteral("%1 failed on \"%2\": %3").arg(check.engine, check.term, check.error));
+                observer.log(
+                    QStringLiteral("%1 failed on \"%2\": %3").arg(check.engine, check.term, check.error));
             }
             if (observer.overallProgress)
                 observer.overallProgress(m_done, m_total);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/settings/Settings.h"
 #include "core/engine/PollingDriver.h"
 #include "core/harvest/ProjectPlan.h"
+#include "core/settings/Settings.h"
 
 #include <QList>
 #include <QString>
@@ -19,7 +19,7 @@ class PageFetcher;
 // One URL found by one engine for one term.
 struct CheckHit
 {
-    int url = 0;   // index into the plan's URLs
+    int url = 0; // index into the plan's URLs
     int rank = 0;
     int page = 0;
     QString foundLink;
@@ -31,10 +31,10 @@ struct TermCheck
     QString engine;
     QString term;
     EngineEnd end = EngineEnd::Failed;
-    bool stoppedOnHit = false;   // StopOnHit ended the scan at its first hit
-    int lastRecord = 0;          // the number of the last result read
+    bool stoppedOnHit = false; // StopOnHit ended the scan at its first hit
+    int lastRecord = 0;        // the number of the last result read
     int pages = 0;
-    QString error;               // the failure's message when end is Failed
+    QString error; // the failure's message when end is Failed
     QList<CheckHit> hits;
 
     // The scan reached the depth or the engine's last page, or stopped at its
@@ -58,9 +58,9 @@ class SessionPoller
 public:
     struct Observer
     {
-        std::function<void(const QString& line)> log;                     // a line for the live log
+        std::function<void(const QString& line)> log; // a line for the live log
         std::function<void(int slot, const QString& engine, int percent)> engineProgress;
-        std::function<void(int done, int total)> overallProgress;        // checks done of all
+        std::function<void(int done, int total)> overallProgress; // checks done of all
     };
 
     SessionPoller(const SettingsRecord& settings, int throttleFactor);
@@ -90,9 +90,9 @@ private:
     const SettingsRecord& m_settings;
     int m_throttle;
     std::atomic<bool> m_stop{false};
-    std::mutex m_lock;               // guards the observer calls and the shared counters
+    std::mutex m_lock; // guards the observer calls and the shared counters
     std::mutex m_fetchersLock;
-    QList<PageFetcher*> m_fetchers;  // the clients in use, for requestStop()
+    QList<PageFetcher*> m_fetchers; // the clients in use, for requestStop()
     int m_done = 0;
     int m_total = 0;
 };

@@ -16,10 +16,7 @@ namespace {
 
 const QString DateFormat = QStringLiteral("yyyy-MM-dd");
 
-QString dayText(const QDate& day)
-{
-    return day.toString(DateFormat);
-}
+QString dayText(const QDate& day) { return day.toString(DateFormat); }
 
 // The best hit of one URL in one check; null when it was not found.
 const CheckHit* bestHit(const TermCheck& check, int url)
@@ -69,10 +66,12 @@ struct Target
     int count;
 };
 
-constexpr Target RankTarget{"CVRank", "Project, SearchEngine, SearchTerm, URL, Rank, Page, xDate, FoundLink", 8};
-constexpr Target HiloTarget{"CVHilo",
-                            "Project, xDate, URL, SearchEngine, SearchTerm, AltYesterday, AltToday, Difference", 8};
-constexpr Target SummaryTarget{"Summary", "Project, xDate, Type, SearchEngine, SearchTerm, URL, Rank, Page", 8};
+constexpr Target RankTarget{"CVRank", "Project, SearchEngine, SearchTerm, URL, Rank, Page, xDate, FoundLink",
+                            8};
+constexpr Target HiloTarget{
+    "CVHilo", "Project, xDate, URL, SearchEngine, SearchTerm, AltYesterday, AltToday, Difference", 8};
+constexpr Target SummaryTarget{"Summary", "Project, xDate, Type, SearchEngine, SearchTerm, URL, Rank, Page",
+                               8};
 constexpr Target EngineTarget{"CVEngine", "Project, SE3Name, STName, LastRecord, Depth, Completed", 6};
 constexpr Target NotableTarget{"CVNotable", "Project, xDate, xTime, Type, Subject, Content", 6};
 
@@ -84,9 +83,10 @@ void insertRows(Connection& connection, const Target& target, const QList<QVaria
     QStringList marks;
     for (int i = 0; i < target.count; ++i)
         marks << QStringLiteral("?");
-    Statement insert = connection.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                              .arg(table, QLatin1String(target.columns), marks.join(QLatin1Char(','))),
-                                          table);
+    Statement insert =
+        connection.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                               .arg(table, QLatin1String(target.columns), marks.join(QLatin1Char(','))),
+                           table);
     for (const QVariantList& row : rows) {
         insert.bindAll(row);
         connection.run(insert, table);
@@ -118,24 +118,27 @@ PreviousSession PreviousSession::load(Database& general, const ProjectPlan& plan
     if (plan.lastRun.isValid() && plan.lastRun < date) {
         previous.date = plan.lastRun;
     } else {
-        Query last(&general, QStringLiteral("SELECT MAX(xDate) AS LastDay FROM CVRank WHERE Project = ")
-                                 + SqlQuote::quoted(plan.name) + QStringLiteral(" AND xDate < ")
-                                 + SqlQuote::date(date));
+        Query last(&general,
+                   QStringLiteral("SELECT MAX(xDate) AS LastDay FROM CVRank WHERE Project = ")
+                       + SqlQuote::quoted(plan.name) + QStringLiteral(" AND xDate < ")
+                       + SqlQuote::date(date));
         last.open();
         previous.date = QDate::fromString(last.asString(QStringLiteral("LastDay")), DateFormat);
     }
     if (!previous.date.isValid())
         return previous;
 
-    Query ranks(&general, QStringLiteral("SELECT SearchEngine, SearchTerm, URL, MIN(Rank) AS Best FROM CVRank "
-                                         "WHERE Project = ")
-                              + SqlQuote::quoted(plan.name) + QStringLiteral(" AND xDate = ")
-                              + SqlQuote::date(previous.date)
-                              + QStringLiteral(" GROUP BY SearchEngine, SearchTerm, URL"));
+    Query ranks(&general,
+                QStringLiteral("SELECT SearchEngine, SearchTerm, URL, MIN(Rank) AS Best FROM CVRank "
+                               "WHERE Project = ")
+                    + SqlQuote::quoted(plan.name) + QStringLiteral(" AND xDate = ")
+                    + SqlQuote::date(previous.date)
+                    + QStringLiteral(" GROUP BY SearchEngine, SearchTerm, URL"));
     ranks.open();
     for (ranks.first(); !ranks.eof(); ranks.next()) {
         previous.best.insert(key(ranks.asString(QStringLiteral("SearchEngine")),
-                                 ranks.asString(QStringLiteral("SearchTerm")), ranks.asString(QStringLiteral("URL"))),
+                                 ranks.asString(QStringLiteral("SearchTerm")),
+                                 ranks.asString(QStringLiteral("URL"))),
                              ranks.asInteger(QStringLiteral("Best")));
     }
     return previous;
@@ -152,15 +155,16 @@ SessionRows SessionRows::build(const ProjectPlan& plan, const QList<TermCheck>& 
     const QString day = dayText(date);
     const int notFound = plan.depth + 1;
     const int key = plan.keyUrlIndex();
-    std::map<QString, int> termsFoundPerEngine;   // SAT, in engine order of the checks
+    std::map<QString, int> termsFoundPerEngine; // SAT, in engine order of the checks
     QStringList engineOrder;
 
     for (const TermCheck& check : checks) {
         for (const CheckHit& hit : check.hits) {
-            rows.rank.append({plan.name, check.engine, check.term, plan.urls.at(hit.url).name, hit.rank, hit.page,
-                              day, plan.fullUrlData ? QVariant(hit.foundLink) : QVariant()});
+            rows.rank.append({plan.name, check.engine, check.term, plan.urls.at(hit.url).name, hit.rank,
+                              hit.page, day, plan.fullUrlData ? QVariant(hit.foundLink) : QVariant()});
         }
-        rows.engine.append({plan.name, check.engine, check.term, check.lastRecord, plan.depth, check.completed()});
+        rows.engine.append(
+            {plan.name, check.engine, check.term, check.lastRecord, plan.depth, check.completed()});
 
         if (previous.date.isValid() && check.completed()) {
             for (int u = 0; u < plan.urls.size(); ++u) {
@@ -170,8 +174,8 @@ SessionRows SessionRows::build(const ProjectPlan& plan, const QList<TermCheck>& 
                 if (today == yesterday)
                     continue;
                 const int difference = (yesterday ? yesterday : notFound) - (today ? today : notFound);
-                rows.hilo.append({plan.name, day, plan.urls.at(u).name, check.engine, check.term, yesterday, today,
-                                  difference});
+                rows.hilo.append({plan.name, day, plan.urls.at(u).name, check.engine, check.term, yesterday,
+                                  today, difference});
             }
         }
 
@@ -184,11 +188,11 @@ SessionRows SessionRows::build(const ProjectPlan& plan, const QList<TermCheck>& 
         if (!best)
             continue;
         ++termsFoundPerEngine[check.engine];
-        rows.summary.append({plan.name, day, QStringLiteral("TopSE"), check.engine, check.term, keyName, best->rank,
-                             best->page});
+        rows.summary.append({plan.name, day, QStringLiteral("TopSE"), check.engine, check.term, keyName,
+                             best->rank, best->page});
         if (!previous.date.isValid() || previous.bestRank(check.engine, check.term, keyName) == 0) {
-            rows.summary.append({plan.name, day, QStringLiteral("New"), check.engine, check.term, keyName, best->rank,
-                                 best->page});
+            rows.summary.append({plan.name, day, QStringLiteral("New"), check.engine, check.term, keyName,
+                                 best->rank, best->page});
         }
         for (const CheckHit& hit : check.hits) {
             if (hit.url == key && hit.page == 1) {
@@ -200,7 +204,8 @@ SessionRows SessionRows::build(const ProjectPlan& plan, const QList<TermCheck>& 
     if (key >= 0) {
         for (const QString& engine : engineOrder) {
             const auto found = termsFoundPerEngine.find(engine);
-            rows.summary.append({plan.name, day, QStringLiteral("SAT"), engine, QVariant(), plan.urls.at(key).name,
+            rows.summary.append({plan.name, day, QStringLiteral("SAT"), engine, QVariant(),
+                                 plan.urls.at(key).name,
                                  found == termsFoundPerEngine.end() ? 0 : found->second, QVariant()});
         }
     }
@@ -294,8 +299,9 @@ bool SessionRows::fromJson(const QJsonObject& json, SessionRows* rows)
 
 void SessionRows::apply(Database& general) const
 {
-    const QStringList tables{QStringLiteral("CVRank"), QStringLiteral("CVHilo"), QStringLiteral("Summary"),
-                             QStringLiteral("CVEngine"), QStringLiteral("CVNotable"), QStringLiteral("CVProject")};
+    const QStringList tables{QStringLiteral("CVRank"),    QStringLiteral("CVHilo"),
+                             QStringLiteral("Summary"),   QStringLiteral("CVEngine"),
+                             QStringLiteral("CVNotable"), QStringLiteral("CVProject")};
     const QString names = tables.join(QStringLiteral(", "));
     Connection connection;
     connection.setLockSettings(general.session().lockSettings());
@@ -309,17 +315,20 @@ void SessionRows::apply(Database& general) const
         runWith(connection, QStringLiteral("DELETE FROM CVHilo WHERE Project = ? AND xDate = ?"), projectDay,
                 QStringLiteral("CVHilo"));
         runWith(connection,
-                QStringLiteral("DELETE FROM Summary WHERE Project = ? AND xDate = ? AND Type IN ('TopSE', 'New')"),
+                QStringLiteral(
+                    "DELETE FROM Summary WHERE Project = ? AND xDate = ? AND Type IN ('TopSE', 'New')"),
                 projectDay, QStringLiteral("Summary"));
         if (latest) {
-            runWith(connection, QStringLiteral("DELETE FROM Summary WHERE Project = ? AND Type IN ('PR1', 'SAT')"),
+            runWith(connection,
+                    QStringLiteral("DELETE FROM Summary WHERE Project = ? AND Type IN ('PR1', 'SAT')"),
                     {project}, QStringLiteral("Summary"));
             runWith(connection, QStringLiteral("DELETE FROM CVEngine WHERE Project = ?"), {project},
                     QStringLiteral("CVEngine"));
-            runWith(connection, QStringLiteral("DELETE FROM CVNotable WHERE Project = ? AND Subject = 'Optimization'"),
+            runWith(connection,
+                    QStringLiteral("DELETE FROM CVNotable WHERE Project = ? AND Subject = 'Optimization'"),
                     {project}, QStringLiteral("CVNotable"));
-            runWith(connection, QStringLiteral("UPDATE CVProject SET LastRun = ? WHERE Name = ?"), {lastRun, project},
-                    QStringLiteral("CVProject"));
+            runWith(connection, QStringLiteral("UPDATE CVProject SET LastRun = ? WHERE Name = ?"),
+                    {lastRun, project}, QStringLiteral("CVProject"));
         }
         insertRows(connection, RankTarget, rank);
         insertRows(connection, HiloTarget, hilo);

@@ -18,11 +18,11 @@ class Database;
 // The best ranks of the project's previous session, by engine, term and URL name.
 struct PreviousSession
 {
-    QDate date;   // invalid when the project has no earlier session
+    QDate date; // invalid when the project has no earlier session
     QHash<QString, int> best;
 
     static QString key(const QString& engine, const QString& term, const QString& url);
-    int bestRank(const QString& engine, const QString& term, const QString& url) const;   // 0: not found
+    int bestRank(const QString& engine, const QString& term, const QString& url) const; // 0: not found
 
     // The session before `date`: the project's LastRun when it is earlier,
     // else the latest earlier day with ranks.
@@ -49,13 +49,14 @@ struct SessionRows
     QString project;
     QDate date;
     bool latest = true;
-    double lastRun = 0.0;   // day count written to CVProject.LastRun when latest
+    double lastRun = 0.0; // day count written to CVProject.LastRun when latest
 
-    QList<QVariantList> rank;      // Project, SearchEngine, SearchTerm, URL, Rank, Page, xDate, FoundLink
-    QList<QVariantList> hilo;      // Project, xDate, URL, SearchEngine, SearchTerm, AltYesterday, AltToday, Difference
-    QList<QVariantList> summary;   // Project, xDate, Type, SearchEngine, SearchTerm, URL, Rank, Page
-    QList<QVariantList> engine;    // Project, SE3Name, STName, LastRecord, Depth, Completed
-    QList<QVariantList> notable;   // Project, xDate, xTime, Type, Subject, Content
+    QList<QVariantList> rank; // Project, SearchEngine, SearchTerm, URL, Rank, Page, xDate, FoundLink
+    QList<QVariantList>
+        hilo; // Project, xDate, URL, SearchEngine, SearchTerm, AltYesterday, AltToday, Difference
+    QList<QVariantList> summary; // Project, xDate, Type, SearchEngine, SearchTerm, URL, Rank, Page
+    QList<QVariantList> engine;  // Project, SE3Name, STName, LastRecord, Depth, Completed
+    QList<QVariantList> notable; // Project, xDate, xTime, Type, Subject, Content
 
     static SessionRows build(const ProjectPlan& plan, const QList<TermCheck>& checks, const QDate& date,
                              const PreviousSession& previous, const QDateTime& now);

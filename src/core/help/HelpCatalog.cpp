@@ -31,9 +31,8 @@ HelpTopic readTopic(const QString& path)
     static const QRegularExpression title(QStringLiteral("<title>(.*?)</title>"),
                                           QRegularExpression::CaseInsensitiveOption
                                               | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression context(
-        QStringLiteral("<meta\\s+name=\"context\"\\s+content=\"(\\d+)\""),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression context(QStringLiteral("<meta\\s+name=\"context\"\\s+content=\"(\\d+)\""),
+                                            QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression head(QStringLiteral("<head>.*?</head>"),
                                          QRegularExpression::CaseInsensitiveOption
                                              | QRegularExpression::DotMatchesEverythingOption);
@@ -166,7 +165,7 @@ QString HelpCatalog::excerpt(const HelpTopic& topic, const QString& query, int r
             to = space;
     }
     return (from > 0 ? QStringLiteral("...") : QString()) + text.mid(from, to - from).trimmed()
-           + (to < text.size() ? QStringLiteral("...") : QString());
+        + (to < text.size() ? QStringLiteral("...") : QString());
 }
 
 } // namespace corvane

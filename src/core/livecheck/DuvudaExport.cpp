@@ -30,7 +30,8 @@ void DuvudaExport::fillTable(Table& table, const QList<DuvudaResultRow>& rows, D
         table.setValue(QStringLiteral("Page"), row.cells[DuvudaResultRow::Page].toInt());
         table.setValue(QStringLiteral("URL"), cellValue(row.cells[DuvudaResultRow::URL], kind));
         table.setValue(QStringLiteral("SearchTerm"), cellValue(row.cells[DuvudaResultRow::SearchTerm], kind));
-        table.setValue(QStringLiteral("SearchEngine"), cellValue(row.cells[DuvudaResultRow::SearchEngine], kind));
+        table.setValue(QStringLiteral("SearchEngine"),
+                       cellValue(row.cells[DuvudaResultRow::SearchEngine], kind));
         table.post();
     }
 }

@@ -11,9 +11,9 @@ class Table;
 
 // How the link cells of the grid go into an export.
 enum class DuvudaExportKind {
-    Labels,   // "Export Labels Only": the visible text of each link
-    Links,    // "Export Links Only": each link's address
-    Html,     // "Export Links and Labels in HTML Format": the cell unchanged
+    Labels, // "Export Labels Only": the visible text of each link
+    Links,  // "Export Links Only": each link's address
+    Html,   // "Export Links and Labels in HTML Format": the cell unchanged
 };
 
 namespace DuvudaExport {

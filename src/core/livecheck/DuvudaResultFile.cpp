@@ -44,10 +44,12 @@ QString DuvudaResultFile::save(const QString& path, const QList<DuvudaResultRow>
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("The file %1 cannot be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return QStringLiteral("The file %1 cannot be written: %2")
+            .arg(QDir::toNativeSeparators(path), file.errorString());
     file.write(QJsonDocument(document).toJson(QJsonDocument::Indented));
     if (!file.commit())
-        return QStringLiteral("The file %1 cannot be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return QStringLiteral("The file %1 cannot be written: %2")
+            .arg(QDir::toNativeSeparators(path), file.errorString());
     return {};
 }
 
@@ -55,18 +57,26 @@ DuvudaResultFile::LoadResult DuvudaResultFile::load(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {{}, QStringLiteral("The file %1 cannot be opened: %2").arg(QDir::toNativeSeparators(path), file.errorString())};
+        return {{},
+                QStringLiteral("The file %1 cannot be opened: %2")
+                    .arg(QDir::toNativeSeparators(path), file.errorString())};
 
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return {{}, damaged(path, QStringLiteral("%1 at character %2").arg(parseError.errorString()).arg(parseError.offset))};
+        return {
+            {},
+            damaged(
+                path,
+                QStringLiteral("%1 at character %2").arg(parseError.errorString()).arg(parseError.offset))};
     const QJsonObject root = document.object();
     if (!document.isObject() || root.value(QStringLiteral("format")).toString() != FormatName)
         return {{}, damaged(path, QStringLiteral("it does not hold Duvuda Duvedozo results"))};
     if (root.value(QStringLiteral("version")).toInt() != FormatVersion)
-        return {{}, damaged(path, QStringLiteral("its version %1 is not known")
-                                      .arg(root.value(QStringLiteral("version")).toVariant().toString()))};
+        return {{},
+                damaged(path,
+                        QStringLiteral("its version %1 is not known")
+                            .arg(root.value(QStringLiteral("version")).toVariant().toString()))};
     if (!root.value(QStringLiteral("rows")).isArray())
         return {{}, damaged(path, QStringLiteral("the list of rows is missing"))};
 

@@ -19,7 +19,7 @@ inline constexpr const char* Extension = "pp";
 struct LoadResult
 {
     QList<DuvudaResultRow> rows;
-    QString error;   // empty when the file was read
+    QString error; // empty when the file was read
 };
 
 // Writes the result rows (blank rows are left out). The file is replaced only

@@ -33,16 +33,14 @@ QVariant DuvudaResultModel::data(const QModelIndex& index, int role) const
     const QString& cell = m_rows.at(index.row()).cells.at(size_t(index.column()));
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-        return cell;
+    case Qt::EditRole: return cell;
     case Qt::ToolTipRole:
         return index.column() >= DuvudaResultRow::URL ? HtmlCellText::linkAddress(cell) : QVariant();
     case Qt::TextAlignmentRole:
         return index.column() == DuvudaResultRow::Rank || index.column() == DuvudaResultRow::Page
             ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
             : QVariant();
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -64,8 +62,7 @@ void DuvudaResultModel::sort(int column, Qt::SortOrder order)
         return;
     const auto less = [column](const DuvudaResultRow& a, const DuvudaResultRow& b) {
         switch (column) {
-        case DuvudaResultRow::Date:
-            return a.date < b.date;
+        case DuvudaResultRow::Date: return a.date < b.date;
         case DuvudaResultRow::Rank:
         case DuvudaResultRow::Page:
             return a.cells.at(size_t(column)).toInt() < b.cells.at(size_t(column)).toInt();
@@ -100,10 +97,7 @@ void DuvudaResultModel::sort(int column, Qt::SortOrder order)
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-QStringList DuvudaResultModel::mimeTypes() const
-{
-    return {QStringLiteral("text/plain")};
-}
+QStringList DuvudaResultModel::mimeTypes() const { return {QStringLiteral("text/plain")}; }
 
 QMimeData* DuvudaResultModel::mimeData(const QModelIndexList& indexes) const
 {
@@ -122,10 +116,7 @@ QList<DuvudaResultRow> DuvudaResultModel::resultRows() const
     return results;
 }
 
-bool DuvudaResultModel::hasResults() const
-{
-    return !m_rows.isEmpty() && !m_rows.first().isBlank();
-}
+bool DuvudaResultModel::hasResults() const { return !m_rows.isEmpty() && !m_rows.first().isBlank(); }
 
 void DuvudaResultModel::appendRow(const DuvudaResultRow& row)
 {
@@ -152,10 +143,7 @@ void DuvudaResultModel::removeResultRow(int row)
     endRemoveRows();
 }
 
-void DuvudaResultModel::clear()
-{
-    setRows({});
-}
+void DuvudaResultModel::clear() { setRows({}); }
 
 void DuvudaResultModel::setRows(const QList<DuvudaResultRow>& rows)
 {

@@ -4,16 +4,16 @@ namespace corvane {
 
 const QStringList& DuvudaResultRow::headers()
 {
-    static const QStringList names = {QStringLiteral("Date"), QStringLiteral("Rank"), QStringLiteral("Page"),
-                                      QStringLiteral("URL"), QStringLiteral("Search Term"),
-                                      QStringLiteral("Search Engine")};
+    static const QStringList names = {QStringLiteral("Date"),        QStringLiteral("Rank"),
+                                      QStringLiteral("Page"),        QStringLiteral("URL"),
+                                      QStringLiteral("Search Term"), QStringLiteral("Search Engine")};
     return names;
 }
 
 QString DuvudaCells::anchor(const QString& address, const QString& text)
 {
-    return QStringLiteral("<a href=\"") + address.toHtmlEscaped() + QStringLiteral("\">") + text.toHtmlEscaped()
-        + QStringLiteral("</a>");
+    return QStringLiteral("<a href=\"") + address.toHtmlEscaped() + QStringLiteral("\">")
+        + text.toHtmlEscaped() + QStringLiteral("</a>");
 }
 
 QString DuvudaCells::comment(const QString& text)
@@ -38,7 +38,8 @@ DuvudaResultRow DuvudaCells::makeRow(const DuvudaHit& hit, const QLocale& locale
     row.cells[DuvudaResultRow::Page] = QString::number(hit.page);
     row.cells[DuvudaResultRow::URL] = anchor(urlAddress(hit.url), hit.url);
     row.cells[DuvudaResultRow::SearchTerm] = comment(hit.term) + anchor(hit.requestUrl, hit.term);
-    row.cells[DuvudaResultRow::SearchEngine] = comment(hit.engineName) + anchor(hit.engineHomePage, hit.engineName);
+    row.cells[DuvudaResultRow::SearchEngine] =
+        comment(hit.engineName) + anchor(hit.engineHomePage, hit.engineName);
     return row;
 }
 

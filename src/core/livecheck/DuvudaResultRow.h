@@ -16,7 +16,7 @@ struct DuvudaResultRow
 {
     enum Column { Date, Rank, Page, URL, SearchTerm, SearchEngine, ColumnCount };
 
-    QDate date;                                   // invalid for the blank row
+    QDate date; // invalid for the blank row
     std::array<QString, ColumnCount> cells;
 
     bool isBlank() const { return !date.isValid(); }
@@ -31,9 +31,9 @@ struct DuvudaHit
     QDate day;
     int rank = 0;
     int page = 0;
-    QString url;          // as typed
-    QString term;         // as typed
-    QString requestUrl;   // the page that held the hit
+    QString url;        // as typed
+    QString term;       // as typed
+    QString requestUrl; // the page that held the hit
     QString engineName;
     QString engineHomePage;
 };

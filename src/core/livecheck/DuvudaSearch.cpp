@@ -43,11 +43,12 @@ void DuvudaSearch::run(const DuvudaSearchRequest& request, const DuvudaSearchEve
         pollEvents.aborted = events.aborted;
         pollEvents.hit = [&](const PollHit& hit) {
             if (events.hit)
-                events.hit({request.day, hit.rank, hit.page, request.url, request.term, hit.requestUrl, script.Name,
-                            script.HomePage});
+                events.hit({request.day, hit.rank, hit.page, request.url, request.term, hit.requestUrl,
+                            script.Name, script.HomePage});
         };
         PollingDriver driver(m_fetcher, m_httpRetryTimes);
-        driver.poll(script, request.term, {PollTarget{request.url, request.anyMatch}}, request.depth, pollEvents);
+        driver.poll(script, request.term, {PollTarget{request.url, request.anyMatch}}, request.depth,
+                    pollEvents);
         progress(100);
     }
     status(QStringLiteral("Done..."));

@@ -20,8 +20,8 @@ struct DuvudaSearchRequest
     QString url;
     int depth = 50;
     bool anyMatch = false;
-    QStringList engines;   // SE3 names, in list order
-    QDate day;             // the day the rows carry
+    QStringList engines; // SE3 names, in list order
+    QDate day;           // the day the rows carry
 };
 
 // What the run tells the window.
@@ -31,7 +31,7 @@ struct DuvudaSearchEvents
     std::function<void(const QString& text)> status;
     std::function<void(int percent)> progress;
     std::function<void(const DuvudaHit& hit)> hit;
-    std::function<bool()> aborted;   // asked before every request
+    std::function<bool()> aborted; // asked before every request
 };
 
 // The rank check behind Go: each engine in turn, its script read from SE3 by

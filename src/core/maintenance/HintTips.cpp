@@ -3,7 +3,7 @@
 namespace corvane {
 
 HintTips::HintTips(const QString& dataFolder)
-    : m_database(QStringLiteral("HintDB"), nullptr)   // the default session
+    : m_database(QStringLiteral("HintDB"), nullptr) // the default session
     , m_table(&m_database, QStringLiteral("Hint"), QStringLiteral("Seqidx"))
 {
     m_database.setDirectory(dataFolder);
@@ -51,20 +51,14 @@ void HintTips::prior()
         m_table.last();
 }
 
-int HintTips::sequence() const
-{
-    return hasTip() ? m_table.asInteger(QStringLiteral("Sequence")) : 0;
-}
+int HintTips::sequence() const { return hasTip() ? m_table.asInteger(QStringLiteral("Sequence")) : 0; }
 
 QString HintTips::caption() const
 {
     return hasTip() ? m_table.asString(QStringLiteral("Caption")) : QString();
 }
 
-QString HintTips::text() const
-{
-    return hasTip() ? m_table.asString(QStringLiteral("Hint")) : QString();
-}
+QString HintTips::text() const { return hasTip() ? m_table.asString(QStringLiteral("Hint")) : QString(); }
 
 std::optional<int> HintTips::valueToStore(bool disabled) const
 {

@@ -1,7 +1,7 @@
 #include "core/outside/GuardedTool.h"
 
-#include "core/platform/MutexNames.h"
 #include "core/datamodule/DM1.h"
+#include "core/platform/MutexNames.h"
 #include "core/platform/NamedMutex.h"
 
 namespace corvane {
@@ -16,7 +16,7 @@ bool GuardedTool::HarvesterSessionRunning()
 QString GuardedTool::RefusalText(const QString& toolName)
 {
     return QStringLiteral("<P ALIGN=\"CENTER\">") + toolName
-           + QStringLiteral(" is unavailable while Harvester is running a session.</P>");
+        + QStringLiteral(" is unavailable while Harvester is running a session.</P>");
 }
 
 bool GuardedTool::MayOpen(TDM1& dataModule, const QString& toolName)

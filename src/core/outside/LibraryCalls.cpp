@@ -27,10 +27,7 @@ LibraryBinding reportEntry(const char* entryName, const char* title)
 }
 
 // A text argument as the entries take it: the string's own characters.
-const char16_t* characters(const QString& text)
-{
-    return reinterpret_cast<const char16_t*>(text.utf16());
-}
+const char16_t* characters(const QString& text) { return reinterpret_cast<const char16_t*>(text.utf16()); }
 
 } // namespace
 
@@ -52,8 +49,8 @@ QString LibraryCalls::LoadFailureText(const LibraryBinding& binding, const QStri
 {
     const QString text = systemText.toHtmlEscaped();
     if (m_failureText == FailureText::AsBound && !binding.libraryText.isEmpty())
-        return QStringLiteral("<P align=\"center\"><B>") + text + QStringLiteral("</B><BR>Unable to load the ")
-               + binding.libraryText + QStringLiteral("</P>");
+        return QStringLiteral("<P align=\"center\"><B>") + text
+            + QStringLiteral("</B><BR>Unable to load the ") + binding.libraryText + QStringLiteral("</P>");
     return EntryFailureText(binding, systemText);
 }
 
@@ -61,7 +58,7 @@ QString LibraryCalls::EntryFailureText(const LibraryBinding& binding, const QStr
 {
     const QString text = systemText.toHtmlEscaped();
     const bool bare = m_failureText == FailureText::SystemText
-                      || (m_failureText == FailureText::AsBound && binding.libraryText.isEmpty());
+        || (m_failureText == FailureText::AsBound && binding.libraryText.isEmpty());
     if (bare)
         return text;
     return QStringLiteral("<P align=\"center\">") + text + QStringLiteral("</P>");
@@ -100,9 +97,8 @@ bool LibraryCalls::Call(const LibraryBinding& binding, const std::function<void(
 
 bool LibraryCalls::CallPlain(const LibraryBinding& binding)
 {
-    return Call(binding, [this](QFunctionPointer address) {
-        reinterpret_cast<entry::Plain>(address)(m_application);
-    });
+    return Call(binding,
+                [this](QFunctionPointer address) { reinterpret_cast<entry::Plain>(address)(m_application); });
 }
 
 bool LibraryCalls::CallTwoTexts(const LibraryBinding& binding, const QString& first, const QString& second)
@@ -179,7 +175,8 @@ bool LibraryCalls::RunAutoBuildChart(const QString& project)
 
 bool LibraryCalls::RunChartBuilder(const QString& project, const QString& chart)
 {
-    return CallTwoTexts(bound(SettingsModule, "_RunChartBuilder", QStringLiteral("CVSettings DLL")), project, chart);
+    return CallTwoTexts(bound(SettingsModule, "_RunChartBuilder", QStringLiteral("CVSettings DLL")), project,
+                        chart);
 }
 
 bool LibraryCalls::RunReports(const QString& projectOrGroup, const QString& report)

@@ -3,8 +3,8 @@
 #include "core/outside/LibraryEntries.h"
 #include "core/platform/AppFolders.h"
 
-#include <QtGlobal>
 #include <QString>
+#include <QtGlobal>
 
 #include <functional>
 
@@ -35,8 +35,7 @@ class LibraryCalls
 {
 public:
     // How a caller other than the main window words the failures.
-    enum class FailureText
-    {
+    enum class FailureText {
         AsBound,           // the binding's title and texts
         SystemText,        // the system's text alone
         CentredSystemText, // the system's text as a centred paragraph
@@ -84,7 +83,7 @@ private:
     TDM1& m_dm;
     QApplication* m_application;
     QString m_moduleFolder;
-    QString m_failureTitle;   // empty: the binding's
+    QString m_failureTitle; // empty: the binding's
     FailureText m_failureText = FailureText::AsBound;
 };
 

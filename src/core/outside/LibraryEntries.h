@@ -25,7 +25,6 @@ using OneText = void (*)(QApplication* application, const char16_t* text);
 
 // _RunChartBuilder(application, project, chart),
 // _RunPrint / _RunPreview / _RunReports(application, projectOrGroup, report)
-using TwoTexts = void (*)(QApplication* application, const char16_t* first,
-                          const char16_t* second);
+using TwoTexts = void (*)(QApplication* application, const char16_t* first, const char16_t* second);
 
 } // namespace corvane::entry

@@ -15,9 +15,10 @@ OutsidePrograms::OutsidePrograms(TDM1& dataModule, const QString& binariesFolder
 
 QString OutsidePrograms::ServiceStoppedText()
 {
-    return QStringLiteral("<P ALIGN=\"CENTER\"><B>Your Windows Task Scheduler is not running.</B><BR>"
-                          "Clicking OK will start you Windows Task Scheduler and open the Corvane Project "
-                          "Scheduler.  Any 3rd party tasks may start as well when the scheduler is started.</P>");
+    return QStringLiteral(
+        "<P ALIGN=\"CENTER\"><B>Your Windows Task Scheduler is not running.</B><BR>"
+        "Clicking OK will start you Windows Task Scheduler and open the Corvane Project "
+        "Scheduler.  Any 3rd party tasks may start as well when the scheduler is started.</P>");
 }
 
 QString OutsidePrograms::ServiceUnknownText()
@@ -53,16 +54,12 @@ bool OutsidePrograms::Start(const QString& program, const QStringList& arguments
     return true;
 }
 
-bool OutsidePrograms::StartHarvester()
-{
-    return Start(QLatin1String(Harvester));
-}
+bool OutsidePrograms::StartHarvester() { return Start(QLatin1String(Harvester)); }
 
 bool OutsidePrograms::StartScheduler()
 {
     switch (m_scheduler.status()) {
-    case SchedulerService::Status::Running:
-        break;
+    case SchedulerService::Status::Running: break;
     case SchedulerService::Status::Stopped:
         if (m_dm.ShowMessageBox(1, QStringLiteral("Warning"), ServiceStoppedText(), true, {}) != 1)
             return false;

@@ -20,7 +20,10 @@ public:
     explicit OutsidePrograms(TDM1& dataModule, const QString& binariesFolder = AppFolders::binariesFolder());
 
     // For tests: where the programs are looked for, and the service to ask.
-    void setBinariesFolder(const QString& folder) { m_binariesFolder = AppFolders::withTrailingSlash(folder); }
+    void setBinariesFolder(const QString& folder)
+    {
+        m_binariesFolder = AppFolders::withTrailingSlash(folder);
+    }
     void setSchedulerService(const SchedulerService& service) { m_scheduler = service; }
 
     // "Harvester.exe"

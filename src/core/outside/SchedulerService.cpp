@@ -51,7 +51,8 @@ SchedulerService::SchedulerService(const QString& processTable)
 
 const QStringList& SchedulerService::daemonNames()
 {
-    static const QStringList names = {QStringLiteral("cron"), QStringLiteral("crond"), QStringLiteral("fcron")};
+    static const QStringList names = {QStringLiteral("cron"), QStringLiteral("crond"),
+                                      QStringLiteral("fcron")};
     return names;
 }
 

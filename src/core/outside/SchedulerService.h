@@ -11,8 +11,7 @@ namespace corvane {
 class SchedulerService
 {
 public:
-    enum class Status
-    {
+    enum class Status {
         Running,
         Stopped,
         Unknown, // the process table cannot be read

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -43,7 +42,8 @@ bool ensureLockFolder(const QString& folder)
     const QByteArray path = QFile::encodeName(folder);
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         return false;
-    struct stat info {};
+    struct stat info
+    { };
     if (::lstat(path.constData(), &info) != 0)
         return false;
     return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid();
@@ -89,10 +89,7 @@ NamedMutex::NamedMutex(const QString& name)
     m_alreadyExisted = (error == EWOULDBLOCK);
 }
 
-NamedMutex::~NamedMutex()
-{
-    release();
-}
+NamedMutex::~NamedMutex() { release(); }
 
 void NamedMutex::release()
 {
@@ -121,8 +118,8 @@ QString NamedMutex::lockFolder()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir())
         return QDir::cleanPath(runtime) + QLatin1String("/corvane/");
-    return QDir::cleanPath(QDir::tempPath()) + QLatin1String("/corvane-")
-           + QString::number(::geteuid()) + QLatin1Char('/');
+    return QDir::cleanPath(QDir::tempPath()) + QLatin1String("/corvane-") + QString::number(::geteuid())
+        + QLatin1Char('/');
 }
 
 } // namespace corvane

@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -50,10 +49,7 @@ namespace {
 
 const QLatin1String HeaderLine("REGEDIT4");
 
-QString matchText(const QString& text)
-{
-    return text.toCaseFolded();
-}
+QString matchText(const QString& text) { return text.toCaseFolded(); }
 
 struct Entry
 {
@@ -61,15 +57,15 @@ struct Entry
     bool isString = false; // a string value; its text is in value
     QString name;          // value name as stored; empty for the default value
     QString value;
-    QString raw;           // the original line(s) of anything that is not a string value
+    QString raw; // the original line(s) of anything that is not a string value
 };
 
 struct Section
 {
-    QString header;        // text between the brackets, as stored
-    QString match;         // normalized and case-folded header, for lookups
+    QString header; // text between the brackets, as stored
+    QString match;  // normalized and case-folded header, for lookups
     QList<Entry> entries;
-    QHash<QString, qsizetype> byName;   // case-folded value name -> index in entries
+    QHash<QString, qsizetype> byName; // case-folded value name -> index in entries
 
     Entry* find(const QString& valueName)
     {
@@ -87,7 +83,7 @@ struct Section
 
 struct Document
 {
-    QStringList preamble;  // lines before the first section, header line excepted
+    QStringList preamble; // lines before the first section, header line excepted
     QList<Section> sections;
 };
 
@@ -124,10 +120,7 @@ QString escaped(const QString& text)
     return result;
 }
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('"') + escaped(text) + QLatin1Char('"');
-}
+QString quoted(const QString& text) { return QLatin1Char('"') + escaped(text) + QLatin1Char('"'); }
 
 // Reads a quoted text starting at line[pos] == '"'. Returns the position after
 // the closing quote, or -1 when the text is not closed.
@@ -141,10 +134,22 @@ qsizetype readQuoted(const QString& line, qsizetype pos, QString& text)
         if (ch == QLatin1Char('\\') && i + 1 < line.size()) {
             const QChar next = line.at(i + 1);
             switch (next.unicode()) {
-            case '\\': text += QLatin1Char('\\'); ++i; continue;
-            case '"': text += QLatin1Char('"'); ++i; continue;
-            case 'n': text += QLatin1Char('\n'); ++i; continue;
-            case 'r': text += QLatin1Char('\r'); ++i; continue;
+            case '\\':
+                text += QLatin1Char('\\');
+                ++i;
+                continue;
+            case '"':
+                text += QLatin1Char('"');
+                ++i;
+                continue;
+            case 'n':
+                text += QLatin1Char('\n');
+                ++i;
+                continue;
+            case 'r':
+                text += QLatin1Char('\r');
+                ++i;
+                continue;
             default: break;
             }
         }
@@ -224,7 +229,7 @@ Document parse(const QByteArray& bytes)
         text.remove(0, 1);
 
     Section* current = nullptr;
-    Entry* continued = nullptr;   // a raw value whose last line ended with '\'
+    Entry* continued = nullptr; // a raw value whose last line ended with '\'
     bool seenContent = false;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (QString line : lines) {
@@ -298,8 +303,8 @@ QByteArray serialize(const Document& doc)
         text += QLatin1Char('[') + section.header + QLatin1String("]\n");
         for (const Entry& entry : section.entries) {
             if (entry.named && entry.isString) {
-                text += (entry.name.isEmpty() ? QStringLiteral("@") : quoted(entry.name))
-                        + QLatin1Char('=') + quoted(entry.value) + QLatin1Char('\n');
+                text += (entry.name.isEmpty() ? QStringLiteral("@") : quoted(entry.name)) + QLatin1Char('=')
+                    + quoted(entry.value) + QLatin1Char('\n');
             } else {
                 text += entry.raw + QLatin1Char('\n');
             }
@@ -317,7 +322,7 @@ public:
     {
         const QByteArray path = QFile::encodeName(registryPath + QLatin1String(".lock"));
         m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd < 0)   // a reader without write access to the folder still locks
+        if (m_fd < 0) // a reader without write access to the folder still locks
             m_fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
         if (m_fd < 0)
             return;
@@ -334,7 +339,7 @@ public:
     ~FileLock()
     {
         if (m_fd >= 0)
-            ::close(m_fd);   // closing the only descriptor drops the lock
+            ::close(m_fd); // closing the only descriptor drops the lock
     }
 
     FileLock(const FileLock&) = delete;
@@ -415,9 +420,9 @@ bool replaceFile(const QString& path, const QByteArray& data)
     const QString target = targetPath(path);
     const QFileInfo info(target);
     const QString folder = info.absolutePath();
-    QByteArray tempName = QFile::encodeName(folder + QLatin1String("/.") + info.fileName()
-                                            + QLatin1String(".XXXXXX"));
-    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);   // created with mode 0600
+    QByteArray tempName =
+        QFile::encodeName(folder + QLatin1String("/.") + info.fileName() + QLatin1String(".XXXXXX"));
+    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC); // created with mode 0600
     if (fd < 0) {
         qWarning("Registry: cannot create a temporary file in %s", qPrintable(folder));
         return false;

@@ -29,7 +29,7 @@ QFunctionPointer RuntimeLibrary::resolve(const char* exportedName)
 {
     m_resolveError.clear();
     if (!m_library.isLoaded() && !m_library.load())
-        return nullptr;   // errorString() is the loader's text
+        return nullptr; // errorString() is the loader's text
 
     // QLibrary drops the loader's reason for a missing symbol; dlerror() still
     // holds it right after the lookup.

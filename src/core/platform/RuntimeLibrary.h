@@ -29,11 +29,14 @@ public:
     }
 
     // The system's text for the last error.
-    QString errorString() const { return m_resolveError.isEmpty() ? m_library.errorString() : m_resolveError; }
+    QString errorString() const
+    {
+        return m_resolveError.isEmpty() ? m_library.errorString() : m_resolveError;
+    }
 
 private:
     QLibrary m_library;
-    QString m_resolveError;   // the loader's text when resolve() failed; QLibrary keeps none
+    QString m_resolveError; // the loader's text when resolve() failed; QLibrary keeps none
 };
 
 } // namespace corvane

@@ -4,8 +4,7 @@
 
 namespace corvane::ShellOpen {
 
-bool openProgram(const QString& program, const QStringList& arguments,
-                 const QString& workingFolder)
+bool openProgram(const QString& program, const QStringList& arguments, const QString& workingFolder)
 {
     if (program.isEmpty())
         return false;

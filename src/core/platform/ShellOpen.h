@@ -10,8 +10,7 @@ namespace corvane {
 // opened by gui/widgets/DesktopLinks.
 namespace ShellOpen {
 
-bool openProgram(const QString& program, const QStringList& arguments,
-                 const QString& workingFolder);
+bool openProgram(const QString& program, const QStringList& arguments, const QString& workingFolder);
 
 } // namespace ShellOpen
 } // namespace corvane

@@ -27,7 +27,7 @@ QStringList lines(const Dataset& dataset, const char* field)
 }
 
 // Calls readRow for every row from the first, then puts the cursor back.
-template<typename ReadRow>
+template <typename ReadRow>
 void forEachRow(Dataset& dataset, ReadRow readRow)
 {
     if (!dataset.isOpen())
@@ -48,11 +48,14 @@ QString displayText(const QVariant& value)
     switch (value.typeId()) {
     case QMetaType::QDate:
         // One date is one word: it never breaks across lines in a narrow column.
-        return QLocale().toString(value.toDate(), QLocale::ShortFormat).replace(QLatin1Char(' '), QChar::Nbsp);
+        return QLocale()
+            .toString(value.toDate(), QLocale::ShortFormat)
+            .replace(QLatin1Char(' '), QChar::Nbsp);
     case QMetaType::Double:
     case QMetaType::Float: {
         const double number = value.toDouble();
-        return number == std::trunc(number) ? QString::number(qint64(number)) : QString::number(number, 'f', 2);
+        return number == std::trunc(number) ? QString::number(qint64(number))
+                                            : QString::number(number, 'f', 2);
     }
     case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QByteArray: return QString::fromUtf8(value.toByteArray());
@@ -137,9 +140,9 @@ PrintPages::EngineListPage engineList(Dataset& engines, const QString& project)
     PrintPages::EngineListPage page;
     page.project = project;
     forEachRow(engines, [&] {
-        page.rows << PrintPages::EngineListPage::Row{text(engines, "Name"), text(engines, "HomePage"),
-                                                     text(engines, "Popularity"), text(engines, "Notes"),
-                                                     text(engines, "Country"), text(engines, "LastUpdate")};
+        page.rows << PrintPages::EngineListPage::Row{
+            text(engines, "Name"),  text(engines, "HomePage"), text(engines, "Popularity"),
+            text(engines, "Notes"), text(engines, "Country"),  text(engines, "LastUpdate")};
     });
     return page;
 }
@@ -148,7 +151,9 @@ PrintPages::UrlListPage urlList(Dataset& mix, const QString& name)
 {
     PrintPages::UrlListPage page;
     page.name = name;
-    forEachRow(mix, [&] { page.rows << PrintPages::UrlListPage::Row{text(mix, "URLCount"), text(mix, "Name")}; });
+    forEachRow(mix, [&] {
+        page.rows << PrintPages::UrlListPage::Row{text(mix, "URLCount"), text(mix, "Name")};
+    });
     return page;
 }
 
@@ -157,9 +162,9 @@ PrintPages::PageDetailPage pageDetail(Dataset& mix, const QString& name)
     PrintPages::PageDetailPage page;
     page.name = name;
     forEachRow(mix, [&] {
-        page.pages << PrintPages::PageDetailPage::Page{text(mix, "Name"),         text(mix, "URLCount"),
-                                                       text(mix, "MetaTitle"),    text(mix, "MetaDesc"),
-                                                       lines(mix, "MetaST"),      lines(mix, "KWDensity")};
+        page.pages << PrintPages::PageDetailPage::Page{text(mix, "Name"),      text(mix, "URLCount"),
+                                                       text(mix, "MetaTitle"), text(mix, "MetaDesc"),
+                                                       lines(mix, "MetaST"),   lines(mix, "KWDensity")};
     });
     return page;
 }
@@ -169,7 +174,8 @@ PrintPages::MergedPhrasesPage mergedPhrases(Dataset& phrases, const QString& nam
     PrintPages::MergedPhrasesPage page;
     page.name = name;
     forEachRow(phrases, [&] {
-        page.rows << PrintPages::MergedPhrasesPage::Row{text(phrases, "Phrase"), text(phrases, "PhraseCount")};
+        page.rows << PrintPages::MergedPhrasesPage::Row{text(phrases, "Phrase"),
+                                                        text(phrases, "PhraseCount")};
     });
     return page;
 }
@@ -190,7 +196,9 @@ PrintPages::ScoresPage scores(Dataset& scores, const QStringList& titleLines)
 {
     PrintPages::ScoresPage page;
     page.titleLines = titleLines;
-    forEachRow(scores, [&] { page.rows << PrintPages::ScoresPage::Row{text(scores, "URL"), text(scores, "Rank")}; });
+    forEachRow(scores, [&] {
+        page.rows << PrintPages::ScoresPage::Row{text(scores, "URL"), text(scores, "Rank")};
+    });
     return page;
 }
 

@@ -15,18 +15,18 @@ QString caption(const QStringList& titleLines)
     for (const QString& line : titleLines)
         lines << escaped(line);
     return L("<CAPTION>\n") + L("<FONT SIZE='+2'><B>\n") + lines.join(L("<BR>"))
-           + L("</B></FONT></CAPTION>\n");
+        + L("</B></FONT></CAPTION>\n");
 }
 
 QString logoBlock(const Logo& logo)
 {
     if (!logo.show)
         return {};
-    const L align = logo.position == 0   ? L(" ALIGN='CENTER'>\n")
-                    : logo.position == 1 ? L(" ALIGN='LEFT'>\n")
-                                         : L(" ALIGN='RIGHT'>\n");
+    const L align = logo.position == 0 ? L(" ALIGN='CENTER'>\n")
+        : logo.position == 1           ? L(" ALIGN='LEFT'>\n")
+                                       : L(" ALIGN='RIGHT'>\n");
     return L("<DIV ") + align + L("<IMG SRC='") + escaped(logo.folder) + L(LogoImage) + L("' BORDER='0'>\n")
-           + L("</DIV>\n");
+        + L("</DIV>\n");
 }
 
 QString chartImageBlock()
@@ -59,12 +59,13 @@ const QString& pageEnd()
 bool isFoundLink(const QString& field)
 {
     return field.compare(L("MemoFoundLink"), Qt::CaseInsensitive) == 0
-           || field.compare(L("FoundLink"), Qt::CaseInsensitive) == 0;
+        || field.compare(L("FoundLink"), Qt::CaseInsensitive) == 0;
 }
 
 bool isRightAligned(const QString& field)
 {
-    return field.compare(L("Rank"), Qt::CaseInsensitive) == 0 || field.compare(L("Page"), Qt::CaseInsensitive) == 0;
+    return field.compare(L("Rank"), Qt::CaseInsensitive) == 0
+        || field.compare(L("Page"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -86,7 +87,8 @@ QString pageFileName(int kind)
 
 QString chartImageName(int kind)
 {
-    return kind == DetailChart || kind == GainsAndLosses || kind == Scores ? QString(L(ChartImage)) : QString();
+    return kind == DetailChart || kind == GainsAndLosses || kind == Scores ? QString(L(ChartImage))
+                                                                           : QString();
 }
 
 QString escaped(const QString& text)
@@ -134,14 +136,16 @@ QString detailChart(const DetailChartPage& page)
     for (const DetailChartPage::Row& row : page.rows) {
         html += L("<TR>") + cell(row.date, L(" ALIGN='CENTER'"));
         for (qsizetype series = 0; series < page.seriesTitles.size(); ++series) {
-            const std::optional<QString> value = series < row.values.size() ? row.values.at(series) : std::nullopt;
+            const std::optional<QString> value =
+                series < row.values.size() ? row.values.at(series) : std::nullopt;
             html += value ? cell(*value, L(" ALIGN='RIGHT'")) : QString(L("<TD ALIGN='RIGHT'>-</TD>"));
         }
         html += L("</TR>");
     }
     html += L("</TABLE><BR><BR>\n");
     html += L("<DIV STYLE='page-break-before:always;'></DIV>\n");
-    html += L("<CENTER>\n") + L("<IMG SRC='") + L(ChartImage) + L("' BORDER='2'>\n") + L("</CENTER></BODY></HTML>\n");
+    html += L("<CENTER>\n") + L("<IMG SRC='") + L(ChartImage) + L("' BORDER='2'>\n")
+        + L("</CENTER></BODY></HTML>\n");
     return html;
 }
 
@@ -153,7 +157,8 @@ QString queryResult(const QueryResultPage& page)
     html += L("<TFOOT><TR><TD>") + escaped(page.footer) + L("</TD></TR></TFOOT>\n");
     html += L("<THEAD><TR>\n");
     for (const QString& field : page.fields)
-        html += L("<TH>") + escaped(isFoundLink(field) ? QStringLiteral("Fully Qualified Link") : field) + L("</TH>\n");
+        html += L("<TH>") + escaped(isFoundLink(field) ? QStringLiteral("Fully Qualified Link") : field)
+            + L("</TH>\n");
     html += L("</THEAD></TR><TBODY>\n");
     for (const QStringList& row : page.rows) {
         html += L("<TR>\n");
@@ -182,7 +187,7 @@ QString engineList(const EngineListPage& page)
     };
     for (const EngineListPage::Row& row : page.rows) {
         html += L("<TR>") + small(row.name) + small(row.homePage) + small(row.score, L(" ALIGN='RIGHT'"))
-                + small(row.notes) + small(row.country) + small(row.lastUpdate) + L("</TR>\n");
+            + small(row.notes) + small(row.country) + small(row.lastUpdate) + L("</TR>\n");
     }
     return html + pageEnd();
 }
@@ -194,7 +199,8 @@ QString urlList(const UrlListPage& page)
     html += L("<TABLE ALIGN='CENTER'>\n") + centredHeading(title);
     html += L("<TR><TH>Occurences</TH><TH></TH><TH>URL</TH></TR>\n");
     for (const UrlListPage::Row& row : page.rows)
-        html += L("<TR>") + cell(row.count, L(" ALIGN='RIGHT'")) + L("<TD></TD>") + cell(row.url) + L("</TR>\n");
+        html +=
+            L("<TR>") + cell(row.count, L(" ALIGN='RIGHT'")) + L("<TD></TD>") + cell(row.url) + L("</TR>\n");
     return html + pageEnd();
 }
 
@@ -209,7 +215,8 @@ QString pageDetail(const PageDetailPage& page)
         html += L("<B>Title</B> ") + escaped(detail.title) + L("<BR>\n");
         html += L("<B>Description</B> ") + escaped(detail.description) + L("</P>\n");
         html += L("<TABLE BORDER='1' WIDTH='90%'>\n");
-        html += L("<TR><TH ALIGN='LEFT'>Search Term Tag</TH><TH ALIGN='LEFT'>Search Term Density</TH></TR>\n");
+        html +=
+            L("<TR><TH ALIGN='LEFT'>Search Term Tag</TH><TH ALIGN='LEFT'>Search Term Density</TH></TR>\n");
         const qsizetype lines = std::max(detail.tags.size(), detail.densities.size());
         for (qsizetype i = 0; i < lines; ++i) {
             html += L("<TR>") + cell(detail.tags.value(i)) + cell(detail.densities.value(i)) + L("</TR>\n");
@@ -228,7 +235,7 @@ QString mergedPhrases(const MergedPhrasesPage& page)
     html += L("<TR><TH><B>Search Term Tag</B></TH><TH>&nbsp;</TH><TH><B>Keyword Density</B></TH></TR>\n");
     for (const MergedPhrasesPage::Row& row : page.rows) {
         html += L("<TR>") + cell(row.phrase) + L("<TD>&nbsp;</TD>") + cell(row.count, L(" ALIGN='RIGHT'"))
-                + L("</TR>\n");
+            + L("</TR>\n");
     }
     return html + pageEnd();
 }
@@ -273,9 +280,10 @@ QString scores(const ScoresPage& page)
     QList<QStringList> rows;
     for (const ScoresPage::Row& row : page.rows)
         rows << QStringList{row.url, row.score};
-    return chartReport(page.titleLines, page.logo, L("<TABLE WIDTH='350' ALIGN='CENTER'>\n"),
-                       QStringLiteral("<TR><TH ALIGN='LEFT'>URL</TH><TH WIDTH='60' ALIGN='RIGHT'>Score</TH></TR>\n"),
-                       rows, 1);
+    return chartReport(
+        page.titleLines, page.logo, L("<TABLE WIDTH='350' ALIGN='CENTER'>\n"),
+        QStringLiteral("<TR><TH ALIGN='LEFT'>URL</TH><TH WIDTH='60' ALIGN='RIGHT'>Score</TH></TR>\n"), rows,
+        1);
 }
 
 } // namespace corvane::PrintPages

@@ -43,7 +43,7 @@ struct Logo
 {
     bool show = false;
     int position = 0;
-    QString folder;   // written in front of "Logo.jpg"; empty for a name relative to the page
+    QString folder; // written in front of "Logo.jpg"; empty for a name relative to the page
 };
 
 // Text with <, >, &, " and ' replaced by entities and line breaks by <BR>.
@@ -60,7 +60,7 @@ struct DetailChartPage
     struct Row
     {
         QString date;
-        QList<std::optional<QString>> values;   // one per series
+        QList<std::optional<QString>> values; // one per series
     };
     QList<Row> rows;
     Logo logo;
@@ -111,8 +111,8 @@ struct PageDetailPage
     struct Page
     {
         QString url, count, title, description;
-        QStringList tags;        // the page's keyword tag, one term each
-        QStringList densities;   // its frequent words with their density
+        QStringList tags;      // the page's keyword tag, one term each
+        QStringList densities; // its frequent words with their density
     };
     QList<Page> pages;
 };

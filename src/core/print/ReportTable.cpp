@@ -10,10 +10,7 @@ namespace corvane::ReportTable {
 
 namespace {
 
-QString tableName()
-{
-    return QLatin1String(Name);
-}
+QString tableName() { return QLatin1String(Name); }
 
 } // namespace
 
@@ -24,9 +21,10 @@ void removeFiles(const QString& dataFolder)
         folder += QLatin1Char('/');
     for (const QString& path : TableFile::existingFiles(folder, tableName())) {
         if (!QFile::remove(path)) {
-            throw DatabaseError(DatabaseError::General,
-                                QStringLiteral("Cannot delete the file \"%1\" of table \"%2\".").arg(path, tableName()),
-                                tableName());
+            throw DatabaseError(
+                DatabaseError::General,
+                QStringLiteral("Cannot delete the file \"%1\" of table \"%2\".").arg(path, tableName()),
+                tableName());
         }
     }
 }
@@ -43,7 +41,8 @@ void recreate(Database& database, const QList<FieldDef>& fields)
 void recreateFromQuery(Query& query, const QString& selectIntoSql)
 {
     if (query.database() == nullptr)
-        throw DatabaseError(DatabaseError::General, QStringLiteral("The report query has no database."), tableName());
+        throw DatabaseError(DatabaseError::General, QStringLiteral("The report query has no database."),
+                            tableName());
     const QString target = translateSql(selectIntoSql).intoTable;
     if (target.compare(tableName(), Qt::CaseInsensitive) != 0) {
         throw DatabaseError(DatabaseError::General,

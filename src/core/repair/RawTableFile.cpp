@@ -18,7 +18,8 @@ RawTableFile::RawTableFile(const QString& path, Open mode)
         m_openError = QStringLiteral("The file \"%1\" does not exist.").arg(path);
         return;
     }
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (mode == Open::Create ? SQLITE_OPEN_CREATE : 0);
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (mode == Open::Create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         m_openError = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
@@ -29,10 +30,7 @@ RawTableFile::RawTableFile(const QString& path, Open mode)
     sqlite3_extended_result_codes(m_db, 0);
 }
 
-RawTableFile::~RawTableFile()
-{
-    close();
-}
+RawTableFile::~RawTableFile() { close(); }
 
 bool RawTableFile::exec(const QString& sql)
 {

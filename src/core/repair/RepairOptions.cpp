@@ -1,7 +1,7 @@
 #include "core/repair/RepairOptions.h"
 
-#include "core/settings/Settings.h"
 #include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,9 +15,10 @@ QStringList normalised(const QStringList& arguments)
 {
     QStringList words;
     for (const QString& argument : arguments) {
-        const bool quotedSwitches = !argument.startsWith(QLatin1Char('-')) && argument.contains(QLatin1Char('"'));
-        const QStringList parts = quotedSwitches ? argument.split(QLatin1Char(' '), Qt::SkipEmptyParts)
-                                                 : QStringList{argument};
+        const bool quotedSwitches =
+            !argument.startsWith(QLatin1Char('-')) && argument.contains(QLatin1Char('"'));
+        const QStringList parts =
+            quotedSwitches ? argument.split(QLatin1Char(' '), Qt::SkipEmptyParts) : QStringList{argument};
         for (QString part : parts) {
             if (part.size() >= 2 && part.startsWith(QLatin1Char('"')) && part.endsWith(QLatin1Char('"')))
                 part = part.mid(1, part.size() - 2);
@@ -47,8 +48,9 @@ RepairOptions RepairOptions::parse(const QStringList& arguments)
             headless = true;
             options.run = word == QLatin1String("--check") ? Run::Check : Run::Repair;
         } else if (word == QLatin1String("--data") || word.startsWith(QLatin1String("--data="))) {
-            options.dataFolder = word.contains(QLatin1Char('=')) ? word.section(QLatin1Char('='), 1)
-                                                                 : (i + 1 < words.size() ? words.at(++i) : QString());
+            options.dataFolder = word.contains(QLatin1Char('='))
+                ? word.section(QLatin1Char('='), 1)
+                : (i + 1 < words.size() ? words.at(++i) : QString());
             if (options.dataFolder.isEmpty())
                 options.error = QStringLiteral("--data needs a folder.");
         } else if (word.startsWith(QLatin1Char('-'))) {
@@ -61,7 +63,8 @@ RepairOptions RepairOptions::parse(const QStringList& arguments)
             else if (switches == 1)
                 options.closeWhenDone = on;
             else
-                options.error = QStringLiteral("Only two switches are known; \"%1\" is one too many.").arg(word);
+                options.error =
+                    QStringLiteral("Only two switches are known; \"%1\" is one too many.").arg(word);
             ++switches;
         } else {
             options.error = QStringLiteral("The switch \"%1\" is neither \"true\" nor \"false\".").arg(word);

@@ -12,10 +12,10 @@ struct RepairOptions
     enum class Run { Window, Check, Repair, Help };
 
     Run run = Run::Window;
-    bool autoStart = false;       // first switch: check and repair as soon as the window opens
-    bool closeWhenDone = false;   // second switch: close the window when a run leaves no damage
-    QString dataFolder;           // --data; empty: the settings store's DataFolder
-    QString error;                // what is wrong with the command line; empty when nothing
+    bool autoStart = false;     // first switch: check and repair as soon as the window opens
+    bool closeWhenDone = false; // second switch: close the window when a run leaves no damage
+    QString dataFolder;         // --data; empty: the settings store's DataFolder
+    QString error;              // what is wrong with the command line; empty when nothing
 
     // Reads the arguments after the program name. A switch may come quoted
     // ("\"false\""), and both switches may come as one argument.

@@ -52,7 +52,8 @@ QList<TableResult> RepairRun::run(Mode mode)
 QString RepairRun::repairRefusal()
 {
     if (NamedMutex::exists(QLatin1String(MutexNames::NoCV)))
-        return QStringLiteral("Harvester is running a session: tables are not repaired while it writes them.");
+        return QStringLiteral(
+            "Harvester is running a session: tables are not repaired while it writes them.");
     return {};
 }
 

@@ -20,8 +20,8 @@ constexpr int MostProblems = 100;
 // "non-unique entry in index X".
 bool concernsIndexOnly(const QString& finding)
 {
-    static const QRegularExpression indexFinding(
-        QStringLiteral("^(row \\d+ missing from index |wrong # of entries in index |non-unique entry in index )"));
+    static const QRegularExpression indexFinding(QStringLiteral(
+        "^(row \\d+ missing from index |wrong # of entries in index |non-unique entry in index )"));
     return indexFinding.match(finding).hasMatch();
 }
 
@@ -29,10 +29,11 @@ bool concernsIndexOnly(const QString& finding)
 // file has no such table or its table list cannot be read.
 QString storedTableName(RawTableFile& file, const QString& wanted, TableCondition& condition)
 {
-    Statement find = file.prepare(QStringLiteral(
-        "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"));
+    Statement find = file.prepare(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"));
     if (find.isNull()) {
-        condition.problems << QStringLiteral("The file is not a readable table file: %1").arg(file.lastError());
+        condition.problems
+            << QStringLiteral("The file is not a readable table file: %1").arg(file.lastError());
         return {};
     }
     find.bind(1, wanted);
@@ -42,7 +43,8 @@ QString storedTableName(RawTableFile& file, const QString& wanted, TableConditio
     if (rc == SQLITE_DONE)
         condition.problems << QStringLiteral("The file holds no table \"%1\".").arg(wanted);
     else
-        condition.problems << QStringLiteral("The file's list of tables cannot be read: %1").arg(file.lastError());
+        condition.problems
+            << QStringLiteral("The file's list of tables cannot be read: %1").arg(file.lastError());
     return {};
 }
 
@@ -52,8 +54,8 @@ QStringList missingSchemaIndexes(RawTableFile& file, const QString& tableName)
     const TableDef* def = Schema::table(tableName);
     if (!def)
         return missing;
-    Statement find = file.prepare(QStringLiteral(
-        "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1 COLLATE NOCASE"));
+    Statement find = file.prepare(
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1 COLLATE NOCASE"));
     if (find.isNull())
         return missing;
     for (const IndexDef& index : def->indexes) {

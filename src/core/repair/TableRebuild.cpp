@@ -10,10 +10,9 @@
 #include <QFileInfo>
 #include <QList>
 
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <limits>
+#include <sqlite3.h>
 
 namespace corvane::repair {
 
@@ -26,7 +25,7 @@ struct Layout
     QString tableSql;
     QStringList indexSqls;
     QStringList columns;
-    bool rowidColumn = false;   // one column is the INTEGER PRIMARY KEY, i.e. the rowid itself
+    bool rowidColumn = false; // one column is the INTEGER PRIMARY KEY, i.e. the rowid itself
     bool fromSchema = false;
     bool passwordProtected = false;
 };
@@ -45,8 +44,8 @@ bool readFileLayout(RawTableFile& file, const QString& wanted, Layout& layout)
     layout.tableName = table.column(0).toString();
     layout.tableSql = table.column(1).toString();
 
-    Statement indexes = file.prepare(QStringLiteral(
-        "SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ?1 COLLATE NOCASE AND sql IS NOT NULL"));
+    Statement indexes = file.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND "
+                                                    "tbl_name = ?1 COLLATE NOCASE AND sql IS NOT NULL"));
     if (indexes.isNull())
         return false;
     indexes.bind(1, layout.tableName);
@@ -56,8 +55,8 @@ bool readFileLayout(RawTableFile& file, const QString& wanted, Layout& layout)
     if (rc != SQLITE_DONE)
         return false;
 
-    Statement columns = file.prepare(QStringLiteral("PRAGMA table_info(") + RawTableFile::quoteName(layout.tableName)
-                                     + QLatin1Char(')'));
+    Statement columns = file.prepare(QStringLiteral("PRAGMA table_info(")
+                                     + RawTableFile::quoteName(layout.tableName) + QLatin1Char(')'));
     if (columns.isNull())
         return false;
     int keyColumns = 0;
@@ -66,7 +65,8 @@ bool readFileLayout(RawTableFile& file, const QString& wanted, Layout& layout)
         layout.columns << columns.column(1).toString();
         if (columns.column(5).toInt() > 0) {
             ++keyColumns;
-            integerKey = columns.column(2).toString().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+            integerKey =
+                columns.column(2).toString().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
         }
     }
     layout.rowidColumn = keyColumns == 1 && integerKey;
@@ -96,7 +96,8 @@ bool schemaLayout(const QString& wanted, Layout& layout)
 QList<QPair<QString, QString>> readMeta(RawTableFile& file)
 {
     QList<QPair<QString, QString>> rows;
-    Statement meta = file.prepare(QStringLiteral("SELECT key, value FROM ") + QLatin1String(TableFile::MetaTable));
+    Statement meta =
+        file.prepare(QStringLiteral("SELECT key, value FROM ") + QLatin1String(TableFile::MetaTable));
     if (meta.isNull())
         return rows;
     while (meta.step() == SQLITE_ROW)
@@ -115,7 +116,8 @@ bool hasKey(const QList<QPair<QString, QString>>& rows, const QLatin1String& key
 
 QString uniqueCopyName(const QString& path, const QDateTime& stamp)
 {
-    const QString base = path + QStringLiteral(".damaged-") + stamp.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base =
+        path + QStringLiteral(".damaged-") + stamp.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString name = base;
     for (int n = 2; QFile::exists(name) || QFile::exists(name + QStringLiteral("-wal")); ++n)
         name = base + QLatin1Char('-') + QString::number(n);
@@ -148,8 +150,8 @@ public:
         for (const QString& column : m_layout.columns)
             names << RawTableFile::quoteName(column);
         const QString table = RawTableFile::quoteName(m_layout.tableName);
-        const QString selected = QStringLiteral("SELECT rowid, ") + names.join(QLatin1String(", ")) + QStringLiteral(" FROM ")
-                                 + table;
+        const QString selected = QStringLiteral("SELECT rowid, ") + names.join(QLatin1String(", "))
+            + QStringLiteral(" FROM ") + table;
         m_scan = m_source.prepare(selected + QStringLiteral(" WHERE rowid > ?1 ORDER BY rowid"));
         m_probe = m_source.prepare(selected + QStringLiteral(" WHERE rowid >= ?1 ORDER BY rowid LIMIT 1"));
         m_single = m_source.prepare(selected + QStringLiteral(" WHERE rowid = ?1"));
@@ -214,7 +216,7 @@ private:
             m_probe.bind(1, QVariant(qlonglong(from)));
             const int rc = m_probe.step();
             if (rc == SQLITE_DONE)
-                return false;   // the rest of the table reads, and holds nothing more
+                return false; // the rest of the table reads, and holds nothing more
             if (rc == SQLITE_ROW) {
                 const qint64 found = m_probe.columnInt64(0);
                 fillGap(last + 1, from - 1, error);
@@ -276,7 +278,8 @@ private:
 };
 
 // Builds the fresh file at freshPath; false with result.error set on failure.
-bool buildFreshFile(RawTableFile& source, const Layout& layout, const QString& freshPath, RebuildResult& result)
+bool buildFreshFile(RawTableFile& source, const Layout& layout, const QString& freshPath,
+                    RebuildResult& result)
 {
     RawTableFile fresh(freshPath, RawTableFile::Open::Create);
     const auto fail = [&](const QString& what) {
@@ -284,7 +287,8 @@ bool buildFreshFile(RawTableFile& source, const Layout& layout, const QString& f
         return false;
     };
     if (!fresh.isOpen()) {
-        result.error = QStringLiteral("The fresh file \"%1\" cannot be created: %2").arg(freshPath, fresh.openError());
+        result.error =
+            QStringLiteral("The fresh file \"%1\" cannot be created: %2").arg(freshPath, fresh.openError());
         return false;
     }
     if (!fresh.exec(QStringLiteral("BEGIN")) || !fresh.exec(layout.tableSql))
@@ -299,12 +303,14 @@ bool buildFreshFile(RawTableFile& source, const Layout& layout, const QString& f
     if (!hasKey(meta, QLatin1String("format")))
         meta.append({QStringLiteral("format"), QStringLiteral("1")});
     if (layout.passwordProtected && !hasKey(meta, QLatin1String("password")))
-        meta.append({QStringLiteral("password"), TableFile::passwordHash(QLatin1String(Schema::SE3Password))});
+        meta.append(
+            {QStringLiteral("password"), TableFile::passwordHash(QLatin1String(Schema::SE3Password))});
     if (!fresh.exec(QStringLiteral("CREATE TABLE ") + QLatin1String(TableFile::MetaTable)
                     + QStringLiteral(" (key TEXT PRIMARY KEY, value TEXT)")))
         return fail(QStringLiteral("The table's metadata cannot be written"));
-    Statement insertMeta = fresh.prepare(QStringLiteral("INSERT OR REPLACE INTO ") + QLatin1String(TableFile::MetaTable)
-                                         + QStringLiteral(" VALUES (?1, ?2)"));
+    Statement insertMeta =
+        fresh.prepare(QStringLiteral("INSERT OR REPLACE INTO ") + QLatin1String(TableFile::MetaTable)
+                      + QStringLiteral(" VALUES (?1, ?2)"));
     for (const auto& row : meta) {
         insertMeta.reset();
         insertMeta.bind(1, row.first);
@@ -343,8 +349,8 @@ RebuildResult rebuildTableFile(const QString& path, const QDateTime& stamp)
         source.exec(QStringLiteral("PRAGMA writable_schema = ON"));
         if (!readFileLayout(source, wanted, layout)) {
             if (!schemaLayout(wanted, layout)) {
-                result.error = QStringLiteral(
-                    "The layout of table \"%1\" cannot be read from the file, and it is none of the program's tables.")
+                result.error = QStringLiteral("The layout of table \"%1\" cannot be read from the file, and "
+                                              "it is none of the program's tables.")
                                    .arg(wanted);
                 return result;
             }
@@ -358,7 +364,8 @@ RebuildResult rebuildTableFile(const QString& path, const QDateTime& stamp)
         if (!QFile::copy(path, result.keptCopy)
             || (QFileInfo(path + QStringLiteral("-wal")).size() > 0
                 && !QFile::copy(path + QStringLiteral("-wal"), result.keptCopy + QStringLiteral("-wal")))) {
-            result.error = QStringLiteral("The damaged file cannot be copied to \"%1\".").arg(result.keptCopy);
+            result.error =
+                QStringLiteral("The damaged file cannot be copied to \"%1\".").arg(result.keptCopy);
             removeFileSet(result.keptCopy);
             result.keptCopy.clear();
             return result;
@@ -379,7 +386,7 @@ RebuildResult rebuildTableFile(const QString& path, const QDateTime& stamp)
     if (std::rename(QFile::encodeName(freshPath).constData(), QFile::encodeName(path).constData()) != 0) {
         result.error = QStringLiteral("The fresh file cannot take the place of \"%1\".").arg(path);
         removeFileSet(freshPath);
-        return result;   // the copy stays: the original's log is gone
+        return result; // the copy stays: the original's log is gone
     }
     result.done = true;
     return result;

@@ -9,12 +9,12 @@ namespace corvane::repair {
 struct RebuildResult
 {
     bool done = false;
-    QString error;              // why the table could not be rebuilt
+    QString error; // why the table could not be rebuilt
     qint64 rowsCopied = 0;
-    qint64 duplicateRows = 0;   // readable rows left out because they repeat a unique key
-    int readErrors = 0;         // places where damaged pages had to be skipped
-    bool layoutFromSchema = false;   // the file's own layout was unreadable
-    QString keptCopy;           // the damaged file, kept under this name
+    qint64 duplicateRows = 0;      // readable rows left out because they repeat a unique key
+    int readErrors = 0;            // places where damaged pages had to be skipped
+    bool layoutFromSchema = false; // the file's own layout was unreadable
+    QString keptCopy;              // the damaged file, kept under this name
 };
 
 // Rebuilds the table of a damaged file from the rows that can still be read:

@@ -32,7 +32,8 @@ QString rebuildText(const RebuildResult& rebuilt)
         text += QStringLiteral("; damaged pages skipped at %1 place(s)").arg(rebuilt.readErrors);
     if (rebuilt.duplicateRows > 0)
         text += QStringLiteral("; %1 row(s) repeating a unique key left out").arg(rebuilt.duplicateRows);
-    return text + QStringLiteral("; the damaged file is kept as \"%1\".").arg(QFileInfo(rebuilt.keptCopy).fileName());
+    return text
+        + QStringLiteral("; the damaged file is kept as \"%1\".").arg(QFileInfo(rebuilt.keptCopy).fileName());
 }
 
 // Rebuilds the indexes in place and creates the missing ones. Returns what
@@ -81,7 +82,8 @@ QString TableResult::details() const
     switch (outcome) {
     case Outcome::Sound: return QStringLiteral("The integrity check found nothing wrong.");
     case Outcome::Damaged: return foundText(found);
-    case Outcome::Repaired: return actions.join(QLatin1Char(' ')) + QStringLiteral(" Found: ") + foundText(found);
+    case Outcome::Repaired:
+        return actions.join(QLatin1Char(' ')) + QStringLiteral(" Found: ") + foundText(found);
     case Outcome::NotRepaired: {
         QString text = failure;
         if (!actions.isEmpty())
@@ -117,7 +119,8 @@ TableResult repairTable(const QString& path, const QDateTime& stamp)
             failures << failed;
         condition = checkTableFile(path);
     }
-    if (condition.state == TableCondition::State::DataDamage || condition.state == TableCondition::State::Unreadable
+    if (condition.state == TableCondition::State::DataDamage
+        || condition.state == TableCondition::State::Unreadable
         || (condition.state == TableCondition::State::IndexDamage && condition.missingIndexes.isEmpty())) {
         const RebuildResult rebuilt = rebuildTableFile(path, stamp);
         if (rebuilt.done) {
@@ -126,7 +129,8 @@ TableResult repairTable(const QString& path, const QDateTime& stamp)
             result.keptCopy = rebuilt.keptCopy;
             condition = checkTableFile(path);
             if (!condition.missingIndexes.isEmpty()) {
-                if (const QString failed = mendIndexes(path, condition, false, result.actions); !failed.isEmpty())
+                if (const QString failed = mendIndexes(path, condition, false, result.actions);
+                    !failed.isEmpty())
                     failures << failed;
                 condition = checkTableFile(path);
             }

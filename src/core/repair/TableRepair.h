@@ -11,19 +11,19 @@ namespace corvane::repair {
 struct TableResult
 {
     enum class Outcome {
-        Sound,        // nothing wrong
-        Damaged,      // damage found by a check alone
-        Repaired,     // damage found and mended: the table checks sound now
-        NotRepaired,  // damage found that a repair could not mend
+        Sound,       // nothing wrong
+        Damaged,     // damage found by a check alone
+        Repaired,    // damage found and mended: the table checks sound now
+        NotRepaired, // damage found that a repair could not mend
     };
 
     QString filePath;
     QString tableName;
     Outcome outcome = Outcome::Sound;
-    TableCondition found;   // what the first check found
-    QStringList actions;    // what the repair did, in order
-    QString failure;        // why the repair could not mend the table
-    QString keptCopy;       // the damaged file's copy, when the table was rebuilt
+    TableCondition found; // what the first check found
+    QStringList actions;  // what the repair did, in order
+    QString failure;      // why the repair could not mend the table
+    QString keptCopy;     // the damaged file's copy, when the table was rebuilt
 
     bool damageRemains() const { return outcome == Outcome::Damaged || outcome == Outcome::NotRepaired; }
     // "OK", "Damaged", "Repaired" or "Not repaired".

@@ -104,8 +104,8 @@ ReportData readReportData(Database& database, const QString& tableName)
     table.close();
     for (int i = 0; i < data.columns.size(); ++i) {
         ReportColumn& column = data.columns[i];
-        column.numeric = isNumberType(column.type)
-                         || (column.type == FieldType::String && holdsNumbersOnly(data, i));
+        column.numeric =
+            isNumberType(column.type) || (column.type == FieldType::String && holdsNumbersOnly(data, i));
     }
     return data;
 }

@@ -17,20 +17,20 @@ inline constexpr const char* ReportTable = "CVReportTemp";
 
 struct ReportColumn
 {
-    QString field;     // the field name
-    QString caption;   // the column's heading, made from the field name
+    QString field;   // the field name
+    QString caption; // the column's heading, made from the field name
     FieldType type = FieldType::String;
-    bool numeric = false;   // printed right-aligned
-    bool memo = false;      // long text: gets the room that is left and wraps
+    bool numeric = false; // printed right-aligned
+    bool memo = false;    // long text: gets the room that is left and wraps
 };
 
 // The rows of the report table as the report prints them: every value as text.
 struct ReportData
 {
     QList<ReportColumn> columns;
-    QList<QStringList> rows;   // one text per column
+    QList<QStringList> rows; // one text per column
 
-    int columnIndex(const QString& field) const;   // -1 when missing; case-insensitive
+    int columnIndex(const QString& field) const; // -1 when missing; case-insensitive
 };
 
 // A column heading from a field name: the product's "x" prefix of date and

@@ -23,7 +23,8 @@ QString ReportStyle::titleFor(const QString& report, const QString& project) con
 QString ReportStyle::toLayout() const
 {
     QJsonObject layout;
-    layout.insert(QStringLiteral("orientation"), landscape ? QStringLiteral("landscape") : QStringLiteral("portrait"));
+    layout.insert(QStringLiteral("orientation"),
+                  landscape ? QStringLiteral("landscape") : QStringLiteral("portrait"));
     layout.insert(QStringLiteral("fontSize"), fontSize);
     layout.insert(QStringLiteral("hiddenColumns"), QJsonArray::fromStringList(hiddenColumns));
     return QString::fromUtf8(QJsonDocument(layout).toJson(QJsonDocument::Compact));

@@ -17,11 +17,11 @@ struct ReportStyle
     static constexpr int SmallestFontSize = 6;
     static constexpr int LargestFontSize = 24;
 
-    QString title;              // empty: the title made from report and project
+    QString title; // empty: the title made from report and project
     bool landscape = false;
     int fontSize = DefaultFontSize;
-    QStringList hiddenColumns;  // field names; columns not named here print,
-                                // so a column new to the report table shows
+    QStringList hiddenColumns; // field names; columns not named here print,
+                               // so a column new to the report table shows
 
     bool showsColumn(const QString& field) const;
     // The title the report prints under.

@@ -17,7 +17,8 @@ QList<NetworkSettings::Field> buildFields()
     const QString nw = QLatin1String(SettingsKeys::Network);
     const QString ss = QLatin1String(SettingsKeys::StartupSettings);
     const QString fl = QLatin1String(SettingsKeys::FileLocations);
-    const struct {
+    const struct
+    {
         const QString& key;
         const char* name;
         const char* tab;
@@ -134,10 +135,8 @@ QString NetworkSettings::storedText(const Field& f) const
     switch (f.descriptor->form) {
     case SettingDescriptor::Form::Integer:
         return SettingText::fromInteger(SettingText::toInteger(typed).value_or(0));
-    case SettingDescriptor::Form::Flag:
-        return SettingText::fromFlag(SettingText::toFlag(typed));
-    case SettingDescriptor::Form::Text:
-        break;
+    case SettingDescriptor::Form::Flag: return SettingText::fromFlag(SettingText::toFlag(typed));
+    case SettingDescriptor::Form::Text: break;
     }
     if (f.descriptor->enciphered)
         return TextCipher::encipher(typed, TextCipher::ProxyPasswordKey);

@@ -1,11 +1,11 @@
 #include "core/settings/ProfileSetup.h"
 
-#include "core/settings/Settings.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
 #include "core/platform/AppFolders.h"
 #include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
 
 #include <QDate>
 #include <QDir>
@@ -300,9 +300,8 @@ bool ProfileSetup::createSettings()
         defaults.insert(key + QLatin1Char('\\') + name, QStringLiteral("true"));
     }
 
-    for (const char* key : {SettingsKeys::FileLocations, SettingsKeys::StartupSettings,
-                            SettingsKeys::Network, SettingsKeys::Data, SettingsKeys::MsgShow,
-                            SettingsKeys::Tagmint}) {
+    for (const char* key : {SettingsKeys::FileLocations, SettingsKeys::StartupSettings, SettingsKeys::Network,
+                            SettingsKeys::Data, SettingsKeys::MsgShow, SettingsKeys::Tagmint}) {
         const QString path = SettingsKeys::path(QLatin1String(key));
         if (m_registry.keyExists(path))
             continue;

@@ -35,7 +35,7 @@ private:
     bool createFolders();
     bool createSettings();
     bool fillDataFolder();
-    void createTables(Database& database);   // both throw DatabaseError
+    void createTables(Database& database); // both throw DatabaseError
     void seedRows(Database& database);
 
     Registry& m_registry;

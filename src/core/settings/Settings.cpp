@@ -8,20 +8,11 @@
 
 namespace corvane {
 
-QString SettingsKeys::path(const QString& key)
-{
-    return QStringLiteral("Software\\Corvane\\") + key;
-}
+QString SettingsKeys::path(const QString& key) { return QStringLiteral("Software\\Corvane\\") + key; }
 
-bool SettingText::toFlag(const QString& text)
-{
-    return text.toUpper() == QLatin1String("TRUE");
-}
+bool SettingText::toFlag(const QString& text) { return text.toUpper() == QLatin1String("TRUE"); }
 
-QString SettingText::fromFlag(bool flag)
-{
-    return flag ? QStringLiteral("true") : QStringLiteral("false");
-}
+QString SettingText::fromFlag(bool flag) { return flag ? QStringLiteral("true") : QStringLiteral("false"); }
 
 std::optional<int> SettingText::toInteger(const QString& text)
 {
@@ -32,10 +23,7 @@ std::optional<int> SettingText::toInteger(const QString& text)
     return value;
 }
 
-QString SettingText::fromInteger(int value)
-{
-    return QString::number(value);
-}
+QString SettingText::fromInteger(int value) { return QString::number(value); }
 
 namespace {
 
@@ -123,8 +111,7 @@ QList<SettingDescriptor> buildDescriptors()
 }
 
 // Reads the loaded values of one key, opened once, in descriptor order.
-void readKey(Registry& registry, const char* key, SettingsRecord& record,
-             QList<RepairedSetting>& repaired)
+void readKey(Registry& registry, const char* key, SettingsRecord& record, QList<RepairedSetting>& repaired)
 {
     const QString keyName = QLatin1String(key);
     const RegistryKey opened(registry, SettingsKeys::path(keyName));
@@ -152,7 +139,8 @@ void deriveFolderDefaults(Registry& registry, SettingsRecord& record)
     if (record.ExeFolder.isEmpty())
         record.ExeFolder = writeSetting(registry, key, QStringLiteral("ExeFolder"),
                                         AppFolders::withTrailingSlash(QDir::currentPath()));
-    const struct {
+    const struct
+    {
         QString R::*member;
         const char* name;
         const char* subFolder;
@@ -187,24 +175,32 @@ const SettingDescriptor* findSettingDescriptor(const QString& key, const QString
 void storeSettingText(SettingsRecord& record, const SettingDescriptor& d, const QString& text)
 {
     if (auto m = std::get_if<QString R::*>(&d.member))
-        record.**m = text;
+        record.** m = text;
     else if (auto f = std::get_if<bool R::*>(&d.member))
-        record.**f = SettingText::toFlag(text);
+        record.** f = SettingText::toFlag(text);
     else if (auto i = std::get_if<int R::*>(&d.member))
-        record.**i = SettingText::toInteger(text).value_or(0);
+        record.** i = SettingText::toInteger(text).value_or(0);
 }
 
 const QStringList& messageSwitchNames()
 {
     static const QStringList names = {
-        QStringLiteral("NoURL"),           QStringLiteral("HighConnect"),
-        QStringLiteral("LargeSeriesList"), QStringLiteral("NewProjectAdded"),
-        QStringLiteral("SpecialNotes"),    QStringLiteral("SearchTermsAdded"),
-        QStringLiteral("KeyURL"),          QStringLiteral("ViewResults"),
-        QStringLiteral("ThrottleAdjust"),  QStringLiteral("TaskScheduler"),
-        QStringLiteral("ScheduleAfterWiz"), QStringLiteral("RunAutoChart"),
-        QStringLiteral("DeleteProject"),   QStringLiteral("DeleteURL"),
-        QStringLiteral("DeleteST"),        QStringLiteral("BypassOnHits"),
+        QStringLiteral("NoURL"),
+        QStringLiteral("HighConnect"),
+        QStringLiteral("LargeSeriesList"),
+        QStringLiteral("NewProjectAdded"),
+        QStringLiteral("SpecialNotes"),
+        QStringLiteral("SearchTermsAdded"),
+        QStringLiteral("KeyURL"),
+        QStringLiteral("ViewResults"),
+        QStringLiteral("ThrottleAdjust"),
+        QStringLiteral("TaskScheduler"),
+        QStringLiteral("ScheduleAfterWiz"),
+        QStringLiteral("RunAutoChart"),
+        QStringLiteral("DeleteProject"),
+        QStringLiteral("DeleteURL"),
+        QStringLiteral("DeleteST"),
+        QStringLiteral("BypassOnHits"),
     };
     return names;
 }

@@ -122,9 +122,9 @@ struct SettingDescriptor
     const char* key;
     const char* name;
     Form form;
-    const char* defaultText;   // null: derived at set-up (folders) or none
-    Member member;             // monostate: stored only, not loaded at start
-    bool enciphered = false;   // the proxy password
+    const char* defaultText; // null: derived at set-up (folders) or none
+    Member member;           // monostate: stored only, not loaded at start
+    bool enciphered = false; // the proxy password
 };
 
 // Every value set-up creates, key by key, in the order the program reads them:

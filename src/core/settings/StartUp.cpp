@@ -1,8 +1,8 @@
 #include "core/settings/StartUp.h"
 
 #include "core/platform/MutexNames.h"
-#include "core/settings/Settings.h"
 #include "core/platform/NamedMutex.h"
+#include "core/settings/Settings.h"
 
 #include <QDir>
 #include <QFileInfo>

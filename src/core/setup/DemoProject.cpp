@@ -1,8 +1,8 @@
 #include "core/setup/DemoProject.h"
 
-#include "core/demo/DemoEngine.h"
 #include "core/data/Dataset.h"
 #include "core/data/SqlQuote.h"
+#include "core/demo/DemoEngine.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,7 +19,8 @@ namespace {
 const QString StarterAddress = QStringLiteral("127.0.0.1:8765");
 
 // The script columns that hold the demo engine's address.
-const char* const AddressColumns[] = {"HomePage", "AddPage", "AString1", "BString1", "ReplaceWith1", "ReplaceWith2"};
+const char* const AddressColumns[] = {"HomePage", "AddPage",      "AString1",
+                                      "BString1", "ReplaceWith1", "ReplaceWith2"};
 
 // Points the demo scripts at another address for as long as it lives.
 class ScriptAddress
@@ -46,8 +47,9 @@ private:
     {
         for (const char* column : AddressColumns) {
             const QString name = QLatin1String(column);
-            Query(&m_se3, QStringLiteral("UPDATE SE3 SET %1 = replace(%1, %2, %3)")
-                              .arg(name, SqlQuote::quoted(from), SqlQuote::quoted(to)))
+            Query(&m_se3,
+                  QStringLiteral("UPDATE SE3 SET %1 = replace(%1, %2, %3)")
+                      .arg(name, SqlQuote::quoted(from), SqlQuote::quoted(to)))
                 .execSql();
         }
     }
@@ -72,7 +74,8 @@ QStringList bestSites(int count)
     const QDate today = QDate::currentDate();
     for (const QString& term : DemoProject::terms()) {
         for (int back = 0; back < DemoProject::DefaultDays; back += 3) {
-            const QList<QString> ranking = DemoEngine::ranking(term, DemoProject::demoDay(today.addDays(-back)));
+            const QList<QString> ranking =
+                DemoEngine::ranking(term, DemoProject::demoDay(today.addDays(-back)));
             for (int i = 0; i < DemoProject::Depth && i < ranking.size(); ++i)
                 score[hostName(ranking.at(i))] += DemoProject::Depth - i;
         }
@@ -86,21 +89,21 @@ QStringList bestSites(int count)
 
 } // namespace
 
-int DemoProject::demoDay(const QDate& date)
-{
-    return int(QDate(1970, 1, 1).daysTo(date));
-}
+int DemoProject::demoDay(const QDate& date) { return int(QDate(1970, 1, 1).daysTo(date)); }
 
 const QStringList& DemoProject::terms()
 {
     static const QStringList list = {
-        QStringLiteral("blue widgets"),      QStringLiteral("garden tools"),     QStringLiteral("red widgets"),
-        QStringLiteral("widget repair"),     QStringLiteral("cheap widgets"),    QStringLiteral("buy garden tools"),
-        QStringLiteral("organic fertilizer"), QStringLiteral("lawn mower"),      QStringLiteral("hedge trimmer"),
-        QStringLiteral("watering can"),      QStringLiteral("flower seeds"),     QStringLiteral("compost bin"),
-        QStringLiteral("garden hose"),       QStringLiteral("patio furniture"),  QStringLiteral("outdoor lights"),
-        QStringLiteral("bird feeder"),       QStringLiteral("tree pruning"),     QStringLiteral("raised beds"),
-        QStringLiteral("greenhouse kits"),   QStringLiteral("rain barrel"),
+        QStringLiteral("blue widgets"),       QStringLiteral("garden tools"),
+        QStringLiteral("red widgets"),        QStringLiteral("widget repair"),
+        QStringLiteral("cheap widgets"),      QStringLiteral("buy garden tools"),
+        QStringLiteral("organic fertilizer"), QStringLiteral("lawn mower"),
+        QStringLiteral("hedge trimmer"),      QStringLiteral("watering can"),
+        QStringLiteral("flower seeds"),       QStringLiteral("compost bin"),
+        QStringLiteral("garden hose"),        QStringLiteral("patio furniture"),
+        QStringLiteral("outdoor lights"),     QStringLiteral("bird feeder"),
+        QStringLiteral("tree pruning"),       QStringLiteral("raised beds"),
+        QStringLiteral("greenhouse kits"),    QStringLiteral("rain barrel"),
     };
     return list;
 }
@@ -114,8 +117,8 @@ bool DemoProject::create(Database& general, Database& se3)
         return false;
 
     const QStringList sites = bestSites(4);
-    const QStringList urlNames = {QStringLiteral("OurSite"), QStringLiteral("RivalA"), QStringLiteral("RivalB"),
-                                  QStringLiteral("RivalC")};
+    const QStringList urlNames = {QStringLiteral("OurSite"), QStringLiteral("RivalA"),
+                                  QStringLiteral("RivalB"), QStringLiteral("RivalC")};
     projects.append();
     projects.setValue(QStringLiteral("Name"), project);
     projects.setValue(QStringLiteral("Depth"), Depth);
@@ -140,7 +143,8 @@ bool DemoProject::create(Database& general, Database& se3)
     for (const QString& term : DemoProject::terms()) {
         terms.append();
         terms.setValue(QStringLiteral("Virtual"), term);
-        terms.setValue(QStringLiteral("Physical"), QString(term).replace(QLatin1Char(' '), QStringLiteral("~~~")));
+        terms.setValue(QStringLiteral("Physical"),
+                       QString(term).replace(QLatin1Char(' '), QStringLiteral("~~~")));
         terms.setValue(QStringLiteral("Project"), project);
         terms.post();
     }
@@ -171,7 +175,8 @@ bool DemoProject::backFill(Database& se3, int days, const std::function<void(con
         return false;
     }
     ScriptAddress pointed(se3, QStringLiteral("127.0.0.1:%1").arg(engine.port()));
-    const QString harvester = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Harvester"));
+    const QString harvester =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Harvester"));
     const QDate today = QDate::currentDate();
     for (int back = days - 1; back >= 0; --back) {
         const QDate date = today.addDays(-back);

@@ -1,7 +1,7 @@
 #include "gui/charts/ChartDesignApply.h"
 
-#include <QBarSet>
 #include <QBarSeries>
+#include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QFontMetricsF>
@@ -41,33 +41,59 @@ struct ThemeLook
     QColor band;
     QColor grid;
     QString titleFamily;
-    QColor backgroundTop;      // invalid: the base theme's own background
+    QColor backgroundTop; // invalid: the base theme's own background
     QColor backgroundBottom;
 };
 
 ThemeLook themeLook(const QString& theme)
 {
     if (theme == QLatin1String("Excel"))
-        return {QChart::ChartThemeLight, QColor(0xC0, 0xC0, 0xC0), QColor(0xD4, 0xD4, 0xD4), QColor(Qt::black),
-                QStringLiteral("Sans Serif"), QColor(Qt::white), QColor(Qt::white)};
+        return {QChart::ChartThemeLight, QColor(0xC0, 0xC0, 0xC0),     QColor(0xD4, 0xD4, 0xD4),
+                QColor(Qt::black),       QStringLiteral("Sans Serif"), QColor(Qt::white),
+                QColor(Qt::white)};
     if (theme == QLatin1String("Classic"))
-        return {QChart::ChartThemeBrownSand, QColor(0xFF, 0xFD, 0xF0), QColor(0xEF, 0xE4, 0xC8),
-                QColor(0xA0, 0x90, 0x70), QStringLiteral("Serif"), {}, {}};
+        return {QChart::ChartThemeBrownSand,
+                QColor(0xFF, 0xFD, 0xF0),
+                QColor(0xEF, 0xE4, 0xC8),
+                QColor(0xA0, 0x90, 0x70),
+                QStringLiteral("Serif"),
+                {},
+                {}};
     if (theme == QLatin1String("Business"))
-        return {QChart::ChartThemeBlueNcs, QColor(0xF4, 0xF7, 0xFB), QColor(0xDC, 0xE6, 0xF2),
-                QColor(0x9A, 0xB0, 0xC8), QStringLiteral("Sans Serif"), QColor(Qt::white),
+        return {QChart::ChartThemeBlueNcs, QColor(0xF4, 0xF7, 0xFB),     QColor(0xDC, 0xE6, 0xF2),
+                QColor(0x9A, 0xB0, 0xC8),  QStringLiteral("Sans Serif"), QColor(Qt::white),
                 QColor(0xB8, 0xCC, 0xE4)};
     if (theme == QLatin1String("Web"))
-        return {QChart::ChartThemeQt, QColor(Qt::white), QColor(0xE8, 0xF4, 0xE0), QColor(0xB0, 0xC8, 0xA0),
-                QStringLiteral("Sans Serif"), {}, {}};
+        return {QChart::ChartThemeQt,
+                QColor(Qt::white),
+                QColor(0xE8, 0xF4, 0xE0),
+                QColor(0xB0, 0xC8, 0xA0),
+                QStringLiteral("Sans Serif"),
+                {},
+                {}};
     if (theme == QLatin1String("XP"))
-        return {QChart::ChartThemeBlueCerulean, QColor(0x12, 0x3A, 0x66), QColor(0x1C, 0x4C, 0x80),
-                QColor(0x5A, 0x80, 0xA8), QStringLiteral("Sans Serif"), {}, {}};
+        return {QChart::ChartThemeBlueCerulean,
+                QColor(0x12, 0x3A, 0x66),
+                QColor(0x1C, 0x4C, 0x80),
+                QColor(0x5A, 0x80, 0xA8),
+                QStringLiteral("Sans Serif"),
+                {},
+                {}};
     if (theme == QLatin1String("Blues"))
-        return {QChart::ChartThemeBlueIcy, QColor(0xF2, 0xF8, 0xFF), QColor(0xDA, 0xE8, 0xF8),
-                QColor(0xA8, 0xC0, 0xDC), QStringLiteral("Sans Serif"), {}, {}};
-    return {QChart::ChartThemeLight, QColor(Qt::white), QColor(0xF0, 0xF0, 0xF0), QColor(0xC8, 0xC8, 0xC8),
-            QStringLiteral("Sans Serif"), {}, {}};
+        return {QChart::ChartThemeBlueIcy,
+                QColor(0xF2, 0xF8, 0xFF),
+                QColor(0xDA, 0xE8, 0xF8),
+                QColor(0xA8, 0xC0, 0xDC),
+                QStringLiteral("Sans Serif"),
+                {},
+                {}};
+    return {QChart::ChartThemeLight,
+            QColor(Qt::white),
+            QColor(0xF0, 0xF0, 0xF0),
+            QColor(0xC8, 0xC8, 0xC8),
+            QStringLiteral("Sans Serif"),
+            {},
+            {}};
 }
 
 // Where a point stands and which way its mark points.
@@ -120,9 +146,14 @@ public:
     }
 
 private:
-    bool horizontal() const { return m_seriesType == ChartDesign::HorizontalLine
-                                     || m_seriesType == ChartDesign::HorizontalBar; }
-    bool bars() const { return m_seriesType == ChartDesign::Bar || m_seriesType == ChartDesign::HorizontalBar; }
+    bool horizontal() const
+    {
+        return m_seriesType == ChartDesign::HorizontalLine || m_seriesType == ChartDesign::HorizontalBar;
+    }
+    bool bars() const
+    {
+        return m_seriesType == ChartDesign::Bar || m_seriesType == ChartDesign::HorizontalBar;
+    }
 
     QAbstractSeries* seriesOf(int index) const
     {
@@ -169,10 +200,10 @@ private:
         // the floor and the back wall of the plot, seen from the front left
         painter.setPen(QPen(QColor(0, 0, 0, 60), 1));
         painter.setBrush(QColor(0, 0, 0, 28));
-        painter.drawPolygon(QPolygonF({plot.bottomLeft(), plot.bottomRight(), plot.bottomRight() + depth,
-                                       plot.bottomLeft() + depth}));
-        painter.drawPolygon(QPolygonF({plot.topLeft(), plot.bottomLeft(), plot.bottomLeft() + depth,
-                                       plot.topLeft() + depth}));
+        painter.drawPolygon(QPolygonF(
+            {plot.bottomLeft(), plot.bottomRight(), plot.bottomRight() + depth, plot.bottomLeft() + depth}));
+        painter.drawPolygon(QPolygonF(
+            {plot.topLeft(), plot.bottomLeft(), plot.bottomLeft() + depth, plot.topLeft() + depth}));
         painter.setClipRect(plot.adjusted(0, -DepthPixels, DepthPixels, 0));
         if (bars()) {
             for (const PlacedPoint& p : m_points) {
@@ -182,11 +213,11 @@ private:
                 const QColor colour = colourOf(p.series);
                 painter.setPen(QPen(colour.darker(190), 0.8));
                 painter.setBrush(colour.darker(125));
-                painter.drawPolygon(QPolygonF({bar.topLeft(), bar.topRight(), bar.topRight() + depth,
-                                               bar.topLeft() + depth}));
+                painter.drawPolygon(QPolygonF(
+                    {bar.topLeft(), bar.topRight(), bar.topRight() + depth, bar.topLeft() + depth}));
                 painter.setBrush(colour.darker(160));
-                painter.drawPolygon(QPolygonF({bar.topRight(), bar.bottomRight(), bar.bottomRight() + depth,
-                                               bar.topRight() + depth}));
+                painter.drawPolygon(QPolygonF(
+                    {bar.topRight(), bar.bottomRight(), bar.bottomRight() + depth, bar.topRight() + depth}));
             }
             return;
         }
@@ -200,8 +231,8 @@ private:
             painter.setPen(QPen(colour.darker(190), 0.8));
             painter.setBrush(colour.darker(140));
             for (int i = 1; i < line.size(); ++i)
-                painter.drawPolygon(QPolygonF({line.at(i - 1), line.at(i), line.at(i) + depth,
-                                               line.at(i - 1) + depth}));
+                painter.drawPolygon(
+                    QPolygonF({line.at(i - 1), line.at(i), line.at(i) + depth, line.at(i - 1) + depth}));
         }
     }
 
@@ -218,8 +249,8 @@ private:
             const QPointF at = anchor(p);
             if (!plot.adjusted(-1, -1, 1, 1).contains(at))
                 continue;
-            const QStringList lines = QString(p.caption).replace(QLatin1Char('\r'), QLatin1Char('\n'))
-                                          .split(QLatin1Char('\n'));
+            const QStringList lines =
+                QString(p.caption).replace(QLatin1Char('\r'), QLatin1Char('\n')).split(QLatin1Char('\n'));
             qreal width = 0;
             for (const QString& line : lines)
                 width = std::max(width, metrics.horizontalAdvance(line));
@@ -245,8 +276,9 @@ private:
             box.moveLeft(std::clamp(box.left(), bounds.left(), bounds.right() - box.width()));
             box.moveTop(std::clamp(box.top(), bounds.top(), bounds.bottom() - box.height()));
             painter.setPen(QPen(QColor(90, 90, 90), 1));
-            painter.drawLine(at, QPointF(std::clamp(at.x(), box.left(), box.right()),
-                                         std::clamp(at.y(), box.top(), box.bottom())));
+            painter.drawLine(at,
+                             QPointF(std::clamp(at.x(), box.left(), box.right()),
+                                     std::clamp(at.y(), box.top(), box.bottom())));
             painter.setBrush(QColor(255, 255, 225));
             painter.drawRect(box);
             painter.setPen(Qt::black);
@@ -271,10 +303,7 @@ private:
     QList<PlacedPoint> m_points;
 };
 
-QString numberText(double value)
-{
-    return QString::number(value, 'g', 10);
-}
+QString numberText(double value) { return QString::number(value, 'g', 10); }
 
 double niceStep(double span, int wantedTicks)
 {
@@ -360,7 +389,7 @@ void labelCategories(QCategoryAxis& axis, const QStringList& categories, int fir
     for (int c = first + step / 2; c <= last; c += step) {
         QString label = categories.at(c);
         while (used.contains(label))
-            label += QChar(0x200B);   // the axis needs distinct labels
+            label += QChar(0x200B); // the axis needs distinct labels
         used << label;
         axis.append(label, c);
     }
@@ -371,17 +400,28 @@ void labelCategories(QCategoryAxis& axis, const QStringList& categories, int fir
 QList<QColor> chartPaletteColours(int palette)
 {
     static const QList<QList<const char*>> palettes{
-        {"#1F77B4", "#FF7F0E", "#2CA02C", "#D62728", "#9467BD", "#8C564B", "#E377C2", "#7F7F7F", "#BCBD22", "#17BECF"},
-        {"#FF0000", "#008000", "#E6C200", "#0000FF", "#808080", "#FF00FF", "#008080", "#000080", "#800000", "#00C000"},
-        {"#9999FF", "#993366", "#E0D890", "#66CCCC", "#660066", "#FF8080", "#0066CC", "#B0B0F0", "#000080", "#FF00FF"},
-        {"#7B2D26", "#3E5641", "#A24936", "#2E3A59", "#83BCA9", "#D6A354", "#6B2737", "#1D3557", "#8E7DBE", "#A8763E"},
-        {"#F4A6AE", "#F8C99B", "#E8E08A", "#9ED9B0", "#9CCBF0", "#CDA8E0", "#A898C8", "#E0A0C8", "#F8B8CC", "#A8DCC8"},
-        {"#0000FF", "#FF0000", "#00A000", "#FF8C00", "#800080", "#000000", "#00B8C0", "#8B4513", "#FF1493", "#708090"},
-        {"#800000", "#008000", "#808000", "#000080", "#800080", "#008080", "#A0A0A0", "#404040", "#FF0000", "#00B000"},
-        {"#FF9900", "#3366CC", "#DC3912", "#109618", "#990099", "#0099C6", "#DD4477", "#66AA00", "#B82E2E", "#316395"},
-        {"#264653", "#2A9D8F", "#E9C46A", "#F4A261", "#E76F51", "#6D597A", "#B56576", "#355070", "#EAAC8B", "#588157"},
-        {"#FF0000", "#FF7F00", "#F0C800", "#00B000", "#0060FF", "#4B0082", "#9400D3", "#FF1493", "#00CED1", "#7CB800"},
-        {"#0054E3", "#3A9B37", "#F2A900", "#D8322A", "#7B5AB6", "#2F8DBA", "#E16A1C", "#6B8E23", "#B0306B", "#5A6F84"},
+        {"#1F77B4", "#FF7F0E", "#2CA02C", "#D62728", "#9467BD", "#8C564B", "#E377C2", "#7F7F7F", "#BCBD22",
+         "#17BECF"},
+        {"#FF0000", "#008000", "#E6C200", "#0000FF", "#808080", "#FF00FF", "#008080", "#000080", "#800000",
+         "#00C000"},
+        {"#9999FF", "#993366", "#E0D890", "#66CCCC", "#660066", "#FF8080", "#0066CC", "#B0B0F0", "#000080",
+         "#FF00FF"},
+        {"#7B2D26", "#3E5641", "#A24936", "#2E3A59", "#83BCA9", "#D6A354", "#6B2737", "#1D3557", "#8E7DBE",
+         "#A8763E"},
+        {"#F4A6AE", "#F8C99B", "#E8E08A", "#9ED9B0", "#9CCBF0", "#CDA8E0", "#A898C8", "#E0A0C8", "#F8B8CC",
+         "#A8DCC8"},
+        {"#0000FF", "#FF0000", "#00A000", "#FF8C00", "#800080", "#000000", "#00B8C0", "#8B4513", "#FF1493",
+         "#708090"},
+        {"#800000", "#008000", "#808000", "#000080", "#800080", "#008080", "#A0A0A0", "#404040", "#FF0000",
+         "#00B000"},
+        {"#FF9900", "#3366CC", "#DC3912", "#109618", "#990099", "#0099C6", "#DD4477", "#66AA00", "#B82E2E",
+         "#316395"},
+        {"#264653", "#2A9D8F", "#E9C46A", "#F4A261", "#E76F51", "#6D597A", "#B56576", "#355070", "#EAAC8B",
+         "#588157"},
+        {"#FF0000", "#FF7F00", "#F0C800", "#00B000", "#0060FF", "#4B0082", "#9400D3", "#FF1493", "#00CED1",
+         "#7CB800"},
+        {"#0054E3", "#3A9B37", "#F2A900", "#D8322A", "#7B5AB6", "#2F8DBA", "#E16A1C", "#6B8E23", "#B0306B",
+         "#5A6F84"},
     };
     const auto& names = palettes.at(std::clamp(palette, 0, int(palettes.size()) - 1));
     QList<QColor> colours;
@@ -402,8 +442,9 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
     }
 
     chart.setTheme(themeLook(design.theme).base);
-    chart.setTitle(data.titleLines.join(QStringLiteral("\n")).toHtmlEscaped().replace(QLatin1Char('\n'),
-                                                                                        QStringLiteral("<br>")));
+    chart.setTitle(data.titleLines.join(QStringLiteral("\n"))
+                       .toHtmlEscaped()
+                       .replace(QLatin1Char('\n'), QStringLiteral("<br>")));
     chart.legend()->setVisible(data.series.size() > 1);
     chart.legend()->setAlignment(Qt::AlignBottom);
 
@@ -413,8 +454,8 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
     const int pages = design.pageCount(points);
     page = std::clamp(page, 0, pages - 1);
     const int first = design.pointsPerPage > 0 ? page * design.pointsPerPage : 0;
-    const int last = std::max(first, design.pointsPerPage > 0 ? std::min(points, first + design.pointsPerPage) - 1
-                                                              : points - 1);
+    const int last = std::max(
+        first, design.pointsPerPage > 0 ? std::min(points, first + design.pointsPerPage) - 1 : points - 1);
 
     auto* categoryAxis = new QCategoryAxis;
     auto* valueAxis = new QValueAxis;
@@ -425,7 +466,7 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
     valueAxis->setTitleText(data.valueTitle);
     chart.addAxis(categoryAxis, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
     chart.addAxis(valueAxis, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
-    categoryAxis->setReverse(horizontal);   // first category at the top
+    categoryAxis->setReverse(horizontal); // first category at the top
 
     // the value axis, scaled to the page's values
     double low = 0, high = 0;
@@ -483,7 +524,8 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
     auto place = [&](int s, int c, double v) {
         const ChartSeriesData& series = data.series.at(s);
         const QString caption = c < series.captions.size() && !series.captions.at(c).isEmpty()
-                                    ? series.captions.at(c) : numberText(v);
+            ? series.captions.at(c)
+            : numberText(v);
         if (c >= first && c <= last)
             placed << PlacedPoint{s, c, design.isBar() ? toBar(v) : v, caption};
     };
@@ -494,8 +536,8 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
         for (int s = 0; s < data.series.size(); ++s) {
             auto* set = new QBarSet(data.series.at(s).name);
             for (int c = 0; c < points; ++c) {
-                const auto value = c < data.series.at(s).values.size() ? data.series.at(s).values.at(c)
-                                                                       : std::nullopt;
+                const auto value =
+                    c < data.series.at(s).values.size() ? data.series.at(s).values.at(c) : std::nullopt;
                 set->append(value ? toBar(*value) : 0.0);
                 if (value)
                     place(s, c, *value);
@@ -512,8 +554,8 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
             auto* line = new QLineSeries;
             line->setName(data.series.at(s).name);
             for (int c = 0; c < points; ++c) {
-                const auto value = c < data.series.at(s).values.size() ? data.series.at(s).values.at(c)
-                                                                       : std::nullopt;
+                const auto value =
+                    c < data.series.at(s).values.size() ? data.series.at(s).values.at(c) : std::nullopt;
                 if (!value)
                     continue;
                 line->append(horizontal ? QPointF(*value, c) : QPointF(c, *value));
@@ -559,11 +601,13 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
     }
     const int setCount = int(data.series.size());
     if (design.threeD) {
-        auto* depth = new ChartExtrasItem(chart, ChartExtrasItem::Kind::Depth, design.seriesType, colours, setCount);
+        auto* depth =
+            new ChartExtrasItem(chart, ChartExtrasItem::Kind::Depth, design.seriesType, colours, setCount);
         depth->setPoints(placed);
     }
     if (design.showMarks) {
-        auto* marks = new ChartExtrasItem(chart, ChartExtrasItem::Kind::Marks, design.seriesType, colours, setCount);
+        auto* marks =
+            new ChartExtrasItem(chart, ChartExtrasItem::Kind::Marks, design.seriesType, colours, setCount);
         marks->setPoints(placed);
     }
 }

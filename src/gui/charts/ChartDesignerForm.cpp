@@ -1,9 +1,9 @@
 #include "gui/charts/ChartDesignerForm.h"
 
-#include "core/settings/Settings.h"
+#include "core/charts/ChartDesignStore.h"
 #include "core/datamodule/DM1.h"
 #include "core/platform/Registry.h"
-#include "core/charts/ChartDesignStore.h"
+#include "core/settings/Settings.h"
 #include "gui/charts/DesignedChartView.h"
 
 #include <QBuffer>
@@ -97,14 +97,12 @@ TChartDesignerForm::TChartDesignerForm(TDM1& dataModule, DesignedChartView& char
     showDesignInControls();
 }
 
-TChartDesignerForm::~TChartDesignerForm()
-{
-    m_database.disconnect();
-}
+TChartDesignerForm::~TChartDesignerForm() { m_database.disconnect(); }
 
 void TChartDesignerForm::buildControls()
 {
-    auto* intro = new QLabel(QStringLiteral("Use Chart Designer to manipulate different basic looks in charts."), this);
+    auto* intro =
+        new QLabel(QStringLiteral("Use Chart Designer to manipulate different basic looks in charts."), this);
     intro->setWordWrap(true);
 
     // chart type gallery
@@ -148,7 +146,8 @@ void TChartDesignerForm::buildControls()
     m_lock3D = new QCheckBox(QStringLiteral("Lock 3D"), optionsBox);
     m_lock3D->setToolTip(QStringLiteral("Keeps the current 3D setting when another theme is chosen."));
     m_removeBackground = new QCheckBox(QStringLiteral("Remove Background"), optionsBox);
-    m_removeBackground->setToolTip(QStringLiteral("Removes the background colouring for black-and-white printing."));
+    m_removeBackground->setToolTip(
+        QStringLiteral("Removes the background colouring for black-and-white printing."));
     optionsLayout->addRow(m_showMarks);
     auto* threeDRow = new QHBoxLayout;
     threeDRow->addWidget(m_threeD);
@@ -191,7 +190,8 @@ void TChartDesignerForm::buildControls()
     m_designThemes->setEditable(true);
     m_designThemes->setInsertPolicy(QComboBox::NoInsert);
     m_designThemes->setMinimumWidth(160);
-    m_designThemes->setToolTip(QStringLiteral("Type a name and click Save to keep the current look as a theme."));
+    m_designThemes->setToolTip(
+        QStringLiteral("Type a name and click Save to keep the current look as a theme."));
     m_saveTheme = new QPushButton(QStringLiteral("Save"), designThemeBox);
     m_deleteTheme = new QPushButton(QStringLiteral("Delete"), designThemeBox);
     designThemeLayout->addWidget(m_designThemes, 1);
@@ -247,8 +247,8 @@ void TChartDesignerForm::showDesignInControls()
     m_imageTop->setValue(m_design.imageTop);
     QImage picture;
     if (!m_design.image.isEmpty() && picture.loadFromData(m_design.image))
-        m_picture->setPixmap(QPixmap::fromImage(picture.scaled(m_picture->size() - QSize(4, 4), Qt::KeepAspectRatio,
-                                                               Qt::SmoothTransformation)));
+        m_picture->setPixmap(QPixmap::fromImage(
+            picture.scaled(m_picture->size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     else
         m_picture->setText(QStringLiteral("(none)"));
     m_updatingControls = false;
@@ -352,17 +352,15 @@ void TChartDesignerForm::ImageTopChange(int top)
     changeDesign([top](ChartDesign& d) { d.imageTop = top; });
 }
 
-void TChartDesignerForm::TransparencyChange(int percent)
-{
-    setWindowOpacity(1.0 - percent / 100.0);
-}
+void TChartDesignerForm::TransparencyChange(int percent) { setWindowOpacity(1.0 - percent / 100.0); }
 
 void TChartDesignerForm::ImageClick()
 {
     const QString key = SettingsKeys::path(QLatin1String(SettingsKeys::FileLocations));
     const QString folder = RegistryKey(m_dm.registry(), key).readString(ImageFolderValue);
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Image"), folder,
-                                                      QStringLiteral("Pictures (*.bmp *.jpg *.jpeg);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Image"), folder,
+                                     QStringLiteral("Pictures (*.bmp *.jpg *.jpeg);;All files (*)"));
     if (!path.isEmpty())
         LoadImageFile(path);
 }
@@ -371,9 +369,9 @@ bool TChartDesignerForm::LoadImageFile(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("bmp") && suffix != QLatin1String("jpg") && suffix != QLatin1String("jpeg")) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"),
-                            centred(QStringLiteral("<B>File not recognized.</B><BR>Use bmp, jpg or jpeg images.")),
-                            true, {});
+        m_dm.ShowMessageBox(
+            0, QStringLiteral("Error"),
+            centred(QStringLiteral("<B>File not recognized.</B><BR>Use bmp, jpg or jpeg images.")), true, {});
         return false;
     }
     QImageReader reader(path);
@@ -454,7 +452,8 @@ void TChartDesignerForm::OKClick()
 {
     if (m_project.isEmpty() || m_file.isEmpty()) {
         m_dm.ShowMessageBox(0, QStringLiteral("Error"),
-                            centred(QStringLiteral("No Project or Chart is open to save the settings to.")), true, {});
+                            centred(QStringLiteral("No Project or Chart is open to save the settings to.")),
+                            true, {});
         return;
     }
     try {
@@ -466,15 +465,9 @@ void TChartDesignerForm::OKClick()
     finish(QDialog::Accepted);
 }
 
-void TChartDesignerForm::CancelClick()
-{
-    finish(QDialog::Rejected);
-}
+void TChartDesignerForm::CancelClick() { finish(QDialog::Rejected); }
 
-void TChartDesignerForm::reject()
-{
-    CancelClick();
-}
+void TChartDesignerForm::reject() { CancelClick(); }
 
 void TChartDesignerForm::finish(int result)
 {

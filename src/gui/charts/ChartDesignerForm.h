@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/data/TableDatabase.h"
 #include "core/charts/ChartData.h"
 #include "core/charts/ChartDesign.h"
+#include "core/data/TableDatabase.h"
 
 #include <QDialog>
 

@@ -36,25 +36,29 @@ ChartFrame::ChartFrame(TDM1& dataModule, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_chart);
 
-    m_copyAction = makeAction(QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_Insert), &ChartFrame::CopyClick);
+    m_copyAction =
+        makeAction(QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_Insert), &ChartFrame::CopyClick);
     m_saveImageAction = makeAction(QStringLiteral("&Save Image..."), QKeySequence(Qt::CTRL | Qt::Key_S),
                                    &ChartFrame::SaveImageClick);
-    m_extendedExportAction = makeAction(QStringLiteral("E&xtended Export..."), QKeySequence(Qt::CTRL | Qt::Key_X),
-                                        &ChartFrame::ExtendedExportClick);
+    m_extendedExportAction = makeAction(QStringLiteral("E&xtended Export..."),
+                                        QKeySequence(Qt::CTRL | Qt::Key_X), &ChartFrame::ExtendedExportClick);
     m_printChartAction = makeAction(QStringLiteral("Print &Chart..."), QKeySequence(Qt::CTRL | Qt::Key_C),
                                     &ChartFrame::PrintChartClick);
-    m_printDataAndChartAction = makeAction(QStringLiteral("&Print Data && Chart..."),
-                                           QKeySequence(Qt::CTRL | Qt::Key_P), &ChartFrame::PrintDataAndChartClick);
-    m_chartDesignerAction = makeAction(QStringLiteral("Chart &Designer..."), QKeySequence(Qt::CTRL | Qt::Key_D),
-                                       &ChartFrame::ChartDesignerClick);
-    m_clearAction = makeAction(QStringLiteral("&Clear"), QKeySequence(Qt::CTRL | Qt::Key_E), &ChartFrame::ClearClick);
+    m_printDataAndChartAction =
+        makeAction(QStringLiteral("&Print Data && Chart..."), QKeySequence(Qt::CTRL | Qt::Key_P),
+                   &ChartFrame::PrintDataAndChartClick);
+    m_chartDesignerAction = makeAction(QStringLiteral("Chart &Designer..."),
+                                       QKeySequence(Qt::CTRL | Qt::Key_D), &ChartFrame::ChartDesignerClick);
+    m_clearAction =
+        makeAction(QStringLiteral("&Clear"), QKeySequence(Qt::CTRL | Qt::Key_E), &ChartFrame::ClearClick);
 
     // the pop-up menu of the chart
     m_chart->chartView()->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_chart->chartView()->addAction(m_copyAction);
 }
 
-QAction* ChartFrame::makeAction(const QString& text, const QKeySequence& shortcut, void (ChartFrame::*handler)())
+QAction* ChartFrame::makeAction(const QString& text, const QKeySequence& shortcut,
+                                void (ChartFrame::*handler)())
 {
     auto* action = new QAction(text, this);
     action->setShortcut(shortcut);
@@ -72,31 +76,24 @@ void ChartFrame::setDesignTarget(const QString& project, const QString& file, Ch
 
 QString ChartFrame::noChartWarning()
 {
-    return QStringLiteral("<P align=\"center\"><B>No chart is loaded to export.<BR>Make sure a chart is selected and "
-                          "click \"Refresh\"</B><BR>If no charts exist, one will need to be created using "
-                          "\"Charts\" | \"Auto Build...\" or \"Charts\" | \"Chart Builder...\" from the menu.</P>");
+    return QStringLiteral(
+        "<P align=\"center\"><B>No chart is loaded to export.<BR>Make sure a chart is selected and "
+        "click \"Refresh\"</B><BR>If no charts exist, one will need to be created using "
+        "\"Charts\" | \"Auto Build...\" or \"Charts\" | \"Chart Builder...\" from the menu.</P>");
 }
 
 QString ChartFrame::shortNoChartWarning()
 {
-    return QStringLiteral("<P align=\"center\"><B>No chart is loaded to export.<BR>Make sure a chart is selected and "
-                          "click \"Refresh\"</B></P>");
+    return QStringLiteral(
+        "<P align=\"center\"><B>No chart is loaded to export.<BR>Make sure a chart is selected and "
+        "click \"Refresh\"</B></P>");
 }
 
-QString ChartFrame::noDataToPrint()
-{
-    return QStringLiteral("<P align=\"center\">No data to print.</P>");
-}
+QString ChartFrame::noDataToPrint() { return QStringLiteral("<P align=\"center\">No data to print.</P>"); }
 
-QString ChartFrame::previewCaption() const
-{
-    return QStringLiteral("Preview - Project ") + m_project;
-}
+QString ChartFrame::previewCaption() const { return QStringLiteral("Preview - Project ") + m_project; }
 
-bool ChartFrame::printable() const
-{
-    return hasPrintData ? hasPrintData() : !m_chart->chartData().isEmpty();
-}
+bool ChartFrame::printable() const { return hasPrintData ? hasPrintData() : !m_chart->chartData().isEmpty(); }
 
 QString ChartFrame::selectedGridText() const
 {
@@ -139,12 +136,14 @@ void ChartFrame::CopyClick()
 
 void ChartFrame::SaveImageClick()
 {
-    const std::map<QString, QString> formats{{QStringLiteral("PNG picture (*.png)"), QStringLiteral("png")},
-                                             {QStringLiteral("JPEG picture (*.jpg *.jpeg)"), QStringLiteral("jpg")},
-                                             {QStringLiteral("Bitmap picture (*.bmp)"), QStringLiteral("bmp")}};
+    const std::map<QString, QString> formats{
+        {QStringLiteral("PNG picture (*.png)"), QStringLiteral("png")},
+        {QStringLiteral("JPEG picture (*.jpg *.jpeg)"), QStringLiteral("jpg")},
+        {QStringLiteral("Bitmap picture (*.bmp)"), QStringLiteral("bmp")}};
     QString filter = QStringLiteral("PNG picture (*.png)");
     const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save Image"), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+        this, QStringLiteral("Save Image"),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
         QStringLiteral("PNG picture (*.png);;JPEG picture (*.jpg *.jpeg);;Bitmap picture (*.bmp)"), &filter);
     if (!path.isEmpty()) {
         const auto format = formats.find(filter);
@@ -171,8 +170,8 @@ bool ChartFrame::SaveImageTo(const QString& path, const QString& format)
         return true;
     m_dm.ShowMessageBox(0, QStringLiteral("Error"),
                         QStringLiteral("<P align=\"center\">The chart could not be saved as <B>")
-                            + target.toHtmlEscaped() + QStringLiteral("</B><BR>") + file.errorString().toHtmlEscaped()
-                            + QStringLiteral("</P>"),
+                            + target.toHtmlEscaped() + QStringLiteral("</B><BR>")
+                            + file.errorString().toHtmlEscaped() + QStringLiteral("</P>"),
                         true, {});
     return false;
 }

@@ -41,14 +41,14 @@ public:
     // The warning shown when Extended Export finds no chart.
     void setNoChartWarning(const QString& html) { m_noChartWarning = html; }
 
-    static QString noChartWarning();        // names the chart builders too
-    static QString shortNoChartWarning();   // for windows without chart builders
+    static QString noChartWarning();      // names the chart builders too
+    static QString shortNoChartWarning(); // for windows without chart builders
     static QString noDataToPrint();
 
     // Hooks of the window.
-    std::function<void()> onExtendedExport;       // runs only with a loaded chart
-    std::function<void()> onPrintDataAndChart;    // runs only with printable data
-    std::function<bool()> hasPrintData;           // default: the chart has points
+    std::function<void()> onExtendedExport;    // runs only with a loaded chart
+    std::function<void()> onPrintDataAndChart; // runs only with printable data
+    std::function<bool()> hasPrintData;        // default: the chart has points
     std::function<void(const ChartDesign&)> onTop10Closed;
 
     QAction* copyAction() const { return m_copyAction; }

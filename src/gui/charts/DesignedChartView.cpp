@@ -4,8 +4,8 @@
 
 #include <QChart>
 #include <QChartView>
-#include <QGraphicsPixmapItem>
 #include <QCoreApplication>
+#include <QGraphicsPixmapItem>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -29,9 +29,15 @@ DesignedChartView::DesignedChartView(QWidget* parent)
     m_view->setRenderHint(QPainter::Antialiasing);
     m_view->setMinimumSize(200, 150);
 
-    const struct { QToolButton* button; Qt::ArrowType arrow; const char* tip; } buttons[] = {
-        {m_firstButton, Qt::LeftArrow, "First page"}, {m_priorButton, Qt::LeftArrow, "Prior page"},
-        {m_nextButton, Qt::RightArrow, "Next page"}, {m_lastButton, Qt::RightArrow, "Last page"}};
+    const struct
+    {
+        QToolButton* button;
+        Qt::ArrowType arrow;
+        const char* tip;
+    } buttons[] = {{m_firstButton, Qt::LeftArrow, "First page"},
+                   {m_priorButton, Qt::LeftArrow, "Prior page"},
+                   {m_nextButton, Qt::RightArrow, "Next page"},
+                   {m_lastButton, Qt::RightArrow, "Last page"}};
     auto* navigatorLayout = new QHBoxLayout(m_navigator);
     navigatorLayout->setContentsMargins(4, 0, 4, 2);
     navigatorLayout->addStretch();
@@ -68,10 +74,7 @@ DesignedChartView::DesignedChartView(QWidget* parent)
     redraw();
 }
 
-QChart* DesignedChartView::chart() const
-{
-    return m_view->chart();
-}
+QChart* DesignedChartView::chart() const { return m_view->chart(); }
 
 void DesignedChartView::setChartData(ChartData content)
 {
@@ -102,10 +105,7 @@ void DesignedChartView::clear()
     redraw();
 }
 
-int DesignedChartView::pageCount() const
-{
-    return m_design.pageCount(m_data.pointCount());
-}
+int DesignedChartView::pageCount() const { return m_design.pageCount(m_data.pointCount()); }
 
 void DesignedChartView::setPage(int page)
 {
@@ -121,10 +121,7 @@ QString DesignedChartView::pageText() const
     return QString::asprintf("Page %d of %d", m_page + 1, pageCount());
 }
 
-bool DesignedChartView::navigatorShown() const
-{
-    return !m_navigator->isHidden();
-}
+bool DesignedChartView::navigatorShown() const { return !m_navigator->isHidden(); }
 
 QImage DesignedChartView::chartImage(const QSize& size) const
 {
@@ -137,7 +134,7 @@ QImage DesignedChartView::chartImage(const QSize& size) const
         copy.resize(target);
         copy.show();
         applyChartDesign(*copy.chart(), m_data, m_design, m_page);
-        QCoreApplication::sendPostedEvents();   // lays the chart out at its size
+        QCoreApplication::sendPostedEvents(); // lays the chart out at its size
         return copy.grab().toImage();
     }
     return m_view->grab().toImage();
@@ -153,7 +150,7 @@ void DesignedChartView::setLogo(const QImage& logo)
     if (!m_logo) {
         m_logo = new QGraphicsPixmapItem(chart());
         m_logo->setPos(5, 5);
-        m_logo->setZValue(10);   // over everything the chart draws
+        m_logo->setZValue(10); // over everything the chart draws
     }
     m_logo->setPixmap(QPixmap::fromImage(logo));
 }

@@ -39,7 +39,7 @@ public:
     // Removes all series and empties the chart; the design stays.
     void clear();
 
-    int page() const { return m_page; }        // 0-based
+    int page() const { return m_page; } // 0-based
     int pageCount() const;
     void setPage(int page);
     // "Page %d of %d", as the navigator shows it.

@@ -61,7 +61,8 @@ TopTenCharts::TopTenCharts(QWidget* parent)
     m_tableCaption->setFont(bold);
     tableLayout->addWidget(m_tableCaption);
     m_table->setObjectName(QStringLiteral("Top10Table"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Search Term"), QStringLiteral("Rank"), QStringLiteral("Page")});
+    m_table->setHorizontalHeaderLabels(
+        {QStringLiteral("Search Term"), QStringLiteral("Rank"), QStringLiteral("Page")});
     m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(22);
@@ -92,7 +93,8 @@ void TopTenCharts::clear()
     m_tableCaption->clear();
 }
 
-void TopTenCharts::setSlot(int slot, const QString& title, const QString& engine, const QList<SummaryRow>& rows)
+void TopTenCharts::setSlot(int slot, const QString& title, const QString& engine,
+                           const QList<SummaryRow>& rows)
 {
     m_slots[slot].engine = engine;
     m_slots[slot].rows = rows;
@@ -127,10 +129,7 @@ void TopTenCharts::setDesign(const ChartDesign& design)
         slot.view->setDesign(design);
 }
 
-void TopTenCharts::revealSlot(int slot)
-{
-    m_slots[slot].view->setVisible(true);
-}
+void TopTenCharts::revealSlot(int slot) { m_slots[slot].view->setVisible(true); }
 
 void TopTenCharts::selectChart(int slot)
 {
@@ -141,7 +140,8 @@ void TopTenCharts::selectChart(int slot)
         m_slots[other].view->chartView()->setStyleSheet(other == slot ? SelectedStyle : PlainStyle);
     m_slots[slot].view->chartView()->setFocus();
     m_table->setRowCount(0);
-    m_tableCaption->setText(QStringLiteral("Selected ") + m_slots[slot].engine + QStringLiteral(" - Top 10 SE List"));
+    m_tableCaption->setText(QStringLiteral("Selected ") + m_slots[slot].engine
+                            + QStringLiteral(" - Top 10 SE List"));
     const QList<SummaryRow>& rows = m_slots[slot].rows;
     m_table->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
@@ -155,10 +155,7 @@ void TopTenCharts::selectChart(int slot)
     }
 }
 
-QString TopTenCharts::imageName(int slot)
-{
-    return QStringLiteral("Top10_%1.jpg").arg(slot + 1);
-}
+QString TopTenCharts::imageName(int slot) { return QStringLiteral("Top10_%1.jpg").arg(slot + 1); }
 
 bool TopTenCharts::saveImages(const QString& folder) const
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/dashboard/DashboardData.h"
 #include "core/charts/ChartDesign.h"
+#include "core/dashboard/DashboardData.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -70,7 +70,7 @@ private:
 
     std::array<Slot, Count> m_slots;
     int m_selected = -1;
-    QPointer<QWidget> m_tablePanel;   // owned by wherever the window placed it
+    QPointer<QWidget> m_tablePanel; // owned by wherever the window placed it
     QLabel* m_tableCaption;
     QTableWidget* m_table;
 };

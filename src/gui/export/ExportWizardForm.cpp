@@ -156,15 +156,9 @@ ExportFormat TExportWizardForm::format() const
     return ExportFile::formats().value(std::max(0, m_formatList->currentRow())).format;
 }
 
-void TExportWizardForm::setFileName(const QString& fileName)
-{
-    m_fileEdit->setText(fileName);
-}
+void TExportWizardForm::setFileName(const QString& fileName) { m_fileEdit->setText(fileName); }
 
-QString TExportWizardForm::fileName() const
-{
-    return m_fileEdit->text().trimmed();
-}
+QString TExportWizardForm::fileName() const { return m_fileEdit->text().trimmed(); }
 
 void TExportWizardForm::FormatListChange()
 {
@@ -177,7 +171,8 @@ void TExportWizardForm::FormatListChange()
 void TExportWizardForm::BrowseButtonClick()
 {
     const ExportFormatInfo& info = ExportFile::info(format());
-    const QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("Export to"), fileName(), info.name);
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Export to"), fileName(), info.name);
     if (!chosen.isEmpty())
         m_fileEdit->setText(ExportFile::withExtension(chosen, format()));
 }
@@ -205,8 +200,8 @@ bool TExportWizardForm::ExportButtonClick()
 {
     const ExportData data = selectedData();
     if (data.columns.isEmpty()) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"), QStringLiteral("Choose at least one column to export."),
-                            true, {});
+        m_dm.ShowMessageBox(0, QStringLiteral("Error"),
+                            QStringLiteral("Choose at least one column to export."), true, {});
         return false;
     }
     const ExportFormat chosen = format();
@@ -234,7 +229,8 @@ QString TExportWizardForm::writePdf(const ExportData& data, const ExportOptions&
         return QStringLiteral("No file name was given for the export.");
     const QFileInfo target(path);
     if (!target.absoluteDir().exists())
-        return QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(target.absolutePath()));
+        return QStringLiteral("The folder %1 does not exist.")
+            .arg(QDir::toNativeSeparators(target.absolutePath()));
     const QString partial = path + QStringLiteral(".part");
     {
         QPrinter printer(QPrinter::HighResolution);

@@ -100,7 +100,8 @@ void THarvesterForm::fillProjects()
     }
     m_start->setEnabled(m_projects->count() > 0);
     if (m_projects->count() == 0)
-        m_status->setText(QStringLiteral("There are no projects. Create one with the Project Wizard of Corvane."));
+        m_status->setText(
+            QStringLiteral("There are no projects. Create one with the Project Wizard of Corvane."));
 }
 
 void THarvesterForm::appendLog(const QString& line)
@@ -171,7 +172,8 @@ void THarvesterForm::StartButtonClick()
     HarvesterRun* run = m_run.get();
     m_thread = std::thread([this, run, request] {
         const int exitCode = run->run(request);
-        QMetaObject::invokeMethod(this, [this, exitCode] { finishRun(exitCode); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, exitCode] { finishRun(exitCode); }, Qt::QueuedConnection);
     });
 }
 
@@ -198,14 +200,11 @@ void THarvesterForm::finishRun(int exitCode)
     m_projects->setEnabled(true);
     m_stop->setEnabled(false);
     switch (exitCode) {
-    case HarvesterRun::Done:
-        m_status->setText(QStringLiteral("Done"));
-        break;
+    case HarvesterRun::Done: m_status->setText(QStringLiteral("Done")); break;
     case HarvesterRun::SessionFailed:
         m_status->setText(QStringLiteral("Done with problems; see the log."));
         break;
-    default:
-        break;   // the reason is shown already
+    default: break; // the reason is shown already
     }
     emit runFinished(exitCode);
     if (m_settings.AutoCloseHV)

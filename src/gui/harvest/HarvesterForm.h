@@ -27,7 +27,8 @@ class THarvesterForm : public QWidget
     Q_OBJECT
 
 public:
-    THarvesterForm(const SettingsRecord& settings, const QString& advancedThrottleSchedule, QWidget* parent = nullptr);
+    THarvesterForm(const SettingsRecord& settings, const QString& advancedThrottleSchedule,
+                   QWidget* parent = nullptr);
     ~THarvesterForm() override;
 
     // Shows the window, minimised when "Run Minimized" is set.

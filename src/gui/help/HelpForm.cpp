@@ -92,8 +92,8 @@ HelpForm::HelpForm(const HelpCatalog& catalog, QWidget* parent)
     leftLayout->addWidget(m_indexList);
 
     m_noteLabel->setWordWrap(true);
-    m_noteLabel->setStyleSheet(QStringLiteral(
-        "QLabel { background: #FFF4CE; border: 1px solid #E0C060; padding: 6px; }"));
+    m_noteLabel->setStyleSheet(
+        QStringLiteral("QLabel { background: #FFF4CE; border: 1px solid #E0C060; padding: 6px; }"));
     m_noteLabel->hide();
     m_page->setOpenLinks(true);
     m_page->setOpenExternalLinks(true);
@@ -147,10 +147,7 @@ void HelpForm::openContents()
     showContentsPage();
 }
 
-void HelpForm::search(const QString& text)
-{
-    m_searchBox->setText(text);
-}
+void HelpForm::search(const QString& text) { m_searchBox->setText(text); }
 
 void HelpForm::SearchBoxChange(const QString& text)
 {
@@ -176,10 +173,7 @@ QString HelpForm::currentTitle() const
     return topic ? topic->title : QString();
 }
 
-QString HelpForm::note() const
-{
-    return m_noteLabel->isVisibleTo(this) ? m_noteLabel->text() : QString();
-}
+QString HelpForm::note() const { return m_noteLabel->isVisibleTo(this) ? m_noteLabel->text() : QString(); }
 
 QStringList HelpForm::listedTitles() const
 {
@@ -240,9 +234,10 @@ void HelpForm::showResultsPage(const QString& words)
 {
     m_currentPath.clear();
     const QList<const HelpTopic*> hits = m_catalog.search(words);
-    QString html = QStringLiteral("<h2>Search results</h2><p>%1 containing <b>%2</b>:</p>")
-                       .arg(hits.size() == 1 ? QStringLiteral("1 topic") : QStringLiteral("%1 topics").arg(hits.size()),
-                            words.toHtmlEscaped());
+    QString html =
+        QStringLiteral("<h2>Search results</h2><p>%1 containing <b>%2</b>:</p>")
+            .arg(hits.size() == 1 ? QStringLiteral("1 topic") : QStringLiteral("%1 topics").arg(hits.size()),
+                 words.toHtmlEscaped());
     for (const HelpTopic* t : hits)
         html += QStringLiteral("<p><a href=\"%1\"><b>%2</b></a><br>%3</p>")
                     .arg(pageUrl(t->path).toString(), t->title.toHtmlEscaped(),

@@ -1,22 +1,22 @@
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
 
-#include "core/outside/LibraryCalls.h"
-#include "core/settings/Settings.h"
-#include "core/datamodule/DM1.h"
 #include "core/data/Schema.h"
 #include "core/data/SqlQuote.h"
-#include "core/livecheck/DuvudaExport.h"
-#include "gui/livecheck/DuvudaExportForm.h"
-#include "core/livecheck/DuvudaResultFile.h"
-#include "core/livecheck/DuvudaSearch.h"
+#include "core/datamodule/DM1.h"
 #include "core/engine/PageFetcher.h"
 #include "core/help/HelpContexts.h"
+#include "core/livecheck/DuvudaExport.h"
+#include "core/livecheck/DuvudaResultFile.h"
+#include "core/livecheck/DuvudaSearch.h"
+#include "core/outside/LibraryCalls.h"
 #include "core/platform/AppFolders.h"
 #include "core/platform/Registry.h"
-#include "gui/widgets/DesktopLinks.h"
+#include "core/settings/Settings.h"
 #include "gui/export/ExportWizardForm.h"
-#include "gui/widgets/FormPlacement.h"
 #include "gui/help/HelpForm.h"
+#include "gui/livecheck/DuvudaExportForm.h"
+#include "gui/widgets/DesktopLinks.h"
+#include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/HtmlItemDelegate.h"
 
 #include <QApplication>
@@ -113,7 +113,8 @@ TDuvudaDuvedozoForm::TDuvudaDuvedozoForm(TDM1& dataModule, QWidget* parent)
     });
 
     // Creation: the folders come from the File Locations key.
-    const RegistryKey locations(m_dm.registry(), SettingsKeys::path(QLatin1String(SettingsKeys::FileLocations)));
+    const RegistryKey locations(m_dm.registry(),
+                                SettingsKeys::path(QLatin1String(SettingsKeys::FileLocations)));
     PPExportFolder = AppFolders::withTrailingSlash(locations.readString(QStringLiteral("PPExportFolder")));
     if (PPExportFolder.isEmpty())
         PPExportFolder = AppFolders::documentsFolder() + QStringLiteral("DuvudaDuvedozo/");
@@ -135,13 +136,15 @@ void TDuvudaDuvedozoForm::buildWindow()
     // File menu
     auto* menuBar = new QMenuBar;
     QMenu* file = menuBar->addMenu(QStringLiteral("&File"));
-    const auto command = [this, file](const QString& text, const QKeySequence& key, void (TDuvudaDuvedozoForm::*slot)()) {
+    const auto command = [this, file](const QString& text, const QKeySequence& key,
+                                      void (TDuvudaDuvedozoForm::*slot)()) {
         QAction* action = file->addAction(text, this, slot);
         action->setShortcut(key);
         m_fileActions << action;
         return action;
     };
-    command(QStringLiteral("&Open Results..."), QKeySequence(Qt::CTRL | Qt::Key_O), &TDuvudaDuvedozoForm::OpenResultsClick);
+    command(QStringLiteral("&Open Results..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+            &TDuvudaDuvedozoForm::OpenResultsClick);
     m_resultActions << command(QStringLiteral("&Save Results..."), QKeySequence(Qt::CTRL | Qt::Key_S),
                                &TDuvudaDuvedozoForm::SaveResultsClick);
     m_resultActions << command(QStringLiteral("&Clear Results"), QKeySequence(Qt::CTRL | Qt::Key_C),
@@ -150,7 +153,8 @@ void TDuvudaDuvedozoForm::buildWindow()
     m_resultActions << command(QStringLiteral("&Export..."), QKeySequence(Qt::CTRL | Qt::Key_X),
                                &TDuvudaDuvedozoForm::ExportClick);
     file->addSeparator();
-    m_resultActions << command(QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P), &TDuvudaDuvedozoForm::PrintClick);
+    m_resultActions << command(QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P),
+                               &TDuvudaDuvedozoForm::PrintClick);
     m_resultActions << command(QStringLiteral("Pre&view..."), QKeySequence(Qt::CTRL | Qt::Key_V),
                                &TDuvudaDuvedozoForm::PreviewClick);
     m_resultActions << command(QStringLiteral("Print S&tyle..."), QKeySequence(Qt::CTRL | Qt::Key_T),
@@ -160,15 +164,17 @@ void TDuvudaDuvedozoForm::buildWindow()
     exitAction->setShortcut(QKeySequence(Qt::Key_Escape));
     m_fileActions << exitAction;
     for (QAction* action : m_fileActions)
-        action->setObjectName(action->text().remove(QLatin1Char('&')).remove(QStringLiteral("...")).remove(QLatin1Char(' '))
-                              + QStringLiteral("Action"));
+        action->setObjectName(
+            action->text().remove(QLatin1Char('&')).remove(QStringLiteral("...")).remove(QLatin1Char(' '))
+            + QStringLiteral("Action"));
 
     // Engines
     m_countryCombo->setObjectName(QStringLiteral("CountryCombo"));
     m_countryCombo->setStatusTip(QStringLiteral("Show the search engines of one country"));
     m_engineList->setObjectName(QStringLiteral("EngineList"));
     m_engineList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_engineList->setStatusTip(QStringLiteral("Select one or more search engines (Ctrl+click adds an engine)"));
+    m_engineList->setStatusTip(
+        QStringLiteral("Select one or more search engines (Ctrl+click adds an engine)"));
     m_engineLink->setObjectName(QStringLiteral("EngineLink"));
     m_engineLink->setTextFormat(Qt::RichText);
     m_engineNotes->setObjectName(QStringLiteral("EngineNotes"));
@@ -257,9 +263,11 @@ void TDuvudaDuvedozoForm::buildWindow()
         m_grid->setColumnWidth(c, widths[c]);
 
     auto* gridMenu = new QMenu(this);
-    QAction* deleteAction = gridMenu->addAction(QStringLiteral("Delete"), this, &TDuvudaDuvedozoForm::DeleteRowClick);
+    QAction* deleteAction =
+        gridMenu->addAction(QStringLiteral("Delete"), this, &TDuvudaDuvedozoForm::DeleteRowClick);
     deleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
-    QAction* copyTags = gridMenu->addAction(QStringLiteral("Copy w/Tags"), this, &TDuvudaDuvedozoForm::CopyWithTagsClick);
+    QAction* copyTags =
+        gridMenu->addAction(QStringLiteral("Copy w/Tags"), this, &TDuvudaDuvedozoForm::CopyWithTagsClick);
     copyTags->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
     QAction* copyPlain =
         gridMenu->addAction(QStringLiteral("Copy wo/Tags"), this, &TDuvudaDuvedozoForm::CopyWithoutTagsClick);
@@ -291,7 +299,8 @@ void TDuvudaDuvedozoForm::buildWindow()
     connect(m_countryCombo, &QComboBox::currentIndexChanged, this, &TDuvudaDuvedozoForm::CountryComboChange);
     connect(m_engineList, &QListWidget::itemClicked, this, &TDuvudaDuvedozoForm::EngineListClick);
     connect(m_engineList, &QListWidget::itemSelectionChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
-    connect(m_engineLink, &QLabel::linkActivated, this, [](const QString& address) { DesktopLinks::openAddress(address); });
+    connect(m_engineLink, &QLabel::linkActivated, this,
+            [](const QString& address) { DesktopLinks::openAddress(address); });
     connect(m_termCombo, &QComboBox::currentTextChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
     connect(m_urlCombo, &QComboBox::currentTextChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
     connect(m_depthSpin, &QSpinBox::valueChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
@@ -331,20 +340,14 @@ void TDuvudaDuvedozoForm::RememberFolderOf(const QString& file)
     PPExportFolder = AppFolders::withTrailingSlash(QFileInfo(file).absolutePath());
 }
 
-QString TDuvudaDuvedozoForm::statusText() const
-{
-    return m_statusLabel->text();
-}
+QString TDuvudaDuvedozoForm::statusText() const { return m_statusLabel->text(); }
 
 void TDuvudaDuvedozoForm::ShowError(const QString& text)
 {
     m_dm.ShowMessageBox(0, QStringLiteral("Error"), text, true, {});
 }
 
-void TDuvudaDuvedozoForm::ShowStatus(const QString& text)
-{
-    m_statusLabel->setText(text);
-}
+void TDuvudaDuvedozoForm::ShowStatus(const QString& text) { m_statusLabel->setText(text); }
 
 void TDuvudaDuvedozoForm::ShowHint(const QString& hint)
 {
@@ -418,7 +421,8 @@ void TDuvudaDuvedozoForm::FormClose()
     QuickHVQuery.close();
     PPTable.close();
     QuickHVDatabase.disconnect();
-    m_dm.WriteSetting(QLatin1String(SettingsKeys::FileLocations), QStringLiteral("PPExportFolder"), PPExportFolder);
+    m_dm.WriteSetting(QLatin1String(SettingsKeys::FileLocations), QStringLiteral("PPExportFolder"),
+                      PPExportFolder);
 }
 
 // Engines -------------------------------------------------------------------
@@ -446,8 +450,8 @@ void TDuvudaDuvedozoForm::CountryComboChange()
     const QString country = m_countryCombo->currentText();
     const QString sql = country == QLatin1String("All") || country.isEmpty()
         ? QStringLiteral("SELECT Name FROM SE3 ORDER BY Name NOCASE")
-        : QStringLiteral("SELECT Name FROM SE3 WHERE Country = ") + SqlQuote::quoted(country, QLatin1Char('"'))
-            + QStringLiteral(" ORDER BY Name NOCASE");
+        : QStringLiteral("SELECT Name FROM SE3 WHERE Country = ")
+            + SqlQuote::quoted(country, QLatin1Char('"')) + QStringLiteral(" ORDER BY Name NOCASE");
     m_engineList->clear();
     try {
         QuickHVQuery.close();
@@ -481,7 +485,8 @@ void TDuvudaDuvedozoForm::ShowEngine(const QString& name)
         m_engineNotes->clear();
         return;
     }
-    m_engineLink->setText(QStringLiteral("<a href=\"") + SE3Table.asString(QStringLiteral("HomePage")).toHtmlEscaped()
+    m_engineLink->setText(QStringLiteral("<a href=\"")
+                          + SE3Table.asString(QStringLiteral("HomePage")).toHtmlEscaped()
                           + QStringLiteral("\">") + name.toHtmlEscaped() + QStringLiteral("</a>"));
     m_engineNotes->setPlainText(SE3Table.asString(QStringLiteral("Notes")));
 }
@@ -514,9 +519,9 @@ void TDuvudaDuvedozoForm::UpdateResultCommands()
 
 void TDuvudaDuvedozoForm::SetInputsEnabled(bool enabled)
 {
-    for (QWidget* widget : std::initializer_list<QWidget*>{m_countryCombo, m_engineList, m_termCombo, m_urlCombo,
-                                                           m_depthSpin, m_anyMatchCheck, m_updateButton,
-                                                           m_closeButton})
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{m_countryCombo, m_engineList, m_termCombo, m_urlCombo, m_depthSpin,
+                                         m_anyMatchCheck, m_updateButton, m_closeButton})
         widget->setEnabled(enabled);
     for (QAction* action : m_fileActions)
         action->setEnabled(enabled);
@@ -591,10 +596,7 @@ void TDuvudaDuvedozoForm::GoButtonClick()
     QApplication::restoreOverrideCursor();
 }
 
-void TDuvudaDuvedozoForm::StopButtonClick()
-{
-    m_abort = true;
-}
+void TDuvudaDuvedozoForm::StopButtonClick() { m_abort = true; }
 
 void TDuvudaDuvedozoForm::keyPressEvent(QKeyEvent* event)
 {
@@ -711,17 +713,15 @@ void TDuvudaDuvedozoForm::OpenResultsClick()
 
 void TDuvudaDuvedozoForm::SaveResultsClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Save contents of Duvuda Duvedozo"), ExportFolderPath(), FileFilter);
+    QFileDialog dialog(this, QStringLiteral("Save contents of Duvuda Duvedozo"), ExportFolderPath(),
+                       FileFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QLatin1String(DuvudaResultFile::Extension));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         SaveResultsFile(dialog.selectedFiles().first());
 }
 
-void TDuvudaDuvedozoForm::ClearResultsClick()
-{
-    m_results.clear();
-}
+void TDuvudaDuvedozoForm::ClearResultsClick() { m_results.clear(); }
 
 bool TDuvudaDuvedozoForm::EnsureExportTable()
 {
@@ -751,9 +751,10 @@ void TDuvudaDuvedozoForm::ExportClick()
         ShowError(QString::fromUtf8(error.what()).toHtmlEscaped());
         return;
     }
-    TExportWizardForm wizard(m_dm, exportData, QStringLiteral("Duvuda Duvedozo"), ExportFolderPath() + QStringLiteral("DuroViz"),
-                             this);
-    wizard.setDateSettings(ExportDateSettings::fromShortDateFormat(QLocale().dateFormat(QLocale::ShortFormat)));
+    TExportWizardForm wizard(m_dm, exportData, QStringLiteral("Duvuda Duvedozo"),
+                             ExportFolderPath() + QStringLiteral("DuroViz"), this);
+    wizard.setDateSettings(
+        ExportDateSettings::fromShortDateFormat(QLocale().dateFormat(QLocale::ShortFormat)));
     if (wizard.exec() == QDialog::Accepted && !wizard.exportedFile().isEmpty())
         RememberFolderOf(wizard.exportedFile());
 }
@@ -769,20 +770,11 @@ void TDuvudaDuvedozoForm::PrintThroughReportLibrary(const char* entryName)
     RunReportLibrary(entryName);
 }
 
-void TDuvudaDuvedozoForm::PrintClick()
-{
-    PrintThroughReportLibrary("_RunPrint");
-}
+void TDuvudaDuvedozoForm::PrintClick() { PrintThroughReportLibrary("_RunPrint"); }
 
-void TDuvudaDuvedozoForm::PreviewClick()
-{
-    PrintThroughReportLibrary("_RunPreview");
-}
+void TDuvudaDuvedozoForm::PreviewClick() { PrintThroughReportLibrary("_RunPreview"); }
 
-void TDuvudaDuvedozoForm::PrintStyleClick()
-{
-    PrintThroughReportLibrary("_RunReports");
-}
+void TDuvudaDuvedozoForm::PrintStyleClick() { PrintThroughReportLibrary("_RunReports"); }
 
 // Grid pop-up ---------------------------------------------------------------
 
@@ -795,12 +787,14 @@ void TDuvudaDuvedozoForm::DeleteRowClick()
 
 void TDuvudaDuvedozoForm::CopyWithTagsClick()
 {
-    QGuiApplication::clipboard()->setText(m_results.cellsText(m_grid->selectionModel()->selectedIndexes(), true));
+    QGuiApplication::clipboard()->setText(
+        m_results.cellsText(m_grid->selectionModel()->selectedIndexes(), true));
 }
 
 void TDuvudaDuvedozoForm::CopyWithoutTagsClick()
 {
-    QGuiApplication::clipboard()->setText(m_results.cellsText(m_grid->selectionModel()->selectedIndexes(), false));
+    QGuiApplication::clipboard()->setText(
+        m_results.cellsText(m_grid->selectionModel()->selectedIndexes(), false));
 }
 
 } // namespace corvane

@@ -41,7 +41,10 @@ DuvudaExportKind TDuvudaExportForm::kind() const
 
 void TDuvudaExportForm::setKind(DuvudaExportKind kind)
 {
-    (kind == DuvudaExportKind::Links ? m_links : kind == DuvudaExportKind::Html ? m_html : m_labels)->setChecked(true);
+    (kind == DuvudaExportKind::Links      ? m_links
+         : kind == DuvudaExportKind::Html ? m_html
+                                          : m_labels)
+        ->setChecked(true);
 }
 
 } // namespace corvane

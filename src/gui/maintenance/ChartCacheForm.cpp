@@ -1,9 +1,9 @@
 #include "gui/maintenance/ChartCacheForm.h"
 
-#include "core/settings/Settings.h"
+#include "core/charts/ChartCacheBuilder.h"
 #include "core/data/DatabaseError.h"
 #include "core/platform/Registry.h"
-#include "core/charts/ChartCacheBuilder.h"
+#include "core/settings/Settings.h"
 
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -15,18 +15,15 @@ namespace corvane {
 
 namespace {
 
-QString quoted(const QString& name)
-{
-    return QLatin1Char('"') + name + QLatin1Char('"');
-}
+QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
 
 } // namespace
 
 TChartCacheForm::TChartCacheForm(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
     setObjectName(QStringLiteral("ChartCacheForm"));
     setWindowTitle(QStringLiteral("Building Chart Cache"));
     setFixedSize(520, 320);
@@ -104,15 +101,14 @@ void TChartCacheForm::StartBuild()
 void TChartCacheForm::BuildNextChart()
 {
     const QString chart = m_charts.at(m_next++);
-    const QString step = QStringLiteral("Chart %1 of %2, %3")
-                             .arg(m_next)
-                             .arg(m_charts.size())
-                             .arg(quoted(chart));
+    const QString step =
+        QStringLiteral("Chart %1 of %2, %3").arg(m_next).arg(m_charts.size()).arg(quoted(chart));
     try {
         const int rows = m_builder->build(m_projectName, chart);
         ++m_built;
-        AddLine(step + (rows == 1 ? QStringLiteral(": 1 cache row written.")
-                                  : QStringLiteral(": %1 cache rows written.").arg(rows)));
+        AddLine(step
+                + (rows == 1 ? QStringLiteral(": 1 cache row written.")
+                             : QStringLiteral(": %1 cache rows written.").arg(rows)));
     } catch (const DatabaseError& e) {
         AddLine(step + QStringLiteral(": FAILED. ") + e.message());
     }
@@ -131,9 +127,6 @@ void TChartCacheForm::FinishBuild()
     m_building = false;
 }
 
-void TChartCacheForm::AddLine(const QString& line)
-{
-    m_log->appendPlainText(line);
-}
+void TChartCacheForm::AddLine(const QString& line) { m_log->appendPlainText(line); }
 
 } // namespace corvane

@@ -1,7 +1,7 @@
 #include "gui/maintenance/HintForm.h"
 
-#include "core/settings/Settings.h"
 #include "core/data/DatabaseError.h"
+#include "core/settings/Settings.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -127,8 +127,8 @@ void THintForm::ShowTip()
 void THintForm::ShowProblem(const QString& headline, const QString& detail)
 {
     setWindowTitle(QStringLiteral("Hint: none"));
-    m_hintText->setHtml(QStringLiteral("<p align=\"center\"><b>") + headline.toHtmlEscaped() +
-                        QStringLiteral("</b><br>") + detail.toHtmlEscaped() + QStringLiteral("</p>"));
+    m_hintText->setHtml(QStringLiteral("<p align=\"center\"><b>") + headline.toHtmlEscaped()
+                        + QStringLiteral("</b><br>") + detail.toHtmlEscaped() + QStringLiteral("</p>"));
     m_leftArrow->setEnabled(false);
     m_rightArrow->setEnabled(false);
 }

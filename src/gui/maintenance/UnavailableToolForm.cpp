@@ -55,18 +55,15 @@ void TUnavailableToolForm::setRemoteUpdateFlags(bool automatic, bool showResetOp
 
 void TUnavailableToolForm::UpdateText()
 {
-    QString text = QStringLiteral("<p><b>") + m_tool.toHtmlEscaped() +
-                   QStringLiteral(" is not available yet.</b></p>"
-                                  "<p>This tool comes with a later version of Corvane. "
-                                  "Nothing has been changed.</p>");
+    QString text = QStringLiteral("<p><b>") + m_tool.toHtmlEscaped()
+        + QStringLiteral(" is not available yet.</b></p>"
+                         "<p>This tool comes with a later version of Corvane. "
+                         "Nothing has been changed.</p>");
     if (!m_projectName.isEmpty())
         text += QStringLiteral("<p>Project: ") + m_projectName.toHtmlEscaped() + QStringLiteral("</p>");
     m_text->setText(text);
 }
 
-void TUnavailableToolForm::CloseButtonClick()
-{
-    reject();
-}
+void TUnavailableToolForm::CloseButtonClick() { reject(); }
 
 } // namespace corvane

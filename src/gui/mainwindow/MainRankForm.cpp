@@ -1,21 +1,21 @@
 #include "gui/mainwindow/MainRankForm.h"
 
+#include "core/charts/ChartDesignStore.h"
 #include "core/dashboard/DashboardData.h"
 #include "core/dashboard/DashboardQueries.h"
-#include "core/outside/GuardedTool.h"
 #include "core/dashboard/HVThread.h"
-#include "core/outside/LibraryCalls.h"
 #include "core/dashboard/SessionInfoPage.h"
-#include "core/settings/StartUp.h"
-#include "gui/dashboard/TopTenCharts.h"
-#include "core/datamodule/DM1.h"
 #include "core/data/FieldCodec.h"
+#include "core/datamodule/DM1.h"
+#include "core/outside/GuardedTool.h"
+#include "core/outside/LibraryCalls.h"
+#include "core/settings/StartUp.h"
+#include "gui/charts/ChartDesignerForm.h"
+#include "gui/dashboard/TopTenCharts.h"
+#include "gui/help/HelpForm.h"
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
 #include "gui/settings/NetSetForm.h"
 #include "gui/widgets/FormPlacement.h"
-#include "gui/help/HelpForm.h"
-#include "core/charts/ChartDesignStore.h"
-#include "gui/charts/ChartDesignerForm.h"
 #include "gui/widgets/TaskBar.h"
 
 #include <QAction>
@@ -86,7 +86,8 @@ void ensureSessionImages(const QString& folder)
         font.setPixelSize(26);
         font.setBold(true);
         painter.setFont(font);
-        painter.drawText(image.rect().adjusted(12, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Corvane"));
+        painter.drawText(image.rect().adjusted(12, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                         QStringLiteral("Corvane"));
         font.setPixelSize(11);
         font.setBold(false);
         painter.setFont(font);
@@ -153,7 +154,8 @@ QAction* TMainRankForm::addCommand(QMenu* menu, const QString& objectName, const
     return action;
 }
 
-QAction* TMainRankForm::addTaskItem(TaskBarGroup* group, const QString& text, void (TMainRankForm::*handler)())
+QAction* TMainRankForm::addTaskItem(TaskBarGroup* group, const QString& text,
+                                    void (TMainRankForm::*handler)())
 {
     auto* action = new QAction(text, this);
     connect(action, &QAction::triggered, this, handler);
@@ -194,8 +196,8 @@ void TMainRankForm::CreateCommands()
                &TMainRankForm::SearchEngineAPI1Click);
 
     QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
-    addCommand(tools, QStringLiteral("Harvester1"), QStringLiteral("&Harvester..."), QKeySequence(Qt::CTRL | Qt::Key_P),
-               &TMainRankForm::Harvester1Click);
+    addCommand(tools, QStringLiteral("Harvester1"), QStringLiteral("&Harvester..."),
+               QKeySequence(Qt::CTRL | Qt::Key_P), &TMainRankForm::Harvester1Click);
     addCommand(tools, QStringLiteral("DuvudaDuvedozo1"), QStringLiteral("&Duvuda Duvedozo..."),
                QKeySequence(Qt::CTRL | Qt::Key_K), &TMainRankForm::DuvudaDuvedozo1Click);
     addCommand(tools, QStringLiteral("RurederOrad1"), QStringLiteral("&Rureder Orad..."),
@@ -208,12 +210,12 @@ void TMainRankForm::CreateCommands()
                QKeySequence(Qt::CTRL | Qt::Key_Y), &TMainRankForm::DailyResults1Click);
     addCommand(charts, QStringLiteral("GainsLosses1"), QStringLiteral("&Gains and Losses..."),
                QKeySequence(Qt::CTRL | Qt::Key_G), &TMainRankForm::GainsLosses1Click);
-    addCommand(charts, QStringLiteral("Scores1"), QStringLiteral("S&cores..."), QKeySequence(Qt::CTRL | Qt::Key_C),
-               &TMainRankForm::Scores1Click);
+    addCommand(charts, QStringLiteral("Scores1"), QStringLiteral("S&cores..."),
+               QKeySequence(Qt::CTRL | Qt::Key_C), &TMainRankForm::Scores1Click);
 
     QMenu* tables = bar->addMenu(QStringLiteral("T&able Views"));
-    addCommand(tables, QStringLiteral("FullURL1"), QStringLiteral("Full &URL..."), QKeySequence(Qt::CTRL | Qt::Key_U),
-               &TMainRankForm::FullURL1Click);
+    addCommand(tables, QStringLiteral("FullURL1"), QStringLiteral("Full &URL..."),
+               QKeySequence(Qt::CTRL | Qt::Key_U), &TMainRankForm::FullURL1Click);
     addCommand(tables, QStringLiteral("DayGlance1"), QStringLiteral("D&ay at a Glance..."),
                QKeySequence(Qt::CTRL | Qt::Key_A), &TMainRankForm::DayGlance1Click);
     addCommand(tables, QStringLiteral("DataQuery1"), QStringLiteral("Data &Query..."),
@@ -222,22 +224,25 @@ void TMainRankForm::CreateCommands()
                QKeySequence(Qt::CTRL | Qt::Key_E), &TMainRankForm::SearchEngines1Click);
 
     QMenu* utilities = bar->addMenu(QStringLiteral("&Utilities"));
-    addCommand(utilities, QStringLiteral("LogFile1"), QStringLiteral("&Log File..."), {}, &TMainRankForm::LogFile1Click);
+    addCommand(utilities, QStringLiteral("LogFile1"), QStringLiteral("&Log File..."), {},
+               &TMainRankForm::LogFile1Click);
     addCommand(utilities, QStringLiteral("TableRepair1"), QStringLiteral("&Table Repair..."), {},
                &TMainRankForm::TableRepair1Click);
-    addCommand(utilities, QStringLiteral("RemoteScriptUpdate1"), QStringLiteral("&Remote Script Update..."), {},
-               &TMainRankForm::RemoteScriptUpdate1Click);
-    addCommand(utilities, QStringLiteral("Backup1"), QStringLiteral("&Backup..."), {}, &TMainRankForm::Backup1Click);
+    addCommand(utilities, QStringLiteral("RemoteScriptUpdate1"), QStringLiteral("&Remote Script Update..."),
+               {}, &TMainRankForm::RemoteScriptUpdate1Click);
+    addCommand(utilities, QStringLiteral("Backup1"), QStringLiteral("&Backup..."), {},
+               &TMainRankForm::Backup1Click);
     addCommand(utilities, QStringLiteral("ScriptCheck1"), QStringLiteral("&Script Check..."), {},
                &TMainRankForm::ScriptCheck1Click);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    addCommand(help, QStringLiteral("Contents1"), QStringLiteral("&Corvane Contents..."), QKeySequence(Qt::Key_F1),
-               &TMainRankForm::Contents1Click);
+    addCommand(help, QStringLiteral("Contents1"), QStringLiteral("&Corvane Contents..."),
+               QKeySequence(Qt::Key_F1), &TMainRankForm::Contents1Click);
     addCommand(help, QStringLiteral("Hints1"), QStringLiteral("&Hints..."), {}, &TMainRankForm::Hints1Click);
     addCommand(help, QStringLiteral("ShowMessages1"), QStringLiteral("&Show Messages..."), {},
                &TMainRankForm::ShowMessages1Click);
-    addCommand(help, QStringLiteral("About1"), QStringLiteral("Help &About..."), {}, &TMainRankForm::About1Click);
+    addCommand(help, QStringLiteral("About1"), QStringLiteral("Help &About..."), {},
+               &TMainRankForm::About1Click);
 
     // Not in any menu: copies the focused table, whether or not the menu bar shows.
     auto* copy = new QAction(QStringLiteral("Copy"), this);
@@ -252,7 +257,8 @@ void TMainRankForm::CreateTaskBar()
     m_taskBar = new TaskBar;
     m_taskBar->setObjectName(QStringLiteral("TaskBar"));
 
-    TaskBarGroup* display = m_taskBar->addGroup(QStringLiteral("Current Display"), QStringLiteral("JvXPBar1"));
+    TaskBarGroup* display =
+        m_taskBar->addGroup(QStringLiteral("Current Display"), QStringLiteral("JvXPBar1"));
     addTaskItem(display, QStringLiteral("Load/Refresh Page"), &TMainRankForm::Refresh1Click);
     addTaskItem(display, QStringLiteral("Top 10 Chart Styles..."), &TMainRankForm::TopTenStyles1Click);
     addTaskItem(display, QStringLiteral("Exit Application"), &TMainRankForm::Exit1Click);
@@ -321,7 +327,8 @@ void TMainRankForm::CreateTaskBar()
     TaskBarGroup* utilities = m_taskBar->addGroup(QStringLiteral("Utilities"), QStringLiteral("JvXPBar5"));
     addTaskItem(utilities, QStringLiteral("Log File..."), &TMainRankForm::LogFile1Click);
     addTaskItem(utilities, QStringLiteral("Table Repair..."), &TMainRankForm::TableRepair1Click);
-    addTaskItem(utilities, QStringLiteral("Remote Script Update..."), &TMainRankForm::RemoteScriptUpdate1Click);
+    addTaskItem(utilities, QStringLiteral("Remote Script Update..."),
+                &TMainRankForm::RemoteScriptUpdate1Click);
     addTaskItem(utilities, QStringLiteral("Backup..."), &TMainRankForm::Backup1Click);
     addTaskItem(utilities, QStringLiteral("Script Check..."), &TMainRankForm::ScriptCheck1Click);
     m_showMenu = new QCheckBox(QStringLiteral("Show Traditional Menu"));
@@ -348,7 +355,8 @@ QWidget* TMainRankForm::CreateDashboard()
     auto* header = new QWidget;
     header->setObjectName(QStringLiteral("DashboardHeader"));
     header->setAttribute(Qt::WA_StyledBackground);
-    header->setStyleSheet(QStringLiteral("#DashboardHeader { background: #eef3fa; border: 1px solid #b9cbe3; }"));
+    header->setStyleSheet(
+        QStringLiteral("#DashboardHeader { background: #eef3fa; border: 1px solid #b9cbe3; }"));
     auto* headerLayout = new QGridLayout(header);
     m_currentProject = new QLabel;
     m_currentProject->setObjectName(QStringLiteral("CurrentProjectLabel"));
@@ -375,9 +383,9 @@ QWidget* TMainRankForm::CreateDashboard()
     auto* body = new QSplitter(Qt::Vertical);
     m_topTen = new TopTenCharts;
     m_topTen->setObjectName(QStringLiteral("TopTenCharts"));
-    m_topTen->setStatusTip(QStringLiteral(
-        "Top 10: the Key URL's best rank for each search term on the ten most popular search engines of the last "
-        "session. Click a chart to list its terms below it."));
+    m_topTen->setStatusTip(QStringLiteral("Top 10: the Key URL's best rank for each search term on the ten "
+                                          "most popular search engines of the last "
+                                          "session. Click a chart to list its terms below it."));
     connect(m_topTen, &TopTenCharts::chartClicked, this,
             [this] { SetPrintSelection(DashboardReport::Selection::TopTen); });
     body->addWidget(m_topTen);
@@ -399,16 +407,20 @@ QWidget* TMainRankForm::CreateDashboard()
     m_sessionInfo->setOpenLinks(true);
     m_sessionInfo->setStatusTip(QStringLiteral(
         "Session Info: recent script updates and the items of the last session that had no activity."));
-    m_firstPage = makeList(QStringLiteral("FirstPageList"),
-                           {QStringLiteral("Search Engine"), QStringLiteral("Search Term"), QStringLiteral("Rank")},
-                           QStringLiteral("1st Page List: every term for which the Key URL ranks on the first page."));
-    m_newArrivals = makeList(
-        QStringLiteral("NewArrivalsList"),
-        {QStringLiteral("Search Engine"), QStringLiteral("Search Term"), QStringLiteral("Rank"), QStringLiteral("Page")},
-        QStringLiteral("New Arrivals: places where the Key URL was found in the last session but not in the one before."));
-    m_saturation = makeList(QStringLiteral("SaturationList"), {QStringLiteral("Search Engine"), QStringLiteral("Rank")},
-                            QStringLiteral("Saturation: on how many search terms each engine found the Key URL."));
-    for (QWidget* panel : std::initializer_list<QWidget*>{m_sessionInfo, m_firstPage, m_newArrivals, m_saturation}) {
+    m_firstPage =
+        makeList(QStringLiteral("FirstPageList"),
+                 {QStringLiteral("Search Engine"), QStringLiteral("Search Term"), QStringLiteral("Rank")},
+                 QStringLiteral("1st Page List: every term for which the Key URL ranks on the first page."));
+    m_newArrivals = makeList(QStringLiteral("NewArrivalsList"),
+                             {QStringLiteral("Search Engine"), QStringLiteral("Search Term"),
+                              QStringLiteral("Rank"), QStringLiteral("Page")},
+                             QStringLiteral("New Arrivals: places where the Key URL was found in the last "
+                                            "session but not in the one before."));
+    m_saturation =
+        makeList(QStringLiteral("SaturationList"), {QStringLiteral("Search Engine"), QStringLiteral("Rank")},
+                 QStringLiteral("Saturation: on how many search terms each engine found the Key URL."));
+    for (QWidget* panel :
+         std::initializer_list<QWidget*>{m_sessionInfo, m_firstPage, m_newArrivals, m_saturation}) {
         m_panels->addWidget(panel);
         panel->installEventFilter(this);
         if (auto* view = qobject_cast<QAbstractScrollArea*>(panel))
@@ -421,7 +433,7 @@ QWidget* TMainRankForm::CreateDashboard()
     body->addWidget(lower);
     body->setStretchFactor(0, 3);
     body->setStretchFactor(1, 2);
-    body->setSizes({600, 400});   // charts three fifths, tables two fifths
+    body->setSizes({600, 400}); // charts three fifths, tables two fifths
     layout->addWidget(body, 1);
     return page;
 }
@@ -484,9 +496,10 @@ void TMainRankForm::FormShow()
         if (!m_dm.SE3.tableExists(QStringLiteral("SE3"))) {
             const int answer = m_dm.ShowMessageBox(
                 1, QStringLiteral("Warning"),
-                QStringLiteral("<P align=\"center\"><B>Corvane will need search engine scripts to continue.</B><BR>"
-                               "Click OK to download them with the Remote Script Update.<BR>"
-                               "The menu stays disabled until scripts are added.</P>"),
+                QStringLiteral(
+                    "<P align=\"center\"><B>Corvane will need search engine scripts to continue.</B><BR>"
+                    "Click OK to download them with the Remote Script Update.<BR>"
+                    "The menu stays disabled until scripts are added.</P>"),
                 true, {});
             if (answer == 1)
                 LibraryCalls(m_dm, qApp).RunRemoteUpdate(true, true);
@@ -494,7 +507,8 @@ void TMainRankForm::FormShow()
         }
         if (m_projectBox->count() == 0) {
             const int answer = m_dm.ShowMessageBox(
-                4, QString(), QStringLiteral("No projects have been created.<br>Do you wish to create one now?"), true, {});
+                4, QString(),
+                QStringLiteral("No projects have been created.<br>Do you wish to create one now?"), true, {});
             if (answer == 6)
                 ProjectWizard1Click();
         }
@@ -528,15 +542,9 @@ void TMainRankForm::BuildProjectList()
     }
 }
 
-void TMainRankForm::ProjectMenuTriggered(QAction* action)
-{
-    SelectProject(action->text());
-}
+void TMainRankForm::ProjectMenuTriggered(QAction* action) { SelectProject(action->text()); }
 
-void TMainRankForm::ComboBox1Change(int index)
-{
-    SelectProject(m_projectBox->itemText(index));
-}
+void TMainRankForm::ComboBox1Change(int index) { SelectProject(m_projectBox->itemText(index)); }
 
 void TMainRankForm::SelectProject(const QString& name)
 {
@@ -549,7 +557,8 @@ void TMainRankForm::SelectProject(const QString& name)
     const QList<QAction*> items = m_projectGroup->actions();
     for (QAction* item : items)
         item->setChecked(item->text() == project);
-    m_dm.Settings.Project = m_dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), project);
+    m_dm.Settings.Project =
+        m_dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), project);
     m_projectBox->setCurrentIndex(m_projectBox->findText(project));
 
     m_lastRun = QDate();
@@ -566,9 +575,9 @@ void TMainRankForm::SelectProject(const QString& name)
     RefreshStatusBar();
     setWindowTitle(QStringLiteral("Corvane - Project ") + project);
     m_currentProject->setText(QStringLiteral("Current Project: ") + project);
-    m_lastSession->setText(m_lastRun.isValid()
-                               ? QStringLiteral("Last Mining Session: ") + QLocale().toString(m_lastRun, QLocale::ShortFormat)
-                               : QStringLiteral("No Mining Sessions have been run"));
+    m_lastSession->setText(m_lastRun.isValid() ? QStringLiteral("Last Mining Session: ")
+                                   + QLocale().toString(m_lastRun, QLocale::ShortFormat)
+                                               : QStringLiteral("No Mining Sessions have been run"));
     m_keyUrlLabel->setText(m_keyUrl.isEmpty() ? QStringLiteral("No Key URL defined")
                                               : QStringLiteral("Key URL: ") + m_keyUrl);
 
@@ -583,10 +592,11 @@ void TMainRankForm::SelectProject(const QString& name)
     }
 
     if (m_keyUrl.isEmpty() && m_autoLoad && m_projectBox->count() > 0)
-        m_dm.ShowMessageBox(0, QStringLiteral("No Key URL"),
-                            QStringLiteral("<P align=\"center\">Since no Key URL was defined <BR>in the Project Wizard, "
-                                           "only \"Session Info\" summary<BR>information will be displayed.<p>"),
-                            m_dm.MessageSwitch(QStringLiteral("NoURL")), QStringLiteral("NoURL"));
+        m_dm.ShowMessageBox(
+            0, QStringLiteral("No Key URL"),
+            QStringLiteral("<P align=\"center\">Since no Key URL was defined <BR>in the Project Wizard, "
+                           "only \"Session Info\" summary<BR>information will be displayed.<p>"),
+            m_dm.MessageSwitch(QStringLiteral("NoURL")), QStringLiteral("NoURL"));
     if (project.isEmpty())
         m_topTen->clear();
     else if (m_autoLoad && m_shown)
@@ -597,9 +607,9 @@ void TMainRankForm::RefreshStatusBar()
 {
     if (m_statusPanels.isEmpty())
         return;
-    m_statusPanels[0]->setText(m_lastRun.isValid()
-                                   ? QStringLiteral("Last Update: ") + QLocale().toString(m_lastRun, QLocale::ShortFormat)
-                                   : QStringLiteral("Last Update: NA"));
+    m_statusPanels[0]->setText(m_lastRun.isValid() ? QStringLiteral("Last Update: ")
+                                       + QLocale().toString(m_lastRun, QLocale::ShortFormat)
+                                                   : QStringLiteral("Last Update: NA"));
     ProjectCounts counts;
     if (m_dm.General.isConnected())
         counts = ProjectCounts::read(m_dm.General, m_dm.Settings.Project);
@@ -634,8 +644,9 @@ void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
         m_progress->show();
         m_topTen->clear();
         m_topEngines.clear();
-        m_topTen->setDesign(ChartDesignStore(m_dm.General)
-                                .loadOrCreate(m_dm.Settings.Project, QStringLiteral("Top10"), ChartKind::Top10));
+        m_topTen->setDesign(
+            ChartDesignStore(m_dm.General)
+                .loadOrCreate(m_dm.Settings.Project, QStringLiteral("Top10"), ChartKind::Top10));
     });
     auto engines = std::make_shared<QList<TopEngine>>();
     m_builder->addStep([this, data, engines] { *engines = data->topEngines(); });
@@ -644,7 +655,8 @@ void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
             const TopEngine engine = slot < engines->size() ? engines->at(slot) : TopEngine{};
             const QList<SummaryRow> rows =
                 data->topSlot(engine.name, [this](int percent) { m_progress->setValue(percent / 2); });
-            m_topTen->setSlot(slot, DashboardQueries::chartTitle(slot, engine.name, engine.points), engine.name, rows);
+            m_topTen->setSlot(slot, DashboardQueries::chartTitle(slot, engine.name, engine.points),
+                              engine.name, rows);
             m_topEngines << engine.name;
             m_progress->setValue(52 + 2 * slot);
         });
@@ -667,7 +679,8 @@ void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
     });
     m_builder->addStep([this, data] {
         ensureSessionImages(m_dm.Settings.ExeFolder);
-        ShowSessionInfo(SessionInfoPage::html(m_dm.Settings.ExeFolder, data->scriptUpdates(), data->optimizationNotes()));
+        ShowSessionInfo(
+            SessionInfoPage::html(m_dm.Settings.ExeFolder, data->scriptUpdates(), data->optimizationNotes()));
         m_progress->setValue(100);
     });
     connect(m_builder, &HVThread::finished, this, [this] {
@@ -766,10 +779,11 @@ void TMainRankForm::RunReport(const char* entry)
     request.imageFolder = m_dm.Settings.ExeFolder;
     if (m_printSelection == DashboardReport::Selection::SessionInfo) {
         bool chosen = false;
-        const QStringList parts{QStringLiteral("Recent Script Updates"), QStringLiteral("Optimization Notes")};
+        const QStringList parts{QStringLiteral("Recent Script Updates"),
+                                QStringLiteral("Optimization Notes")};
         const QString part = QInputDialog::getItem(this, QStringLiteral("Session Info Selection"),
-                                                   QStringLiteral("Print which part of the session page?"), parts, 0,
-                                                   false, &chosen);
+                                                   QStringLiteral("Print which part of the session page?"),
+                                                   parts, 0, false, &chosen);
         if (!chosen)
             return;
         request.sessionPart = part == parts.first() ? DashboardReport::SessionPart::ScriptUpdates
@@ -830,11 +844,8 @@ void TMainRankForm::keyPressEvent(QKeyEvent* event)
         settings.exec();
         return;
     }
-    case Qt::Key_F10:
-        ChangeDataFolder();
-        return;
-    default:
-        QMainWindow::keyPressEvent(event);
+    case Qt::Key_F10: ChangeDataFolder(); return;
+    default: QMainWindow::keyPressEvent(event);
     }
 }
 
@@ -874,8 +885,8 @@ void TMainRankForm::Exit1Click() { close(); }
 void TMainRankForm::TopTenStyles1Click()
 {
     const int slot = std::max(m_topTen->selectedChart(), 0);
-    TChartDesignerForm designer(m_dm, *m_topTen->chartView(slot), m_dm.Settings.Project, QStringLiteral("Top10"),
-                                ChartKind::Top10, this);
+    TChartDesignerForm designer(m_dm, *m_topTen->chartView(slot), m_dm.Settings.Project,
+                                QStringLiteral("Top10"), ChartKind::Top10, this);
     designer.onTop10Closed = [this](const ChartDesign& design) { m_topTen->setDesign(design); };
     designer.exec();
 }
@@ -923,7 +934,8 @@ void TMainRankForm::RemoteScriptUpdate1Click()
 
 void TMainRankForm::Backup1Click()
 {
-    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::Backup), [this] { LibraryCalls(m_dm, qApp).RunBackup(); });
+    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::Backup),
+                     [this] { LibraryCalls(m_dm, qApp).RunBackup(); });
 }
 
 void TMainRankForm::ScriptCheck1Click() { NotAvailable(QStringLiteral("Script Check")); }
@@ -965,7 +977,8 @@ void TMainRankForm::ChangeDataFolder()
 void TMainRankForm::About1Click()
 {
     m_dm.ShowMessageBox(0, QStringLiteral("About Corvane"),
-                        QStringLiteral("<P align=\"center\"><B>Corvane</B> ") + QCoreApplication::applicationVersion()
+                        QStringLiteral("<P align=\"center\"><B>Corvane</B> ")
+                            + QCoreApplication::applicationVersion()
                             + QStringLiteral("<BR>Search engine rank tracking for your projects.<BR>"
                                              "Data folder: ")
                             + m_dm.Settings.DataFolder.toHtmlEscaped() + QStringLiteral("</P>"),

@@ -66,7 +66,7 @@ public:
     QAction* command(const QString& objectName) const;
     TopTenCharts* topTenCharts() const { return m_topTen; }
     DashboardReport::Selection printSelection() const { return m_printSelection; }
-    void showPanel(int panel);   // 0 session info, 1 first page, 2 new arrivals, 3 saturation
+    void showPanel(int panel); // 0 session info, 1 first page, 2 new arrivals, 3 saturation
 
     // "Table Repair...": unless Harvester runs a session or the repair program
     // is missing, minimises the window, closes every dataset, disables the

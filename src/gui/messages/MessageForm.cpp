@@ -42,17 +42,15 @@ TMessageForm::TMessageForm(TDM1& dataModule, QWidget* parent)
     for (int i = 0; i < 3; ++i) {
         auto* button = new QPushButton(m_buttonPanel);
         button->setObjectName(QStringLiteral("Button%1").arg(i + 1));
-        connect(button, &QPushButton::clicked, this, [this, button] { done(button->property("result").toInt()); });
+        connect(button, &QPushButton::clicked, this,
+                [this, button] { done(button->property("result").toInt()); });
         m_buttons << button;
     }
 
     InstallPresenter();
 }
 
-TMessageForm::~TMessageForm()
-{
-    m_dm.setMessagePresenter(nullptr);
-}
+TMessageForm::~TMessageForm() { m_dm.setMessagePresenter(nullptr); }
 
 void TMessageForm::InstallPresenter()
 {
@@ -153,14 +151,8 @@ void TMessageForm::CentreOnScreen()
     move(frame.topLeft());
 }
 
-void TMessageForm::reject()
-{
-    done(2);
-}
+void TMessageForm::reject() { done(2); }
 
-void TMessageForm::CheckBox1Click(bool checked)
-{
-    m_dm.StoreMessageSwitch(m_key, !checked);
-}
+void TMessageForm::CheckBox1Click(bool checked) { m_dm.StoreMessageSwitch(m_key, !checked); }
 
 } // namespace corvane

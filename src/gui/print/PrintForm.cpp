@@ -56,7 +56,7 @@ TPrintForm::TPrintForm(TDM1& dataModule, int kind, QWidget* parent)
     , m_dm(dataModule)
     , m_kind(kind)
     , m_workingFolder(withSlash(dataModule.Settings.ExeFolder.isEmpty() ? QDir::currentPath()
-                                                                         : dataModule.Settings.ExeFolder))
+                                                                        : dataModule.Settings.ExeFolder))
     , m_previousFolder(QDir::currentPath())
     , m_browser(new QTextBrowser)
     , m_saveButton(new QPushButton(QStringLiteral("Save HTML...")))
@@ -98,10 +98,7 @@ TPrintForm::TPrintForm(TDM1& dataModule, int kind, QWidget* parent)
     m_placement->restore();
 }
 
-TPrintForm::~TPrintForm()
-{
-    restoreFolder();
-}
+TPrintForm::~TPrintForm() { restoreFolder(); }
 
 void TPrintForm::done(int result)
 {
@@ -123,8 +120,8 @@ void TPrintForm::restoreFolder()
 void TPrintForm::requireKind(int kind, const char* entry) const
 {
     if (kind != m_kind) {
-        throw std::logic_error(std::string("TPrintForm::") + entry + " needs print kind " + std::to_string(kind)
-                               + ", the window has kind " + std::to_string(m_kind));
+        throw std::logic_error(std::string("TPrintForm::") + entry + " needs print kind "
+                               + std::to_string(kind) + ", the window has kind " + std::to_string(m_kind));
     }
 }
 
@@ -171,7 +168,8 @@ void TPrintForm::ShowScores(const QString& project, const QStringList& titleLine
     ShowScores(project, PrintData::scores(scores, titleLines), chart);
 }
 
-void TPrintForm::ShowDetailChart(const QString& project, PrintPages::DetailChartPage page, const QImage& chart)
+void TPrintForm::ShowDetailChart(const QString& project, PrintPages::DetailChartPage page,
+                                 const QImage& chart)
 {
     requireKind(PrintPages::DetailChart, "ShowDetailChart");
     prepareChart(chart);
@@ -216,7 +214,8 @@ void TPrintForm::ShowMergedPhrases(const PrintPages::MergedPhrasesPage& page)
     showPage([page](const QString&) { return PrintPages::mergedPhrases(page); });
 }
 
-void TPrintForm::ShowGainsAndLosses(const QString& project, PrintPages::GainsAndLossesPage page, const QImage& chart)
+void TPrintForm::ShowGainsAndLosses(const QString& project, PrintPages::GainsAndLossesPage page,
+                                    const QImage& chart)
 {
     requireKind(PrintPages::GainsAndLosses, "ShowGainsAndLosses");
     prepareChart(chart);
@@ -265,7 +264,8 @@ void TPrintForm::prepareChart(const QImage& chart)
         // Never show the chart of an earlier report.
         QFile::remove(target);
         if (!chart.isNull())
-            reportError(centred(QStringLiteral("The chart picture could not be written to ") + target.toHtmlEscaped()));
+            reportError(centred(QStringLiteral("The chart picture could not be written to ")
+                                + target.toHtmlEscaped()));
     }
 }
 
@@ -285,7 +285,8 @@ void TPrintForm::showPage(PageBuilder builder)
 bool TPrintForm::writeText(const QString& path, const QString& text)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(text.toUtf8()) < 0
+        || !file.commit()) {
         reportError(centred(QStringLiteral("The page could not be written to ") + path.toHtmlEscaped()
                             + QStringLiteral("<BR>") + file.errorString().toHtmlEscaped()));
         return false;
@@ -331,10 +332,7 @@ void TPrintForm::reportError(const QString& text)
 
 // ------------------------------------------------------------------ buttons
 
-void TPrintForm::PrintDocument(QPrinter* printer)
-{
-    m_browser->document()->print(printer);
-}
+void TPrintForm::PrintDocument(QPrinter* printer) { m_browser->document()->print(printer); }
 
 void TPrintForm::PrintButtonClick()
 {
@@ -358,7 +356,8 @@ void TPrintForm::PreviewButtonClick()
 
 void TPrintForm::SaveButtonClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Save to HTML"), m_workingFolder, QStringLiteral("HTML Docs (*.html)"));
+    QFileDialog dialog(this, QStringLiteral("Save to HTML"), m_workingFolder,
+                       QStringLiteral("HTML Docs (*.html)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("html"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())

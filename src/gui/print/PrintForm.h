@@ -50,16 +50,16 @@ public:
     // image comes from the caller's chart. Calling the entry of another kind
     // than the window's is a programming error (std::logic_error).
     void ShowDetailChart(const QString& project, const QStringList& titleLines, Dataset& working,
-                         const QImage& chart);                                              // kind 1
-    void ShowQueryResult(const QString& project, Dataset& grid);                             // kind 3
-    void ShowEngineList(const QString& project, Dataset& engines);                           // kind 5
-    void ShowUrlList(const QString& seed, Dataset& mix);                                     // kind 6
-    void ShowPageDetail(const QString& seed, Dataset& mix);                                  // kind 7
-    void ShowMergedPhrases(const QString& seed, Dataset& phrases);                           // kind 8
+                         const QImage& chart);                     // kind 1
+    void ShowQueryResult(const QString& project, Dataset& grid);   // kind 3
+    void ShowEngineList(const QString& project, Dataset& engines); // kind 5
+    void ShowUrlList(const QString& seed, Dataset& mix);           // kind 6
+    void ShowPageDetail(const QString& seed, Dataset& mix);        // kind 7
+    void ShowMergedPhrases(const QString& seed, Dataset& phrases); // kind 8
     void ShowGainsAndLosses(const QString& project, const QStringList& titleLines, Dataset& hilo,
-                            const QImage& chart);                                           // kind 9
+                            const QImage& chart); // kind 9
     void ShowScores(const QString& project, const QStringList& titleLines, Dataset& scores,
-                    const QImage& chart);                                                   // kind 10
+                    const QImage& chart); // kind 10
 
     // The same from plain data; the logo setting is read from the project.
     void ShowDetailChart(const QString& project, PrintPages::DetailChartPage page, const QImage& chart);

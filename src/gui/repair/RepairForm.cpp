@@ -55,7 +55,8 @@ TRepairForm::TRepairForm(const QString& dataFolder, bool autoStart, bool closeWh
     m_folderLabel->setText(QStringLiteral("Data folder: %1").arg(dataFolder));
     m_folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    m_tableList->setHeaderLabels({QStringLiteral("Table"), QStringLiteral("Result"), QStringLiteral("Details")});
+    m_tableList->setHeaderLabels(
+        {QStringLiteral("Table"), QStringLiteral("Result"), QStringLiteral("Details")});
     m_tableList->setRootIsDecorated(false);
     m_tableList->setWordWrap(true);
     m_tableList->setUniformRowHeights(false);
@@ -94,10 +95,12 @@ TRepairForm::TRepairForm(const QString& dataFolder, bool autoStart, bool closeWh
     connect(m_closeButton, &QPushButton::clicked, this, &TRepairForm::CloseButtonClick);
 
     m_run.onTableStarted = [this](int index, int count, const QString& tableName) {
-        QMetaObject::invokeMethod(this, [=, this] { tableStarted(index, count, tableName); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [=, this] { tableStarted(index, count, tableName); }, Qt::QueuedConnection);
     };
     m_run.onTableDone = [this](int index, int, const TableResult& result) {
-        QMetaObject::invokeMethod(this, [=, this] { tableDone(index, result); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [=, this] { tableDone(index, result); }, Qt::QueuedConnection);
     };
 }
 
@@ -119,7 +122,8 @@ void TRepairForm::startRun(RepairRun::Mode mode)
             m_status->setText(refusal);
             if (DM1)
                 DM1->ShowMessageBox(0, QStringLiteral("Warning"),
-                                    QStringLiteral("<P ALIGN=\"CENTER\">") + refusal + QStringLiteral("</P>"), true, {});
+                                    QStringLiteral("<P ALIGN=\"CENTER\">") + refusal + QStringLiteral("</P>"),
+                                    true, {});
             return;
         }
     }
@@ -158,20 +162,11 @@ void TRepairForm::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-void TRepairForm::CheckButtonClick()
-{
-    startRun(RepairRun::Mode::Check);
-}
+void TRepairForm::CheckButtonClick() { startRun(RepairRun::Mode::Check); }
 
-void TRepairForm::RepairButtonClick()
-{
-    startRun(RepairRun::Mode::Repair);
-}
+void TRepairForm::RepairButtonClick() { startRun(RepairRun::Mode::Repair); }
 
-void TRepairForm::CloseButtonClick()
-{
-    close();
-}
+void TRepairForm::CloseButtonClick() { close(); }
 
 void TRepairForm::tableStarted(int index, int count, const QString& tableName)
 {

@@ -20,8 +20,8 @@ namespace {
 constexpr int LongestTitle = 128;
 } // namespace
 
-TReportDesignForm::TReportDesignForm(const ReportData& reportData, const ReportStyle& storedStyle, const QString& report,
-                                     const QString& project, QWidget* parent)
+TReportDesignForm::TReportDesignForm(const ReportData& reportData, const ReportStyle& storedStyle,
+                                     const QString& report, const QString& project, QWidget* parent)
     : QDialog(parent)
     , m_data(reportData)
     , m_stored(storedStyle)
@@ -54,7 +54,8 @@ TReportDesignForm::TReportDesignForm(const ReportData& reportData, const ReportS
         item->setCheckState(m_stored.showsColumn(column.field) ? Qt::Checked : Qt::Unchecked);
     }
     if (m_data.columns.isEmpty()) {
-        auto* item = new QListWidgetItem(QStringLiteral("(The report table holds no columns now.)"), m_columnList);
+        auto* item =
+            new QListWidgetItem(QStringLiteral("(The report table holds no columns now.)"), m_columnList);
         item->setFlags(Qt::NoItemFlags);
     }
 

@@ -1,13 +1,13 @@
 #include "gui/reports/ReportJob.h"
 
-#include "core/settings/Settings.h"
-#include "core/datamodule/DM1.h"
 #include "core/data/DatabaseError.h"
 #include "core/data/Schema.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
 #include "gui/reports/ReportDesignForm.h"
 #include "gui/reports/ReportPreview.h"
 #include "gui/reports/ReportRenderer.h"
-#include "core/platform/Registry.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -49,17 +49,15 @@ QWidget* ReportJob::ownerWindow(QApplication* application)
 
 void ReportJob::showError(const QString& text) const
 {
-    const QString html = QStringLiteral("<P ALIGN=\"CENTER\">") + text.toHtmlEscaped() + QStringLiteral("</P>");
+    const QString html =
+        QStringLiteral("<P ALIGN=\"CENTER\">") + text.toHtmlEscaped() + QStringLiteral("</P>");
     if (DM1)
         DM1->ShowMessageBox(0, QStringLiteral("Error"), html, true, {});
     else
         QTextStream(stderr) << "CVReports: " << text << Qt::endl;
 }
 
-QString ReportJob::title() const
-{
-    return m_style.titleFor(m_report, m_project);
-}
+QString ReportJob::title() const { return m_style.titleFor(m_report, m_project); }
 
 bool ReportJob::prepare(bool needsReportTable)
 {
@@ -79,9 +77,10 @@ bool ReportJob::prepare(bool needsReportTable)
             m_style = ReportStyleStore(m_se3).load(m_report, m_project);
         if (!m_general.tableExists(QLatin1String(ReportTable))) {
             if (needsReportTable) {
-                showError(QStringLiteral("There is nothing to print: the report table %1 is missing from the data "
-                                         "folder \"%2\".")
-                              .arg(QLatin1String(ReportTable), settings.DataFolder));
+                showError(
+                    QStringLiteral("There is nothing to print: the report table %1 is missing from the data "
+                                   "folder \"%2\".")
+                        .arg(QLatin1String(ReportTable), settings.DataFolder));
                 return false;
             }
             return true;

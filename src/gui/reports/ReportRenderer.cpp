@@ -18,10 +18,7 @@ namespace {
 constexpr qreal CellPaddingPt = 3.0;
 constexpr qreal GapPt = 8.0;
 
-qreal points(const QPaintDevice& device, qreal pt)
-{
-    return pt * device.logicalDpiY() / 72.0;
-}
+qreal points(const QPaintDevice& device, qreal pt) { return pt * device.logicalDpiY() / 72.0; }
 
 // Wraps a text into lines no wider than width: at word boundaries where it
 // can, anywhere in a word longer than the width (addresses), and at every
@@ -145,7 +142,8 @@ ReportRenderer::Layout ReportRenderer::layOut(QPagedPaintDevice& device, const Q
     for (const QStringList& row : m_data.rows) {
         QList<QStringList> cells;
         for (int k = 0; k < layout.columns.size(); ++k)
-            cells << wrapped(row.at(layout.columns.at(k)), f.body, &device, layout.widths.at(k) - 2 * padding);
+            cells << wrapped(row.at(layout.columns.at(k)), f.body, &device,
+                             layout.widths.at(k) - 2 * padding);
         layout.cellLines << cells;
     }
 
@@ -155,7 +153,7 @@ ReportRenderer::Layout ReportRenderer::layOut(QPagedPaintDevice& device, const Q
     for (const QStringList& lines : layout.captionLines)
         captionLineCount = std::max(captionLineCount, int(lines.size()));
     const qreal top = QFontMetricsF(f.title, &device).height() + points(device, GapPt)
-                      + captionLineCount * caption.height() + 2 * padding;
+        + captionLineCount * caption.height() + 2 * padding;
     const qreal bottom = QFontMetricsF(f.footer, &device).height() + 2 * points(device, GapPt);
     const qreal lineHeight = body.height();
     const qreal bodyHeight = pageRect.height() - top - bottom;
@@ -186,7 +184,7 @@ ReportRenderer::Layout ReportRenderer::layOut(QPagedPaintDevice& device, const Q
             room -= count * lineHeight + 2 * padding;
         }
     }
-    layout.pages << page;   // the last page, or the only one of an empty report
+    layout.pages << page; // the last page, or the only one of an empty report
     return layout;
 }
 
@@ -195,8 +193,10 @@ int ReportRenderer::render(QPrinter& printer) const
     QPainter painter;
     if (!painter.begin(&printer))
         return 0;
-    const QRectF pageRect = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
-        -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QRectF pageRect =
+        printer.pageLayout()
+            .paintRectPixels(printer.resolution())
+            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
     const Layout layout = layOut(printer, pageRect);
     for (int i = 0; i < layout.pages.size(); ++i) {
         if (i > 0)
@@ -207,7 +207,8 @@ int ReportRenderer::render(QPrinter& printer) const
     return int(layout.pages.size());
 }
 
-void ReportRenderer::paintPage(QPainter& painter, const QRectF& pageRect, const Layout& layout, int pageIndex) const
+void ReportRenderer::paintPage(QPainter& painter, const QRectF& pageRect, const Layout& layout,
+                               int pageIndex) const
 {
     QPaintDevice& device = *painter.device();
     const Fonts f = fonts();
@@ -237,9 +238,10 @@ void ReportRenderer::paintPage(QPainter& painter, const QRectF& pageRect, const 
         const bool numeric = m_data.columns.at(layout.columns.at(k)).numeric;
         const QStringList& lines = layout.captionLines.at(k);
         for (int l = 0; l < lines.size(); ++l) {
-            painter.drawText(QRectF(x + padding, y + padding + l * captionLine, layout.widths.at(k) - 2 * padding,
-                                    captionLine),
-                             (numeric ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextSingleLine,
+            painter.drawText(QRectF(x + padding, y + padding + l * captionLine,
+                                    layout.widths.at(k) - 2 * padding, captionLine),
+                             (numeric ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter
+                                 | Qt::TextSingleLine,
                              lines.at(l));
         }
         x += layout.widths.at(k);
@@ -263,10 +265,12 @@ void ReportRenderer::paintPage(QPainter& painter, const QRectF& pageRect, const 
         for (int k = 0; k < layout.columns.size(); ++k) {
             const bool numeric = m_data.columns.at(layout.columns.at(k)).numeric;
             const QStringList& lines = layout.cellLines.at(slice.row).at(k);
-            for (int l = slice.firstLine; l < std::min<int>(slice.firstLine + slice.lineCount, int(lines.size())); ++l) {
+            for (int l = slice.firstLine;
+                 l < std::min<int>(slice.firstLine + slice.lineCount, int(lines.size())); ++l) {
                 painter.drawText(QRectF(x + padding, y + padding + (l - slice.firstLine) * lineHeight,
                                         layout.widths.at(k) - 2 * padding, lineHeight),
-                                 (numeric ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextSingleLine,
+                                 (numeric ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter
+                                     | Qt::TextSingleLine,
                                  lines.at(l));
             }
             x += layout.widths.at(k);

@@ -43,10 +43,10 @@ public:
     // The layout alone, for a page of the given size on the device.
     struct Layout
     {
-        QList<int> columns;              // indexes of the printed columns
-        QList<qreal> widths;             // their widths, in device pixels
-        QList<QStringList> captionLines; // each printed column's heading, wrapped
-        QList<QList<QStringList>> cellLines;   // per row, per printed column: wrapped lines
+        QList<int> columns;                  // indexes of the printed columns
+        QList<qreal> widths;                 // their widths, in device pixels
+        QList<QStringList> captionLines;     // each printed column's heading, wrapped
+        QList<QList<QStringList>> cellLines; // per row, per printed column: wrapped lines
         QList<Page> pages;
     };
     Layout layOut(QPagedPaintDevice& device, const QRectF& pageRect) const;

@@ -146,10 +146,7 @@ TNetSetForm::TNetSetForm(TDM1& dataModule, QWidget* parent)
     SetButton->setEnabled(false);
 }
 
-QWidget* TNetSetForm::editor(const QString& valueName) const
-{
-    return m_editors.value(valueName.toLower());
-}
+QWidget* TNetSetForm::editor(const QString& valueName) const { return m_editors.value(valueName.toLower()); }
 
 QWidget* TNetSetForm::buildPage(const QString& tab)
 {
@@ -292,10 +289,7 @@ void TNetSetForm::watchForChanges()
     }
 }
 
-void TNetSetForm::ControlChange()
-{
-    SetButton->setEnabled(true);
-}
+void TNetSetForm::ControlChange() { SetButton->setEnabled(true); }
 
 void TNetSetForm::enableProxyFields()
 {
@@ -303,10 +297,7 @@ void TNetSetForm::enableProxyFields()
         editor(name)->setEnabled(EnableProxy->isChecked());
 }
 
-void TNetSetForm::EnableProxyClick()
-{
-    enableProxyFields();
-}
+void TNetSetForm::EnableProxyClick() { enableProxyFields(); }
 
 void TNetSetForm::SetButtonClick()
 {
@@ -330,15 +321,12 @@ void TNetSetForm::SetButtonClick()
     SetButton->setEnabled(false);
 }
 
-void TNetSetForm::HelpButtonClick()
-{
-    HelpForm::showTopic(HelpContexts::NetworkSettings, this);
-}
+void TNetSetForm::HelpButtonClick() { HelpForm::showTopic(HelpContexts::NetworkSettings, this); }
 
 void TNetSetForm::BrowseDebugOutputClick()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Select Directory"),
-                                                             DebugOutputEdit->text());
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Select Directory"), DebugOutputEdit->text());
     if (!folder.isEmpty())
         DebugOutputEdit->setText(folder);
 }

@@ -46,15 +46,16 @@ void FormPlacement::save() const
     QSettings ini(m_iniPath, QSettings::IniFormat);
     ini.beginGroup(m_section);
     // A maximised window keeps its normal placement for when it is restored.
-    const QRect normal = m_window->normalGeometry().isValid() ? m_window->normalGeometry()
-                                                               : m_window->geometry();
+    const QRect normal =
+        m_window->normalGeometry().isValid() ? m_window->normalGeometry() : m_window->geometry();
     ini.setValue(keyPosition, normal.topLeft());
     if (m_keep == Keep::PositionAndSize)
         ini.setValue(keySize, normal.size());
     const Qt::WindowStates states = m_window->windowState();
-    ini.setValue(keyState, states & Qt::WindowMaximized   ? QStringLiteral("maximized")
-                           : states & Qt::WindowMinimized ? QStringLiteral("minimized")
-                                                          : QStringLiteral("normal"));
+    ini.setValue(keyState,
+                 states & Qt::WindowMaximized       ? QStringLiteral("maximized")
+                     : states & Qt::WindowMinimized ? QStringLiteral("minimized")
+                                                    : QStringLiteral("normal"));
     ini.sync();
 }
 

@@ -9,10 +9,7 @@ namespace corvane {
 
 namespace {
 
-bool holdsHtml(const QString& text)
-{
-    return text.contains(QLatin1Char('<'));
-}
+bool holdsHtml(const QString& text) { return text.contains(QLatin1Char('<')); }
 
 void prepare(QTextDocument& document, const QStyleOptionViewItem& option)
 {
@@ -23,7 +20,8 @@ void prepare(QTextDocument& document, const QStyleOptionViewItem& option)
 
 } // namespace
 
-void HtmlItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void HtmlItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
@@ -40,7 +38,8 @@ void HtmlItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, opt.widget);
     QAbstractTextDocumentLayout::PaintContext context;
     if (opt.state & QStyle::State_Selected)
-        context.palette.setColor(QPalette::Text, opt.palette.color(QPalette::Active, QPalette::HighlightedText));
+        context.palette.setColor(QPalette::Text,
+                                 opt.palette.color(QPalette::Active, QPalette::HighlightedText));
     else
         context.palette.setColor(QPalette::Text, opt.palette.color(QPalette::Active, QPalette::Text));
     painter->save();

@@ -31,7 +31,8 @@ TaskBarGroup::TaskBarGroup(const QString& title, QWidget* parent)
 
     m_body->setObjectName(QStringLiteral("TaskBarGroupBody"));
     m_body->setAttribute(Qt::WA_StyledBackground);
-    m_body->setStyleSheet(QStringLiteral("#TaskBarGroupBody { background: #eef3fa; border: 1px solid #b9cbe3; }"));
+    m_body->setStyleSheet(
+        QStringLiteral("#TaskBarGroupBody { background: #eef3fa; border: 1px solid #b9cbe3; }"));
     m_bodyLayout->setContentsMargins(6, 4, 6, 6);
     m_bodyLayout->setSpacing(1);
     layout->addWidget(m_body);
@@ -43,9 +44,10 @@ QPushButton* TaskBarGroup::addAction(QAction* action)
     button->setFlat(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton { color: #1c3f6e; text-align: left; padding: 2px 4px; border: none; }"
-                                         "QPushButton:hover { text-decoration: underline; }"
-                                         "QPushButton:disabled { color: #8a9bb0; }"));
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { color: #1c3f6e; text-align: left; padding: 2px 4px; border: none; }"
+                       "QPushButton:hover { text-decoration: underline; }"
+                       "QPushButton:disabled { color: #8a9bb0; }"));
     button->setEnabled(action->isEnabled());
     connect(button, &QPushButton::clicked, action, &QAction::trigger);
     connect(action, &QAction::changed, button, [button, action] { button->setEnabled(action->isEnabled()); });
@@ -53,15 +55,9 @@ QPushButton* TaskBarGroup::addAction(QAction* action)
     return button;
 }
 
-void TaskBarGroup::addWidget(QWidget* widget)
-{
-    m_bodyLayout->addWidget(widget);
-}
+void TaskBarGroup::addWidget(QWidget* widget) { m_bodyLayout->addWidget(widget); }
 
-bool TaskBarGroup::isExpanded() const
-{
-    return m_header->isChecked();
-}
+bool TaskBarGroup::isExpanded() const { return m_header->isChecked(); }
 
 void TaskBarGroup::setExpanded(bool expanded)
 {

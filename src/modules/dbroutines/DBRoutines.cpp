@@ -1,12 +1,12 @@
 #include "modules/dbroutines/DBRoutines.h"
 
 #include "core/data/DatabaseError.h"
+#include "core/outside/LibraryEntries.h"
 #include "gui/maintenance/ChartCacheForm.h"
 #include "gui/maintenance/HintForm.h"
-#include "modules/dbroutines/LibraryWindowCall.h"
 #include "gui/maintenance/UnavailableToolForm.h"
-#include "core/outside/LibraryEntries.h"
 #include "gui/widgets/CorvaneApplication.h"
+#include "modules/dbroutines/LibraryWindowCall.h"
 
 #include <exception>
 #include <functional>
@@ -37,19 +37,19 @@ void guarded(Call&& call)
     }
 }
 
-QString textArgument(const char16_t* text)
-{
-    return text ? QString::fromUtf16(text) : QString();
-}
+QString textArgument(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
 
 void runUnavailableTool(QApplication* application, TUnavailableToolForm*& exported, const QString& caption,
                         const std::function<void(TUnavailableToolForm&)>& storeArguments = {})
 {
     guarded([&] {
-        RunLibraryWindow(application, exported, [&](TUnavailableToolForm& window) {
-            if (storeArguments)
-                storeArguments(window);
-        }, caption);
+        RunLibraryWindow(
+            application, exported,
+            [&](TUnavailableToolForm& window) {
+                if (storeArguments)
+                    storeArguments(window);
+            },
+            caption);
     });
 }
 
@@ -99,9 +99,8 @@ void _BuildChartCache(QApplication* application, const char16_t* project)
 {
     const QString name = textArgument(project);
     guarded([&] {
-        RunLibraryWindow(application, _ChartCacheForm, [&](TChartCacheForm& window) {
-            window.setProjectName(name);
-        });
+        RunLibraryWindow(application, _ChartCacheForm,
+                         [&](TChartCacheForm& window) { window.setProjectName(name); });
     });
 }
 

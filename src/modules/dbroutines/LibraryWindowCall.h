@@ -46,7 +46,7 @@ void RunLibraryWindow(QApplication* application, Form*& exported, StoreArguments
     exported = window.data();
     const auto destroy = qScopeGuard([&] {
         owner.release();
-        delete window.data();   // null already when the owner took it down with itself
+        delete window.data(); // null already when the owner took it down with itself
         exported = nullptr;
     });
     storeArguments(*window);

@@ -1,6 +1,6 @@
 // CVReports.so: prints, previews and designs reports of the report table.
-#include "gui/reports/ReportJob.h"
 #include "core/outside/LibraryEntries.h"
+#include "gui/reports/ReportJob.h"
 
 #include <QApplication>
 #include <QString>
@@ -11,10 +11,7 @@ namespace {
 
 using corvane::reports::ReportJob;
 
-QString text(const char16_t* characters)
-{
-    return characters ? QString::fromUtf16(characters) : QString();
-}
+QString text(const char16_t* characters) { return characters ? QString::fromUtf16(characters) : QString(); }
 
 // Nothing may escape into the caller across the C entry.
 template <typename Run>
@@ -32,17 +29,20 @@ void guarded(QApplication* application, const char16_t* project, const char16_t*
 
 extern "C" {
 
-Q_DECL_EXPORT void _RunPrint(QApplication* application, const char16_t* projectOrGroup, const char16_t* report)
+Q_DECL_EXPORT void _RunPrint(QApplication* application, const char16_t* projectOrGroup,
+                             const char16_t* report)
 {
     guarded(application, projectOrGroup, report, [](ReportJob& job) { job.runPrint(); });
 }
 
-Q_DECL_EXPORT void _RunPreview(QApplication* application, const char16_t* projectOrGroup, const char16_t* report)
+Q_DECL_EXPORT void _RunPreview(QApplication* application, const char16_t* projectOrGroup,
+                               const char16_t* report)
 {
     guarded(application, projectOrGroup, report, [](ReportJob& job) { job.runPreview(); });
 }
 
-Q_DECL_EXPORT void _RunReports(QApplication* application, const char16_t* projectOrGroup, const char16_t* report)
+Q_DECL_EXPORT void _RunReports(QApplication* application, const char16_t* projectOrGroup,
+                               const char16_t* report)
 {
     guarded(application, projectOrGroup, report, [](ReportJob& job) { job.runDesign(); });
 }

@@ -1,10 +1,10 @@
 // corvane-setup: creates a working profile for Corvane.
-#include "core/settings/ProfileSetup.h"
 #include "core/data/DatabaseError.h"
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
-#include "core/setup/DemoProject.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
+#include "core/setup/DemoProject.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -117,5 +117,6 @@ int main(int argc, char** argv)
         QTextStream(stderr) << "corvane-setup: " << setup.error() << "\n";
         return 1;
     }
-    return parser.isSet(demoOption) ? addDemoProject(setup.dataFolder(), demoDays, parser.isSet(quietOption)) : 0;
+    return parser.isSet(demoOption) ? addDemoProject(setup.dataFolder(), demoDays, parser.isSet(quietOption))
+                                    : 0;
 }

@@ -1,10 +1,10 @@
 // Corvane: the program's entry.
+#include "core/datamodule/DM1.h"
+#include "core/platform/MutexNames.h"
+#include "core/platform/NamedMutex.h"
+#include "core/settings/StartUp.h"
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/messages/MessageForm.h"
-#include "core/platform/MutexNames.h"
-#include "core/settings/StartUp.h"
-#include "core/datamodule/DM1.h"
-#include "core/platform/NamedMutex.h"
 #include "gui/widgets/CorvaneApplication.h"
 
 #include <exception>

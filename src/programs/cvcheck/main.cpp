@@ -63,7 +63,8 @@ int main(int argc, char** argv)
                                        QStringLiteral("A URL (or part of one) to look for; may be repeated."),
                                        QStringLiteral("U"));
     const QCommandLineOption engineOption(
-        QStringLiteral("engine"), QStringLiteral("An engine script to ask; may be repeated (default: all active)."),
+        QStringLiteral("engine"),
+        QStringLiteral("An engine script to ask; may be repeated (default: all active)."),
         QStringLiteral("NAME"));
     const QCommandLineOption depthOption(QStringLiteral("depth"),
                                          QStringLiteral("How many results to read per engine (default 50)."),

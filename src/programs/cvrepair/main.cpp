@@ -1,11 +1,11 @@
 // CVRepair: checks and repairs the table files of the data folder.
-#include "gui/messages/MessageForm.h"
-#include "core/platform/MutexNames.h"
 #include "core/datamodule/DM1.h"
-#include "gui/repair/RepairForm.h"
+#include "core/platform/MutexNames.h"
+#include "core/platform/NamedMutex.h"
 #include "core/repair/RepairOptions.h"
 #include "core/repair/RepairRun.h"
-#include "core/platform/NamedMutex.h"
+#include "gui/messages/MessageForm.h"
+#include "gui/repair/RepairForm.h"
 #include "gui/widgets/CorvaneApplication.h"
 
 #include <QCoreApplication>
@@ -29,8 +29,8 @@ int runHeadless(const RepairOptions& options, int argc, char** argv)
         err << "CVRepair: " << error << Qt::endl;
         return BadCommandLine;
     }
-    const RepairRun::Mode mode = options.run == RepairOptions::Run::Repair ? RepairRun::Mode::Repair
-                                                                           : RepairRun::Mode::Check;
+    const RepairRun::Mode mode =
+        options.run == RepairOptions::Run::Repair ? RepairRun::Mode::Repair : RepairRun::Mode::Check;
     if (mode == RepairRun::Mode::Repair) {
         if (const QString refusal = RepairRun::repairRefusal(); !refusal.isEmpty()) {
             err << "CVRepair: " << refusal << Qt::endl;
@@ -59,7 +59,8 @@ int runWindow(const RepairOptions& options, int argc, char** argv)
     const QString folder = resolveDataFolder(options.dataFolder, error);
     if (folder.isEmpty()) {
         dataModule.ShowMessageBox(0, QStringLiteral("Error"),
-                                  QStringLiteral("<P ALIGN=\"CENTER\">") + error.toHtmlEscaped() + QStringLiteral("</P>"),
+                                  QStringLiteral("<P ALIGN=\"CENTER\">") + error.toHtmlEscaped()
+                                      + QStringLiteral("</P>"),
                                   true, {});
         return BadCommandLine;
     }

@@ -40,8 +40,8 @@ int main(int argc, char* argv[])
                                         QStringLiteral("Port to listen on (0: a free one)."),
                                         QStringLiteral("N"), QStringLiteral("8765"));
     const QCommandLineOption dayOption(QStringLiteral("day"),
-                                       QStringLiteral("Day the rankings are drawn for."),
-                                       QStringLiteral("D"), QStringLiteral("0"));
+                                       QStringLiteral("Day the rankings are drawn for."), QStringLiteral("D"),
+                                       QStringLiteral("0"));
     const QCommandLineOption failOption(
         QStringLiteral("fail"), QStringLiteral("Failure mode: none, 500, short, slow[:MS], nomarkers."),
         QStringLiteral("MODE"), QStringLiteral("none"));

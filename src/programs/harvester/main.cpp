@@ -1,12 +1,12 @@
 // Harvester: mines the search engines of Corvane projects. With project names
 // or --all it runs without a window (as cron starts it); without arguments it
 // opens its window.
-#include "core/settings/Settings.h"
 #include "core/harvest/HarvestCommandLine.h"
-#include "gui/harvest/HarvesterForm.h"
 #include "core/harvest/HarvesterRun.h"
 #include "core/harvest/SessionPoller.h"
 #include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
+#include "gui/harvest/HarvesterForm.h"
 #include "gui/widgets/CorvaneApplication.h"
 
 #include <QCoreApplication>
@@ -34,8 +34,9 @@ SettingsRecord loadHarvesterSettings(Registry& registry, QTextStream& err)
 {
     SettingsRecord settings;
     for (const RepairedSetting& repaired : loadSettings(registry, settings)) {
-        err << "Harvester: the setting " << repaired.key << "\\" << repaired.name << " read \"" << repaired.foundText
-            << "\", which is not a number; it was reset to " << repaired.defaultText << ".\n";
+        err << "Harvester: the setting " << repaired.key << "\\" << repaired.name << " read \""
+            << repaired.foundText << "\", which is not a number; it was reset to " << repaired.defaultText
+            << ".\n";
     }
     return settings;
 }
