@@ -163,10 +163,11 @@ public:
             placement.setValue(QStringLiteral("MainRankForm/Size"), QSize(1280, 900));
         }
         m_dm = std::make_unique<TDM1>();
-        m_dm->setMessagePresenter([](int, const QString& title, const QString& text, const QString&) {
-            std::printf("message: %s: %s\n", qPrintable(title), qPrintable(text));
-            return 1;
-        });
+        m_dm->setMessagePresenter(
+            [](MessageButtons, const QString& title, const QString& text, const QString&) {
+                std::printf("message: %s: %s\n", qPrintable(title), qPrintable(text));
+                return MessageAnswer::Ok;
+            });
         DM1 = m_dm.get();
         m_dm->WriteSetting(QStringLiteral("File Locations"), QStringLiteral("DataFolder"),
                            dataFolder + QLatin1Char('/'));

@@ -13,3 +13,9 @@ target_compile_definitions(corvane_settings INTERFACE
   QT_NO_FOREACH
   QT_DISABLE_DEPRECATED_BEFORE=0x060400)
 target_include_directories(corvane_settings INTERFACE ${PROJECT_SOURCE_DIR}/src)
+
+# CI builds with warnings as errors, so a new warning fails the run.
+option(CORVANE_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+if(CORVANE_WARNINGS_AS_ERRORS)
+  target_compile_options(corvane_settings INTERFACE -Werror)
+endif()

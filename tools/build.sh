@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Configures (once) and builds Corvane into build/ with Ninja.
+# Configures (once) and builds Corvane into build/ with Ninja. Under CI
+# (CI set) every compiler warning is an error.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${CORVANE_BUILD_DIR:-$root/build}"
+werror=OFF
+[ -n "${CI:-}" ] && werror=ON
 if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCORVANE_WARNINGS_AS_ERRORS=$werror >/dev/null
+elif [ "$werror" = ON ]; then
+  cmake -B "$build" -DCORVANE_WARNINGS_AS_ERRORS=ON >/dev/null
 fi
 cmake --build "$build" -- -j"$(nproc)"

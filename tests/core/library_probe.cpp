@@ -17,7 +17,7 @@ void record(const QString& call) { qputenv("CORVANE_LIBRARY_PROBE", call.toUtf8(
 
 extern "C" {
 
-Q_DECL_EXPORT void _RunRemoteUpdate(QApplication* application, unsigned char automatic,
+Q_DECL_EXPORT void _RunRemoteUpdate(QCoreApplication* application, unsigned char automatic,
                                     unsigned char showResetOptions)
 {
     record(QStringLiteral("RunRemoteUpdate %1 %2 %3")
@@ -26,17 +26,17 @@ Q_DECL_EXPORT void _RunRemoteUpdate(QApplication* application, unsigned char aut
                .arg(int(showResetOptions)));
 }
 
-Q_DECL_EXPORT void _RunCVDaily(QApplication*, const char16_t* project)
+Q_DECL_EXPORT void _RunCVDaily(QCoreApplication*, const char16_t* project)
 {
     record(QStringLiteral("RunCVDaily [") + text(project) + QStringLiteral("]"));
 }
 
-Q_DECL_EXPORT void _RunPrint(QApplication*, const char16_t* group, const char16_t* report)
+Q_DECL_EXPORT void _RunPrint(QCoreApplication*, const char16_t* group, const char16_t* report)
 {
     record(QStringLiteral("RunPrint [") + text(group) + QStringLiteral("] [") + text(report)
            + QStringLiteral("]"));
 }
 
-Q_DECL_EXPORT void _RunBackup(QApplication*) { throw std::runtime_error("the backup window failed"); }
+Q_DECL_EXPORT void _RunBackup(QCoreApplication*) { throw std::runtime_error("the backup window failed"); }
 
 } // extern "C"

@@ -22,10 +22,11 @@ struct OpenDataModule
         ProfileSetup setup(registry, profile.path(QStringLiteral("Home")));
         if (!setup.run())
             ADD_FAILURE() << qPrintable(setup.error());
-        dm.setMessagePresenter([this](int, const QString& title, const QString& text, const QString&) {
-            shown << title + QStringLiteral(": ") + text;
-            return 1;
-        });
+        dm.setMessagePresenter(
+            [this](MessageButtons, const QString& title, const QString& text, const QString&) {
+                shown << title + QStringLiteral(": ") + text;
+                return MessageAnswer::Ok;
+            });
         dm.LoadSettings();
         dm.OpenDatabases();
     }
@@ -43,11 +44,12 @@ int logCount(TDM1& dm)
 TEST(DataModule, ASuppressedMessageReturnsZeroWithoutShowing)
 {
     OpenDataModule m;
-    EXPECT_EQ(m.dm.ShowMessageBox(4, QStringLiteral("Q"), QStringLiteral("Sure?"), false,
+    EXPECT_EQ(m.dm.ShowMessageBox(MessageButtons::YesNo, QStringLiteral("Q"), QStringLiteral("Sure?"), false,
                                   QStringLiteral("DeleteST")),
-              0);
+              MessageAnswer::None);
     EXPECT_TRUE(m.shown.isEmpty());
-    EXPECT_EQ(m.dm.ShowMessageBox(0, QStringLiteral("Note"), QStringLiteral("Hi"), true, {}), 1);
+    EXPECT_EQ(m.dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Note"), QStringLiteral("Hi"), true, {}),
+              MessageAnswer::Ok);
     EXPECT_EQ(m.shown, QStringList{QStringLiteral("Note: Hi")});
 }
 
@@ -55,8 +57,12 @@ TEST(DataModule, WithoutAWindowAQuestionIsDeclined)
 {
     test::TempProfile profile;
     TDM1 dm{Registry(profile.registryPath())};
-    EXPECT_EQ(dm.ShowMessageBox(4, QStringLiteral("Q"), QStringLiteral("Delete?"), true, {}), 7);
-    EXPECT_EQ(dm.ShowMessageBox(1, QStringLiteral("Q"), QStringLiteral("Go?"), true, {}), 2);
+    EXPECT_EQ(
+        dm.ShowMessageBox(MessageButtons::YesNo, QStringLiteral("Q"), QStringLiteral("Delete?"), true, {}),
+        MessageAnswer::No);
+    EXPECT_EQ(
+        dm.ShowMessageBox(MessageButtons::OkCancel, QStringLiteral("Q"), QStringLiteral("Go?"), true, {}),
+        MessageAnswer::Cancel);
 }
 
 TEST(DataModule, ADamagedIntegerSettingIsNamedToTheUser)

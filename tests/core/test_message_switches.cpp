@@ -16,16 +16,17 @@ struct SwitchProfile
 {
     test::TempProfile profile;
     TDM1 dm{Registry(profile.registryPath())};
-    int answer = 1;
+    MessageAnswer answer = MessageAnswer::Ok;
     QStringList asked;
 
     SwitchProfile()
     {
         Registry(profile.registryPath()).createKey(msgShow());
-        dm.setMessagePresenter([this](int type, const QString& title, const QString& text, const QString&) {
-            asked << QString::number(type) + QLatin1Char('|') + title + QLatin1Char('|') + text;
-            return answer;
-        });
+        dm.setMessagePresenter(
+            [this](MessageButtons type, const QString& title, const QString& text, const QString&) {
+                asked << QString::number(int(type)) + QLatin1Char('|') + title + QLatin1Char('|') + text;
+                return answer;
+            });
     }
 
     static QString msgShow() { return SettingsKeys::path(QStringLiteral("MsgShow")); }
@@ -59,9 +60,9 @@ TEST(MessageSwitches, ASuppressedQuestionReturnsZeroWithoutAsking)
 {
     SwitchProfile p;
     p.dm.LoadSwitches();
-    EXPECT_EQ(p.dm.ShowMessageBox(4, QStringLiteral("Delete"), QStringLiteral("Sure?"),
+    EXPECT_EQ(p.dm.ShowMessageBox(MessageButtons::YesNo, QStringLiteral("Delete"), QStringLiteral("Sure?"),
                                   p.dm.MessageSwitch(QStringLiteral("DeleteST")), QStringLiteral("DeleteST")),
-              0);
+              MessageAnswer::None);
     EXPECT_TRUE(p.asked.isEmpty());
 }
 
@@ -85,7 +86,7 @@ TEST(MessageSwitches, EnableAllMessagesAsksThenSwitchesAllSixteenOn)
     p.store(QStringLiteral("RunAutoChart"), QStringLiteral("false"));
     p.dm.LoadSwitches();
 
-    p.answer = 2;
+    p.answer = MessageAnswer::Cancel;
     p.dm.EnableAllMessages();
     ASSERT_EQ(p.asked.size(), 1);
     EXPECT_EQ(p.asked.first(),
@@ -94,7 +95,7 @@ TEST(MessageSwitches, EnableAllMessagesAsksThenSwitchesAllSixteenOn)
     EXPECT_EQ(p.stored(QStringLiteral("RunAutoChart")), QStringLiteral("false"));
     EXPECT_FALSE(p.dm.MessageSwitch(QStringLiteral("RunAutoChart")));
 
-    p.answer = 1;
+    p.answer = MessageAnswer::Ok;
     p.dm.EnableAllMessages();
     ASSERT_EQ(messageSwitchNames().size(), 16);
     for (const QString& name : messageSwitchNames()) {
@@ -107,7 +108,8 @@ TEST(MessageSwitches, WithoutTheKeyNothingIsCreatedAndMessagesStaySuppressed)
 {
     test::TempProfile profile;
     TDM1 dm{Registry(profile.registryPath())};
-    dm.setMessagePresenter([](int, const QString&, const QString&, const QString&) { return 1; });
+    dm.setMessagePresenter(
+        [](MessageButtons, const QString&, const QString&, const QString&) { return MessageAnswer::Ok; });
     dm.EnableAllMessages();
     EXPECT_FALSE(Registry(profile.registryPath()).keyExists(SettingsKeys::path(QStringLiteral("MsgShow"))));
     // In memory the user's wish holds for this run.

@@ -26,7 +26,7 @@ namespace {
 
 struct Message
 {
-    int type;
+    MessageButtons type;
     QString title;
     QString text;
 };
@@ -40,10 +40,11 @@ struct Recording
 
     Recording()
     {
-        dm.setMessagePresenter([this](int type, const QString& title, const QString& text, const QString&) {
-            messages.append({type, title, text});
-            return 1;
-        });
+        dm.setMessagePresenter(
+            [this](MessageButtons type, const QString& title, const QString& text, const QString&) {
+                messages.append({type, title, text});
+                return MessageAnswer::Ok;
+            });
     }
 };
 
@@ -148,7 +149,7 @@ TEST(GuardedTool, EveryToolRefusesWhileAnotherProcessHoldsNoCV)
         EXPECT_FALSE(GuardedTool::Run(r.dm, tool, [&] { ran = true; }));
         EXPECT_FALSE(ran);
         ASSERT_EQ(r.messages.size(), 1);
-        EXPECT_EQ(r.messages[0].type, 0);
+        EXPECT_EQ(r.messages[0].type, MessageButtons::Ok);
         EXPECT_EQ(r.messages[0].title, QStringLiteral("Warning"));
         EXPECT_EQ(r.messages[0].text,
                   QStringLiteral("<P ALIGN=\"CENTER\">") + tool
@@ -196,7 +197,7 @@ TEST(LibraryCalls, EntriesGetTheApplicationAndTheirArgumentsAndTheModuleIsUnload
     ModuleFolder modules(r.profile);
     modules.addProbe(QStringLiteral("CVDBRoutines.so"));
     modules.addProbe(QStringLiteral("CVReports.so"));
-    auto* application = reinterpret_cast<QApplication*>(&r); // only compared with null by the probe
+    auto* application = reinterpret_cast<QCoreApplication*>(&r); // only compared with null by the probe
     LibraryCalls calls(r.dm, application, modules.path());
 
     EXPECT_TRUE(calls.RunRemoteUpdate(false, true));
@@ -227,7 +228,7 @@ TEST(LibraryCalls, AMissingModuleGivesTheLoadMessageUnderTheEntrysTitle)
 
     EXPECT_FALSE(calls.RunNotification());
     ASSERT_EQ(r.messages.size(), 1);
-    EXPECT_EQ(r.messages[0].type, 0);
+    EXPECT_EQ(r.messages[0].type, MessageButtons::Ok);
     EXPECT_EQ(r.messages[0].title, QStringLiteral("RunNotification"));
     EXPECT_EQ(r.messages[0].text,
               QStringLiteral("<P align=\"center\"><B>") + systemText

@@ -146,8 +146,8 @@ TEST_F(CVRepairProgram, TheWindowHoldsItsMutexWhileItRunsAndTheSwitchesStartAndC
 
 TEST_F(CVRepairProgram, NoRepairWhileHarvesterRunsASession)
 {
-    NamedMutex session(QStringLiteral("NoCV.Mutex"));
-    ASSERT_TRUE(session.isOwned());
+    NamedMutex harvesting(QStringLiteral("NoCV.Mutex"));
+    ASSERT_TRUE(harvesting.isOwned());
     const auto repair = test::runProgram(QStringLiteral("CVRepair"),
                                          {QStringLiteral("--repair"), QStringLiteral("--data"), folder});
     EXPECT_EQ(repair.exitCode, 4);

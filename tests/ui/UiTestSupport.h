@@ -38,10 +38,11 @@ public:
     std::unique_ptr<TDM1> makeDataModule()
     {
         auto dm = std::make_unique<TDM1>();
-        dm->setMessagePresenter([this](int, const QString& title, const QString& text, const QString&) {
-            messages << title + QStringLiteral(": ") + text;
-            return 1;
-        });
+        dm->setMessagePresenter(
+            [this](MessageButtons, const QString& title, const QString& text, const QString&) {
+                messages << title + QStringLiteral(": ") + text;
+                return MessageAnswer::Ok;
+            });
         DM1 = dm.get();
         return dm;
     }

@@ -104,9 +104,9 @@ private slots:
                 QTest::mouseClick(button(form, i + 1), Qt::LeftButton);
             });
             // Through the data module, as every caller shows its messages.
-            QCOMPARE(
-                dm->ShowMessageBox(type, QStringLiteral("Title"), QStringLiteral("<B>Text</B>"), true, {}),
-                results[i]);
+            QCOMPARE(int(dm->ShowMessageBox(MessageButtons(type), QStringLiteral("Title"),
+                                            QStringLiteral("<B>Text</B>"), true, {})),
+                     results[i]);
             QCOMPARE(shownCaptions, captions);
         }
     }
@@ -116,12 +116,15 @@ private slots:
         SwitchStore dm;
         TMessageForm form(*dm);
         whenShown(form, [&] { QTest::keyClick(&form, Qt::Key_Escape); });
-        QCOMPARE(form.Execute(4, QStringLiteral("Q"), QStringLiteral("Delete?"), {}), 2);
+        QCOMPARE(form.Execute(MessageButtons::YesNo, QStringLiteral("Q"), QStringLiteral("Delete?"), {}),
+                 MessageAnswer::Cancel);
         whenShown(form, [&] { form.close(); });
-        QCOMPARE(form.Execute(0, QStringLiteral("Note"), QStringLiteral("Done"), {}), 2);
+        QCOMPARE(form.Execute(MessageButtons::Ok, QStringLiteral("Note"), QStringLiteral("Done"), {}),
+                 MessageAnswer::Cancel);
         // Return presses the first button.
         whenShown(form, [&] { QTest::keyClick(&form, Qt::Key_Return); });
-        QCOMPARE(form.Execute(3, QStringLiteral("Q"), QStringLiteral("Save?"), {}), 6);
+        QCOMPARE(form.Execute(MessageButtons::YesNoCancel, QStringLiteral("Q"), QStringLiteral("Save?"), {}),
+                 MessageAnswer::Yes);
     }
 
     void aSuppressedMessageReturnsZeroAndIsNotShown()
@@ -131,10 +134,10 @@ private slots:
         dm->StoreMessageSwitch(QStringLiteral("DeleteST"), false);
         // Were it shown, this would close it with a result of its own.
         QTimer::singleShot(2000, &form, [&form] { form.done(99); });
-        QCOMPARE(dm->ShowMessageBox(4, QStringLiteral("Delete"), QStringLiteral("Sure?"),
+        QCOMPARE(dm->ShowMessageBox(MessageButtons::YesNo, QStringLiteral("Delete"), QStringLiteral("Sure?"),
                                     dm->MessageSwitch(QStringLiteral("DeleteST")),
                                     QStringLiteral("DeleteST")),
-                 0);
+                 MessageAnswer::None);
         QVERIFY(!form.isVisible());
     }
 
@@ -156,7 +159,8 @@ private slots:
             box->click();
             QTest::mouseClick(button(form, 1), Qt::LeftButton);
         });
-        QCOMPARE(form.Execute(4, QStringLiteral("Delete"), QStringLiteral("Sure?"), key), 6);
+        QCOMPARE(form.Execute(MessageButtons::YesNo, QStringLiteral("Delete"), QStringLiteral("Sure?"), key),
+                 MessageAnswer::Yes);
         QCOMPARE(storedSwitch(*dm, key), QStringLiteral("true"));
         QVERIFY(dm->MessageSwitch(key));
 
@@ -165,12 +169,13 @@ private slots:
             form.findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->click();
             QTest::mouseClick(button(form, 2), Qt::LeftButton);
         });
-        QCOMPARE(form.Execute(4, QStringLiteral("Delete"), QStringLiteral("Sure?"), key), 7);
+        QCOMPARE(form.Execute(MessageButtons::YesNo, QStringLiteral("Delete"), QStringLiteral("Sure?"), key),
+                 MessageAnswer::No);
         QCOMPARE(storedSwitch(*dm, key), QStringLiteral("false"));
-        QCOMPARE(dm->ShowMessageBox(4, QStringLiteral("Delete"), QStringLiteral("Sure?"),
+        QCOMPARE(dm->ShowMessageBox(MessageButtons::YesNo, QStringLiteral("Delete"), QStringLiteral("Sure?"),
                                     dm->MessageSwitch(key), key),
-                 0);
-        form.Prepare(4, QStringLiteral("Delete"), QStringLiteral("Sure?"), key);
+                 MessageAnswer::None);
+        form.Prepare(MessageButtons::YesNo, QStringLiteral("Delete"), QStringLiteral("Sure?"), key);
         QVERIFY(!form.findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->isChecked());
     }
 
@@ -181,11 +186,12 @@ private slots:
         auto* box = form.findChild<QCheckBox*>(QStringLiteral("CheckBox1"));
         QCOMPARE(box->text(), QStringLiteral("Do not again show this message "));
 
-        form.Prepare(0, QStringLiteral("Error"), QStringLiteral("x"), {});
+        form.Prepare(MessageButtons::Ok, QStringLiteral("Error"), QStringLiteral("x"), {});
         form.show();
         QVERIFY(!box->isVisible());
         QCOMPARE(form.height(), 144);
-        form.Prepare(1, QStringLiteral("Error"), QStringLiteral("x"), QStringLiteral("NoURL"));
+        form.Prepare(MessageButtons::OkCancel, QStringLiteral("Error"), QStringLiteral("x"),
+                     QStringLiteral("NoURL"));
         QVERIFY(box->isVisible());
         QCOMPARE(form.height(), 164);
         form.hide();
@@ -202,7 +208,7 @@ private slots:
         SwitchStore dm;
         TMessageForm form(*dm);
         for (int type : {0, 2, 5}) {
-            form.Prepare(type, QStringLiteral("T"), QStringLiteral("x"), {});
+            form.Prepare(MessageButtons(type), QStringLiteral("T"), QStringLiteral("x"), {});
             const int count = type == 0 ? 1 : type == 2 ? 3 : 2;
             const QList<int> lefts =
                 TMessageForm::ButtonLefts(form.width(), TMessageForm::ButtonWidth, count);
@@ -227,7 +233,7 @@ private slots:
             plain = form.findChild<QTextBrowser*>()->toPlainText();
             form.done(1);
         });
-        form.Execute(0, QStringLiteral("Warning"),
+        form.Execute(MessageButtons::Ok, QStringLiteral("Warning"),
                      QStringLiteral("<P align=\"center\"><B>Bold</B><BR>next line</P>"), {});
         QCOMPARE(title, QStringLiteral("Warning"));
         QCOMPARE(plain, QStringLiteral("Bold\nnext line"));
@@ -241,7 +247,7 @@ private slots:
     {
         SwitchStore dm;
         TMessageForm form(*dm);
-        int inner = -1;
+        MessageAnswer inner = MessageAnswer::None;
         whenShown(form, [&] {
             QTimer::singleShot(0, [] {
                 auto* nested = qobject_cast<TMessageForm*>(QApplication::activeModalWidget());
@@ -249,14 +255,19 @@ private slots:
                 nested = qobject_cast<TMessageForm*>(QApplication::activeModalWidget());
                 QTest::mouseClick(nested->findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
             });
-            inner = dm->ShowMessageBox(4, QStringLiteral("Inner"), QStringLiteral("Inner?"), true, {});
+            inner = dm->ShowMessageBox(MessageButtons::YesNo, QStringLiteral("Inner"),
+                                       QStringLiteral("Inner?"), true, {});
             QTest::mouseClick(button(form, 1), Qt::LeftButton);
         });
-        QCOMPARE(dm->ShowMessageBox(1, QStringLiteral("Outer"), QStringLiteral("Outer?"), true, {}), 1);
-        QCOMPARE(inner, 7);
+        QCOMPARE(dm->ShowMessageBox(MessageButtons::OkCancel, QStringLiteral("Outer"),
+                                    QStringLiteral("Outer?"), true, {}),
+                 MessageAnswer::Ok);
+        QCOMPARE(inner, MessageAnswer::No);
         // The first window still shows the messages that follow.
         whenShown(form, [&] { form.done(4); });
-        QCOMPARE(dm->ShowMessageBox(5, QStringLiteral("Again"), QStringLiteral("Retry?"), true, {}), 4);
+        QCOMPARE(dm->ShowMessageBox(MessageButtons::RetryCancel, QStringLiteral("Again"),
+                                    QStringLiteral("Retry?"), true, {}),
+                 MessageAnswer::Retry);
     }
 };
 

@@ -19,7 +19,7 @@ namespace {
 
 struct Message
 {
-    int type;
+    MessageButtons type;
     QString title;
     QString text;
 };
@@ -88,15 +88,16 @@ public:
     Recording()
     {
         m_dm.Settings.ExeFolder = m_home.path() + QLatin1Char('/');
-        m_dm.setMessagePresenter([this](int type, const QString& title, const QString& text, const QString&) {
-            messages.append({type, title, text});
-            return answer;
-        });
+        m_dm.setMessagePresenter(
+            [this](MessageButtons type, const QString& title, const QString& text, const QString&) {
+                messages.append({type, title, text});
+                return answer;
+            });
     }
     TDM1& dm() { return m_dm; }
     QString home() const { return m_home.path(); }
 
-    int answer = 1;
+    MessageAnswer answer = MessageAnswer::Ok;
     QList<Message> messages;
 
 private:
@@ -167,7 +168,7 @@ private slots:
         bin.addFile(QStringLiteral("CVRepair"));
         QVERIFY(!programs.StartRepair());
         QCOMPARE(r.messages.size(), qsizetype(2));
-        QCOMPARE(r.messages[0].type, 0);
+        QCOMPARE(r.messages[0].type, MessageButtons::Ok);
         QCOMPARE(r.messages[0].title, QStringLiteral("Error"));
         QCOMPARE(r.messages[0].text,
                  QStringLiteral("<P align=\"center\"><B>Unable to start Harvester</B><BR>"
@@ -205,14 +206,14 @@ private slots:
                                                "Scheduler.  Any 3rd party tasks may start as well "
                                                "when the scheduler is started.</P>");
 
-        r.answer = 2;
+        r.answer = MessageAnswer::Cancel;
         QVERIFY(!programs.StartScheduler());
         QCOMPARE(r.messages.size(), qsizetype(1));
-        QCOMPARE(r.messages[0].type, 1);
+        QCOMPARE(r.messages[0].type, MessageButtons::OkCancel);
         QCOMPARE(r.messages[0].title, QStringLiteral("Warning"));
         QCOMPARE(r.messages[0].text, warning);
 
-        r.answer = 1;
+        r.answer = MessageAnswer::Ok;
         QVERIFY(programs.StartScheduler());
         QTRY_COMPARE(bin.recorded(QStringLiteral("CVSchedule")), QStringList{r.home()});
         QCOMPARE(r.messages.size(), qsizetype(2));
@@ -226,11 +227,11 @@ private slots:
         bin.addRecorder(QStringLiteral("CVSchedule"));
         OutsidePrograms programs(r.dm(), bin.path());
         programs.setSchedulerService(SchedulerService(MissingService));
-        r.answer = 2; // OK is the only button; closing the window goes on all the same
+        r.answer = MessageAnswer::Cancel; // OK is the only button; closing the window goes on all the same
         QVERIFY(programs.StartScheduler());
         QTRY_COMPARE(bin.recorded(QStringLiteral("CVSchedule")), QStringList{r.home()});
         QCOMPARE(r.messages.size(), qsizetype(1));
-        QCOMPARE(r.messages[0].type, 0);
+        QCOMPARE(r.messages[0].type, MessageButtons::Ok);
         QCOMPARE(r.messages[0].title, QStringLiteral("Warning"));
         QCOMPARE(r.messages[0].text,
                  QStringLiteral("<P ALIGN=\"CENTER\"><B>Corvane was unable to determine if your "

@@ -220,7 +220,7 @@ private slots:
              "KeyURL", "MessageForm_OKCancel_CheckBox"},
         };
         for (const auto& m : messages) {
-            form.Prepare(m.type, QLatin1String(m.title), m.text, QLatin1String(m.key));
+            form.Prepare(MessageButtons(m.type), QLatin1String(m.title), m.text, QLatin1String(m.key));
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
             QVERIFY(test::saveScreen(form, QLatin1String(m.name)));

@@ -15,18 +15,6 @@ TDM1* DM1 = nullptr;
 namespace {
 
 // The answer of a message nobody can see: the button that declines.
-int declinedResult(int type)
-{
-    switch (type) {
-    case 1: return 2;  // OK, Cancel
-    case 2: return 3;  // Abort, Retry, Ignore
-    case 3: return 2;  // Yes, No, Cancel
-    case 4: return 7;  // Yes, No
-    case 5: return 2;  // Retry, Cancel
-    default: return 1; // OK
-    }
-}
-
 QString repairedSettingsText(const QList<RepairedSetting>& repaired)
 {
     QString text = QStringLiteral("<P align=\"center\">These settings did not hold a whole number "
@@ -103,7 +91,8 @@ void TDM1::LoadSettings()
 {
     const QList<RepairedSetting> repaired = loadSettings(m_registry, Settings);
     if (!repaired.isEmpty())
-        ShowMessageBox(0, QStringLiteral("Settings Repaired"), repairedSettingsText(repaired), true, {});
+        ShowMessageBox(MessageButtons::Ok, QStringLiteral("Settings Repaired"),
+                       repairedSettingsText(repaired), true, {});
     RegisterChartHelp();
 }
 
@@ -113,7 +102,8 @@ void TDM1::RegisterChartHelp()
     if (!m_registry.keyExists(helpKey))
         return;
     if (!m_registry.writeString(helpKey, QStringLiteral("teeuser6.hlp"), Settings.ExeFolder))
-        ShowMessageBox(0, QStringLiteral("Error"), QStringLiteral("teeuser6.hlp not found"), true, {});
+        ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), QStringLiteral("teeuser6.hlp not found"),
+                       true, {});
 }
 
 QString TDM1::WriteSetting(const QString& key, const QString& name, const QString& text)
@@ -121,15 +111,16 @@ QString TDM1::WriteSetting(const QString& key, const QString& name, const QStrin
     return writeSetting(m_registry, key, name, text);
 }
 
-int TDM1::ShowMessageBox(int type, const QString& title, const QString& text, bool show, const QString& key)
+MessageAnswer TDM1::ShowMessageBox(MessageButtons buttons, const QString& title, const QString& text,
+                                   bool show, const QString& key)
 {
     if (!show)
-        return 0;
+        return MessageAnswer::None;
     // A copy: the presenter may hand the messages to another while it runs.
     if (const MessagePresenter presenter = m_presenter)
-        return presenter(type, title, text, key);
+        return presenter(buttons, title, text, key);
     QTextStream(stderr) << title << ": " << text << Qt::endl;
-    return declinedResult(type);
+    return declinedAnswer(buttons);
 }
 
 void TDM1::LoadSwitches()
@@ -141,11 +132,12 @@ void TDM1::LoadSwitches()
 
 void TDM1::EnableAllMessages()
 {
-    const int answer = ShowMessageBox(1, QString(),
-                                      QStringLiteral("<P align=\"center\">Click \"OK\" to enable all message "
-                                                     "boxes<BR>that you have previously disabled.</P>"),
-                                      true, {});
-    if (answer != 1)
+    const MessageAnswer answer =
+        ShowMessageBox(MessageButtons::OkCancel, QString(),
+                       QStringLiteral("<P align=\"center\">Click \"OK\" to enable all message "
+                                      "boxes<BR>that you have previously disabled.</P>"),
+                       true, {});
+    if (answer != MessageAnswer::Ok)
         return;
     for (const QString& name : messageSwitchNames())
         StoreMessageSwitch(name, true);

@@ -2,6 +2,7 @@
 
 #include "core/data/Dataset.h"
 #include "core/data/TableDatabase.h"
+#include "core/messages/MessageKinds.h"
 #include "core/platform/Registry.h"
 #include "core/settings/Settings.h"
 
@@ -18,10 +19,10 @@ namespace corvane {
 class TDM1
 {
 public:
-    // Shows a titled HTML message with a button set (0..5) and returns the
-    // button's result; see ShowMessageBox.
-    using MessagePresenter =
-        std::function<int(int type, const QString& title, const QString& text, const QString& key)>;
+    // Shows a titled HTML message with a button set and returns the button
+    // pressed; see ShowMessageBox.
+    using MessagePresenter = std::function<MessageAnswer(MessageButtons buttons, const QString& title,
+                                                         const QString& text, const QString& key)>;
 
     explicit TDM1(Registry registry = Registry());
     ~TDM1();
@@ -44,10 +45,11 @@ public:
     QString WriteSetting(const QString& key, const QString& name, const QString& text);
 
     // Messages ------------------------------------------------------------
-    // Returns 0 without showing anything when show is false; otherwise the
-    // result of the button pressed (OK 1, Cancel 2, Abort 3, Retry 4,
-    // Ignore 5, Yes 6, No 7).
-    int ShowMessageBox(int type, const QString& title, const QString& text, bool show, const QString& key);
+    // Returns None without showing anything when show is false; otherwise the
+    // button pressed. Without a message window the text goes to stderr and
+    // the answer is the set's declining button.
+    MessageAnswer ShowMessageBox(MessageButtons buttons, const QString& title, const QString& text, bool show,
+                                 const QString& key);
     void setMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
 
     // The switches of the suppressible messages (key MsgShow): "true" shows a

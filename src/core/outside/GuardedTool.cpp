@@ -23,7 +23,7 @@ bool GuardedTool::MayOpen(TDM1& dataModule, const QString& toolName)
 {
     if (!HarvesterSessionRunning())
         return true;
-    dataModule.ShowMessageBox(0, QStringLiteral("Warning"), RefusalText(toolName), true, {});
+    dataModule.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Warning"), RefusalText(toolName), true, {});
     return false;
 }
 

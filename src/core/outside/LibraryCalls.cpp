@@ -31,7 +31,7 @@ const char16_t* characters(const QString& text) { return reinterpret_cast<const 
 
 } // namespace
 
-LibraryCalls::LibraryCalls(TDM1& dataModule, QApplication* application, const QString& moduleFolder)
+LibraryCalls::LibraryCalls(TDM1& dataModule, QCoreApplication* application, const QString& moduleFolder)
     : m_dm(dataModule)
     , m_application(application)
     , m_moduleFolder(AppFolders::withTrailingSlash(moduleFolder))
@@ -91,7 +91,7 @@ bool LibraryCalls::Call(const LibraryBinding& binding, const std::function<void(
         throw std::runtime_error(title.toStdString() + ": " + *escaped);
     if (failure.isEmpty())
         return true;
-    m_dm.ShowMessageBox(0, title, failure, true, {});
+    m_dm.ShowMessageBox(MessageButtons::Ok, title, failure, true, {});
     return false;
 }
 

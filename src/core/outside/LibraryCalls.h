@@ -41,7 +41,7 @@ public:
         CentredSystemText, // the system's text as a centred paragraph
     };
 
-    LibraryCalls(TDM1& dataModule, QApplication* application,
+    LibraryCalls(TDM1& dataModule, QCoreApplication* application,
                  const QString& moduleFolder = AppFolders::binariesFolder());
 
     // Reports failures under this title and in this form instead of the
@@ -81,7 +81,7 @@ private:
     bool CallTwoTexts(const LibraryBinding& binding, const QString& first, const QString& second);
 
     TDM1& m_dm;
-    QApplication* m_application;
+    QCoreApplication* m_application;
     QString m_moduleFolder;
     QString m_failureTitle; // empty: the binding's
     FailureText m_failureText = FailureText::AsBound;

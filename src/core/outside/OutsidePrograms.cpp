@@ -37,7 +37,7 @@ bool OutsidePrograms::CheckProgram(const QString& program)
         problem = QStringLiteral("The file %1 is not a program that can be started.");
     if (problem.isEmpty())
         return true;
-    m_dm.ShowMessageBox(0, QStringLiteral("Error"),
+    m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"),
                         QStringLiteral("<P align=\"center\"><B>Unable to start ") + program.toHtmlEscaped()
                             + QStringLiteral("</B><BR>") + problem.arg(file.filePath().toHtmlEscaped())
                             + QStringLiteral("</P>"),
@@ -61,11 +61,13 @@ bool OutsidePrograms::StartScheduler()
     switch (m_scheduler.status()) {
     case SchedulerService::Status::Running: break;
     case SchedulerService::Status::Stopped:
-        if (m_dm.ShowMessageBox(1, QStringLiteral("Warning"), ServiceStoppedText(), true, {}) != 1)
+        if (m_dm.ShowMessageBox(MessageButtons::OkCancel, QStringLiteral("Warning"), ServiceStoppedText(),
+                                true, {})
+            != MessageAnswer::Ok)
             return false;
         break;
     case SchedulerService::Status::Unknown:
-        m_dm.ShowMessageBox(0, QStringLiteral("Warning"), ServiceUnknownText(), true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Warning"), ServiceUnknownText(), true, {});
         break;
     }
     return Start(QLatin1String(Scheduler));

@@ -285,7 +285,8 @@ void TChartDesignerForm::FormShow()
         }
         fillDesignThemes();
     } catch (const DatabaseError& e) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"), centred(e.message().toHtmlEscaped()), true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), centred(e.message().toHtmlEscaped()),
+                            true, {});
     }
     showDesignInControls();
 }
@@ -370,14 +371,14 @@ bool TChartDesignerForm::LoadImageFile(const QString& path)
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("bmp") && suffix != QLatin1String("jpg") && suffix != QLatin1String("jpeg")) {
         m_dm.ShowMessageBox(
-            0, QStringLiteral("Error"),
+            MessageButtons::Ok, QStringLiteral("Error"),
             centred(QStringLiteral("<B>File not recognized.</B><BR>Use bmp, jpg or jpeg images.")), true, {});
         return false;
     }
     QImageReader reader(path);
     const QImage picture = reader.read();
     if (picture.isNull()) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"),
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"),
                             centred(QStringLiteral("<B>The picture could not be read.</B><BR>")
                                     + QFileInfo(path).fileName().toHtmlEscaped() + QStringLiteral(": ")
                                     + reader.errorString().toHtmlEscaped()),
@@ -406,7 +407,7 @@ void TChartDesignerForm::SaveThemeClick()
 {
     const QString name = m_designThemes->currentText().trimmed();
     if (name.isEmpty()) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"),
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"),
                             centred(QStringLiteral("Type a name for the theme before saving it.")), true, {});
         return;
     }
@@ -414,7 +415,8 @@ void TChartDesignerForm::SaveThemeClick()
         ChartDesignStore(m_database).saveTheme(name, m_design);
         fillDesignThemes(name);
     } catch (const DatabaseError& e) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"), centred(e.message().toHtmlEscaped()), true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), centred(e.message().toHtmlEscaped()),
+                            true, {});
     }
 }
 
@@ -427,7 +429,8 @@ void TChartDesignerForm::DeleteThemeClick()
         ChartDesignStore(m_database).deleteTheme(name);
         fillDesignThemes();
     } catch (const DatabaseError& e) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"), centred(e.message().toHtmlEscaped()), true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), centred(e.message().toHtmlEscaped()),
+                            true, {});
     }
 }
 
@@ -437,7 +440,8 @@ void TChartDesignerForm::DesignThemeChange(const QString& name)
     try {
         theme = ChartDesignStore(m_database).loadTheme(name);
     } catch (const DatabaseError& e) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"), centred(e.message().toHtmlEscaped()), true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), centred(e.message().toHtmlEscaped()),
+                            true, {});
     }
     if (!theme)
         return;
@@ -451,7 +455,7 @@ void TChartDesignerForm::DesignThemeChange(const QString& name)
 void TChartDesignerForm::OKClick()
 {
     if (m_project.isEmpty() || m_file.isEmpty()) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"),
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"),
                             centred(QStringLiteral("No Project or Chart is open to save the settings to.")),
                             true, {});
         return;
@@ -459,7 +463,8 @@ void TChartDesignerForm::OKClick()
     try {
         ChartDesignStore(m_database).save(m_project, m_file, m_design);
     } catch (const DatabaseError& e) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"), centred(e.message().toHtmlEscaped()), true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), centred(e.message().toHtmlEscaped()),
+                            true, {});
         return;
     }
     finish(QDialog::Accepted);

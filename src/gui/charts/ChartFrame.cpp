@@ -168,7 +168,7 @@ bool ChartFrame::SaveImageTo(const QString& path, const QString& format)
     if (file.open(QIODevice::WriteOnly) && picture.save(&file, suffix.toUpper().toLatin1().constData(), 95)
         && file.commit())
         return true;
-    m_dm.ShowMessageBox(0, QStringLiteral("Error"),
+    m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"),
                         QStringLiteral("<P align=\"center\">The chart could not be saved as <B>")
                             + target.toHtmlEscaped() + QStringLiteral("</B><BR>")
                             + file.errorString().toHtmlEscaped() + QStringLiteral("</P>"),
@@ -179,7 +179,7 @@ bool ChartFrame::SaveImageTo(const QString& path, const QString& format)
 void ChartFrame::ExtendedExportClick()
 {
     if (!m_loaded) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Warning"), m_noChartWarning, true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Warning"), m_noChartWarning, true, {});
         return;
     }
     if (onExtendedExport)
@@ -189,7 +189,7 @@ void ChartFrame::ExtendedExportClick()
 void ChartFrame::PrintChartClick()
 {
     if (!printable()) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Warning"), noDataToPrint(), true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Warning"), noDataToPrint(), true, {});
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -214,7 +214,7 @@ void ChartFrame::PrintChart(QPrinter& printer)
 void ChartFrame::PrintDataAndChartClick()
 {
     if (!printable()) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Warning"), noDataToPrint(), true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Warning"), noDataToPrint(), true, {});
         return;
     }
     if (onPrintDataAndChart)

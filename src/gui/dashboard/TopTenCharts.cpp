@@ -105,20 +105,20 @@ void TopTenCharts::setSlot(int slot, const QString& title, const QString& engine
 // The key URL's position per term, drawn in the project's Top10 design.
 void TopTenCharts::drawSlot(int slot, const QString& title)
 {
-    ChartData data;
-    data.titleLines = QStringList{title};
-    data.categoryTitle = QStringLiteral("Search Term");
-    data.valueTitle = QStringLiteral("Position");
-    data.valueKind = ChartData::ValueKind::Rank;
+    ChartData chart;
+    chart.titleLines = QStringList{title};
+    chart.categoryTitle = QStringLiteral("Search Term");
+    chart.valueTitle = QStringLiteral("Position");
+    chart.valueKind = ChartData::ValueKind::Rank;
     ChartSeriesData ranks;
     ranks.name = QStringLiteral("Rank");
     for (const SummaryRow& row : m_slots[slot].rows) {
-        data.categories << row.term;
+        chart.categories << row.term;
         ranks.values << std::optional<double>(row.rank);
     }
-    if (!data.categories.isEmpty())
-        data.series << ranks;
-    m_slots[slot].view->setChartData(data);
+    if (!chart.categories.isEmpty())
+        chart.series << ranks;
+    m_slots[slot].view->setChartData(chart);
     m_slots[slot].view->chart()->setTitle(title);
 }
 

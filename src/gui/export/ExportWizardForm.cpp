@@ -36,11 +36,11 @@ const QStringList DateOrders = {QStringLiteral("MDY"), QStringLiteral("DMY"), QS
 
 } // namespace
 
-TExportWizardForm::TExportWizardForm(TDM1& dataModule, ExportData data, const QString& title,
+TExportWizardForm::TExportWizardForm(TDM1& dataModule, ExportData exportData, const QString& title,
                                      const QString& fileName, QWidget* parent)
     : QDialog(parent)
     , m_dm(dataModule)
-    , m_data(std::move(data))
+    , m_data(std::move(exportData))
     , m_title(title)
     , m_formatList(new QListWidget)
     , m_fileEdit(new QLineEdit)
@@ -198,24 +198,24 @@ ExportOptions TExportWizardForm::options() const
 
 bool TExportWizardForm::ExportButtonClick()
 {
-    const ExportData data = selectedData();
-    if (data.columns.isEmpty()) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"),
+    const ExportData selected = selectedData();
+    if (selected.columns.isEmpty()) {
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"),
                             QStringLiteral("Choose at least one column to export."), true, {});
         return false;
     }
     const ExportFormat chosen = format();
     if (chosen == ExportFormat::Clipboard) {
-        copyToClipboard(data, options());
+        copyToClipboard(selected, options());
         m_exportedFile.clear();
         accept();
         return true;
     }
     const QString path = ExportFile::withExtension(fileName(), chosen);
-    const QString error = chosen == ExportFormat::Pdf ? writePdf(data, options(), path)
-                                                      : ExportFile::write(chosen, data, options(), path);
+    const QString error = chosen == ExportFormat::Pdf ? writePdf(selected, options(), path)
+                                                      : ExportFile::write(chosen, selected, options(), path);
     if (!error.isEmpty()) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"), error.toHtmlEscaped(), true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), error.toHtmlEscaped(), true, {});
         return false;
     }
     m_exportedFile = QFileInfo(path).absoluteFilePath();

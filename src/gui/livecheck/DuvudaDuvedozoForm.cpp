@@ -344,7 +344,7 @@ QString TDuvudaDuvedozoForm::statusText() const { return m_statusLabel->text(); 
 
 void TDuvudaDuvedozoForm::ShowError(const QString& text)
 {
-    m_dm.ShowMessageBox(0, QStringLiteral("Error"), text, true, {});
+    m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), text, true, {});
 }
 
 void TDuvudaDuvedozoForm::ShowStatus(const QString& text) { m_statusLabel->setText(text); }

@@ -14,6 +14,7 @@
 #include "gui/dashboard/TopTenCharts.h"
 #include "gui/help/HelpForm.h"
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
+#include "gui/mainwindow/MainCommands.h"
 #include "gui/settings/NetSetForm.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/TaskBar.h"
@@ -31,6 +32,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
@@ -143,106 +145,40 @@ TMainRankForm::~TMainRankForm() = default;
 
 // ------------------------------------------------------------ building
 
-QAction* TMainRankForm::addCommand(QMenu* menu, const QString& objectName, const QString& text,
-                                   const QKeySequence& shortcut, void (TMainRankForm::*handler)())
-{
-    QAction* action = menu->addAction(text);
-    action->setObjectName(objectName);
-    action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, handler);
-    m_commands << action;
-    return action;
-}
-
-QAction* TMainRankForm::addTaskItem(TaskBarGroup* group, const QString& text,
-                                    void (TMainRankForm::*handler)())
-{
-    auto* action = new QAction(text, this);
-    connect(action, &QAction::triggered, this, handler);
-    group->addAction(action);
-    m_commands << action;
-    return action;
-}
-
 void TMainRankForm::CreateCommands()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("JvMainMenu1"));
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    addCommand(file, QStringLiteral("ProjectWizard1"), QStringLiteral("Project &Wizard..."),
-               QKeySequence(Qt::CTRL | Qt::Key_W), &TMainRankForm::ProjectWizard1Click);
-    m_openProjectMenu = file->addMenu(QStringLiteral("&Open Project"));
+    QHash<QString, QMenu*> menus;
+    for (const CommandPlace& place : MainCommandTable::menus()) {
+        QMenu* menu = bar->addMenu(QLatin1String(place.title));
+        menu->setObjectName(QLatin1String(place.name));
+        menus.insert(QLatin1String(place.name), menu);
+    }
+    for (const MainCommand& command : MainCommandTable::commands()) {
+        if (!command.menu)
+            continue;
+        QMenu* menu = menus.value(QLatin1String(command.menu));
+        if (command.separatorBefore)
+            menu->addSeparator();
+        QAction* action = menu->addAction(QLatin1String(command.menuText));
+        action->setObjectName(QLatin1String(command.name));
+        action->setShortcut(command.shortcut);
+        connect(action, &QAction::triggered, this, command.handler);
+        m_commands << action;
+    }
+
+    // The project list sits in the File menu after the wizard.
+    QMenu* file = menus.value(QStringLiteral("File1"));
+    m_openProjectMenu = new QMenu(QStringLiteral("&Open Project"), file);
     m_openProjectMenu->setObjectName(QStringLiteral("OpenProject1"));
+    file->insertMenu(command(QStringLiteral("Refresh1")), m_openProjectMenu);
     m_projectGroup = new QActionGroup(this);
     m_projectGroup->setExclusive(true);
     m_allProjects = m_openProjectMenu->addAction(QStringLiteral("All"));
     m_allProjects->setCheckable(true);
     m_projectGroup->addAction(m_allProjects);
     connect(m_openProjectMenu, &QMenu::triggered, this, &TMainRankForm::ProjectMenuTriggered);
-    addCommand(file, QStringLiteral("Refresh1"), QStringLiteral("&Refresh/Load Page"),
-               QKeySequence(Qt::CTRL | Qt::Key_R), &TMainRankForm::Refresh1Click);
-    file->addSeparator();
-    addCommand(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), QKeySequence(Qt::ALT | Qt::Key_X),
-               &TMainRankForm::Exit1Click);
-
-    QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
-    addCommand(settings, QStringLiteral("MiscSettings1"), QStringLiteral("&Miscellaneous Settings..."),
-               QKeySequence(Qt::CTRL | Qt::Key_M), &TMainRankForm::MiscSettings1Click);
-    addCommand(settings, QStringLiteral("ScheduleHarvester1"), QStringLiteral("&Schedule Harvester..."),
-               QKeySequence(Qt::CTRL | Qt::Key_S), &TMainRankForm::ScheduleHarvester1Click);
-    addCommand(settings, QStringLiteral("Notification1"), QStringLiteral("&Notification..."),
-               QKeySequence(Qt::CTRL | Qt::Key_N), &TMainRankForm::Notification1Click);
-    addCommand(settings, QStringLiteral("SearchEngineAPI1"), QStringLiteral("Search Engine &API..."), {},
-               &TMainRankForm::SearchEngineAPI1Click);
-
-    QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
-    addCommand(tools, QStringLiteral("Harvester1"), QStringLiteral("&Harvester..."),
-               QKeySequence(Qt::CTRL | Qt::Key_P), &TMainRankForm::Harvester1Click);
-    addCommand(tools, QStringLiteral("DuvudaDuvedozo1"), QStringLiteral("&Duvuda Duvedozo..."),
-               QKeySequence(Qt::CTRL | Qt::Key_K), &TMainRankForm::DuvudaDuvedozo1Click);
-    addCommand(tools, QStringLiteral("RurederOrad1"), QStringLiteral("&Rureder Orad..."),
-               QKeySequence(Qt::CTRL | Qt::Key_F), &TMainRankForm::RurederOrad1Click);
-
-    QMenu* charts = bar->addMenu(QStringLiteral("&Chart Views"));
-    addCommand(charts, QStringLiteral("DetailChart1"), QStringLiteral("&Detail Chart..."),
-               QKeySequence(Qt::CTRL | Qt::Key_D), &TMainRankForm::DetailChart1Click);
-    addCommand(charts, QStringLiteral("DailyResults1"), QStringLiteral("Dail&y Results..."),
-               QKeySequence(Qt::CTRL | Qt::Key_Y), &TMainRankForm::DailyResults1Click);
-    addCommand(charts, QStringLiteral("GainsLosses1"), QStringLiteral("&Gains and Losses..."),
-               QKeySequence(Qt::CTRL | Qt::Key_G), &TMainRankForm::GainsLosses1Click);
-    addCommand(charts, QStringLiteral("Scores1"), QStringLiteral("S&cores..."),
-               QKeySequence(Qt::CTRL | Qt::Key_C), &TMainRankForm::Scores1Click);
-
-    QMenu* tables = bar->addMenu(QStringLiteral("T&able Views"));
-    addCommand(tables, QStringLiteral("FullURL1"), QStringLiteral("Full &URL..."),
-               QKeySequence(Qt::CTRL | Qt::Key_U), &TMainRankForm::FullURL1Click);
-    addCommand(tables, QStringLiteral("DayGlance1"), QStringLiteral("D&ay at a Glance..."),
-               QKeySequence(Qt::CTRL | Qt::Key_A), &TMainRankForm::DayGlance1Click);
-    addCommand(tables, QStringLiteral("DataQuery1"), QStringLiteral("Data &Query..."),
-               QKeySequence(Qt::CTRL | Qt::Key_Q), &TMainRankForm::DataQuery1Click);
-    addCommand(tables, QStringLiteral("SearchEngines1"), QStringLiteral("Search &Engines..."),
-               QKeySequence(Qt::CTRL | Qt::Key_E), &TMainRankForm::SearchEngines1Click);
-
-    QMenu* utilities = bar->addMenu(QStringLiteral("&Utilities"));
-    addCommand(utilities, QStringLiteral("LogFile1"), QStringLiteral("&Log File..."), {},
-               &TMainRankForm::LogFile1Click);
-    addCommand(utilities, QStringLiteral("TableRepair1"), QStringLiteral("&Table Repair..."), {},
-               &TMainRankForm::TableRepair1Click);
-    addCommand(utilities, QStringLiteral("RemoteScriptUpdate1"), QStringLiteral("&Remote Script Update..."),
-               {}, &TMainRankForm::RemoteScriptUpdate1Click);
-    addCommand(utilities, QStringLiteral("Backup1"), QStringLiteral("&Backup..."), {},
-               &TMainRankForm::Backup1Click);
-    addCommand(utilities, QStringLiteral("ScriptCheck1"), QStringLiteral("&Script Check..."), {},
-               &TMainRankForm::ScriptCheck1Click);
-
-    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    addCommand(help, QStringLiteral("Contents1"), QStringLiteral("&Corvane Contents..."),
-               QKeySequence(Qt::Key_F1), &TMainRankForm::Contents1Click);
-    addCommand(help, QStringLiteral("Hints1"), QStringLiteral("&Hints..."), {}, &TMainRankForm::Hints1Click);
-    addCommand(help, QStringLiteral("ShowMessages1"), QStringLiteral("&Show Messages..."), {},
-               &TMainRankForm::ShowMessages1Click);
-    addCommand(help, QStringLiteral("About1"), QStringLiteral("Help &About..."), {},
-               &TMainRankForm::About1Click);
 
     // Not in any menu: copies the focused table, whether or not the menu bar shows.
     auto* copy = new QAction(QStringLiteral("Copy"), this);
@@ -256,12 +192,23 @@ void TMainRankForm::CreateTaskBar()
 {
     m_taskBar = new TaskBar;
     m_taskBar->setObjectName(QStringLiteral("TaskBar"));
+    QHash<QString, TaskBarGroup*> groups;
+    for (const CommandPlace& place : MainCommandTable::taskBarGroups())
+        groups.insert(QLatin1String(place.name),
+                      m_taskBar->addGroup(QLatin1String(place.title), QLatin1String(place.name)));
+    for (const MainCommand& command : MainCommandTable::commands()) {
+        if (!command.group)
+            continue;
+        auto* action = new QAction(QLatin1String(command.taskText), this);
+        if (!command.menu)
+            action->setObjectName(QLatin1String(command.name));
+        connect(action, &QAction::triggered, this, command.handler);
+        groups.value(QLatin1String(command.group))->addAction(action);
+        m_commands << action;
+    }
 
-    TaskBarGroup* display =
-        m_taskBar->addGroup(QStringLiteral("Current Display"), QStringLiteral("JvXPBar1"));
-    addTaskItem(display, QStringLiteral("Load/Refresh Page"), &TMainRankForm::Refresh1Click);
-    addTaskItem(display, QStringLiteral("Top 10 Chart Styles..."), &TMainRankForm::TopTenStyles1Click);
-    addTaskItem(display, QStringLiteral("Exit Application"), &TMainRankForm::Exit1Click);
+    // The groups' own controls follow their commands.
+    TaskBarGroup* display = groups.value(QStringLiteral("JvXPBar1"));
     m_doNotLoad = new QCheckBox(QStringLiteral("Do Not Load Display On Startup"));
     m_doNotLoad->setObjectName(QStringLiteral("DoNotLoad"));
     connect(m_doNotLoad, &QCheckBox::toggled, this, &TMainRankForm::DoNotLoadClick);
@@ -296,8 +243,7 @@ void TMainRankForm::CreateTaskBar()
     m_panelButtons->button(0)->setChecked(true);
     connect(m_panelButtons, &QButtonGroup::idClicked, this, &TMainRankForm::showPanel);
 
-    TaskBarGroup* project = m_taskBar->addGroup(QStringLiteral("Project"), QStringLiteral("JvXPBar2"));
-    addTaskItem(project, QStringLiteral("Project Wizard..."), &TMainRankForm::ProjectWizard1Click);
+    TaskBarGroup* project = groups.value(QStringLiteral("JvXPBar2"));
     project->addWidget(new QLabel(QStringLiteral("Open Project")));
     m_projectBox = new QComboBox;
     m_projectBox->setObjectName(QStringLiteral("ComboBox1"));
@@ -309,41 +255,11 @@ void TMainRankForm::CreateTaskBar()
     connect(m_chartBox, &QComboBox::activated, this, [this] { DetailChart1Click(); });
     project->addWidget(m_chartBox);
 
-    TaskBarGroup* tools = m_taskBar->addGroup(QStringLiteral("Tools"), QStringLiteral("JvXPBar3"));
-    addTaskItem(tools, QStringLiteral("Harvester..."), &TMainRankForm::Harvester1Click);
-    addTaskItem(tools, QStringLiteral("Duvuda Duvedozo..."), &TMainRankForm::DuvudaDuvedozo1Click);
-    addTaskItem(tools, QStringLiteral("Rureder Orad..."), &TMainRankForm::RurederOrad1Click);
-
-    TaskBarGroup* views = m_taskBar->addGroup(QStringLiteral("Charts && Tables"), QStringLiteral("JvXPBar4"));
-    addTaskItem(views, QStringLiteral("Detail Chart..."), &TMainRankForm::DetailChart1Click);
-    addTaskItem(views, QStringLiteral("Daily Results..."), &TMainRankForm::DailyResults1Click);
-    addTaskItem(views, QStringLiteral("Gains && Losses..."), &TMainRankForm::GainsLosses1Click);
-    addTaskItem(views, QStringLiteral("Scores..."), &TMainRankForm::Scores1Click);
-    addTaskItem(views, QStringLiteral("Full URL..."), &TMainRankForm::FullURL1Click);
-    addTaskItem(views, QStringLiteral("Day at a Glance..."), &TMainRankForm::DayGlance1Click);
-    addTaskItem(views, QStringLiteral("Data Query..."), &TMainRankForm::DataQuery1Click);
-    addTaskItem(views, QStringLiteral("Search Engines..."), &TMainRankForm::SearchEngines1Click);
-
-    TaskBarGroup* utilities = m_taskBar->addGroup(QStringLiteral("Utilities"), QStringLiteral("JvXPBar5"));
-    addTaskItem(utilities, QStringLiteral("Log File..."), &TMainRankForm::LogFile1Click);
-    addTaskItem(utilities, QStringLiteral("Table Repair..."), &TMainRankForm::TableRepair1Click);
-    addTaskItem(utilities, QStringLiteral("Remote Script Update..."),
-                &TMainRankForm::RemoteScriptUpdate1Click);
-    addTaskItem(utilities, QStringLiteral("Backup..."), &TMainRankForm::Backup1Click);
-    addTaskItem(utilities, QStringLiteral("Script Check..."), &TMainRankForm::ScriptCheck1Click);
+    TaskBarGroup* utilities = groups.value(QStringLiteral("JvXPBar5"));
     m_showMenu = new QCheckBox(QStringLiteral("Show Traditional Menu"));
     m_showMenu->setObjectName(QStringLiteral("ShowTraditionalMenu"));
     connect(m_showMenu, &QCheckBox::toggled, this, &TMainRankForm::ShowTraditionalMenuClick);
     utilities->addWidget(m_showMenu);
-
-    TaskBarGroup* help = m_taskBar->addGroup(QStringLiteral("Help"), QStringLiteral("JvXPBar6"));
-    addTaskItem(help, QStringLiteral("Corvane Contents..."), &TMainRankForm::Contents1Click);
-    addTaskItem(help, QStringLiteral("Hints..."), &TMainRankForm::Hints1Click);
-    addTaskItem(help, QStringLiteral("Show Messages..."), &TMainRankForm::ShowMessages1Click);
-    addTaskItem(help, QStringLiteral("About..."), &TMainRankForm::About1Click);
-
-    TaskBarGroup* settings = m_taskBar->addGroup(QStringLiteral("Settings"), QStringLiteral("JvXPBar7"));
-    addTaskItem(settings, QStringLiteral("Miscellaneous Settings..."), &TMainRankForm::MiscSettings1Click);
 }
 
 QWidget* TMainRankForm::CreateDashboard()
@@ -494,26 +410,27 @@ void TMainRankForm::FormShow()
         if (m_dm.Settings.Hints != -1)
             Hints1Click();
         if (!m_dm.SE3.tableExists(QStringLiteral("SE3"))) {
-            const int answer = m_dm.ShowMessageBox(
-                1, QStringLiteral("Warning"),
+            const MessageAnswer answer = m_dm.ShowMessageBox(
+                MessageButtons::OkCancel, QStringLiteral("Warning"),
                 QStringLiteral(
                     "<P align=\"center\"><B>Corvane will need search engine scripts to continue.</B><BR>"
                     "Click OK to download them with the Remote Script Update.<BR>"
                     "The menu stays disabled until scripts are added.</P>"),
                 true, {});
-            if (answer == 1)
+            if (answer == MessageAnswer::Ok)
                 LibraryCalls(m_dm, qApp).RunRemoteUpdate(true, true);
-            SetCommandsEnabled(answer == 1);
+            SetCommandsEnabled(answer == MessageAnswer::Ok);
         }
         if (m_projectBox->count() == 0) {
-            const int answer = m_dm.ShowMessageBox(
-                4, QString(),
+            const MessageAnswer answer = m_dm.ShowMessageBox(
+                MessageButtons::YesNo, QString(),
                 QStringLiteral("No projects have been created.<br>Do you wish to create one now?"), true, {});
-            if (answer == 6)
+            if (answer == MessageAnswer::Yes)
                 ProjectWizard1Click();
         }
     } catch (const DatabaseError& e) {
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"), e.message().toHtmlEscaped(), true, {});
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), e.message().toHtmlEscaped(), true,
+                            {});
     }
     showPanel(m_panelButtons->checkedId());
     menuBar()->setVisible(!m_dm.Settings.HideMainMenu);
@@ -593,7 +510,7 @@ void TMainRankForm::SelectProject(const QString& name)
 
     if (m_keyUrl.isEmpty() && m_autoLoad && m_projectBox->count() > 0)
         m_dm.ShowMessageBox(
-            0, QStringLiteral("No Key URL"),
+            MessageButtons::Ok, QStringLiteral("No Key URL"),
             QStringLiteral("<P align=\"center\">Since no Key URL was defined <BR>in the Project Wizard, "
                            "only \"Session Info\" summary<BR>information will be displayed.<p>"),
             m_dm.MessageSwitch(QStringLiteral("NoURL")), QStringLiteral("NoURL"));
@@ -636,7 +553,7 @@ void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
 {
     if (m_builder)
         return;
-    auto data = std::make_shared<DashboardData>(m_dm.General, m_dm.Settings.Project, m_lastRun);
+    auto queries = std::make_shared<DashboardData>(m_dm.General, m_dm.Settings.Project, m_lastRun);
     m_builder = new HVThread(this);
     SetCommandsEnabled(false);
     m_builder->addStep([this] {
@@ -649,12 +566,12 @@ void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
                 .loadOrCreate(m_dm.Settings.Project, QStringLiteral("Top10"), ChartKind::Top10));
     });
     auto engines = std::make_shared<QList<TopEngine>>();
-    m_builder->addStep([this, data, engines] { *engines = data->topEngines(); });
+    m_builder->addStep([this, queries, engines] { *engines = queries->topEngines(); });
     for (int slot = 0; slot < TopTenCharts::Count; ++slot) {
-        m_builder->addStep([this, data, engines, slot] {
+        m_builder->addStep([this, queries, engines, slot] {
             const TopEngine engine = slot < engines->size() ? engines->at(slot) : TopEngine{};
             const QList<SummaryRow> rows =
-                data->topSlot(engine.name, [this](int percent) { m_progress->setValue(percent / 2); });
+                queries->topSlot(engine.name, [this](int percent) { m_progress->setValue(percent / 2); });
             m_topTen->setSlot(slot, DashboardQueries::chartTitle(slot, engine.name, engine.points),
                               engine.name, rows);
             m_topEngines << engine.name;
@@ -665,22 +582,22 @@ void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
     for (int slot = 0; slot < TopTenCharts::Count; ++slot)
         m_builder->addStep([this, slot] { m_topTen->revealSlot(slot); }, chartRevealPauseMs);
     m_builder->addStep([this] { m_topTen->saveImages(m_dm.Settings.ExeFolder); });
-    m_builder->addStep([this, data] {
-        FillList(m_firstPage, data->firstPage(), true, false);
+    m_builder->addStep([this, queries] {
+        FillList(m_firstPage, queries->firstPage(), true, false);
         m_progress->setValue(77);
     });
-    m_builder->addStep([this, data] {
-        FillList(m_newArrivals, data->newArrivals(), true, true);
+    m_builder->addStep([this, queries] {
+        FillList(m_newArrivals, queries->newArrivals(), true, true);
         m_progress->setValue(85);
     });
-    m_builder->addStep([this, data] {
-        FillList(m_saturation, data->saturation(), false, false);
+    m_builder->addStep([this, queries] {
+        FillList(m_saturation, queries->saturation(), false, false);
         m_progress->setValue(92);
     });
-    m_builder->addStep([this, data] {
+    m_builder->addStep([this, queries] {
         ensureSessionImages(m_dm.Settings.ExeFolder);
-        ShowSessionInfo(
-            SessionInfoPage::html(m_dm.Settings.ExeFolder, data->scriptUpdates(), data->optimizationNotes()));
+        ShowSessionInfo(SessionInfoPage::html(m_dm.Settings.ExeFolder, queries->scriptUpdates(),
+                                              queries->optimizationNotes()));
         m_progress->setValue(100);
     });
     connect(m_builder, &HVThread::finished, this, [this] {
@@ -868,7 +785,7 @@ void TMainRankForm::closeEvent(QCloseEvent* event)
 
 void TMainRankForm::NotAvailable(const QString& tool)
 {
-    m_dm.ShowMessageBox(0, QStringLiteral("Not Available"),
+    m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Not Available"),
                         QStringLiteral("<P align=\"center\"><B>") + tool.toHtmlEscaped()
                             + QStringLiteral("</B> is not available yet in this version of Corvane.</P>"),
                         true, {});
@@ -976,7 +893,7 @@ void TMainRankForm::ChangeDataFolder()
 
 void TMainRankForm::About1Click()
 {
-    m_dm.ShowMessageBox(0, QStringLiteral("About Corvane"),
+    m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("About Corvane"),
                         QStringLiteral("<P align=\"center\"><B>Corvane</B> ")
                             + QCoreApplication::applicationVersion()
                             + QStringLiteral("<BR>Search engine rank tracking for your projects.<BR>"

@@ -38,6 +38,7 @@ struct SummaryRow;
 class TMainRankForm : public QMainWindow
 {
     Q_OBJECT
+    friend struct MainCommandTable; // the handlers of the command table
 
 public:
     explicit TMainRankForm(TDM1& dataModule, QWidget* parent = nullptr);
@@ -87,9 +88,6 @@ protected:
 private:
     // Building the window
     void CreateCommands();
-    QAction* addCommand(QMenu* menu, const QString& objectName, const QString& text,
-                        const QKeySequence& shortcut, void (TMainRankForm::*handler)());
-    QAction* addTaskItem(TaskBarGroup* group, const QString& text, void (TMainRankForm::*handler)());
     void CreateTaskBar();
     QWidget* CreateDashboard();
     void CreateStatusBar();

@@ -54,31 +54,35 @@ TMessageForm::~TMessageForm() { m_dm.setMessagePresenter(nullptr); }
 
 void TMessageForm::InstallPresenter()
 {
-    m_dm.setMessagePresenter([this](int type, const QString& title, const QString& text, const QString& key) {
-        if (!isVisible())
-            return Execute(type, title, text, key);
-        // A message raised while another is open gets a window of its own,
-        // which takes over the data module's messages until it is gone.
-        int result = 0;
-        {
-            TMessageForm nested(m_dm);
-            result = nested.Execute(type, title, text, key);
-        }
-        InstallPresenter();
-        return result;
-    });
+    m_dm.setMessagePresenter(
+        [this](MessageButtons buttons, const QString& title, const QString& text, const QString& key) {
+            if (!isVisible())
+                return Execute(buttons, title, text, key);
+            // A message raised while another is open gets a window of its own,
+            // which takes over the data module's messages until it is gone.
+            MessageAnswer result = MessageAnswer::None;
+            {
+                TMessageForm nested(m_dm);
+                result = nested.Execute(buttons, title, text, key);
+            }
+            InstallPresenter();
+            return result;
+        });
 }
 
-QList<TMessageForm::ButtonSpec> TMessageForm::ButtonSet(int type)
+QList<TMessageForm::ButtonSpec> TMessageForm::ButtonSet(MessageButtons buttons)
 {
-    switch (type) {
-    case 1: return {{"OK", 1}, {"Cancel", 2}};
-    case 2: return {{"Abort", 3}, {"Retry", 4}, {"Ignore", 5}};
-    case 3: return {{"Yes", 6}, {"No", 7}, {"Cancel", 2}};
-    case 4: return {{"Yes", 6}, {"No", 7}};
-    case 5: return {{"Retry", 4}, {"Cancel", 2}};
-    default: return {{"OK", 1}};
+    using A = MessageAnswer;
+    switch (buttons) {
+    case MessageButtons::OkCancel: return {{"OK", A::Ok}, {"Cancel", A::Cancel}};
+    case MessageButtons::AbortRetryIgnore:
+        return {{"Abort", A::Abort}, {"Retry", A::Retry}, {"Ignore", A::Ignore}};
+    case MessageButtons::YesNoCancel: return {{"Yes", A::Yes}, {"No", A::No}, {"Cancel", A::Cancel}};
+    case MessageButtons::YesNo: return {{"Yes", A::Yes}, {"No", A::No}};
+    case MessageButtons::RetryCancel: return {{"Retry", A::Retry}, {"Cancel", A::Cancel}};
+    case MessageButtons::Ok: break;
     }
+    return {{"OK", A::Ok}};
 }
 
 QList<int> TMessageForm::ButtonLefts(int panelWidth, int buttonWidth, int count)
@@ -92,7 +96,8 @@ QList<int> TMessageForm::ButtonLefts(int panelWidth, int buttonWidth, int count)
     return lefts;
 }
 
-void TMessageForm::Prepare(int type, const QString& title, const QString& text, const QString& key)
+void TMessageForm::Prepare(MessageButtons buttons, const QString& title, const QString& text,
+                           const QString& key)
 {
     setWindowTitle(title);
     m_text->setHtml(text);
@@ -110,18 +115,18 @@ void TMessageForm::Prepare(int type, const QString& title, const QString& text, 
     CheckBox1->setGeometry(Margin + 4, textBottom, Width - 2 * Margin, CheckBoxHeight);
     m_buttonPanel->setGeometry(0, panelTop, Width, ButtonPanelHeight);
 
-    const QList<ButtonSpec> buttons = ButtonSet(type);
+    const QList<ButtonSpec> set = ButtonSet(buttons);
     for (int i = 0; i < m_buttons.size(); ++i) {
         QPushButton* button = m_buttons[i];
-        const bool used = i < buttons.size();
+        const bool used = i < set.size();
         button->setVisible(used);
         button->setDefault(i == 0);
         if (used) {
-            button->setText(QLatin1String(buttons[i].caption));
-            button->setProperty("result", buttons[i].result);
+            button->setText(QLatin1String(set[i].caption));
+            button->setProperty("result", int(set[i].result));
         }
     }
-    LayOutButtons(int(buttons.size()));
+    LayOutButtons(int(set.size()));
     m_buttons.first()->setFocus();
 }
 
@@ -133,11 +138,12 @@ void TMessageForm::LayOutButtons(int count)
         m_buttons[i]->setGeometry(lefts[i], top, ButtonWidth, ButtonHeight);
 }
 
-int TMessageForm::Execute(int type, const QString& title, const QString& text, const QString& key)
+MessageAnswer TMessageForm::Execute(MessageButtons buttons, const QString& title, const QString& text,
+                                    const QString& key)
 {
-    Prepare(type, title, text, key);
+    Prepare(buttons, title, text, key);
     CentreOnScreen();
-    return exec();
+    return MessageAnswer(exec());
 }
 
 void TMessageForm::CentreOnScreen()
@@ -151,7 +157,7 @@ void TMessageForm::CentreOnScreen()
     move(frame.topLeft());
 }
 
-void TMessageForm::reject() { done(2); }
+void TMessageForm::reject() { done(int(MessageAnswer::Cancel)); }
 
 void TMessageForm::CheckBox1Click(bool checked) { m_dm.StoreMessageSwitch(m_key, !checked); }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/messages/MessageKinds.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -33,11 +35,12 @@ public:
     ~TMessageForm() override;
 
     // Shows the request modally and returns the result of the button pressed:
-    // OK 1, Cancel 2, Abort 3, Retry 4, Ignore 5, Yes 6, No 7; Escape gives 2.
-    int Execute(int type, const QString& title, const QString& text, const QString& key);
+    // Escape and the title bar's close button answer Cancel.
+    MessageAnswer Execute(MessageButtons buttons, const QString& title, const QString& text,
+                          const QString& key);
 
     // Fills the window for a request without showing it.
-    void Prepare(int type, const QString& title, const QString& text, const QString& key);
+    void Prepare(MessageButtons buttons, const QString& title, const QString& text, const QString& key);
 
     // The left edges of count buttons of equal width in a panel: one button
     // centred, two or three side by side 5 pixels apart, the first at
@@ -51,9 +54,9 @@ private:
     struct ButtonSpec
     {
         const char* caption;
-        int result;
+        MessageAnswer result;
     };
-    static QList<ButtonSpec> ButtonSet(int type);
+    static QList<ButtonSpec> ButtonSet(MessageButtons buttons);
 
     void InstallPresenter();
     void LayOutButtons(int count);

@@ -327,7 +327,7 @@ bool TPrintForm::SaveHtml(const QString& targetPath)
 
 void TPrintForm::reportError(const QString& text)
 {
-    m_dm.ShowMessageBox(0, QStringLiteral("Error"), text, true, {});
+    m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), text, true, {});
 }
 
 // ------------------------------------------------------------------ buttons

@@ -121,7 +121,7 @@ void TRepairForm::startRun(RepairRun::Mode mode)
         if (const QString refusal = RepairRun::repairRefusal(); !refusal.isEmpty()) {
             m_status->setText(refusal);
             if (DM1)
-                DM1->ShowMessageBox(0, QStringLiteral("Warning"),
+                DM1->ShowMessageBox(MessageButtons::Ok, QStringLiteral("Warning"),
                                     QStringLiteral("<P ALIGN=\"CENTER\">") + refusal + QStringLiteral("</P>"),
                                     true, {});
             return;

@@ -17,7 +17,7 @@
 
 namespace corvane::reports {
 
-ReportJob::ReportJob(QApplication* application, const QString& projectOrGroup, const QString& report)
+ReportJob::ReportJob(QCoreApplication* application, const QString& projectOrGroup, const QString& report)
     : m_owner(ownerWindow(application))
     , m_project(projectOrGroup)
     , m_report(report)
@@ -32,7 +32,7 @@ ReportJob::ReportJob(QApplication* application, const QString& projectOrGroup, c
     });
 }
 
-QWidget* ReportJob::ownerWindow(QApplication* application)
+QWidget* ReportJob::ownerWindow(QCoreApplication* application)
 {
     if (!application)
         return nullptr;
@@ -52,7 +52,7 @@ void ReportJob::showError(const QString& text) const
     const QString html =
         QStringLiteral("<P ALIGN=\"CENTER\">") + text.toHtmlEscaped() + QStringLiteral("</P>");
     if (DM1)
-        DM1->ShowMessageBox(0, QStringLiteral("Error"), html, true, {});
+        DM1->ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), html, true, {});
     else
         QTextStream(stderr) << "CVReports: " << text << Qt::endl;
 }

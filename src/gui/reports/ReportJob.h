@@ -6,7 +6,7 @@
 
 #include <QString>
 
-class QApplication;
+class QCoreApplication;
 class QWidget;
 
 namespace corvane::reports {
@@ -19,7 +19,7 @@ namespace corvane::reports {
 class ReportJob
 {
 public:
-    ReportJob(QApplication* application, const QString& projectOrGroup, const QString& report);
+    ReportJob(QCoreApplication* application, const QString& projectOrGroup, const QString& report);
 
     // The system print dialog, then the report on the chosen printer.
     void runPrint();
@@ -30,7 +30,7 @@ public:
 
     // The caller's main window: its active window, else its first visible
     // top-level window; null when it shows none.
-    static QWidget* ownerWindow(QApplication* application);
+    static QWidget* ownerWindow(QCoreApplication* application);
 
 private:
     // Opens the data folder and reads the report table and the style; false

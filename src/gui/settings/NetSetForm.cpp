@@ -3,7 +3,6 @@
 #include "core/datamodule/DM1.h"
 #include "core/help/HelpContexts.h"
 #include "core/settings/NetworkSettings.h"
-#include "gui/help/HelpForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -103,12 +102,11 @@ QString typedNumber(const QSpinBox& spin)
 } // namespace
 
 TNetSetForm::TNetSetForm(TDM1& dataModule, QWidget* parent)
-    : QDialog(parent)
-    , m_dm(dataModule)
+    : ToolWindow(dataModule, nullptr, HelpContexts::NetworkSettings, parent)
     , PageControl1(new QTabWidget(this))
     , SetButton(new QPushButton(QStringLiteral("Set"), this))
     , CloseButton(new QPushButton(QStringLiteral("Close"), this))
-    , HelpButton(new QPushButton(QStringLiteral("?"), this))
+    , HelpButton(createHelpButton())
 {
     setWindowTitle(QStringLiteral("Network Settings"));
 
@@ -139,7 +137,6 @@ TNetSetForm::TNetSetForm(TDM1& dataModule, QWidget* parent)
     HelpButton->setAutoDefault(false);
     connect(SetButton, &QPushButton::clicked, this, &TNetSetForm::SetButtonClick);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(HelpButton, &QPushButton::clicked, this, &TNetSetForm::HelpButtonClick);
 
     fill(NetworkSettings::fromRecord(m_dm.Settings));
     watchForChanges();
@@ -310,7 +307,7 @@ void TNetSetForm::SetButtonClick()
         QStringList lines;
         for (const QString& line : problems)
             lines << line.toHtmlEscaped();
-        m_dm.ShowMessageBox(0, QStringLiteral("Error"),
+        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"),
                             QStringLiteral("<P align=\"center\"><B>Nothing was saved.</B><BR>")
                                 + lines.join(QStringLiteral("<BR>")) + QStringLiteral("</P>"),
                             true, {});
@@ -320,8 +317,6 @@ void TNetSetForm::SetButtonClick()
     DebugOutputEdit->setText(m_dm.Settings.DebugOutput);
     SetButton->setEnabled(false);
 }
-
-void TNetSetForm::HelpButtonClick() { HelpForm::showTopic(HelpContexts::NetworkSettings, this); }
 
 void TNetSetForm::BrowseDebugOutputClick()
 {

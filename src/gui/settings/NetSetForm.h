@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "gui/widgets/ToolWindow.h"
+
 #include <QHash>
 
 class QCheckBox;
@@ -17,7 +18,7 @@ class TDM1;
 // clients, the search-engine API path and Harvester's retry and debug
 // values. Opened with F9 in the main window. "Set" writes every value and
 // stays open; "Close" drops what was not set.
-class TNetSetForm : public QDialog
+class TNetSetForm : public ToolWindow
 {
     Q_OBJECT
 
@@ -31,7 +32,6 @@ public:
 
     void SetButtonClick();
     void EnableProxyClick();
-    void HelpButtonClick();
     void BrowseDebugOutputClick();
 
 private:
@@ -43,7 +43,6 @@ private:
     void enableProxyFields();
     void ControlChange();
 
-    TDM1& m_dm;
     QHash<QString, QWidget*> m_editors; // keyed by lower-cased value name
     QTabWidget* PageControl1;
     QCheckBox* EnableProxy = nullptr;

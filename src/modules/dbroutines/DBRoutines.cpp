@@ -39,7 +39,8 @@ void guarded(Call&& call)
 
 QString textArgument(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
 
-void runUnavailableTool(QApplication* application, TUnavailableToolForm*& exported, const QString& caption,
+void runUnavailableTool(QCoreApplication* application, TUnavailableToolForm*& exported,
+                        const QString& caption,
                         const std::function<void(TUnavailableToolForm&)>& storeArguments = {})
 {
     guarded([&] {
@@ -65,17 +66,17 @@ TUnavailableToolForm* _CVDailyForm = nullptr;
 TChartCacheForm* _ChartCacheForm = nullptr;
 TMessageForm* _MessageForm = nullptr;
 
-void _RunHints(QApplication* application)
+void _RunHints(QCoreApplication* application)
 {
     guarded([&] { RunLibraryWindow(application, _HintForm, [](THintForm&) {}); });
 }
 
-void _RunBackup(QApplication* application)
+void _RunBackup(QCoreApplication* application)
 {
     runUnavailableTool(application, _BackupForm, QStringLiteral("Data Backup"));
 }
 
-void _RunRemoteUpdate(QApplication* application, unsigned char automatic, unsigned char showResetOptions)
+void _RunRemoteUpdate(QCoreApplication* application, unsigned char automatic, unsigned char showResetOptions)
 {
     runUnavailableTool(application, _RemoteUpdateForm, QStringLiteral("Remote Script Update"),
                        [&](TUnavailableToolForm& window) {
@@ -83,19 +84,19 @@ void _RunRemoteUpdate(QApplication* application, unsigned char automatic, unsign
                        });
 }
 
-void _RunDirectoryChanger(QApplication* application)
+void _RunDirectoryChanger(QCoreApplication* application)
 {
     runUnavailableTool(application, _DirectoryChangerForm, QStringLiteral("Directory Changer"));
 }
 
-void _RunCVDaily(QApplication* application, const char16_t* project)
+void _RunCVDaily(QCoreApplication* application, const char16_t* project)
 {
     const QString name = textArgument(project);
     runUnavailableTool(application, _CVDailyForm, QStringLiteral("Daily Results"),
                        [&](TUnavailableToolForm& window) { window.setProjectName(name); });
 }
 
-void _BuildChartCache(QApplication* application, const char16_t* project)
+void _BuildChartCache(QCoreApplication* application, const char16_t* project)
 {
     const QString name = textArgument(project);
     guarded([&] {

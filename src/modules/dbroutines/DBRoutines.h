@@ -4,11 +4,11 @@
 // it by file name, looks an entry up by its exported name, calls it and
 // unloads the library again; each entry shows one modal window of the
 // library, owned by the caller's main window, and returns when it has closed.
-// Argument forms: outside/LibraryEntries.h.
+// Argument forms: core/outside/LibraryEntries.h.
 
 #include <QtGlobal>
 
-class QApplication;
+class QCoreApplication;
 
 namespace corvane {
 class THintForm;
@@ -31,17 +31,17 @@ Q_DECL_EXPORT extern corvane::TChartCacheForm* _ChartCacheForm;
 Q_DECL_EXPORT extern corvane::TMessageForm* _MessageForm;
 
 // "Hint"
-Q_DECL_EXPORT void _RunHints(QApplication* application);
+Q_DECL_EXPORT void _RunHints(QCoreApplication* application);
 // "Data Backup"
-Q_DECL_EXPORT void _RunBackup(QApplication* application);
+Q_DECL_EXPORT void _RunBackup(QCoreApplication* application);
 // "Remote Script Update"; automatic and showResetOptions are 0 or 1.
-Q_DECL_EXPORT void _RunRemoteUpdate(QApplication* application, unsigned char automatic,
+Q_DECL_EXPORT void _RunRemoteUpdate(QCoreApplication* application, unsigned char automatic,
                                     unsigned char showResetOptions);
 // "Directory Changer"
-Q_DECL_EXPORT void _RunDirectoryChanger(QApplication* application);
+Q_DECL_EXPORT void _RunDirectoryChanger(QCoreApplication* application);
 // "Daily Results" for the project named.
-Q_DECL_EXPORT void _RunCVDaily(QApplication* application, const char16_t* project);
+Q_DECL_EXPORT void _RunCVDaily(QCoreApplication* application, const char16_t* project);
 // "Building Chart Cache" for the saved charts of the project named.
-Q_DECL_EXPORT void _BuildChartCache(QApplication* application, const char16_t* project);
+Q_DECL_EXPORT void _BuildChartCache(QCoreApplication* application, const char16_t* project);
 
 } // extern "C"

@@ -9,7 +9,7 @@ namespace {
 
 // The caller's main window: the active window when it is a main window,
 // else the first visible main window, else whatever window is active.
-QWidget* findMainWindow(QApplication* application)
+QWidget* findMainWindow(QCoreApplication* application)
 {
     if (!application)
         return nullptr;
@@ -25,7 +25,7 @@ QWidget* findMainWindow(QApplication* application)
 
 } // namespace
 
-CallerMainWindow::CallerMainWindow(QApplication* application)
+CallerMainWindow::CallerMainWindow(QCoreApplication* application)
     : m_window(findMainWindow(application))
 {
 }

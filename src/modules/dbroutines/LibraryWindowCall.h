@@ -6,7 +6,7 @@
 
 #include <utility>
 
-class QApplication;
+class QCoreApplication;
 
 namespace corvane {
 
@@ -17,7 +17,7 @@ namespace corvane {
 class CallerMainWindow
 {
 public:
-    explicit CallerMainWindow(QApplication* application);
+    explicit CallerMainWindow(QCoreApplication* application);
     ~CallerMainWindow() { release(); }
 
     CallerMainWindow(const CallerMainWindow&) = delete;
@@ -38,7 +38,7 @@ private:
 // closed forgets the owner, destroys the window and clears the export again,
 // also when something on the way throws.
 template <typename Form, typename StoreArguments, typename... ConstructorArguments>
-void RunLibraryWindow(QApplication* application, Form*& exported, StoreArguments&& storeArguments,
+void RunLibraryWindow(QCoreApplication* application, Form*& exported, StoreArguments&& storeArguments,
                       ConstructorArguments&&... constructorArguments)
 {
     CallerMainWindow owner(application);

@@ -15,7 +15,7 @@ QString text(const char16_t* characters) { return characters ? QString::fromUtf1
 
 // Nothing may escape into the caller across the C entry.
 template <typename Run>
-void guarded(QApplication* application, const char16_t* project, const char16_t* report, Run run)
+void guarded(QCoreApplication* application, const char16_t* project, const char16_t* report, Run run)
 {
     try {
         ReportJob job(application, text(project), text(report));
@@ -29,19 +29,19 @@ void guarded(QApplication* application, const char16_t* project, const char16_t*
 
 extern "C" {
 
-Q_DECL_EXPORT void _RunPrint(QApplication* application, const char16_t* projectOrGroup,
+Q_DECL_EXPORT void _RunPrint(QCoreApplication* application, const char16_t* projectOrGroup,
                              const char16_t* report)
 {
     guarded(application, projectOrGroup, report, [](ReportJob& job) { job.runPrint(); });
 }
 
-Q_DECL_EXPORT void _RunPreview(QApplication* application, const char16_t* projectOrGroup,
+Q_DECL_EXPORT void _RunPreview(QCoreApplication* application, const char16_t* projectOrGroup,
                                const char16_t* report)
 {
     guarded(application, projectOrGroup, report, [](ReportJob& job) { job.runPreview(); });
 }
 
-Q_DECL_EXPORT void _RunReports(QApplication* application, const char16_t* projectOrGroup,
+Q_DECL_EXPORT void _RunReports(QCoreApplication* application, const char16_t* projectOrGroup,
                                const char16_t* report)
 {
     guarded(application, projectOrGroup, report, [](ReportJob& job) { job.runDesign(); });

@@ -58,7 +58,7 @@ int runWindow(const RepairOptions& options, int argc, char** argv)
     QString error;
     const QString folder = resolveDataFolder(options.dataFolder, error);
     if (folder.isEmpty()) {
-        dataModule.ShowMessageBox(0, QStringLiteral("Error"),
+        dataModule.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"),
                                   QStringLiteral("<P ALIGN=\"CENTER\">") + error.toHtmlEscaped()
                                       + QStringLiteral("</P>"),
                                   true, {});
