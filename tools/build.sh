@@ -4,6 +4,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${CORVANE_BUILD_DIR:-$root/build}"
+# Paths inside the tree are hashed relative to it, so clones and worktrees share ccache's results.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 if [ ! -f "$build/build.ninja" ]; then
