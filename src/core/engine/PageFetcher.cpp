@@ -306,8 +306,6 @@ void PageFetcher::requestAbort() { m_abort = true; }
 
 void PageFetcher::clearAbort() { m_abort = false; }
 
-bool PageFetcher::abortRequested() const { return m_abort; }
-
 bool PageFetcher::keepGoing()
 {
     if (m_abort)

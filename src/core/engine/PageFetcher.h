@@ -85,7 +85,6 @@ public:
     // thread. Cleared by clearAbort().
     void requestAbort();
     void clearAbort();
-    bool abortRequested() const;
 
     // One GET, without pacing or cleaning: the body decoded as UTF-8, or as
     // Latin-1 when it is not valid UTF-8. Fails on client errors (with

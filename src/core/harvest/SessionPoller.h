@@ -71,7 +71,6 @@ public:
 
     // From any thread: stops the requests in flight and every later one.
     void requestStop();
-    bool stopRequested() const { return m_stop.load(); }
 
     // Keeps freed memory in the process heap instead of handing it back to
     // the system at once. A result page takes a few hundred KB in several

@@ -40,8 +40,6 @@ public:
     ~TPrintForm() override;
 
     int Tag() const { return m_kind; }
-    // The folder the page is written in, ending in "/".
-    const QString& WorkingFolder() const { return m_workingFolder; }
     // The page written; empty until a page has been built.
     const QString& PagePath() const { return m_pagePath; }
     QTextBrowser* Browser() const { return m_browser; }

@@ -17,9 +17,6 @@ public:
 
     // The standard display of an exception that escaped.
     static void showException(const QString& message);
-
-    // The help file, looked up in the program folder.
-    static QString helpFile() { return QStringLiteral("CORVANE.HLP"); }
 };
 
 } // namespace corvane

@@ -57,8 +57,6 @@ QPushButton* TaskBarGroup::addAction(QAction* action)
 
 void TaskBarGroup::addWidget(QWidget* widget) { m_bodyLayout->addWidget(widget); }
 
-bool TaskBarGroup::isExpanded() const { return m_header->isChecked(); }
-
 void TaskBarGroup::setExpanded(bool expanded)
 {
     m_header->setChecked(expanded);

@@ -23,7 +23,6 @@ public:
     QPushButton* addAction(QAction* action);
     void addWidget(QWidget* widget);
 
-    bool isExpanded() const;
     void setExpanded(bool expanded);
 
 private:

@@ -2,9 +2,7 @@
 // URLs it asks the engines of the profile's engine scripts and prints one
 // tab-separated line per hit.
 #include "core/datamodule/DM1.h"
-#include "core/engine/EngineScript.h"
-#include "core/engine/PageFetcher.h"
-#include "core/engine/PollingDriver.h"
+#include "core/livecheck/RankCheckRun.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -14,38 +12,14 @@
 
 namespace {
 
-using namespace corvane;
-
 volatile std::sig_atomic_t g_interrupted = 0;
-
-// Engines to ask: the named ones in the order given, or every active one.
-QList<EngineScript> chooseEngines(Table& se3, const QStringList& names, QTextStream& err, bool& badName)
-{
-    QList<EngineScript> engines;
-    se3.open();
-    if (names.isEmpty()) {
-        for (se3.first(); !se3.eof(); se3.next()) {
-            EngineScript script = EngineScript::fromRow(se3);
-            if (script.Active)
-                engines << script;
-        }
-        return engines;
-    }
-    for (const QString& name : names) {
-        if (se3.locate({QStringLiteral("Name")}, {name}))
-            engines << EngineScript::fromRow(se3);
-        else {
-            err << "cvcheck: no engine script named \"" << name << "\"\n";
-            badName = true;
-        }
-    }
-    return engines;
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    using namespace corvane;
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("cvcheck"));
     QTextStream out(stdout);
@@ -97,41 +71,9 @@ int main(int argc, char** argv)
         DM1 = &dm;
         dm.LoadSettings();
         dm.OpenDatabases();
-        bool badName = false;
-        QList<EngineScript> engines = chooseEngines(dm.SE3Table, parser.values(engineOption), err, badName);
-        if (engines.isEmpty()) {
-            err << "cvcheck: no engine to ask\n";
-            return 2;
-        }
-
-        QList<PollTarget> targets;
-        for (const QString& url : urls)
-            targets << PollTarget{url, parser.isSet(anyMatchOption)};
-
-        PageFetcher fetcher(dm.Settings);
-        fetcher.setKeepGoing([] { return g_interrupted == 0; });
-        PollingDriver driver(fetcher, dm.Settings.HTTPRetryTimes);
-        int hits = 0;
-        int failed = 0;
-        for (EngineScript& engine : engines) {
-            PollEvents events;
-            events.hit = [&](const PollHit& hit) {
-                ++hits;
-                out << engine.Name << '\t' << hit.rank << '\t' << hit.page << '\t' << hit.requestUrl << '\t'
-                    << hit.foundLink << '\n';
-                out.flush();
-            };
-            events.status = [&](const QString& text) { err << engine.Name << ": " << text << '\n'; };
-            events.aborted = [] { return g_interrupted != 0; };
-            const EngineEnd end = driver.poll(engine, term, targets, depth, events);
-            if (end == EngineEnd::Failed)
-                ++failed;
-            if (end == EngineEnd::Aborted)
-                break;
-        }
-        if (failed == engines.size())
-            return 2;
-        return hits > 0 ? 0 : 1;
+        const RankCheckRequest request{term, urls, parser.values(engineOption), depth,
+                                       parser.isSet(anyMatchOption)};
+        return int(runRankCheck(dm, request, out, err, [] { return g_interrupted == 0; }));
     } catch (const DatabaseError& e) {
         err << "cvcheck: " << e.message() << "\n";
         return 2;
