@@ -14,7 +14,9 @@ namespace corvane::repair {
 class RawTableFile
 {
 public:
-    enum class Open { Existing, Create };
+    // ReadOnly never writes, not even the journal: a check of a folder the
+    // user may not write still reads every table.
+    enum class Open { Existing, Create, ReadOnly };
 
     explicit RawTableFile(const QString& path, Open mode = Open::Existing);
     ~RawTableFile();
@@ -39,6 +41,8 @@ public:
     static QString quoteName(const QString& name) { return Connection::quoteName(name); }
 
 private:
+    void openReadOnly();
+
     QString m_path;
     QString m_openError;
     sqlite3* m_db = nullptr;
