@@ -136,3 +136,22 @@ TEST(DataModule, TheChartHelpFolderIsRegisteredOnlyWhereTheKeyExists)
     EXPECT_EQ(RegistryKey(m.dm.registry(), helpKey).readString(QStringLiteral("teeuser6.hlp")),
               m.dm.Settings.ExeFolder);
 }
+
+TEST(DataModule, ThePhraseTableReadsInTheOrderOfItsIndex)
+{
+    OpenDataModule m;
+    Table& phrases = m.dm.PhraseTable;
+    phrases.open();
+    for (const QString& phrase : {QStringLiteral("zeta"), QStringLiteral("alpha"), QStringLiteral("mid")}) {
+        phrases.append();
+        phrases.setValue(QStringLiteral("Phrase"), phrase);
+        phrases.setValue(QStringLiteral("PhraseCount"), 1);
+        phrases.post();
+    }
+    phrases.close();
+    phrases.open();
+    QStringList order;
+    for (phrases.first(); !phrases.eof(); phrases.next())
+        order << phrases.asString(QStringLiteral("Phrase"));
+    EXPECT_EQ(order, (QStringList{QStringLiteral("alpha"), QStringLiteral("mid"), QStringLiteral("zeta")}));
+}

@@ -3,6 +3,7 @@
 #include "core/data/Schema.h"
 
 #include <QDate>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <QTime>
 
@@ -25,6 +26,56 @@ QString repairedSettingsText(const QList<RepairedSetting>& repaired)
                          r.defaultText.toHtmlEscaped());
     }
     return text + QStringLiteral("</UL>");
+}
+
+// A message's HTML as terminal text: paragraphs, line breaks and list items on
+// lines of their own, tags dropped, character references decoded. Text without
+// markup is left as it is.
+QString terminalText(const QString& html)
+{
+    static const QRegularExpression markup(QStringLiteral("<[A-Za-z/!]"));
+    if (!html.contains(markup))
+        return html;
+    static const QRegularExpression lineBreak(QStringLiteral("<BR\\s*/?>|</P>|</LI>|</UL>"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression listItem(QStringLiteral("<LI\\b[^>]*>"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    static const QRegularExpression reference(
+        QStringLiteral("&(#[0-9]+|#[xX][0-9A-Fa-f]+|amp|lt|gt|quot|apos|nbsp);"));
+    QString text = html;
+    text.replace(lineBreak, QStringLiteral("\n")).replace(listItem, QStringLiteral("  - ")).remove(tag);
+    QString plain;
+    qsizetype from = 0;
+    for (auto it = reference.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        plain += QStringView(text).sliced(from, m.capturedStart() - from);
+        const QString name = m.captured(1);
+        if (name == QLatin1String("amp"))
+            plain += u'&';
+        else if (name == QLatin1String("lt"))
+            plain += u'<';
+        else if (name == QLatin1String("gt"))
+            plain += u'>';
+        else if (name == QLatin1String("quot"))
+            plain += u'"';
+        else if (name == QLatin1String("apos"))
+            plain += u'\'';
+        else if (name == QLatin1String("nbsp"))
+            plain += u' ';
+        else {
+            bool ok = false;
+            const uint code =
+                name.at(1).toLower() == u'x' ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok);
+            if (ok && code > 0 && code <= 0x10FFFF)
+                plain += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+            else
+                plain += m.captured();
+        }
+        from = m.capturedEnd();
+    }
+    plain += QStringView(text).sliced(from);
+    return plain.trimmed();
 }
 
 } // namespace
@@ -54,7 +105,7 @@ TDM1::TDM1(Registry registry)
     , EngineTable(&General, QStringLiteral("CVEngine"))
     , TempTable(&General)
     , MixTable(&General, QStringLiteral("CVMix"), QStringLiteral("Nameidx"))
-    , PhraseTable(&General, QStringLiteral("Phrase"))
+    , PhraseTable(&General, QStringLiteral("Phrase"), QStringLiteral("Phraseidx"))
     , EngineQuery(&General)
     , SummaryTable(&General, QStringLiteral("Summary"))
     , Temp2Table(&General, QStringLiteral("Temp2"), QStringLiteral("URLidx"))
@@ -119,7 +170,7 @@ MessageAnswer TDM1::ShowMessageBox(MessageButtons buttons, const QString& title,
     // A copy: the presenter may hand the messages to another while it runs.
     if (const MessagePresenter presenter = m_presenter)
         return presenter(buttons, title, text, key);
-    QTextStream(stderr) << title << ": " << text << Qt::endl;
+    QTextStream(stderr) << title << ": " << terminalText(text) << Qt::endl;
     return declinedAnswer(buttons);
 }
 
