@@ -18,14 +18,28 @@ namespace {
 // The answer of a message nobody can see: the button that declines.
 QString repairedSettingsText(const QList<RepairedSetting>& repaired)
 {
-    QString text = QStringLiteral("<P align=\"center\">These settings did not hold a whole number "
-                                  "and were reset to their defaults:</P><UL>");
-    for (const RepairedSetting& r : repaired) {
-        text += QStringLiteral("<LI>%1 \\ %2: \"%3\" became \"%4\"</LI>")
-                    .arg(r.key.toHtmlEscaped(), r.name.toHtmlEscaped(), r.foundText.toHtmlEscaped(),
-                         r.defaultText.toHtmlEscaped());
-    }
-    return text + QStringLiteral("</UL>");
+    const auto list = [&repaired](bool writtenBack) {
+        QString items;
+        for (const RepairedSetting& r : repaired) {
+            if (r.writtenBack == writtenBack)
+                items += QStringLiteral("<LI>%1 \\ %2: \"%3\" became \"%4\"</LI>")
+                             .arg(r.key.toHtmlEscaped(), r.name.toHtmlEscaped(), r.foundText.toHtmlEscaped(),
+                                  r.defaultText.toHtmlEscaped());
+        }
+        return items;
+    };
+    QString text;
+    if (const QString written = list(true); !written.isEmpty())
+        text += QStringLiteral("<P align=\"center\">These settings did not hold a whole number "
+                               "and were reset to their defaults:</P><UL>")
+            + written + QStringLiteral("</UL>");
+    // Only what was written is called reset.
+    if (const QString unwritten = list(false); !unwritten.isEmpty())
+        text += QStringLiteral("<P align=\"center\">These settings did not hold a whole number; their "
+                               "defaults are used for this run but could not be written back, as their "
+                               "key is missing from the settings store:</P><UL>")
+            + unwritten + QStringLiteral("</UL>");
+    return text;
 }
 
 // A message's HTML as terminal text: paragraphs, line breaks and list items on
@@ -140,6 +154,8 @@ QString TDM1::TablePassword() { return QLatin1String(Schema::SE3Password); }
 
 void TDM1::LoadSettings()
 {
+    if (const QString fault = settingsStoreFault(m_registry); !fault.isEmpty())
+        ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), fault.toHtmlEscaped(), true, {});
     const QList<RepairedSetting> repaired = loadSettings(m_registry, Settings);
     if (!repaired.isEmpty())
         ShowMessageBox(MessageButtons::Ok, QStringLiteral("Settings Repaired"),
