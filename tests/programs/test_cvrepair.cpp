@@ -218,6 +218,8 @@ TEST_F(CVRepairProgram, ACheckTellsMissingTablesAPasswordThatDoesNotFitAndAFolde
                                   data + name + QStringLiteral(".dat")));
     }
     EXPECT_EQ(run(QStringLiteral("--check"), data).exitCode, 0);
+    // A check leaves nothing behind in the data folder.
+    EXPECT_TRUE(QDir(data).entryList({QStringLiteral("*.dat-wal"), QStringLiteral("*.dat-shm")}).isEmpty());
 
     // A folder without tables is no data folder.
     const QString empty = profile.path(QStringLiteral("Empty"));

@@ -1,6 +1,7 @@
 #include "core/repair/RawTableFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -19,7 +20,10 @@ RawTableFile::RawTableFile(const QString& path, Open mode)
         m_openError = QStringLiteral("The file \"%1\" does not exist.").arg(path);
         return;
     }
-    if (mode == Open::ReadOnly) {
+    // In a folder that can be written, reads go through an ordinary connection:
+    // it only reads, and closing it removes the -wal and -shm files, where a
+    // read-only connection would leave them behind in the user's data folder.
+    if (mode == Open::ReadOnly && !QFileInfo(QFileInfo(path).absolutePath()).isWritable()) {
         openReadOnly();
         return;
     }

@@ -14,8 +14,9 @@ namespace corvane::repair {
 class RawTableFile
 {
 public:
-    // ReadOnly never writes, not even the journal: a check of a folder the
-    // user may not write still reads every table.
+    // ReadOnly is for reading only: in a folder the user may not write, the
+    // file is opened read-only (immutable when need be), so a check there
+    // still reads every table.
     enum class Open { Existing, Create, ReadOnly };
 
     explicit RawTableFile(const QString& path, Open mode = Open::Existing);
