@@ -175,6 +175,14 @@ TEST_F(DashboardDataTest, SessionNotesAndPage)
           "<P><B>Project: O'Reilly &quot;Books&quot;</B></P>", "<I>Search Terms:</I>",
           "<I>Search Engines:</I>", "<LI><FONT SIZE='-1'>rye &amp; spelt</FONT></LI>"})
         EXPECT_TRUE(page.contains(QLatin1String(piece))) << piece;
+
+    // A program folder with an apostrophe, blanks and non-ASCII letters keeps the image addresses whole.
+    const QString odd =
+        SessionInfoPage::html(QStringLiteral("/home/o'brien/Corvane & <b>Caf\u00e9</b>/"), {}, {});
+    EXPECT_TRUE(odd.contains(
+        QLatin1String("<IMG SRC='file:///home/o%27brien/Corvane%20%26%20%3Cb%3ECaf%C3%A9%3C/b%3E/"
+                      "SessionInfoLogo.JPG' BORDER='0'>")))
+        << qPrintable(odd);
 }
 
 TEST_F(DashboardDataTest, StatusCountsAndFolderSize)

@@ -3,6 +3,9 @@
 
 #include "TestSupport.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -135,4 +138,70 @@ TEST(DataModule, TheChartHelpFolderIsRegisteredOnlyWhereTheKeyExists)
     m.dm.LoadSettings();
     EXPECT_EQ(RegistryKey(m.dm.registry(), helpKey).readString(QStringLiteral("teeuser6.hlp")),
               m.dm.Settings.ExeFolder);
+}
+
+TEST(DataModule, ThePhraseTableReadsInTheOrderOfItsIndex)
+{
+    OpenDataModule m;
+    Table& phrases = m.dm.PhraseTable;
+    phrases.open();
+    for (const QString& phrase : {QStringLiteral("zeta"), QStringLiteral("alpha"), QStringLiteral("mid")}) {
+        phrases.append();
+        phrases.setValue(QStringLiteral("Phrase"), phrase);
+        phrases.setValue(QStringLiteral("PhraseCount"), 1);
+        phrases.post();
+    }
+    phrases.close();
+    phrases.open();
+    QStringList order;
+    for (phrases.first(); !phrases.eof(); phrases.next())
+        order << phrases.asString(QStringLiteral("Phrase"));
+    EXPECT_EQ(order, (QStringList{QStringLiteral("alpha"), QStringLiteral("mid"), QStringLiteral("zeta")}));
+}
+
+TEST(DataModule, AnUnreadableOrTruncatedStoreIsToldOnceAndNoRepairIsClaimedThatDidNotHappen)
+{
+    // A store cut short before its Network key: the defaults are used, but
+    // nothing can be written back, and the message says so.
+    {
+        OpenDataModule m;
+        QFile file(m.profile.registryPath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray whole = file.readAll();
+        file.close();
+        const qsizetype cut = whole.indexOf("\\Network]");
+        ASSERT_GT(cut, 0);
+        const QByteArray truncated = whole.left(whole.lastIndexOf('\n', cut) + 1);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(truncated);
+        file.close();
+
+        m.shown.clear();
+        m.dm.LoadSettings();
+        ASSERT_EQ(m.shown.size(), 1);
+        EXPECT_FALSE(m.shown[0].contains(QStringLiteral("were reset"))) << qPrintable(m.shown[0]);
+        EXPECT_TRUE(m.shown[0].contains(QStringLiteral("could not be written back")))
+            << qPrintable(m.shown[0]);
+        EXPECT_TRUE(m.shown[0].contains(QStringLiteral("Network \\ HTTPRetryTimes")))
+            << qPrintable(m.shown[0]);
+        EXPECT_EQ(m.dm.Settings.HTTPRetryTimes, 3);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), truncated);
+    }
+    // A store that cannot be read at all: one message, defaults, nothing written.
+    {
+        OpenDataModule m;
+        const QString path = m.profile.registryPath();
+        ASSERT_TRUE(QFile::remove(path));
+        ASSERT_TRUE(QDir().mkpath(path));
+        m.shown.clear();
+        m.dm.LoadSettings();
+        ASSERT_EQ(m.shown.size(), 1) << qPrintable(m.shown.join(u'\n'));
+        EXPECT_TRUE(m.shown[0].startsWith(QStringLiteral("Error: The settings store")))
+            << qPrintable(m.shown[0]);
+        EXPECT_TRUE(m.shown[0].contains(QStringLiteral("cannot be read"))) << qPrintable(m.shown[0]);
+        EXPECT_EQ(m.dm.Settings.HTTPRetryTimes, 3);
+        EXPECT_EQ(m.dm.Settings.Throttle, 1);
+        EXPECT_TRUE(QDir(path).isEmpty());
+    }
 }

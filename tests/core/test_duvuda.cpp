@@ -259,6 +259,33 @@ TEST(DuvudaResultFiles, SavingAndOpeningRestoresEveryCell)
     EXPECT_EQ(loaded.rows, rows);
 }
 
+TEST(DuvudaResultFiles, MarkupInACraftedFileNeverReachesTheGrid)
+{
+    test::TempProfile profile;
+    const QString path = profile.path(QStringLiteral("crafted.pp"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        R"({"format": "Duvuda Duvedozo results", "version": 1, "rows": [{"date": "2026-12-07", "cells": [
+        "<b>7</b>/12", "<img src=x onerror=alert(1)>3", "1",
+        "<a href=\"http://a.example\" style=\"font-size:99px\">a.example</a><script>x()</script>",
+        "<!--t--><a href=\"http://q.example/?q=t\">t</a><h1>big</h1>",
+        "<!--E--><a href=\"javascript:alert(1)\">E</a>"]}]})");
+    file.close();
+    const DuvudaResultFile::LoadResult loaded = DuvudaResultFile::load(path);
+    ASSERT_EQ(loaded.error, QString());
+    ASSERT_EQ(loaded.rows.size(), 1);
+    const auto& cells = loaded.rows.first().cells;
+    EXPECT_EQ(cells[DuvudaResultRow::Date], QStringLiteral("7/12"));
+    EXPECT_EQ(cells[DuvudaResultRow::Rank], QStringLiteral("3"));
+    EXPECT_EQ(cells[DuvudaResultRow::URL], QStringLiteral("<a href=\"http://a.example\">a.examplex()</a>"));
+    EXPECT_EQ(cells[DuvudaResultRow::SearchTerm],
+              QStringLiteral("<!--tbig--><a href=\"http://q.example/?q=t\">tbig</a>"));
+    // The link stays as the file has it; only web addresses are ever opened.
+    EXPECT_EQ(cells[DuvudaResultRow::SearchEngine],
+              QStringLiteral("<!--E--><a href=\"javascript:alert(1)\">E</a>"));
+}
+
 TEST(DuvudaResultFiles, DamagedFilesAreRefusedWithTheReason)
 {
     test::TempProfile profile;

@@ -83,6 +83,46 @@ TEST(harvester_command_line, ProjectsOptionsAndMistakes)
     EXPECT_FALSE(HarvestCommandLine::parse({QStringLiteral("--fast")}).error.isEmpty());
 }
 
+TEST(harvester_command_line, EveryNameAProjectCanHaveAndNoBlankOne)
+{
+    // One argument is one name, blanks, quotes, backslashes and all.
+    const QString odd =
+        QStringLiteral("Say \"hi\" & <b>caf\u00e9\\ \u041c\u043e\u0441\u043a\u0432\u0430</b>");
+    HarvestCommandLine line = HarvestCommandLine::parse(
+        {QStringLiteral("My Project"), odd, QStringLiteral("\"Quoted Name\" \"Two\""),
+         QStringLiteral("--project"), QStringLiteral("\"-dashed\""), QStringLiteral("--project=-x")});
+    EXPECT_TRUE(line.error.isEmpty()) << qPrintable(line.error);
+    EXPECT_TRUE(line.headless());
+    EXPECT_EQ(line.request.projects,
+              (QStringList{QStringLiteral("My Project"), odd, QStringLiteral("Quoted Name"),
+                           QStringLiteral("Two"), QStringLiteral("\"-dashed\""), QStringLiteral("-x")}));
+
+    // An empty variable in a scheduled command: an error, never the window.
+    for (const QString& blank :
+         {QString(), QStringLiteral("  "), QStringLiteral("\"\""), QStringLiteral("\" \"")}) {
+        line = HarvestCommandLine::parse({blank});
+        EXPECT_TRUE(line.error.contains(QLatin1String("blank project name"))) << qPrintable(blank);
+    }
+    EXPECT_FALSE(HarvestCommandLine::parse({QStringLiteral("--project"), QString()}).error.isEmpty());
+    EXPECT_TRUE(HarvestCommandLine::usage().contains(QLatin1String("--project NAME")));
+}
+
+TEST(harvester_command_line, DatesOnlyWithinTenYearsBackAndTomorrow)
+{
+    const QDate today(2026, 6, 15);
+    const auto error = [&](const QString& date) {
+        return HarvestCommandLine::parse({QStringLiteral("--all"), QStringLiteral("--date"), date}, today)
+            .error;
+    };
+    EXPECT_TRUE(error(QStringLiteral("2026-06-16")).isEmpty());
+    EXPECT_TRUE(error(QStringLiteral("2016-06-15")).isEmpty());
+    EXPECT_EQ(error(QStringLiteral("9999-12-31")),
+              QStringLiteral("--date 9999-12-31 lies outside 2016-06-15 to 2026-06-16"));
+    EXPECT_FALSE(error(QStringLiteral("2026-06-17")).isEmpty());
+    EXPECT_FALSE(error(QStringLiteral("2016-06-14")).isEmpty());
+    EXPECT_FALSE(error(QStringLiteral("0001-01-01")).isEmpty());
+}
+
 TEST(harvester_session_rows, ChangesAgainstThePreviousSessionUseDepthPlusOneForNotFound)
 {
     const ProjectPlan plan = twoUrlPlan();

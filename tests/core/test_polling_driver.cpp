@@ -96,6 +96,66 @@ TEST_F(polling_driver, HitsCarryRankPageAndRequestAcrossPages)
     EXPECT_EQ(engine.requestCount(), 3);
 }
 
+TEST_F(polling_driver, TermsReachTheEngineAsTyped)
+{
+    // The raw request targets the server received, and a hit at the rank the
+    // server's ranking of the very term gives: the engine searched for what was typed.
+    const struct
+    {
+        QString term, query;
+    } cases[] = {
+        {QStringLiteral("a&b=c#frag"), QStringLiteral("a%26b%3Dc%23frag")},
+        {QStringLiteral("c++ tutorial"), QStringLiteral("c%2B%2B+tutorial")},
+        {QStringLiteral("100% off"), QStringLiteral("100%25+off")},
+        {QStringLiteral("what? x\ty"), QStringLiteral("what%3F+x%09y")},
+        {QStringLiteral("caf\u00e9 \u041c\u043e\u0441\u043a\u0432\u0430 \u6771\u4eac \U0001F600"),
+         QStringLiteral("caf%C3%A9+%D0%9C%D0%BE%D1%81%D0%BA%D0%B2%D0%B0+%E6%9D%B1%E4%BA%AC+%F0%9F%98%80")},
+        {QStringLiteral("\"quoted\" <b> -->"), QStringLiteral("\"quoted\"+<b>+-->")},
+    };
+    for (const auto& c : cases) {
+        engine.resetCounts();
+        const QString host = QUrl(DemoEngine::ranking(c.term, 5).at(13)).host();
+        const Run run = poll(c.term, host, 20);
+        const QString path = QStringLiteral("/numbered/search?q=") + c.query;
+        EXPECT_EQ(engine.searchTargets(),
+                  (QStringList{path + QStringLiteral("&start=0"), path + QStringLiteral("&start=10")}))
+            << qPrintable(c.term);
+        ASSERT_FALSE(run.hits.isEmpty()) << qPrintable(c.term);
+        EXPECT_EQ(run.hits.first().rank, 14) << qPrintable(c.term);
+    }
+}
+
+TEST_F(polling_driver, AnUnusableScriptFailsSayingWhyWithoutARequest)
+{
+    PageFetcher fetcher(settings);
+    PollingDriver driver(fetcher, 2);
+    const struct
+    {
+        void (*damage)(EngineScript&);
+        const char* reason;
+    } cases[] = {
+        {[](EngineScript& s) { s.AIncStart.clear(), s.AIncEnd.clear(); }, "AIncStart and AIncEnd are empty"},
+        {[](EngineScript& s) { s.BIncStart.clear(), s.BIncEnd.clear(); }, "BIncStart and BIncEnd are empty"},
+        {[](EngineScript& s) { s.AString.fill(QString()); }, "AString1 to AString10 are empty"},
+    };
+    for (const auto& c : cases) {
+        engine.resetCounts();
+        EngineScript script = numberedScript(engine.baseUrl());
+        c.damage(script);
+        QStringList statuses;
+        PollEvents events;
+        events.status = [&](const QString& text) { statuses << text; };
+        EXPECT_EQ(driver.poll(script, QStringLiteral("red shoes"), {PollTarget{QStringLiteral("site"), true}},
+                              20, events),
+                  EngineEnd::Failed);
+        ASSERT_EQ(statuses.size(), 1);
+        EXPECT_TRUE(
+            statuses.first().startsWith(QStringLiteral("Error: The engine script \"Demo\" is unusable")));
+        EXPECT_TRUE(statuses.first().contains(QLatin1String(c.reason))) << qPrintable(statuses.first());
+        EXPECT_EQ(engine.requestCount(), 0);
+    }
+}
+
 TEST_F(polling_driver, AbortStopsBetweenRequests)
 {
     const Run run = poll(QStringLiteral("red shoes"), QStringLiteral("nowhere.example"), 100, 2,
@@ -148,4 +208,8 @@ TEST(PollingProgress, FollowsPagesTimesPageLengthAgainstDepth)
     EXPECT_EQ(PollingDriver::ProgressPercent(5, 10, 45), 100);
     EXPECT_EQ(PollingDriver::ProgressPercent(1, 10, 30), 33);
     EXPECT_EQ(PollingDriver::ProgressPercent(1, 0, 30), 0);
+    // Whole-number arithmetic: pages × length × 100 / depth, never one below it.
+    EXPECT_EQ(PollingDriver::ProgressPercent(1, 29, 100), 29);
+    EXPECT_EQ(PollingDriver::ProgressPercent(1, 57, 100), 57);
+    EXPECT_EQ(PollingDriver::ProgressPercent(3, 7, 100), 21);
 }

@@ -4,6 +4,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -73,4 +75,34 @@ TEST(CorvaneSetup, UnknownArgumentsAreRefused)
     const auto result = test::runProgram(QStringLiteral("corvane-setup"), {QStringLiteral("--bogus")});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_FALSE(result.err.isEmpty());
+}
+
+TEST(CorvaneSetup, AnEmptyProfileOrDemoDaysWithoutDemoAreRefusedAndCreateNothing)
+{
+    test::TempProfile profile;
+    const QString work = profile.path(QStringLiteral("work"));
+    ASSERT_TRUE(QDir().mkpath(work));
+    const struct
+    {
+        QStringList arguments;
+        const char* message;
+    } cases[] = {
+        {{QStringLiteral("--profile"), QString()}, "--profile was given an empty folder name"},
+        {{QStringLiteral("--profile"), QStringLiteral("  ")}, "--profile was given an empty folder name"},
+        {{QStringLiteral("--profile"), profile.path(QStringLiteral("Home")), QStringLiteral("--demo-days"),
+          QStringLiteral("5")},
+         "--demo-days needs --demo"},
+    };
+    for (const auto& c : cases) {
+        QProcess process;
+        process.setWorkingDirectory(work);
+        process.start(QStringLiteral(CORVANE_BIN_DIR "/corvane-setup"), c.arguments);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 2) << c.message;
+        EXPECT_TRUE(QString::fromLocal8Bit(process.readAllStandardError()).contains(QLatin1String(c.message)))
+            << c.message;
+    }
+    EXPECT_TRUE(QDir(work).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(profile.path(QStringLiteral("Home"))));
+    EXPECT_FALSE(QFileInfo::exists(profile.registryPath()));
 }

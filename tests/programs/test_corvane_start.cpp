@@ -24,7 +24,7 @@ bool setUpProfile(const test::TempProfile& profile)
 
 } // namespace
 
-TEST(CorvaneStart, ASecondCopyEndsSilentlyWithExitCodeZero)
+TEST(CorvaneStart, ASecondCopyEndsAtOnceSayingSoWithExitCodeZero)
 {
     test::TempProfile profile;
     ASSERT_TRUE(setUpProfile(profile));
@@ -35,7 +35,25 @@ TEST(CorvaneStart, ASecondCopyEndsSilentlyWithExitCodeZero)
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_TRUE(result.out.isEmpty());
-    EXPECT_TRUE(result.err.isEmpty()) << qPrintable(result.err);
+    EXPECT_EQ(result.err, QStringLiteral("Corvane is already running.\n"));
+}
+
+TEST(CorvaneStart, HelpAndUnknownArgumentsAnswerWithoutAWindow)
+{
+    test::TempProfile profile;
+    ASSERT_TRUE(setUpProfile(profile));
+    const auto help = test::runProgram(QStringLiteral("Corvane"), {QStringLiteral("--help")}, 10000);
+    ASSERT_TRUE(help.finished);
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: Corvane"))) << qPrintable(help.out);
+    for (const QString& bad : {QStringLiteral("--bogus"), QStringLiteral("stray")}) {
+        const auto result = test::runProgram(QStringLiteral("Corvane"), {bad}, 10000);
+        ASSERT_TRUE(result.finished) << qPrintable(bad);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(result.err.startsWith(QStringLiteral("Corvane: unknown argument \"%1\"").arg(bad)))
+            << qPrintable(result.err);
+    }
+    EXPECT_FALSE(NamedMutex::exists(QStringLiteral("Corvane.Mutex")));
 }
 
 TEST(CorvaneStart, StartsOnANewProfileHoldsItsMutexAndCleansLeftovers)

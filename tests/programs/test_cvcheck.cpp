@@ -4,6 +4,8 @@
 #include "core/data/Schema.h"
 #include "core/data/TableDatabase.h"
 #include "core/demo/DemoEngine.h"
+#include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
 
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
@@ -133,6 +135,9 @@ TEST_F(cvcheck, DepthDecidesHowManyPagesAreFetched)
                    QStringLiteral("Corvane Demo"), QStringLiteral("--depth"), QString::number(depth)});
         EXPECT_EQ(result.exitCode, 1) << qPrintable(result.err);
         EXPECT_EQ(engine.requestCount(), 5) << depth;
+        EXPECT_EQ(
+            result.err,
+            QStringLiteral("cvcheck: nothing ranked within the first %1 results for \"lamps\"\n").arg(depth));
     }
 }
 
@@ -160,4 +165,80 @@ TEST_F(cvcheck, BadArgumentsAndUnknownEnginesAreRefused)
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("Nowhere")));
     EXPECT_EQ(check({QStringLiteral("--help")}).exitCode, 0);
+}
+
+TEST_F(cvcheck, EachArgumentFaultIsNamed)
+{
+    const QString t = QStringLiteral("--term"), u = QStringLiteral("--url");
+    const struct
+    {
+        QStringList arguments;
+        QString message;
+    } cases[] = {
+        {{t, QStringLiteral("lamps"), u, QStringLiteral("*")},
+         QStringLiteral("--url \"*\" names no address")},
+        {{t, QStringLiteral("lamps"), u, QString()}, QStringLiteral("--url \"\" is empty")},
+        {{t, QStringLiteral("a"), t, QStringLiteral("b"), u, QStringLiteral("x.example")},
+         QStringLiteral("--term is given 2 times")},
+        {{t, QStringLiteral("lamps"), u, QStringLiteral("x.example"), QStringLiteral("stray")},
+         QStringLiteral("unexpected argument \"stray\"")},
+        {{t, QStringLiteral("lamps"), u, QStringLiteral("x.example"), QStringLiteral("--depth"),
+          QStringLiteral("ten")},
+         QStringLiteral("--depth must be a whole number from 1 to 9999, not \"ten\"")},
+        {{u, QStringLiteral("x.example")}, QStringLiteral("give the search term with --term")},
+    };
+    for (const auto& c : cases) {
+        const auto result = check(c.arguments);
+        EXPECT_EQ(result.exitCode, 2) << qPrintable(c.arguments.join(u' '));
+        EXPECT_TRUE(result.err.startsWith(QStringLiteral("cvcheck: ") + c.message)) << qPrintable(result.err);
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+    EXPECT_EQ(engine.requestCount(), 0);
+}
+
+TEST_F(cvcheck, FieldsKeepTheirTabsAndLineBreaksEscapedAndNoticesArePlainText)
+{
+    {
+        Session session(QStringLiteral("Rename"));
+        session.addPassword(QLatin1String(Schema::SE3Password));
+        Database data(QStringLiteral("Rename"), &session);
+        data.setDirectory(profile.path(QStringLiteral("Home/Data")));
+        data.connect();
+        Query rename(&data,
+                     QStringLiteral("UPDATE SE3 SET Name = 'Tab\tLine\nBack\\slash' "
+                                    "WHERE Name = 'Corvane Demo'"));
+        rename.execSql();
+        Query unusable(&data,
+                       QStringLiteral("UPDATE SE3 SET AIncStart = '', AIncEnd = '' "
+                                      "WHERE Name = 'Corvane Demo Unnumbered'"));
+        unusable.execSql();
+    }
+    // A damaged value is repaired and said so on the terminal without markup.
+    Registry registry(profile.registryPath());
+    ASSERT_TRUE(registry.writeString(SettingsKeys::path(QLatin1String(SettingsKeys::Network)),
+                                     QStringLiteral("HTTPReadTimeout"), QStringLiteral("<b>x</b>")));
+
+    const QString term = QStringLiteral("garden tools");
+    const auto result = check({QStringLiteral("--term"), term, QStringLiteral("--url"), hostAt(term, 3, 4),
+                               QStringLiteral("--engine"), QStringLiteral("Tab\tLine\nBack\\slash"),
+                               QStringLiteral("--engine"), QStringLiteral("Corvane Demo Unnumbered"),
+                               QStringLiteral("--depth"), QStringLiteral("10")});
+    EXPECT_EQ(result.exitCode, 0) << qPrintable(result.err);
+    const QStringList lines = result.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << qPrintable(result.out);
+    const QStringList cells = lines.first().split(u'\t');
+    ASSERT_EQ(cells.size(), 5) << qPrintable(lines.first());
+    EXPECT_EQ(cells.at(0), QStringLiteral("Tab\\tLine\\nBack\\\\slash"));
+    EXPECT_EQ(cells.at(1), QStringLiteral("4"));
+
+    EXPECT_TRUE(
+        result.err.contains(QStringLiteral("Settings Repaired: These settings did not hold a whole number "
+                                           "and were reset to their defaults:\n  - Network \\ "
+                                           "HTTPReadTimeout: \"<b>x</b>\" became")))
+        << qPrintable(result.err);
+    EXPECT_FALSE(result.err.contains(QStringLiteral("<LI>"))) << qPrintable(result.err);
+    EXPECT_TRUE(result.err.contains(QStringLiteral(
+        "Corvane Demo Unnumbered: Error: The engine script \"Corvane Demo Unnumbered\" is unusable: "
+        "it has no result marker for the first page")))
+        << qPrintable(result.err);
 }

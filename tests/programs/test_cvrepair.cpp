@@ -1,6 +1,8 @@
 // CVRepair as a real process on real damaged table files.
 #include "core/data/TableDatabase.h"
 #include "core/platform/NamedMutex.h"
+#include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
 
 #include "../core/DamagedTables.h"
 #include "../core/TestSupport.h"
@@ -13,6 +15,8 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
 
 using namespace corvane;
 
@@ -153,4 +157,76 @@ TEST_F(CVRepairProgram, NoRepairWhileHarvesterRunsASession)
     EXPECT_EQ(repair.exitCode, 4);
     EXPECT_TRUE(repair.err.contains(QStringLiteral("Harvester is running a session")));
     EXPECT_TRUE(keptCopies().isEmpty());
+}
+
+TEST_F(CVRepairProgram, ACheckTellsMissingTablesAPasswordThatDoesNotFitAndAFolderWithoutTables)
+{
+    const auto setup = test::runProgram(
+        QStringLiteral("corvane-setup"),
+        {QStringLiteral("--quiet"), QStringLiteral("--profile"), profile.path(QStringLiteral("Home"))});
+    ASSERT_EQ(setup.exitCode, 0) << qPrintable(setup.err);
+    const QString data = profile.path(QStringLiteral("Home/Data/"));
+    const auto run = [&](const QString& mode, const QString& dataFolder) {
+        return test::runProgram(QStringLiteral("CVRepair"), {mode, QStringLiteral("--data"), dataFolder});
+    };
+
+    // --check changes nothing, not even a damaged setting it happens to read.
+    Registry registry(profile.registryPath());
+    ASSERT_TRUE(registry.writeString(SettingsKeys::path(QLatin1String(SettingsKeys::Network)),
+                                     QStringLiteral("HTTPReadTimeout"), QStringLiteral("x")));
+    const auto storeBytes = [&] {
+        QFile file(profile.registryPath());
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    };
+    const QByteArray before = storeBytes();
+    const auto fromStore = test::runProgram(QStringLiteral("CVRepair"), {QStringLiteral("--check")});
+    EXPECT_EQ(fromStore.exitCode, 0) << qPrintable(fromStore.out + fromStore.err);
+    EXPECT_EQ(storeBytes(), before);
+
+    // SE3's password record does not fit: damage, which a repair mends.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(data + QStringLiteral("SE3.dat")).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE corvane_table SET value = 'not the hash' WHERE key = 'password'",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    auto check = run(QStringLiteral("--check"), data);
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_TRUE(check.out.contains(
+        QStringLiteral("SE3: Damaged - The table's password record does not fit the program's password.")))
+        << qPrintable(check.out);
+    const auto repair = run(QStringLiteral("--repair"), data);
+    EXPECT_EQ(repair.exitCode, 0) << qPrintable(repair.out);
+    EXPECT_TRUE(repair.out.contains(QStringLiteral("SE3: Repaired"))) << qPrintable(repair.out);
+    EXPECT_EQ(run(QStringLiteral("--check"), data).exitCode, 0);
+
+    // A table of the program without its file.
+    for (const QString& name : {QStringLiteral("SE3"), QStringLiteral("CVRank")}) {
+        ASSERT_TRUE(QFile::rename(data + name + QStringLiteral(".dat"),
+                                  profile.path(name + QStringLiteral(".away"))));
+        check = run(QStringLiteral("--check"), data);
+        EXPECT_EQ(check.exitCode, 1) << qPrintable(name);
+        EXPECT_TRUE(
+            check.out.contains(QStringLiteral("%1: Damaged - The file \"%1.dat\" is missing.").arg(name)))
+            << qPrintable(check.out);
+        const auto notRepaired = run(QStringLiteral("--repair"), data);
+        EXPECT_EQ(notRepaired.exitCode, 1);
+        EXPECT_TRUE(notRepaired.out.contains(name + QStringLiteral(": Not repaired")))
+            << qPrintable(notRepaired.out);
+        ASSERT_TRUE(QFile::rename(profile.path(name + QStringLiteral(".away")),
+                                  data + name + QStringLiteral(".dat")));
+    }
+    EXPECT_EQ(run(QStringLiteral("--check"), data).exitCode, 0);
+    // A check leaves nothing behind in the data folder.
+    EXPECT_TRUE(QDir(data).entryList({QStringLiteral("*.dat-wal"), QStringLiteral("*.dat-shm")}).isEmpty());
+
+    // A folder without tables is no data folder.
+    const QString empty = profile.path(QStringLiteral("Empty"));
+    QDir().mkpath(empty);
+    for (const QString& noData : {empty, QStringLiteral("/etc")}) {
+        const auto none = run(QStringLiteral("--check"), noData);
+        EXPECT_EQ(none.exitCode, 2) << qPrintable(noData);
+        EXPECT_TRUE(none.err.contains(QStringLiteral("holds no tables"))) << qPrintable(none.err);
+    }
 }

@@ -442,6 +442,14 @@ TEST_F(harvester, CommandLineExitCodes)
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.startsWith(QLatin1String("Harvester "))) << qPrintable(version.out);
     EXPECT_EQ(harvest({QStringLiteral("--date"), QStringLiteral("yesterday"), Project}).exitCode, 1);
+    // A cron line whose project variable is empty: a message, never a window waiting for ever.
+    const auto blank = harvest({QString()}, 15000);
+    EXPECT_TRUE(blank.finished);
+    EXPECT_EQ(blank.exitCode, 1);
+    EXPECT_TRUE(blank.err.contains(QLatin1String("blank project name"))) << qPrintable(blank.err);
+    const auto farFuture = harvest({Project, QStringLiteral("--date"), QStringLiteral("9999-12-31")});
+    EXPECT_EQ(farFuture.exitCode, 1);
+    EXPECT_TRUE(farFuture.err.contains(QLatin1String("lies outside"))) << qPrintable(farFuture.err);
 
     // No project at all, then an unknown one, then one without terms.
     EXPECT_EQ(harvest({QStringLiteral("--all")}).exitCode, 1);

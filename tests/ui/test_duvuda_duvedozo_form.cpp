@@ -4,6 +4,7 @@
 #include "gui/export/ExportWizardForm.h"
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
 #include "gui/livecheck/DuvudaExportForm.h"
+#include "gui/widgets/DesktopLinks.h"
 
 #include "DuvudaTestSupport.h"
 
@@ -340,6 +341,16 @@ private slots:
         QVERIFY(p.profile.messages.last().contains(QStringLiteral("CVDBRoutines")));
         QVERIFY(child<QListWidget>(form, "EngineList")->count() >= 4); // SE3 was opened again
         QVERIFY(form.SE3Table.isOpen());
+    }
+
+    void onlyWebAddressesFromDataAreHandedToTheDesktop()
+    {
+        for (const char* web : {"http://a.example/x?q=1", "HTTPS://a.example", "a.example"})
+            QVERIFY2(DesktopLinks::isWebAddress(QLatin1String(web)), web);
+        for (const char* other : {"javascript:alert(1)", "file:///etc/passwd", "/etc/passwd",
+                                  "mailto:a@b.example", "ftp://a.example/", "", "http://"})
+            QVERIFY2(!DesktopLinks::isWebAddress(QLatin1String(other)), other);
+        QVERIFY(!DesktopLinks::openWebAddress(QStringLiteral("file:///etc/passwd")));
     }
 
     void closingKeepsHistoriesAndColumnWidths()

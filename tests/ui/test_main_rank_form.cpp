@@ -13,6 +13,7 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
+#include <QTextBrowser>
 #include <QtTest>
 
 using namespace corvane;
@@ -147,6 +149,7 @@ private slots:
         QCOMPARE(label(form, "LastSessionLabel"), QStringLiteral("No Mining Sessions have been run"));
         QCOMPARE(label(form, "KeyURLLabel"), QStringLiteral("No Key URL defined"));
         QCOMPARE(label(form, "StatusPanel0"), QStringLiteral("Last Update: NA"));
+        QCOMPARE(dm->Settings.LastRun, 0.0);
         QCOMPARE(label(form, "StatusPanel4"), QStringLiteral("SE: 0"));
         QVERIFY(label(form, "StatusPanel5").startsWith(QLatin1String("Total Data Directory Size: ")));
         auto* open = form.menuBar()->findChild<QMenu*>(QStringLiteral("OpenProject1"));
@@ -157,11 +160,58 @@ private slots:
         QCOMPARE(dm->Settings.Project, QStringLiteral("Alpha"));
         QCOMPARE(startupValue(*dm, "Project"), QStringLiteral("Alpha"));
         QCOMPARE(label(form, "KeyURLLabel"), QStringLiteral("Key URL: Home"));
+        // The current project's last run reaches the settings record as a day count.
+        QCOMPARE(int(dm->Settings.LastRun), int(QDate(1899, 12, 30).daysTo(LastRun)));
         QCOMPARE(label(form, "StatusPanel4"), QStringLiteral("SE: 1"));
         QVERIFY(open->actions().at(1)->isChecked());
         QVERIFY(profile.messages.isEmpty());
         QVERIFY(!form.dashboardBusy()); // "Do Not Load Display On Startup"
         QVERIFY(form.findChild<QCheckBox*>(QStringLiteral("DoNotLoad"))->isChecked());
+    }
+
+    void filesTheDashboardCannotWriteAreReportedNotShownStale()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->OpenDatabases();
+        test::addMinedProject(*dm, QStringLiteral("Bakery <b>&amp;</b>"), LastRun, 3);
+        setStartupValue(*dm, "Project", "Bakery <b>&amp;</b>");
+        setStartupValue(*dm, "Hints", "-1");
+        dm->CloseDatabases();
+        // Folders where the files should go: no write can replace them.
+        for (const char* name : {"SessionInfo.html", "Top10_1.jpg", "SessionInfoLogoFill.JPG"})
+            QVERIFY(QDir().mkpath(profile.programFolder() + QLatin1String(name) + QStringLiteral("/x")));
+
+        TMainRankForm form(*dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY_WITH_TIMEOUT(form.dashboardBusy(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.dashboardBusy(), 20000);
+        const QString all = profile.messages.join(u'\n');
+        QVERIFY2(all.contains(
+                     QStringLiteral("Error: <P ALIGN=\"CENTER\">SessionInfo.html could not be written in ")),
+                 qPrintable(all));
+        QVERIFY2(all.contains(QStringLiteral(
+                     "The Top 10 pictures (Top10_1.jpg to Top10_10.jpg) could not be written")),
+                 qPrintable(all));
+        // The page shown is the one just built, read from memory.
+        auto* page = form.findChild<QTextBrowser*>(QStringLiteral("SessionInfoBrowser"));
+        QVERIFY(page);
+        QVERIFY(page->toPlainText().contains(QStringLiteral("Optimization Notes")));
+
+        // Names are shown as typed: no label renders them, no menu eats their "&".
+        QCOMPARE(label(form, "CurrentProjectLabel"), QStringLiteral("Current Project: Bakery <b>&amp;</b>"));
+        QCOMPARE(form.findChild<QLabel*>(QStringLiteral("CurrentProjectLabel"))->textFormat(), Qt::PlainText);
+        auto* open = form.menuBar()->findChild<QMenu*>(QStringLiteral("OpenProject1"));
+        QCOMPARE(open->actions().at(1)->text(), QStringLiteral("Bakery <b>&&amp;</b>"));
+        QVERIFY(open->actions().at(1)->isChecked());
+        open->actions().at(0)->trigger();
+        QCOMPARE(dm->Settings.Project, QStringLiteral("All"));
+        open->actions().at(1)->trigger();
+        QCOMPARE(dm->Settings.Project, QStringLiteral("Bakery <b>&amp;</b>"));
+        QTRY_VERIFY_WITH_TIMEOUT(!form.dashboardBusy(), 20000);
     }
 
     void dashboardShowsTheLastSession()
@@ -207,6 +257,10 @@ private slots:
 
         auto* list = form.findChild<QTableWidget*>(QStringLiteral("NewArrivalsList"));
         form.showPanel(2);
+        // Only the left button selects a panel for print.
+        QTest::mouseClick(list->viewport(), Qt::RightButton);
+        QTest::mouseClick(list->viewport(), Qt::MiddleButton);
+        QCOMPARE(form.printSelection(), DashboardReport::Selection::TopTen);
         QTest::mouseClick(list->viewport(), Qt::LeftButton);
         QCOMPARE(form.printSelection(), DashboardReport::Selection::NewArrivals);
         QVERIFY(form.findChild<QPushButton*>()->isEnabled());

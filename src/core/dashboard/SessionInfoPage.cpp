@@ -52,9 +52,15 @@ void appendOptimizationNote(QString& page, const QString& content)
 QString html(const QString& imageFolder, const QStringList& scriptUpdates,
              const QStringList& optimizationNotes)
 {
-    const QString logo = QUrl::fromLocalFile(imageFolder + QStringLiteral("SessionInfoLogo.JPG")).toString();
-    const QString fill =
-        QUrl::fromLocalFile(imageFolder + QStringLiteral("SessionInfoLogoFill.JPG")).toString();
+    // Fully encoded, the apostrophe and "&" too: the address stands in single
+    // quotes, and a folder such as "O'Brien's" must not end the attribute.
+    const auto address = [&imageFolder](const char* file) {
+        return QString::fromLatin1(QUrl::fromLocalFile(imageFolder + QLatin1String(file)).toEncoded())
+            .replace(u'\'', QLatin1String("%27"))
+            .replace(u'&', QLatin1String("%26"));
+    };
+    const QString logo = address("SessionInfoLogo.JPG");
+    const QString fill = address("SessionInfoLogoFill.JPG");
 
     QString page =
         QStringLiteral(

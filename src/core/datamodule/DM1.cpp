@@ -3,6 +3,7 @@
 #include "core/data/Schema.h"
 
 #include <QDate>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <QTime>
 
@@ -17,14 +18,78 @@ namespace {
 // The answer of a message nobody can see: the button that declines.
 QString repairedSettingsText(const QList<RepairedSetting>& repaired)
 {
-    QString text = QStringLiteral("<P align=\"center\">These settings did not hold a whole number "
-                                  "and were reset to their defaults:</P><UL>");
-    for (const RepairedSetting& r : repaired) {
-        text += QStringLiteral("<LI>%1 \\ %2: \"%3\" became \"%4\"</LI>")
-                    .arg(r.key.toHtmlEscaped(), r.name.toHtmlEscaped(), r.foundText.toHtmlEscaped(),
-                         r.defaultText.toHtmlEscaped());
+    const auto list = [&repaired](bool writtenBack) {
+        QString items;
+        for (const RepairedSetting& r : repaired) {
+            if (r.writtenBack == writtenBack)
+                items += QStringLiteral("<LI>%1 \\ %2: \"%3\" became \"%4\"</LI>")
+                             .arg(r.key.toHtmlEscaped(), r.name.toHtmlEscaped(), r.foundText.toHtmlEscaped(),
+                                  r.defaultText.toHtmlEscaped());
+        }
+        return items;
+    };
+    QString text;
+    if (const QString written = list(true); !written.isEmpty())
+        text += QStringLiteral("<P align=\"center\">These settings did not hold a whole number "
+                               "and were reset to their defaults:</P><UL>")
+            + written + QStringLiteral("</UL>");
+    // Only what was written is called reset.
+    if (const QString unwritten = list(false); !unwritten.isEmpty())
+        text += QStringLiteral("<P align=\"center\">These settings did not hold a whole number; their "
+                               "defaults are used for this run but could not be written back, as their "
+                               "key is missing from the settings store:</P><UL>")
+            + unwritten + QStringLiteral("</UL>");
+    return text;
+}
+
+// A message's HTML as terminal text: paragraphs, line breaks and list items on
+// lines of their own, tags dropped, character references decoded. Text without
+// markup is left as it is.
+QString terminalText(const QString& html)
+{
+    static const QRegularExpression markup(QStringLiteral("<[A-Za-z/!]"));
+    if (!html.contains(markup))
+        return html;
+    static const QRegularExpression lineBreak(QStringLiteral("<BR\\s*/?>|</P>|</LI>|</UL>"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression listItem(QStringLiteral("<LI\\b[^>]*>"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    static const QRegularExpression reference(
+        QStringLiteral("&(#[0-9]+|#[xX][0-9A-Fa-f]+|amp|lt|gt|quot|apos|nbsp);"));
+    QString text = html;
+    text.replace(lineBreak, QStringLiteral("\n")).replace(listItem, QStringLiteral("  - ")).remove(tag);
+    QString plain;
+    qsizetype from = 0;
+    for (auto it = reference.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        plain += QStringView(text).sliced(from, m.capturedStart() - from);
+        const QString name = m.captured(1);
+        if (name == QLatin1String("amp"))
+            plain += u'&';
+        else if (name == QLatin1String("lt"))
+            plain += u'<';
+        else if (name == QLatin1String("gt"))
+            plain += u'>';
+        else if (name == QLatin1String("quot"))
+            plain += u'"';
+        else if (name == QLatin1String("apos"))
+            plain += u'\'';
+        else if (name == QLatin1String("nbsp"))
+            plain += u' ';
+        else {
+            bool ok = false;
+            const uint code =
+                name.at(1).toLower() == u'x' ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok);
+            if (ok && code > 0 && code <= 0x10FFFF)
+                plain += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+            else
+                plain += m.captured();
+        }
+        from = m.capturedEnd();
     }
-    return text + QStringLiteral("</UL>");
+    plain += QStringView(text).sliced(from);
+    return plain.trimmed();
 }
 
 } // namespace
@@ -54,7 +119,7 @@ TDM1::TDM1(Registry registry)
     , EngineTable(&General, QStringLiteral("CVEngine"))
     , TempTable(&General)
     , MixTable(&General, QStringLiteral("CVMix"), QStringLiteral("Nameidx"))
-    , PhraseTable(&General, QStringLiteral("Phrase"))
+    , PhraseTable(&General, QStringLiteral("Phrase"), QStringLiteral("Phraseidx"))
     , EngineQuery(&General)
     , SummaryTable(&General, QStringLiteral("Summary"))
     , Temp2Table(&General, QStringLiteral("Temp2"), QStringLiteral("URLidx"))
@@ -89,6 +154,8 @@ QString TDM1::TablePassword() { return QLatin1String(Schema::SE3Password); }
 
 void TDM1::LoadSettings()
 {
+    if (const QString fault = settingsStoreFault(m_registry); !fault.isEmpty())
+        ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), fault.toHtmlEscaped(), true, {});
     const QList<RepairedSetting> repaired = loadSettings(m_registry, Settings);
     if (!repaired.isEmpty())
         ShowMessageBox(MessageButtons::Ok, QStringLiteral("Settings Repaired"),
@@ -119,7 +186,7 @@ MessageAnswer TDM1::ShowMessageBox(MessageButtons buttons, const QString& title,
     // A copy: the presenter may hand the messages to another while it runs.
     if (const MessagePresenter presenter = m_presenter)
         return presenter(buttons, title, text, key);
-    QTextStream(stderr) << title << ": " << text << Qt::endl;
+    QTextStream(stderr) << title << ": " << terminalText(text) << Qt::endl;
     return declinedAnswer(buttons);
 }
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <httplib.h>
 #include <map>
 #include <mutex>
@@ -73,6 +74,8 @@ struct DemoEngine::Impl
     int slowDelay = DefaultSlowDelay;
     int total = 0;
     std::map<std::string, int> perPath;
+    static constexpr std::size_t MaxTargets = 1000;
+    std::deque<std::string> targets;
     DemoPageCache pages;
 
     // The page's body, compressed by the cache when the client takes gzip.
@@ -129,6 +132,12 @@ struct DemoEngine::Impl
     void search(DemoStyle style, const httplib::Request& req, httplib::Response& res)
     {
         count(req.path);
+        {
+            std::lock_guard lock(mutex);
+            if (targets.size() == MaxTargets)
+                targets.pop_front();
+            targets.push_back(req.target);
+        }
         int delay = 0;
         const Failure mode = takeFailure(&delay);
         const QString term = QString::fromStdString(req.get_param_value("q"));
@@ -354,6 +363,16 @@ void DemoEngine::resetCounts()
     std::lock_guard lock(d->mutex);
     d->total = 0;
     d->perPath.clear();
+    d->targets.clear();
+}
+
+QStringList DemoEngine::searchTargets() const
+{
+    std::lock_guard lock(d->mutex);
+    QStringList list;
+    for (const std::string& target : d->targets)
+        list << QString::fromLatin1(target.data(), qsizetype(target.size()));
+    return list;
 }
 
 QList<QString> DemoEngine::ranking(const QString& term, int day) { return DemoCorpus::ranking(term, day); }

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -63,6 +64,9 @@ public:
     int requestCount() const;
     int requestCount(const QString& path) const;
     void resetCounts();
+    // The raw request targets (path and query exactly as received) of the
+    // latest search requests, oldest first; resetCounts() clears them.
+    QStringList searchTargets() const;
 
     // The server's own order of results for a term and a day: decoded
     // absolute URLs, best first (DemoCorpus::ranking).

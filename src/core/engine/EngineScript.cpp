@@ -181,8 +181,55 @@ EngineScript EngineScript::fromRow(const Table& se3)
 
 QString ConnectTerm(const EngineScript& script, const QString& term)
 {
-    QString connected = term;
-    return connected.replace(u' ', script.WordConnector);
+    // The term goes into the request as typed, except for the characters that
+    // would change the request's meaning there: they are percent-encoded (non-ASCII
+    // as UTF-8), so "a&b=c#frag" stays one parameter and "c++" does not become
+    // blanks. Everything else, and the connector itself, is left alone.
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    QString connected;
+    connected.reserve(term.size() + 8);
+    const auto encode = [&](const QByteArray& bytes) {
+        for (const char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            connected += u'%';
+            connected += QLatin1Char(Hex[b >> 4]);
+            connected += QLatin1Char(Hex[b & 0xF]);
+        }
+    };
+    for (qsizetype i = 0; i < term.size(); ++i) {
+        const QChar c = term.at(i);
+        const char16_t u = c.unicode();
+        if (u == u' ') {
+            connected += script.WordConnector;
+        } else if (u < 0x20 || u == 0x7F || u == u'&' || u == u'#' || u == u'+' || u == u'%' || u == u'='
+                   || u == u'?') {
+            encode(QByteArray(1, char(u)));
+        } else if (u >= 0x80) {
+            // A surrogate pair is one character of UTF-8.
+            const qsizetype length = c.isHighSurrogate() && i + 1 < term.size() ? 2 : 1;
+            encode(term.mid(i, length).toUtf8());
+            i += length - 1;
+        } else {
+            connected += c;
+        }
+    }
+    return connected;
+}
+
+QString UnusableReason(const EngineScript& script)
+{
+    const bool hasAddress = std::any_of(script.AString.begin(), script.AString.end(),
+                                        [](const QString& text) { return !text.trimmed().isEmpty(); });
+    if (!hasAddress)
+        return QStringLiteral("it builds no request address (AString1 to AString%1 are empty)")
+            .arg(script.AString.size());
+    if (!script.IncPlanB.isEmpty())
+        return {};
+    if (script.AIncStart.isEmpty() && script.AIncEnd.isEmpty())
+        return QStringLiteral("it has no result marker for the first page (AIncStart and AIncEnd are empty)");
+    if (script.BIncStart.isEmpty() && script.BIncEnd.isEmpty())
+        return QStringLiteral("it has no result marker for later pages (BIncStart and BIncEnd are empty)");
+    return {};
 }
 
 QString ExpandValue(const EngineScript& script, const RunCounters& counters, const QString& connectedTerm,

@@ -79,7 +79,9 @@ struct RunCounters
 };
 
 // The search term with every blank replaced by the script's WordConnector
-// (an empty connector removes the blanks).
+// (an empty connector removes the blanks). The characters that would change
+// the request (& # + % = ? and control characters) and non-ASCII characters
+// (as UTF-8) are percent-encoded; the rest is left as typed.
 QString ConnectTerm(const EngineScript& script, const QString& term);
 
 // The text of one placeholder column (AValue1, BValue3, ...) for the current
@@ -93,6 +95,10 @@ QString ExpandValue(const EngineScript& script, const RunCounters& counters, con
 // may change script.EndKey for the rest of the run (StartKeyPlanB).
 QString BuildQueryUrl(EngineScript& script, const RunCounters& counters, const QString& connectedTerm,
                       const QString& previousProcessedPage);
+
+// Why a script cannot be polled at all (no request address, or no result
+// marker for first or later pages), as a sentence; empty when it can.
+QString UnusableReason(const EngineScript& script);
 
 // The raw next-page link of a processed page, before the ReplaceThis pairs.
 // Empty when the start key, the anchor or the reverse start key is missing.

@@ -17,8 +17,9 @@ int PollingDriver::ProgressPercent(int pages, int pageLength, int depth)
 {
     if (depth <= 0)
         return 100;
-    const double percent = double(pages) * pageLength / depth * 100.0;
-    return std::clamp(int(percent), 0, 100);
+    // Whole numbers throughout: in floating point 29 of 100 came out as 28.
+    const qint64 percent = qint64(pages) * pageLength * 100 / depth;
+    return int(std::clamp<qint64>(percent, 0, 100));
 }
 
 EngineEnd PollingDriver::poll(EngineScript& script, const QString& term, const QList<PollTarget>& targets,
@@ -33,6 +34,13 @@ EngineEnd PollingDriver::poll(EngineScript& script, const QString& term, const Q
         if (events.status)
             events.status(text);
     };
+
+    // A script without an address or result markers would end as "no results"
+    // and its checks would pass for complete: it fails, saying why.
+    if (const QString reason = UnusableReason(script); !reason.isEmpty()) {
+        status(QStringLiteral("Error: The engine script \"%1\" is unusable: %2").arg(script.Name, reason));
+        return EngineEnd::Failed;
+    }
 
     while (m_counters.rank <= depth) {
         if (PageFetcher::retriesExhausted(m_counters, m_httpRetryTimes)) {

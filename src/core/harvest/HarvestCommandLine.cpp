@@ -7,22 +7,42 @@ namespace corvane {
 QString HarvestCommandLine::usage()
 {
     return QStringLiteral(
-        "Usage: Harvester [\"Project\" ...] [--all] [--date yyyy-mm-dd]\n"
-        "Mines the search engines of Corvane projects and stores every rank it finds.\n"
-        "Without arguments it opens its window. With project names (each may stand in double\n"
-        "quotes) or --all it runs without a window, as scheduled tasks start it.\n"
-        "  --all               mine every project\n"
-        "  --date yyyy-mm-dd   record the sessions under that day instead of today\n"
-        "  --help              show this text\n"
-        "  --version           show the version\n"
-        "Exit status: 0 when done, 1 when there is nothing to do or the arguments are bad,\n"
-        "2 when a session failed after its retries.\n");
+               "Usage: Harvester [\"Project\" ...] [--project NAME ...] [--all] [--date yyyy-mm-dd]\n"
+               "Mines the search engines of Corvane projects and stores every rank it finds.\n"
+               "Without arguments it opens its window. With project names or --all it runs without a\n"
+               "window, as scheduled tasks start it.\n"
+               "Each argument is one project name, blanks included: quote it for the shell, as in\n"
+               "  Harvester \"My Project\"      or      Harvester 'Say \"hi\"'\n"
+               "One argument may also list names each in double quotes: '\"Alpha\" \"Beta\"'. A name that\n"
+               "begins with \"-\", or begins and ends with a double quote, is given with --project, which\n"
+               "takes the name exactly as it stands.\n"
+               "  --project NAME      mine the project of exactly this name\n"
+               "  --all               mine every project\n"
+               "  --date yyyy-mm-dd   record the sessions under that day instead of today; the day may\n"
+               "                      lie up to %1 years back and no later than tomorrow\n"
+               "  --help              show this text\n"
+               "  --version           show the version\n"
+               "Exit status: 0 when done, 1 when there is nothing to do or the arguments are bad (a blank\n"
+               "or unknown project name included), 2 when a session failed after its retries.\n")
+        .arg(DateYearsBack);
 }
 
-HarvestCommandLine HarvestCommandLine::parse(const QStringList& arguments)
+HarvestCommandLine HarvestCommandLine::parse(const QStringList& arguments, const QDate& today)
 {
     HarvestCommandLine line;
-    static const QRegularExpression separators(QStringLiteral("[\\s\"]+"));
+    // The form scheduled tasks write: names each in double quotes, in one argument.
+    static const QRegularExpression quotedList(QStringLiteral("^\\s*\"[^\"]*\"(\\s+\"[^\"]*\")*\\s*$"));
+    static const QRegularExpression quotedName(QStringLiteral("\"([^\"]*)\""));
+    const auto addProject = [&line](const QString& name) {
+        if (name.trimmed().isEmpty()) {
+            line.error =
+                QStringLiteral("A blank project name was given (is a variable in the command empty?)");
+            return false;
+        }
+        if (!line.request.projects.contains(name))
+            line.request.projects << name;
+        return true;
+    };
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
@@ -31,6 +51,15 @@ HarvestCommandLine HarvestCommandLine::parse(const QStringList& arguments)
             line.version = true;
         } else if (argument == QLatin1String("--all")) {
             line.request.all = true;
+        } else if (argument == QLatin1String("--project")
+                   || argument.startsWith(QLatin1String("--project="))) {
+            QString name;
+            if (argument.contains(QLatin1Char('=')))
+                name = argument.section(QLatin1Char('='), 1);
+            else if (i + 1 < arguments.size())
+                name = arguments.at(++i);
+            if (!addProject(name))
+                return line;
         } else if (argument == QLatin1String("--date") || argument.startsWith(QLatin1String("--date="))) {
             QString text;
             if (argument.contains(QLatin1Char('=')))
@@ -42,15 +71,23 @@ HarvestCommandLine HarvestCommandLine::parse(const QStringList& arguments)
                 line.error = QStringLiteral("--date needs a day written yyyy-mm-dd, not \"%1\"").arg(text);
                 return line;
             }
+            const QDate earliest = today.addYears(-DateYearsBack);
+            const QDate latest = today.addDays(1);
+            if (line.request.date < earliest || line.request.date > latest) {
+                line.error = QStringLiteral("--date %1 lies outside %2 to %3")
+                                 .arg(text, earliest.toString(Qt::ISODate), latest.toString(Qt::ISODate));
+                return line;
+            }
         } else if (argument.startsWith(QLatin1Char('-'))) {
             line.error = QStringLiteral("Unknown option %1").arg(argument);
             return line;
-        } else {
-            // Project names never hold blanks, so one argument may carry several.
-            for (const QString& name : argument.split(separators, Qt::SkipEmptyParts)) {
-                if (!line.request.projects.contains(name))
-                    line.request.projects << name;
+        } else if (argument.contains(quotedList)) {
+            for (auto it = quotedName.globalMatch(argument); it.hasNext();) {
+                if (!addProject(it.next().captured(1)))
+                    return line;
             }
+        } else if (!addProject(argument)) {
+            return line;
         }
     }
     if (line.request.all && !line.request.projects.isEmpty())

@@ -97,7 +97,7 @@ DuvudaResultFile::LoadResult DuvudaResultFile::load(const QString& path)
                 return {{}, damaged(path, rowName + QStringLiteral(" holds a cell that is not text"))};
             row.cells[size_t(c)] = cells.at(c).toString();
         }
-        result.rows.append(row);
+        result.rows.append(DuvudaCells::rebuiltRow(row));
     }
     return result;
 }

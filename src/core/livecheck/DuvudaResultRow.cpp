@@ -1,5 +1,7 @@
 #include "core/livecheck/DuvudaResultRow.h"
 
+#include "core/export/HtmlCellText.h"
+
 namespace corvane {
 
 const QStringList& DuvudaResultRow::headers()
@@ -40,6 +42,22 @@ DuvudaResultRow DuvudaCells::makeRow(const DuvudaHit& hit, const QLocale& locale
     row.cells[DuvudaResultRow::SearchTerm] = comment(hit.term) + anchor(hit.requestUrl, hit.term);
     row.cells[DuvudaResultRow::SearchEngine] =
         comment(hit.engineName) + anchor(hit.engineHomePage, hit.engineName);
+    return row;
+}
+
+DuvudaResultRow DuvudaCells::rebuiltRow(const DuvudaResultRow& stored)
+{
+    DuvudaResultRow row;
+    row.date = stored.date;
+    for (const int c : {DuvudaResultRow::Date, DuvudaResultRow::Rank, DuvudaResultRow::Page})
+        row.cells[size_t(c)] = HtmlCellText::visibleText(stored.cells[size_t(c)]).toHtmlEscaped();
+    const QString& url = stored.cells[DuvudaResultRow::URL];
+    row.cells[DuvudaResultRow::URL] = anchor(HtmlCellText::linkAddress(url), HtmlCellText::visibleText(url));
+    for (const int c : {DuvudaResultRow::SearchTerm, DuvudaResultRow::SearchEngine}) {
+        const QString& cell = stored.cells[size_t(c)];
+        const QString text = HtmlCellText::visibleText(cell);
+        row.cells[size_t(c)] = comment(text) + anchor(HtmlCellText::linkAddress(cell), text);
+    }
     return row;
 }
 

@@ -53,5 +53,10 @@ QString urlAddress(const QString& url);
 // The grid row of a hit; the date in the locale's short date format.
 DuvudaResultRow makeRow(const DuvudaHit& hit, const QLocale& locale = QLocale());
 
+// A row read from a file, its cells made again from the texts and links they
+// show: whatever markup a file holds, only the grid's own reaches the grid,
+// its copies and its exports. A row the program wrote comes back unchanged.
+DuvudaResultRow rebuiltRow(const DuvudaResultRow& stored);
+
 } // namespace DuvudaCells
 } // namespace corvane

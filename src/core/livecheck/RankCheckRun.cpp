@@ -11,6 +11,24 @@ namespace corvane {
 
 namespace {
 
+// A text as one field of a tab-separated line: a backslash, tab, line feed or
+// carriage return inside it is written as \\, \t, \n or \r.
+QString field(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\\': escaped += QLatin1String("\\\\"); break;
+        case u'\t': escaped += QLatin1String("\\t"); break;
+        case u'\n': escaped += QLatin1String("\\n"); break;
+        case u'\r': escaped += QLatin1String("\\r"); break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
 // Engines to ask: the named ones in the order given, or every active one.
 QList<EngineScript> chooseEngines(Table& se3, const QStringList& names, QTextStream& err)
 {
@@ -53,12 +71,13 @@ RankCheckResult runRankCheck(TDM1& dataModule, const RankCheckRequest& request, 
     PollingDriver driver(fetcher, dataModule.Settings.HTTPRetryTimes);
     int hits = 0;
     int failed = 0;
+    bool aborted = false;
     for (EngineScript& engine : engines) {
         PollEvents events;
         events.hit = [&](const PollHit& hit) {
             ++hits;
-            out << engine.Name << '\t' << hit.rank << '\t' << hit.page << '\t' << hit.requestUrl << '\t'
-                << hit.foundLink << '\n';
+            out << field(engine.Name) << '\t' << hit.rank << '\t' << hit.page << '\t' << field(hit.requestUrl)
+                << '\t' << field(hit.foundLink) << '\n';
             out.flush();
         };
         events.status = [&](const QString& text) { err << engine.Name << ": " << text << '\n'; };
@@ -66,11 +85,16 @@ RankCheckResult runRankCheck(TDM1& dataModule, const RankCheckRequest& request, 
         const EngineEnd end = driver.poll(engine, request.term, targets, request.depth, events);
         if (end == EngineEnd::Failed)
             ++failed;
-        if (end == EngineEnd::Aborted)
+        if (end == EngineEnd::Aborted) {
+            aborted = true;
             break;
+        }
     }
     if (failed == engines.size())
         return RankCheckResult::Failed;
+    if (hits == 0 && !aborted)
+        err << "cvcheck: nothing ranked within the first " << request.depth << " results for \""
+            << request.term << "\"\n";
     return hits > 0 ? RankCheckResult::Hits : RankCheckResult::NoHits;
 }
 

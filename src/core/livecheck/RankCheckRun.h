@@ -27,8 +27,9 @@ struct RankCheckRequest
 enum class RankCheckResult { Hits = 0, NoHits = 1, Failed = 2 };
 
 // Asks each engine in turn and writes one tab-separated line per hit to out
-// (engine, rank, page, request URL, found link); progress and errors go to
-// err. keepGoing is asked between requests; false stops the check. Failed
+// (engine, rank, page, request URL, found link; a backslash, tab, line feed
+// or carriage return inside a field written as \\, \t, \n or \r); progress,
+// errors and a check without a hit are said on err. keepGoing is asked between requests; false stops the check. Failed
 // when no engine could be asked or every engine failed.
 RankCheckResult runRankCheck(TDM1& dataModule, const RankCheckRequest& request, QTextStream& out,
                              QTextStream& err, const std::function<bool()>& keepGoing);

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QList>
+#include <QMutex>
+#include <QSet>
 #include <QtDebug>
 
 #include <cerrno>
@@ -353,6 +355,35 @@ private:
 
 // Reads and parses the file; a missing file is an empty document. False when
 // the file exists but cannot be read.
+// Says once per process and file that a store cannot be read: every key
+// opened reads the file again, and the same line dozens of times helps nobody.
+void warnUnreadable(const QString& path, const QString& reason)
+{
+    static QMutex lock;
+    static QSet<QString> warned;
+    const QMutexLocker locker(&lock);
+    if (!warned.contains(path)) {
+        warned.insert(path);
+        qWarning("Registry: cannot read %s: %s", qPrintable(path), qPrintable(reason));
+    }
+}
+
+// Reads the whole file; false with the reason when it exists but cannot be read.
+bool readBytes(const QString& path, QByteArray& bytes, QString* reason)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return false;
+    }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 bool readDocument(const QString& path, Document& doc)
 {
     QFile file(path);
@@ -360,13 +391,10 @@ bool readDocument(const QString& path, Document& doc)
         doc = {};
         return true;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        qWarning("Registry: cannot read %s: %s", qPrintable(path), qPrintable(file.errorString()));
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        qWarning("Registry: cannot read %s: %s", qPrintable(path), qPrintable(file.errorString()));
+    QByteArray bytes;
+    QString reason;
+    if (!readBytes(path, bytes, &reason)) {
+        warnUnreadable(path, reason);
         return false;
     }
     doc = parse(bytes);
@@ -461,6 +489,17 @@ QString Registry::defaultFilePath()
 Registry::Registry(const QString& filePath)
     : m_filePath(filePath)
 {
+}
+
+QString Registry::readFault() const
+{
+    if (!QFileInfo::exists(m_filePath))
+        return {};
+    QByteArray bytes;
+    QString reason;
+    if (QFileInfo(m_filePath).isDir())
+        return QStringLiteral("it is a folder");
+    return readBytes(m_filePath, bytes, &reason) ? QString() : reason;
 }
 
 bool Registry::keyExists(const QString& keyPath) const

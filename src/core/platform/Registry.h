@@ -28,6 +28,10 @@ public:
 
     const QString& filePath() const { return m_filePath; }
 
+    // Why the store's file exists but cannot be read; empty when it can be
+    // read or does not exist (a missing store reads as empty).
+    QString readFault() const;
+
     // Key paths are given below HKEY_LOCAL_MACHINE with backslashes,
     // e.g. "Software\\Corvane\\Startup Settings"; matched without regard to case.
     bool keyExists(const QString& keyPath) const;

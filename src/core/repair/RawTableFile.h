@@ -14,7 +14,10 @@ namespace corvane::repair {
 class RawTableFile
 {
 public:
-    enum class Open { Existing, Create };
+    // ReadOnly is for reading only: in a folder the user may not write, the
+    // file is opened read-only (immutable when need be), so a check there
+    // still reads every table.
+    enum class Open { Existing, Create, ReadOnly };
 
     explicit RawTableFile(const QString& path, Open mode = Open::Existing);
     ~RawTableFile();
@@ -39,6 +42,8 @@ public:
     static QString quoteName(const QString& name) { return Connection::quoteName(name); }
 
 private:
+    void openReadOnly();
+
     QString m_path;
     QString m_openError;
     sqlite3* m_db = nullptr;

@@ -1,5 +1,6 @@
 #include "core/repair/RepairOptions.h"
 
+#include "core/platform/AppFolders.h"
 #include "core/platform/Registry.h"
 #include "core/settings/Settings.h"
 
@@ -111,10 +112,14 @@ QString resolveDataFolder(const QString& given, QString& error)
 {
     QString folder = given;
     if (folder.isEmpty()) {
+        // Read, never written: a check changes nothing, not even a damaged
+        // setting (the programs that load the settings repair those).
         Registry registry;
-        SettingsRecord record;
-        loadSettings(registry, record);
-        folder = record.DataFolder;
+        const RegistryKey locations(registry, SettingsKeys::path(QLatin1String(SettingsKeys::FileLocations)));
+        folder = locations.readString(QStringLiteral("DataFolder"));
+        const QString exeFolder = locations.readString(QStringLiteral("ExeFolder"));
+        if (folder.isEmpty() && !exeFolder.isEmpty())
+            folder = AppFolders::withTrailingSlash(exeFolder) + QStringLiteral("Data/");
         if (folder.isEmpty()) {
             error = QStringLiteral("The settings store names no data folder (File Locations, DataFolder); "
                                    "give one with --data FOLDER.");

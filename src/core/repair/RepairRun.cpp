@@ -1,10 +1,12 @@
 #include "core/repair/RepairRun.h"
 
+#include "core/data/Schema.h"
 #include "core/platform/MutexNames.h"
 #include "core/platform/NamedMutex.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QSet>
 
 #include <algorithm>
 
@@ -32,10 +34,27 @@ QStringList RepairRun::tableFiles() const
     return paths;
 }
 
+QStringList RepairRun::missingTables() const
+{
+    QSet<QString> present;
+    for (const QString& file : tableFiles())
+        present.insert(tableNameOf(file).toLower());
+    QStringList missing;
+    bool anyOfOurs = false;
+    for (const TableDef& def : Schema::tables()) {
+        if (present.contains(def.name.toLower()))
+            anyOfOurs = true;
+        else
+            missing << def.name;
+    }
+    return anyOfOurs ? missing : QStringList();
+}
+
 QList<TableResult> RepairRun::run(Mode mode)
 {
     m_stop = false;
     const QStringList files = tableFiles();
+    const QStringList missing = missingTables();
     // One stamp names every copy kept in this pass.
     const QDateTime stamp = QDateTime::currentDateTime();
     QList<TableResult> results;
@@ -46,7 +65,37 @@ QList<TableResult> RepairRun::run(Mode mode)
         if (onTableDone)
             onTableDone(i, int(files.size()), results.last());
     }
+    // A table of the program whose file is gone is damage a repair cannot mend.
+    for (const QString& name : missing) {
+        if (m_stop)
+            break;
+        TableResult result;
+        result.filePath = QDir(m_folder).filePath(name + QStringLiteral(".dat"));
+        result.tableName = name;
+        result.found.tableName = name;
+        result.found.state = TableCondition::State::Unreadable;
+        result.found.problems << QStringLiteral("The file \"%1.dat\" is missing.").arg(name);
+        if (mode == Mode::Repair) {
+            result.outcome = TableResult::Outcome::NotRepaired;
+            result.failure = QStringLiteral("A missing table is not created by a repair: restore it from a "
+                                            "backup, or let corvane-setup create it empty.");
+        } else {
+            result.outcome = TableResult::Outcome::Damaged;
+        }
+        results << result;
+        if (onTableDone)
+            onTableDone(int(results.size()) - 1, int(files.size() + missing.size()), result);
+    }
     return results;
+}
+
+QString RepairRun::folderFault() const
+{
+    if (tableFiles().isEmpty())
+        return QStringLiteral(
+                   "The folder \"%1\" holds no tables (no \"*.dat\" files): is it the data folder?")
+            .arg(m_folder);
+    return {};
 }
 
 QString RepairRun::repairRefusal()

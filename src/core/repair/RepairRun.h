@@ -24,6 +24,13 @@ public:
     // Every "*.dat" file of the folder (the extension in any case), sorted
     // without regard to case. Kept copies of damaged files are not among them.
     QStringList tableFiles() const;
+    // The program's tables without a file, when the folder holds any of them
+    // (a folder of other tables is checked as it is); run() reports each as
+    // damage that remains.
+    QStringList missingTables() const;
+    // Why the folder cannot be checked at all (it holds no table file); empty
+    // when it can.
+    QString folderFault() const;
 
     // Called before each table: its number from 0, the count, the table's name.
     std::function<void(int index, int count, const QString& tableName)> onTableStarted;

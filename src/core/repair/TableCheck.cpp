@@ -1,6 +1,7 @@
 #include "core/repair/TableCheck.h"
 
 #include "core/data/Schema.h"
+#include "core/data/TableFile.h"
 #include "core/repair/RawTableFile.h"
 
 #include <QFileInfo>
@@ -67,6 +68,24 @@ QStringList missingSchemaIndexes(RawTableFile& file, const QString& tableName)
     return missing;
 }
 
+// For a table the program protects with its password: why the stored
+// password record does not fit; empty when it does (or the table has none).
+QString passwordFault(RawTableFile& file, const QString& tableName)
+{
+    const TableDef* def = Schema::table(tableName);
+    if (!def || !def->passwordProtected)
+        return {};
+    Statement read = file.prepare(QStringLiteral("SELECT value FROM ") + QLatin1String(TableFile::MetaTable)
+                                  + QStringLiteral(" WHERE key = 'password'"));
+    if (read.isNull())
+        return QStringLiteral("The table's password record cannot be read: %1").arg(file.lastError());
+    if (read.step() != SQLITE_ROW)
+        return QStringLiteral("The table has no password record.");
+    if (read.column(0).toString() != TableFile::passwordHash(QLatin1String(Schema::SE3Password)))
+        return QStringLiteral("The table's password record does not fit the program's password.");
+    return {};
+}
+
 } // namespace
 
 QString tableNameOf(const QString& path)
@@ -80,7 +99,7 @@ TableCondition checkTableFile(const QString& path)
     TableCondition condition;
     condition.tableName = tableNameOf(path);
 
-    RawTableFile file(path);
+    RawTableFile file(path, RawTableFile::Open::ReadOnly);
     if (!file.isOpen()) {
         condition.state = TableCondition::State::Unreadable;
         condition.problems << QStringLiteral("The file cannot be opened: %1").arg(file.openError());
@@ -112,6 +131,11 @@ TableCondition checkTableFile(const QString& path)
             condition.problems << file.lastError();
             dataDamage = true;
         }
+    }
+
+    if (const QString fault = passwordFault(file, condition.tableName); !fault.isEmpty()) {
+        condition.problems << fault;
+        dataDamage = true;
     }
 
     condition.missingIndexes = missingSchemaIndexes(file, condition.tableName);

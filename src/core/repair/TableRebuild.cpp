@@ -302,9 +302,13 @@ bool buildFreshFile(RawTableFile& source, const Layout& layout, const QString& f
     QList<QPair<QString, QString>> meta = readMeta(source);
     if (!hasKey(meta, QLatin1String("format")))
         meta.append({QStringLiteral("format"), QStringLiteral("1")});
-    if (layout.passwordProtected && !hasKey(meta, QLatin1String("password")))
+    // A protected table gets the program's password, whatever the damaged file held.
+    if (layout.passwordProtected) {
+        meta.removeIf(
+            [](const QPair<QString, QString>& row) { return row.first == QLatin1String("password"); });
         meta.append(
             {QStringLiteral("password"), TableFile::passwordHash(QLatin1String(Schema::SE3Password))});
+    }
     if (!fresh.exec(QStringLiteral("CREATE TABLE ") + QLatin1String(TableFile::MetaTable)
                     + QStringLiteral(" (key TEXT PRIMARY KEY, value TEXT)")))
         return fail(QStringLiteral("The table's metadata cannot be written"));

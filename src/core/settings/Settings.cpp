@@ -111,7 +111,8 @@ QList<SettingDescriptor> buildDescriptors()
 }
 
 // Reads the loaded values of one key, opened once, in descriptor order.
-void readKey(Registry& registry, const char* key, SettingsRecord& record, QList<RepairedSetting>& repaired)
+void readKey(Registry& registry, const char* key, SettingsRecord& record, QList<RepairedSetting>& repaired,
+             bool storeReadable)
 {
     const QString keyName = QLatin1String(key);
     const RegistryKey opened(registry, SettingsKeys::path(keyName));
@@ -123,8 +124,13 @@ void readKey(Registry& registry, const char* key, SettingsRecord& record, QList<
             text = TextCipher::decipher(text, TextCipher::ProxyPasswordKey);
         if (d.form == Form::Integer && !SettingText::toInteger(text)) {
             const QString fallback = QLatin1String(d.defaultText);
-            repaired.append({keyName, QLatin1String(d.name), text, fallback});
-            text = writeSetting(registry, keyName, QLatin1String(d.name), fallback);
+            // An unreadable store is told once by the caller; nothing is written to it.
+            if (storeReadable) {
+                const bool written =
+                    registry.writeString(SettingsKeys::path(keyName), QLatin1String(d.name), fallback);
+                repaired.append({keyName, QLatin1String(d.name), text, fallback, written});
+            }
+            text = fallback;
         }
         storeSettingText(record, d, text);
     }
@@ -133,11 +139,14 @@ void readKey(Registry& registry, const char* key, SettingsRecord& record, QList<
 // An empty program folder becomes the current directory; empty data,
 // configuration and update folders become sub-folders of the program folder.
 // Each derived value is written back.
-void deriveFolderDefaults(Registry& registry, SettingsRecord& record)
+void deriveFolderDefaults(Registry& registry, SettingsRecord& record, bool storeReadable)
 {
     const QString key = QLatin1String(SettingsKeys::FileLocations);
+    const auto writeSetting = [&](const QString& k, const QString& name, const QString& text) {
+        return storeReadable ? corvane::writeSetting(registry, k, name, text) : text;
+    };
     if (record.ExeFolder.isEmpty())
-        record.ExeFolder = writeSetting(registry, key, QStringLiteral("ExeFolder"),
+        record.ExeFolder = writeSetting(key, QStringLiteral("ExeFolder"),
                                         AppFolders::withTrailingSlash(QDir::currentPath()));
     const struct
     {
@@ -149,8 +158,8 @@ void deriveFolderDefaults(Registry& registry, SettingsRecord& record)
                    {&R::UpdateFolder, "UpdateFolder", "Update/"}};
     for (const auto& f : derived) {
         if ((record.*f.member).isEmpty())
-            record.*f.member = writeSetting(registry, key, QLatin1String(f.name),
-                                            record.ExeFolder + QLatin1String(f.subFolder));
+            record.*f.member =
+                writeSetting(key, QLatin1String(f.name), record.ExeFolder + QLatin1String(f.subFolder));
     }
 }
 
@@ -214,12 +223,23 @@ QString writeSetting(Registry& registry, const QString& key, const QString& name
 QList<RepairedSetting> loadSettings(Registry& registry, SettingsRecord& record)
 {
     QList<RepairedSetting> repaired;
-    readKey(registry, SettingsKeys::FileLocations, record, repaired);
-    deriveFolderDefaults(registry, record);
-    readKey(registry, SettingsKeys::StartupSettings, record, repaired);
-    readKey(registry, SettingsKeys::Network, record, repaired);
-    readKey(registry, SettingsKeys::Data, record, repaired);
+    const bool readable = registry.readFault().isEmpty();
+    readKey(registry, SettingsKeys::FileLocations, record, repaired, readable);
+    deriveFolderDefaults(registry, record, readable);
+    readKey(registry, SettingsKeys::StartupSettings, record, repaired, readable);
+    readKey(registry, SettingsKeys::Network, record, repaired, readable);
+    readKey(registry, SettingsKeys::Data, record, repaired, readable);
     return repaired;
+}
+
+QString settingsStoreFault(const Registry& registry)
+{
+    const QString fault = registry.readFault();
+    if (fault.isEmpty())
+        return {};
+    return QStringLiteral("The settings store \"%1\" cannot be read (%2). Default settings are used for "
+                          "this run and nothing is written to the store.")
+        .arg(registry.filePath(), fault);
 }
 
 } // namespace corvane

@@ -151,13 +151,21 @@ struct RepairedSetting
     QString name;
     QString foundText;
     QString defaultText;
+    // False when the default could not be written back (its key is missing
+    // from the store): the run uses it, the store keeps what it had.
+    bool writtenBack = true;
 };
 
 // Reads the keys in order into the record, derives and writes back the four
 // folder defaults, and deciphers the proxy password. An integer that is
 // missing or not a number is replaced by its default, written back, and
 // reported in the result so that the caller can tell the user.
+// A store that exists but cannot be read gives the defaults, writes nothing and
+// reports no repairs: settingsStoreFault() says what is wrong, once.
 QList<RepairedSetting> loadSettings(Registry& registry, SettingsRecord& record);
+
+// The sentence for a settings store that cannot be read; empty when it can.
+QString settingsStoreFault(const Registry& registry);
 
 // Opens the key without creating it, writes the value and returns the text
 // written. A write to a missing key is lost.

@@ -56,6 +56,7 @@ TopTenCharts::TopTenCharts(QWidget* parent)
     auto* tableLayout = new QVBoxLayout(m_tablePanel);
     tableLayout->setContentsMargins(0, 0, 0, 0);
     m_tableCaption->setObjectName(QStringLiteral("Top10TableCaption"));
+    m_tableCaption->setTextFormat(Qt::PlainText); // engine names as typed
     QFont bold = m_tableCaption->font();
     bold.setBold(true);
     m_tableCaption->setFont(bold);

@@ -41,6 +41,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -300,7 +301,7 @@ void TDuvudaDuvedozoForm::buildWindow()
     connect(m_engineList, &QListWidget::itemClicked, this, &TDuvudaDuvedozoForm::EngineListClick);
     connect(m_engineList, &QListWidget::itemSelectionChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
     connect(m_engineLink, &QLabel::linkActivated, this,
-            [](const QString& address) { DesktopLinks::openAddress(address); });
+            [](const QString& address) { DesktopLinks::openWebAddress(address); });
     connect(m_termCombo, &QComboBox::currentTextChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
     connect(m_urlCombo, &QComboBox::currentTextChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
     connect(m_depthSpin, &QSpinBox::valueChanged, this, &TDuvudaDuvedozoForm::UpdateGoEnabled);
@@ -553,6 +554,16 @@ void TDuvudaDuvedozoForm::GoButtonClick()
     m_goButton->setEnabled(false);
     UpdateResultCommands();
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Whatever ends the run, an exception included, the window is usable and
+    // closable afterwards.
+    const auto finished = qScopeGuard([this] {
+        m_running = false;
+        SetInputsEnabled(true);
+        ShowStatus(QStringLiteral("Done..."));
+        UpdateGoEnabled();
+        UpdateResultCommands();
+        QApplication::restoreOverrideCursor();
+    });
     m_abort = false;
     m_progressBar->setValue(0);
     ShowStatus(QStringLiteral("Working..."));
@@ -587,13 +598,6 @@ void TDuvudaDuvedozoForm::GoButtonClick()
             ShowStatus(QStringLiteral("Error: ") + QString::fromUtf8(error.what()));
         }
     }
-
-    m_running = false;
-    SetInputsEnabled(true);
-    ShowStatus(QStringLiteral("Done..."));
-    UpdateGoEnabled();
-    UpdateResultCommands();
-    QApplication::restoreOverrideCursor();
 }
 
 void TDuvudaDuvedozoForm::StopButtonClick() { m_abort = true; }

@@ -38,6 +38,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -75,8 +76,10 @@ QTableWidget* makeList(const QString& objectName, const QStringList& headers, co
 }
 
 // The banner pictures of the session page, drawn once into the program folder.
-void ensureSessionImages(const QString& folder)
+// Answers the names of the pictures that could not be written.
+QStringList ensureSessionImages(const QString& folder)
 {
+    QStringList failed;
     const QString logo = folder + QStringLiteral("SessionInfoLogo.JPG");
     const QString fill = folder + QStringLiteral("SessionInfoLogoFill.JPG");
     if (!QFileInfo::exists(logo)) {
@@ -96,13 +99,16 @@ void ensureSessionImages(const QString& folder)
         painter.drawText(image.rect().adjusted(140, 0, 0, -6), Qt::AlignBottom | Qt::AlignLeft,
                          QStringLiteral("Session Info"));
         painter.end();
-        image.save(logo, "JPG", 95);
+        if (!image.save(logo, "JPG", 95))
+            failed << logo;
     }
     if (!QFileInfo::exists(fill)) {
         QImage image(8, 48, QImage::Format_RGB32);
         image.fill(QColor(0x3b, 0x6e, 0xa5));
-        image.save(fill, "JPG", 95);
+        if (!image.save(fill, "JPG", 95))
+            failed << fill;
     }
+    return failed;
 }
 
 } // namespace
@@ -176,6 +182,7 @@ void TMainRankForm::CreateCommands()
     m_projectGroup = new QActionGroup(this);
     m_projectGroup->setExclusive(true);
     m_allProjects = m_openProjectMenu->addAction(QStringLiteral("All"));
+    m_allProjects->setData(QStringLiteral("All"));
     m_allProjects->setCheckable(true);
     m_projectGroup->addAction(m_allProjects);
     connect(m_openProjectMenu, &QMenu::triggered, this, &TMainRankForm::ProjectMenuTriggered);
@@ -274,15 +281,19 @@ QWidget* TMainRankForm::CreateDashboard()
     header->setStyleSheet(
         QStringLiteral("#DashboardHeader { background: #eef3fa; border: 1px solid #b9cbe3; }"));
     auto* headerLayout = new QGridLayout(header);
+    // Names are shown as typed, never as markup.
     m_currentProject = new QLabel;
+    m_currentProject->setTextFormat(Qt::PlainText);
     m_currentProject->setObjectName(QStringLiteral("CurrentProjectLabel"));
     QFont big = m_currentProject->font();
     big.setPointSizeF(big.pointSizeF() * 1.3);
     big.setBold(true);
     m_currentProject->setFont(big);
     m_lastSession = new QLabel;
+    m_lastSession->setTextFormat(Qt::PlainText);
     m_lastSession->setObjectName(QStringLiteral("LastSessionLabel"));
     m_keyUrlLabel = new QLabel;
+    m_keyUrlLabel->setTextFormat(Qt::PlainText);
     m_keyUrlLabel->setObjectName(QStringLiteral("KeyURLLabel"));
     m_description = new QLabel(NoHintText);
     m_description->setObjectName(QStringLiteral("DescriptionPanel"));
@@ -452,40 +463,46 @@ void TMainRankForm::BuildProjectList()
     projects.open();
     for (projects.first(); !projects.eof(); projects.next()) {
         const QString name = projects.asString(QStringLiteral("Name"));
-        QAction* item = m_openProjectMenu->addAction(name);
+        // The menu shows the name as it is: "&" would otherwise mark an accelerator.
+        QAction* item = m_openProjectMenu->addAction(QString(name).replace(u'&', QLatin1String("&&")));
+        item->setData(name);
         item->setCheckable(true);
         m_projectGroup->addAction(item);
         m_projectBox->addItem(name);
     }
 }
 
-void TMainRankForm::ProjectMenuTriggered(QAction* action) { SelectProject(action->text()); }
+void TMainRankForm::ProjectMenuTriggered(QAction* action) { SelectProject(action->data().toString()); }
 
 void TMainRankForm::ComboBox1Change(int index) { SelectProject(m_projectBox->itemText(index)); }
 
 void TMainRankForm::SelectProject(const QString& name)
 {
     QString project = name.isEmpty() ? m_dm.Settings.Project : name;
-    const bool known = project == m_allProjects->text() || m_projectBox->findText(project) >= 0;
+    const bool known = project == m_allProjects->data().toString() || m_projectBox->findText(project) >= 0;
     if (!known)
         project = m_projectBox->count() > 0 ? m_projectBox->itemText(0) : QString();
     m_openProjectMenu->setEnabled(m_projectBox->count() > 0);
 
     const QList<QAction*> items = m_projectGroup->actions();
     for (QAction* item : items)
-        item->setChecked(item->text() == project);
+        item->setChecked(item->data().toString() == project);
     m_dm.Settings.Project =
         m_dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), project);
     m_projectBox->setCurrentIndex(m_projectBox->findText(project));
 
     m_lastRun = QDate();
+    m_dm.Settings.LastRun = 0.0;
     m_keyUrl.clear();
     Table& projects = m_dm.GroupTable;
     projects.open();
     if (!project.isEmpty() && projects.findKey({project})) {
         const QDateTime lastRun = projects.value(QStringLiteral("LastRun")).toDateTime();
-        if (lastRun.isValid() && FieldCodec::toDayCount(lastRun) >= 1.0)
+        if (lastRun.isValid() && FieldCodec::toDayCount(lastRun) >= 1.0) {
             m_lastRun = lastRun.date();
+            // The settings record carries it for the settings dialog's "Last Run".
+            m_dm.Settings.LastRun = FieldCodec::toDayCount(lastRun);
+        }
         m_keyUrl = projects.asString(QStringLiteral("KeyURL"));
     }
 
@@ -581,7 +598,11 @@ void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
     m_builder->addStep([this] { m_topTen->selectChart(0); });
     for (int slot = 0; slot < TopTenCharts::Count; ++slot)
         m_builder->addStep([this, slot] { m_topTen->revealSlot(slot); }, chartRevealPauseMs);
-    m_builder->addStep([this] { m_topTen->saveImages(m_dm.Settings.ExeFolder); });
+    m_builder->addStep([this] {
+        if (!m_topTen->saveImages(m_dm.Settings.ExeFolder))
+            ReportWriteFailure(QStringLiteral("The Top 10 pictures (Top10_1.jpg to Top10_10.jpg)"),
+                               m_dm.Settings.ExeFolder, {});
+    });
     m_builder->addStep([this, queries] {
         FillList(m_firstPage, queries->firstPage(), true, false);
         m_progress->setValue(77);
@@ -595,7 +616,10 @@ void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
         m_progress->setValue(92);
     });
     m_builder->addStep([this, queries] {
-        ensureSessionImages(m_dm.Settings.ExeFolder);
+        const QStringList failed = ensureSessionImages(m_dm.Settings.ExeFolder);
+        if (!failed.isEmpty())
+            ReportWriteFailure(QStringLiteral("The session page's pictures"), m_dm.Settings.ExeFolder,
+                               failed.join(QStringLiteral(", ")));
         ShowSessionInfo(SessionInfoPage::html(m_dm.Settings.ExeFolder, queries->scriptUpdates(),
                                               queries->optimizationNotes()));
         m_progress->setValue(100);
@@ -631,14 +655,27 @@ void TMainRankForm::ShowSessionInfo(const QString& html)
 {
     const QString path = m_dm.Settings.ExeFolder + QStringLiteral("SessionInfo.html");
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        file.write(html.toUtf8());
-        file.commit();
-    }
+    const bool written =
+        file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(html.toUtf8()) >= 0 && file.commit();
     m_sessionInfo->clear();
     m_sessionInfo->setSearchPaths({m_dm.Settings.ExeFolder});
+    if (!written) {
+        // The page as built, never an older file left on disk.
+        m_sessionInfo->setHtml(html);
+        ReportWriteFailure(QStringLiteral("SessionInfo.html"), m_dm.Settings.ExeFolder, file.errorString());
+        return;
+    }
     m_sessionInfo->setSource(QUrl::fromLocalFile(path));
     m_sessionInfo->reload();
+}
+
+void TMainRankForm::ReportWriteFailure(const QString& what, const QString& folder, const QString& reason)
+{
+    QString text = QStringLiteral("<P ALIGN=\"CENTER\">") + what.toHtmlEscaped()
+        + QStringLiteral(" could not be written in ") + folder.toHtmlEscaped();
+    if (!reason.isEmpty())
+        text += QStringLiteral(":<BR>") + reason.toHtmlEscaped();
+    m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"), text + QStringLiteral("</P>"), true, {});
 }
 
 void TMainRankForm::showPanel(int panel)
@@ -671,7 +708,11 @@ DashboardReport::Selection TMainRankForm::PanelSelection(const QWidget* widget) 
 void TMainRankForm::FocusChanged(QWidget* now)
 {
     // Print buttons and task bar items take no focus; any other control of
-    // the window outside the panels clears the choice.
+    // the window outside the panels clears the choice. A press of another
+    // mouse button moves the focus too, but only the left one chooses.
+    const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
+    if (buttons != Qt::NoButton && !(buttons & Qt::LeftButton))
+        return;
     if (now && isAncestorOf(now))
         SetPrintSelection(PanelSelection(now));
 }
@@ -737,8 +778,9 @@ bool TMainRankForm::eventFilter(QObject* watched, QEvent* event)
         RefreshStatusBar();
         return true;
     }
-    if (event->type() == QEvent::MouseButtonPress) {
-        // A click anywhere over a panel selects it for print.
+    if (event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // A left click anywhere over a panel selects it for print.
         auto* widget = qobject_cast<QWidget*>(watched);
         const DashboardReport::Selection selection = PanelSelection(widget);
         if (selection != DashboardReport::Selection::None) {

@@ -103,6 +103,8 @@ private:
 
     // Dashboard
     void ShowSessionInfo(const QString& html);
+    // Tells the user that a file of the dashboard could not be written.
+    void ReportWriteFailure(const QString& what, const QString& folder, const QString& reason);
     void FillList(QTableWidget* table, const QList<SummaryRow>& rows, bool withTerm, bool withPage);
     DashboardReport::Selection PanelSelection(const QWidget* widget) const;
     void FocusChanged(QWidget* now);

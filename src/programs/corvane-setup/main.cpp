@@ -96,6 +96,16 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    if (parser.isSet(profileOption) && parser.value(profileOption).trimmed().isEmpty()) {
+        // An empty folder would be the current one: nothing is created there by mistake.
+        QTextStream(stderr) << "corvane-setup: --profile was given an empty folder name\n";
+        return 2;
+    }
+    if (parser.isSet(demoDaysOption) && !parser.isSet(demoOption)) {
+        QTextStream(stderr) << "corvane-setup: --demo-days needs --demo\n";
+        return 2;
+    }
+
     bool daysOk = false;
     const int demoDays = parser.value(demoDaysOption).toInt(&daysOk);
     if (!daysOk || demoDays < 1 || demoDays > 3660) {

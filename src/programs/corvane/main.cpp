@@ -7,21 +7,50 @@
 #include "gui/messages/MessageForm.h"
 #include "gui/widgets/CorvaneApplication.h"
 
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextStream>
+
 #include <exception>
 #include <memory>
+
+namespace {
+
+const char* const Usage =
+    "Usage: Corvane [--help]\n"
+    "Opens Corvane's main window on the profile of the settings store ($CORVANE_REGISTRY, else\n"
+    "$XDG_CONFIG_HOME/Corvane/registry.reg). Only one copy runs at a time; a second start says\n"
+    "so on stderr and ends with exit status 0. Qt's own options (such as -platform) are accepted.\n"
+    "  --help   show this text\n";
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     using namespace corvane;
 
-    // One copy at a time: a second start ends silently.
-    NamedMutex instance(QLatin1String(MutexNames::Corvane));
-    if (instance.alreadyExisted() || !instance.isOwned())
-        return 0;
+    // Help needs no display; everything else is checked once Qt has taken its own options.
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--help") == 0 || qstrcmp(argv[i], "-h") == 0) {
+            QTextStream(stdout) << Usage;
+            return 0;
+        }
+    }
 
     int exitCode = 0;
     {
         CorvaneApplication app(argc, argv);
+        const QStringList extra = QCoreApplication::arguments().mid(1);
+        if (!extra.isEmpty()) {
+            QTextStream(stderr) << "Corvane: unknown argument \"" << extra.first() << "\"\n" << Usage;
+            return 2;
+        }
+        // One copy at a time: a second start ends at once.
+        NamedMutex instance(QLatin1String(MutexNames::Corvane));
+        if (instance.alreadyExisted() || !instance.isOwned()) {
+            QTextStream(stderr) << "Corvane is already running.\n";
+            return 0;
+        }
         try {
             auto dataModule = std::make_unique<TDM1>();
             DM1 = dataModule.get();
@@ -36,7 +65,7 @@ int main(int argc, char** argv)
         } catch (const std::exception& e) {
             CorvaneApplication::showException(QString::fromLocal8Bit(e.what()));
         }
+        instance.release();
     }
-    instance.release();
     return exitCode;
 }

@@ -6,20 +6,52 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <csignal>
 
 namespace {
 
+using namespace corvane;
+
 volatile std::sig_atomic_t g_interrupted = 0;
+
+// What is wrong with the arguments, as the sentence to print; empty when they
+// can be used.
+QString argumentFault(const QCommandLineParser& parser, const QCommandLineOption& termOption,
+                      const QCommandLineOption& urlOption, const QCommandLineOption& depthOption)
+{
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("unexpected argument \"%1\": every value follows its option (see --help)")
+            .arg(parser.positionalArguments().first());
+    const QStringList terms = parser.values(termOption);
+    if (terms.size() > 1)
+        return QStringLiteral("--term is given %1 times; check one term at a time").arg(terms.size());
+    if (terms.isEmpty() || terms.first().trimmed().isEmpty())
+        return QStringLiteral("give the search term with --term");
+    const QStringList urls = parser.values(urlOption);
+    if (urls.isEmpty())
+        return QStringLiteral("give at least one --url to look for");
+    static const QRegularExpression letterOrDigit(QStringLiteral("[\\p{L}\\p{N}]"));
+    for (const QString& url : urls) {
+        if (url.trimmed().isEmpty())
+            return QStringLiteral("--url \"%1\" is empty").arg(url);
+        if (!url.contains(letterOrDigit))
+            return QStringLiteral("--url \"%1\" names no address: it holds no letter or digit").arg(url);
+    }
+    bool depthOk = false;
+    const int depth = parser.value(depthOption).toInt(&depthOk);
+    if (!depthOk || depth < 1 || depth > 9999)
+        return QStringLiteral("--depth must be a whole number from 1 to 9999, not \"%1\"")
+            .arg(parser.value(depthOption));
+    return {};
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    using namespace corvane;
-
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("cvcheck"));
     QTextStream out(stdout);
@@ -28,7 +60,9 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Checks where URLs rank for a search term on the engines of the Corvane profile and prints\n"
-        "one tab-separated line per hit: engine, rank, page, request URL, found link.\n"
+        "one tab-separated line per hit: engine, rank, page, request URL, found link. A backslash, tab,\n"
+        "line feed or carriage return inside a field is written as \\\\, \\t, \\n or \\r.\n"
+        "Without a hit it says so on stderr.\n"
         "Exit status: 0 with hits, 1 without hits, 2 on bad arguments or when every engine failed."));
     parser.addHelpOption();
     const QCommandLineOption termOption(QStringLiteral("term"), QStringLiteral("The search term."),
@@ -53,15 +87,13 @@ int main(int argc, char** argv)
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
-    bool depthOk = false;
-    const int depth = parser.value(depthOption).toInt(&depthOk);
-    const QString term = parser.value(termOption).trimmed();
-    const QStringList urls = parser.values(urlOption);
-    if (term.isEmpty() || urls.isEmpty() || !depthOk || depth < 1 || depth > 9999
-        || !parser.positionalArguments().isEmpty()) {
-        err << "cvcheck: give --term and at least one --url, and a --depth from 1 to 9999 (see --help)\n";
+    if (const QString fault = argumentFault(parser, termOption, urlOption, depthOption); !fault.isEmpty()) {
+        err << "cvcheck: " << fault << "\n";
         return 2;
     }
+    const int depth = parser.value(depthOption).toInt();
+    const QString term = parser.value(termOption).trimmed();
+    const QStringList urls = parser.values(urlOption);
 
     std::signal(SIGINT, [](int) { g_interrupted = 1; });
     std::signal(SIGTERM, [](int) { g_interrupted = 1; });

@@ -38,6 +38,10 @@ int runHeadless(const RepairOptions& options, int argc, char** argv)
         }
     }
     RepairRun run(folder);
+    if (const QString fault = run.folderFault(); !fault.isEmpty()) {
+        err << "CVRepair: " << fault << Qt::endl;
+        return BadCommandLine;
+    }
     run.onTableDone = [&out](int, int, const TableResult& result) {
         out << result.tableName << ": " << result.resultText();
         if (result.outcome != TableResult::Outcome::Sound)

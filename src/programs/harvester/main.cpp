@@ -33,9 +33,13 @@ QString advancedThrottleSchedule(Registry& registry)
 SettingsRecord loadHarvesterSettings(Registry& registry, QTextStream& err)
 {
     SettingsRecord settings;
+    if (const QString fault = settingsStoreFault(registry); !fault.isEmpty())
+        err << "Harvester: " << fault << "\n";
     for (const RepairedSetting& repaired : loadSettings(registry, settings)) {
         err << "Harvester: the setting " << repaired.key << "\\" << repaired.name << " read \""
-            << repaired.foundText << "\", which is not a number; it was reset to " << repaired.defaultText
+            << repaired.foundText << "\", which is not a number; "
+            << (repaired.writtenBack ? "it was reset to " : "this run uses ") << repaired.defaultText
+            << (repaired.writtenBack ? "" : ", which could not be written back (its key is missing)")
             << ".\n";
     }
     return settings;
