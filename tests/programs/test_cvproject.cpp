@@ -1,10 +1,13 @@
 // cvproject on a new profile: creating, listing, changing and deleting
 // projects and their items, the refusals with their exit status, and the
 // cascades with their status texts.
+#include "core/platform/MutexNames.h"
+
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +122,26 @@ TEST_F(cvproject, RefusesWithAReasonAndStatusOne)
     EXPECT_TRUE(r.err.contains(QLatin1String("Duplicate URL found."))) << qPrintable(r.err);
     EXPECT_EQ(run({QStringLiteral("list")}).out, QStringLiteral("Alpha\t50\tA\ttrue\tfalse\n"));
     EXPECT_EQ(run({QStringLiteral("--help")}).exitCode, 0);
+}
+
+TEST_F(cvproject, ChangesWaitForNoHarvesterSession)
+{
+    ASSERT_EQ(run({QStringLiteral("create"), QStringLiteral("Alpha")}).exitCode, 0);
+    QProcess session;
+    session.start(QStringLiteral(MUTEX_HOLDER_PATH), {QLatin1String(MutexNames::NoCV)});
+    ASSERT_TRUE(session.waitForReadyRead(10000));
+    ASSERT_EQ(session.readAll().trimmed(), QByteArray("held"));
+    auto r = run({QStringLiteral("delete"), QStringLiteral("Alpha")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(
+        r.err.contains(QLatin1String("cvproject is unavailable while Harvester is running a session.")))
+        << qPrintable(r.err);
+    r = run({QStringLiteral("list")});
+    EXPECT_EQ(r.exitCode, 0) << "reading needs no guard";
+    EXPECT_EQ(r.out, QStringLiteral("Alpha\t50\t\ttrue\tfalse\n"));
+    session.kill();
+    session.waitForFinished();
+    EXPECT_EQ(run({QStringLiteral("delete"), QStringLiteral("Alpha")}).exitCode, 0);
 }
 
 TEST_F(cvproject, ATableErrorIsStatusTwo)

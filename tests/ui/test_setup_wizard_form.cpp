@@ -8,10 +8,12 @@
 #include "core/data/Schema.h"
 #include "core/demo/DemoEngine.h"
 #include "core/projects/ProjectStore.h"
+#include "gui/mainwindow/MainRankForm.h"
 #include "gui/projects/SetupWizardForm.h"
 
 #include "UiTestSupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -21,6 +23,7 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -171,6 +174,38 @@ private slots:
         QCOMPARE(counts.urls, 1);
         QCOMPARE(counts.searchTerms, 4);
         QCOMPARE(counts.engines, 1);
+    }
+
+    // A new user's first start: "create one now?" answered Yes opens the wizard.
+    void firstStartOffersTheWizard()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
+        dm->LoadSettings();
+        QStringList asked;
+        dm->setMessagePresenter(
+            [&asked](MessageButtons buttons, const QString&, const QString& text, const QString&) {
+                asked << text;
+                return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+            });
+        QString opened;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto* wizard = qobject_cast<TSetupWizardForm*>(QApplication::activeModalWidget())) {
+                opened = wizard->windowTitle();
+                wizard->close();
+            }
+        });
+        poll.start(20);
+        TMainRankForm form(*dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_COMPARE(opened, QStringLiteral("Project Wizard"));
+        poll.stop();
+        QVERIFY(asked.join(QLatin1Char('\n')).contains(QLatin1String("No projects have been created.")));
+        form.close();
     }
 
     void renameAndDeleteThroughTheWizard()
