@@ -19,12 +19,13 @@ build="${BUILD_DIR:-$root/build-bench}"
 which="${BENCH:-all}"
 
 case "$which" in
-  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard) ;;
+  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard bench_project_cascade) ;;
   queries) targets=(bench_rank_queries) ;;
   extraction) targets=(bench_extraction) ;;
   harvest) targets=(bench_harvest) ;;
   dashboard) targets=(bench_dashboard) ;;
-  *) echo "run.sh: BENCH must be all, queries, extraction, harvest or dashboard" >&2; exit 2 ;;
+  cascade) targets=(bench_project_cascade) ;;
+  *) echo "run.sh: BENCH must be all, queries, extraction, harvest, dashboard or cascade" >&2; exit 2 ;;
 esac
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -35,6 +36,7 @@ case "$which" in
   extraction) exec "$build/bin/bench_extraction" "$@" ;;
   harvest) exec "$build/bin/bench_harvest" ;;
   dashboard) exec "$build/bin/bench_dashboard" "$@" ;;
+  cascade) exec "$build/bin/bench_project_cascade" ;;
 esac
 
 status=0
@@ -48,4 +50,7 @@ echo "== bench_harvest =="
 echo
 echo "== bench_dashboard =="
 "$build/bin/bench_dashboard" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
+echo
+echo "== bench_project_cascade =="
+"$build/bin/bench_project_cascade" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
 exit "$status"

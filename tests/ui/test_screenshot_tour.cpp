@@ -2,6 +2,7 @@
 // under $CORVANE_SCREENS for a person to look at.
 #include "core/help/HelpContexts.h"
 #include "core/outside/OutsidePrograms.h"
+#include "core/projects/ProjectStore.h"
 #include "core/repair/RawTableFile.h"
 #include "core/reports/ReportData.h"
 #include "gui/charts/ChartDesignerForm.h"
@@ -15,6 +16,7 @@
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/messages/MessageForm.h"
 #include "gui/print/PrintForm.h"
+#include "gui/projects/SetupWizardForm.h"
 #include "gui/repair/RepairForm.h"
 #include "gui/reports/ReportDesignForm.h"
 #include "gui/reports/ReportPreview.h"
@@ -35,6 +37,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QListWidget>
 #include <QMainWindow>
@@ -42,6 +45,7 @@
 #include <QPrintPreviewDialog>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QtTest>
 
@@ -535,6 +539,87 @@ private slots:
         wizard.show();
         QVERIFY(QTest::qWaitForWindowExposed(&wizard));
         QVERIFY(test::saveScreen(wizard, QStringLiteral("ExportWizardForm")));
+    }
+
+    // The project wizard's four pages on the mined profile, the message that
+    // keeps it open over an incomplete project, and its status bar while a
+    // project is renamed.
+    void setupWizardForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        mineBakery(*dm, [&] {});
+        dm->LoadSwitches();
+        QStringList said;
+        dm->setMessagePresenter([&said](MessageButtons, const QString&, const QString& text, const QString&) {
+            said << text;
+            return MessageAnswer::Ok;
+        });
+        {
+            Session session(QStringLiteral("Tour"));
+            Database db(QStringLiteral("Tour"), &session);
+            db.setDirectory(dm->Settings.DataFolder);
+            db.connect();
+            ProjectStore bakery(db);
+            bakery.addUrl(QStringLiteral("Bakery"), QStringLiteral("Home"),
+                          QStringLiteral("bakery.example.com"), false);
+            bakery.addUrl(QStringLiteral("Bakery"), QStringLiteral("Rival \"Crumbs\" & <b>"),
+                          QStringLiteral("http://www.crumbs.example.com/shop"), true);
+            for (const char* term : {"fresh bread", "crème brûlée 'pâtisserie'", "sourdough starter"})
+                bakery.addTerm(QStringLiteral("Bakery"), QString::fromUtf8(term));
+        }
+        TSetupWizardForm wizard(*dm);
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        const char* pages[] = {"Projects", "Engines", "URLs", "Terms"};
+        for (int page = 0; page < 4; ++page) {
+            wizard.showPage(page);
+            if (page == TSetupWizardForm::EnginesPage) {
+                wizard.inactiveGrid()->selectRow(0);
+                emit wizard.inactiveGrid()->clicked(wizard.inactiveGrid()->model()->index(0, 0));
+            }
+            QTest::qWait(50);
+            QVERIFY(
+                test::saveScreen(wizard, QStringLiteral("SetupWizardForm_") + QLatin1String(pages[page])));
+        }
+
+        // A project with an engine and a URL but no term keeps the wizard open.
+        ProjectStore store(wizard.database());
+        store.addProject(QStringLiteral("Draft"), 50, true, false);
+        store.addUrl(QStringLiteral("Draft"), QStringLiteral("Home"), QStringLiteral("draft.example.com"),
+                     false);
+        store.addEngine(QStringLiteral("Draft"), QStringLiteral("Corvane Demo"), false);
+        said.clear();
+        wizard.close();
+        QVERIFY(wizard.isVisible());
+        QCOMPARE(said.size(), 1);
+        TMessageForm message(*dm);
+        message.Prepare(MessageButtons::Ok, QStringLiteral("Warning"), said.at(0), QString());
+        message.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&message));
+        QVERIFY(test::saveScreen(message, QStringLiteral("SetupWizardForm_IncompleteProject")));
+        message.hide();
+
+        // The status bar while the mined project gets a new name.
+        wizard.showPage(TSetupWizardForm::ProjectsPage);
+        wizard.selectProject(QStringLiteral("Bakery"));
+        bool shot = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, &wizard, [&] {
+            if (!shot && wizard.statusText().startsWith(QLatin1String("Updating CVRank table"))) {
+                shot = test::saveScreen(wizard, QStringLiteral("SetupWizardForm_Renaming"));
+            }
+        });
+        watch.start(0);
+        QLineEdit* name = wizard.projectNameBox();
+        name->setFocus();
+        name->end(false);
+        QTest::keyClicks(name, QStringLiteral("Shop"));
+        QVERIFY(wizard.SaveProjectClick());
+        watch.stop();
+        QVERIFY(shot);
+        QCOMPARE(wizard.selectedProject(), QStringLiteral("BakeryShop"));
     }
 
     void harvesterForm()

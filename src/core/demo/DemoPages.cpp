@@ -620,9 +620,13 @@ QByteArray pageWithoutMarkers(DemoStyle style, const QString& rawTerm, int day)
 
 QByteArray homePage()
 {
-    QByteArray page = "<!DOCTYPE html>\n<html><head><title>Corvane Demo Search</title></head><body>\n"
-                      "<h1>Corvane Demo Search</h1>\n<p>A local search engine with deterministic result "
-                      "pages.</p>\n<ul>\n";
+    // The keywords tag (with one repeat) is what the project wizard's Gather Keyword Tags reads.
+    QByteArray page =
+        "<!DOCTYPE html>\n<html><head><title>Corvane Demo Search</title>\n"
+        "<meta name=\"keywords\" content=\"demo search, rank tracking , local engine,demo search\">\n"
+        "</head><body>\n"
+        "<h1>Corvane Demo Search</h1>\n<p>A local search engine with deterministic result "
+        "pages.</p>\n<ul>\n";
     for (const DemoStyle style : demoStyles()) {
         const QByteArray path = demoSearchPath(style).toUtf8();
         page +=

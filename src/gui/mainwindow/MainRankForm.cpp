@@ -9,12 +9,14 @@
 #include "core/datamodule/DM1.h"
 #include "core/outside/GuardedTool.h"
 #include "core/outside/LibraryCalls.h"
+#include "core/projects/ProjectCascade.h"
 #include "core/settings/StartUp.h"
 #include "gui/charts/ChartDesignerForm.h"
 #include "gui/dashboard/TopTenCharts.h"
 #include "gui/help/HelpForm.h"
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
 #include "gui/mainwindow/MainCommands.h"
+#include "gui/projects/SetupWizardForm.h"
 #include "gui/settings/NetSetForm.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/TaskBar.h"
@@ -411,6 +413,8 @@ void TMainRankForm::FormShow()
     m_dm.LoadSwitches();
     try {
         m_dm.OpenDatabases();
+        // A project change cut short by a crash is completed before anything reads the tables.
+        ProjectCascade::resumePending(m_dm.General);
         BuildProjectList();
         SelectProject(QString());
         RefreshStatusBar();
@@ -835,8 +839,28 @@ void TMainRankForm::NotAvailable(const QString& tool)
 
 void TMainRankForm::ProjectWizard1Click()
 {
-    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::ProjectWizard),
-                     [this] { NotAvailable(QStringLiteral("The Project Wizard")); });
+    bool created = false;
+    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::ProjectWizard), [this, &created] {
+        TSetupWizardForm wizard(m_dm, this);
+        wizard.exec();
+        created = !wizard.createdProjects().isEmpty();
+        // The wizard wrote through its own connection: read the projects again.
+        m_dm.CloseDatasets();
+        BuildProjectList();
+        const QString current = m_dm.Settings.Project;
+        SelectProject(m_projectBox->findText(current) >= 0 || m_projectBox->count() == 0
+                          ? current
+                          : m_projectBox->itemText(0));
+        RefreshStatusBar();
+    });
+    if (created
+        && m_dm.ShowMessageBox(
+               MessageButtons::YesNo, QStringLiteral("Schedule"),
+               QStringLiteral("<P align=\"center\">Would you like to schedule Harvester to run your "
+                              "projects?</P>"),
+               m_dm.MessageSwitch(QStringLiteral("ScheduleAfterWiz")), QStringLiteral("ScheduleAfterWiz"))
+            == MessageAnswer::Yes)
+        m_programs.StartScheduler();
 }
 
 void TMainRankForm::Refresh1Click() { BuildDashboard(); }

@@ -1,0 +1,298 @@
+// The project wizard driven as a user would, offscreen: the name rules as
+// typed, a project with one engine, one URL and one term, the close check,
+// then a real Harvester session against the demo engine and the project's
+// ranks as the dashboard counts them. Also renames and deletions through the
+// wizard, and the engine filter's statement.
+#include "core/dashboard/DashboardData.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/demo/DemoEngine.h"
+#include "core/projects/ProjectStore.h"
+#include "gui/mainwindow/MainRankForm.h"
+#include "gui/projects/SetupWizardForm.h"
+
+#include "UiTestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+
+using namespace corvane;
+
+namespace {
+
+void repoint(const QString& dataFolder, int port)
+{
+    Session session(QStringLiteral("Fixture"));
+    session.addPassword(QLatin1String(Schema::SE3Password));
+    Database data(QStringLiteral("Fixture"), &session);
+    data.setDirectory(dataFolder);
+    data.connect();
+    for (const char* column : {"HomePage", "AString1", "BString1", "ReplaceWith1", "ReplaceWith2"})
+        Query(&data,
+              QStringLiteral("UPDATE SE3 SET %1 = replace(%1, '127.0.0.1:8765', '127.0.0.1:%2')")
+                  .arg(QLatin1String(column))
+                  .arg(port))
+            .execSql();
+}
+
+bool selectRow(QTableView* grid, const QString& value)
+{
+    QAbstractItemModel* model = grid->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->index(row, 0).data().toString() == value) {
+            grid->selectRow(row);
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+class SetupWizardFormTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void createHarvestAndSeeRanks()
+    {
+        test::UiProfile profile;
+        QVERIFY2(profile.ready(), qPrintable(profile.error()));
+        DemoEngine engine;
+        QVERIFY(engine.start());
+        const QString dataFolder = profile.programFolder() + QStringLiteral("Data/");
+        repoint(dataFolder, engine.port());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->LoadSwitches();
+        dm->setMessagePresenter(
+            [&profile](MessageButtons buttons, const QString& title, const QString& text, const QString&) {
+                profile.messages << title + QStringLiteral(": ") + text;
+                return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+            });
+
+        TSetupWizardForm wizard(*dm);
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        QCOMPARE(wizard.windowTitle(), QStringLiteral("Project Wizard"));
+
+        // Typing: a digit first and blanks are dropped.
+        QLineEdit* name = wizard.projectNameBox();
+        name->setFocus();
+        QTest::keyClicks(name, QStringLiteral("1Wiz Site"));
+        QCOMPARE(name->text(), QStringLiteral("WizSite"));
+        QCOMPARE(wizard.projectMode(), TSetupWizardForm::Mode::Insert);
+        QCOMPARE(wizard.depthBox()->value(), 50);
+        QVERIFY(wizard.SaveProjectClick());
+        QCOMPARE(wizard.selectedProject(), QStringLiteral("WizSite"));
+        QCOMPARE(wizard.createdProjects(), QStringList{QStringLiteral("WizSite")});
+
+        // Engines: the demo engine, from the filtered list.
+        wizard.showPage(TSetupWizardForm::EnginesPage);
+        QVERIFY(selectRow(wizard.inactiveGrid(), QStringLiteral("Corvane Demo")));
+        wizard.ActivateClick();
+        QCOMPARE(wizard.activeGrid()->model()->rowCount(), 1);
+        QVERIFY(!selectRow(wizard.inactiveGrid(), QStringLiteral("Corvane Demo")));
+
+        // URL: the site the demo engine ranks second for the term, typed with its scheme.
+        const QString term = QStringLiteral("garden tools");
+        const QString host = QUrl(DemoEngine::ranking(term, engine.day()).at(1)).host();
+        wizard.showPage(TSetupWizardForm::UrlsPage);
+        wizard.AddUrlClick();
+        wizard.urlNameBox()->setText(QStringLiteral("Home"));
+        wizard.urlBox()->setText(QStringLiteral("http://") + host);
+        wizard.anyMatchBox()->setChecked(true);
+        profile.messages.clear();
+        QVERIFY(wizard.SaveUrlClick());
+        QVERIFY(profile.messages.join(QLatin1Char('\n'))
+                    .contains(QLatin1String("The first available URL will be used as the Key URL.")));
+        QCOMPARE(wizard.keyUrlBox()->currentText(), QStringLiteral("Home"));
+
+        // Closing without a term is refused and names what is missing.
+        profile.messages.clear();
+        wizard.close();
+        QVERIFY(wizard.isVisible());
+        QVERIFY(profile.messages.join(QLatin1Char('\n'))
+                    .contains(QLatin1String("WizSite missing Search Term. ")));
+
+        wizard.showPage(TSetupWizardForm::TermsPage);
+        wizard.AddTermClick();
+        wizard.termBox()->setText(term);
+        QVERIFY(wizard.SaveTermClick());
+
+        // Keyword tags of a real page: a second URL on the demo engine's home page.
+        wizard.showPage(TSetupWizardForm::UrlsPage);
+        wizard.AddUrlClick();
+        wizard.urlNameBox()->setText(QStringLiteral("Engine"));
+        wizard.urlBox()->setText(QStringLiteral("127.0.0.1:%1/").arg(engine.port()));
+        QVERIFY(wizard.SaveUrlClick());
+        profile.messages.clear();
+        wizard.GatherKeywordTagsClick();
+        QCOMPARE(wizard.foundTerms()->count(), 3);
+        QCOMPARE(wizard.foundTerms()->item(1)->text(), QStringLiteral("rank tracking"));
+        QVERIFY(profile.messages.join(QLatin1Char('\n'))
+                    .contains(QLatin1String("Duplicates have not been added")));
+        wizard.foundTerms()->item(0)->setSelected(true);
+        profile.messages.clear();
+        wizard.AddToSearchTermsClick();
+        QVERIFY(profile.messages.join(QLatin1Char('\n')).contains(QLatin1String("Search Term(s) added.")));
+        wizard.foundTerms()->selectAll();
+        profile.messages.clear();
+        wizard.AddToSearchTermsClick();
+        QVERIFY(profile.messages.join(QLatin1Char('\n')).contains(QLatin1String("The rest were added.")));
+        QCOMPARE(ProjectStore(wizard.database()).terms(QStringLiteral("WizSite")).size(), 4);
+        // Only the demo engine's site stays, so that the session checks one URL.
+        selectRow(wizard.urlGrid(), QStringLiteral("Engine"));
+        wizard.DeleteUrlClick();
+        QCOMPARE(ProjectStore(wizard.database()).urls(QStringLiteral("WizSite")).size(), 1);
+        profile.messages.clear();
+        wizard.close();
+        QVERIFY(!wizard.isVisible());
+        const QString said = profile.messages.join(QLatin1Char('\n'));
+        QVERIFY2(said.contains(QLatin1String("Project WizSite has been added.")), qPrintable(said));
+        QVERIFY(said.contains(QLatin1String("Use the Harvester tool to run projects.")));
+
+        // A real session, then the dashboard's counts.
+        QProcess harvester;
+        harvester.setProcessChannelMode(QProcess::MergedChannels);
+        harvester.start(QStringLiteral(CORVANE_BIN_DIR "/Harvester"), {QStringLiteral("\"WizSite\"")});
+        QVERIFY(harvester.waitForFinished(120000));
+        QVERIFY2(harvester.exitCode() == 0, harvester.readAll().constData());
+        dm->OpenDatabases();
+        const ProjectCounts counts = ProjectCounts::read(dm->General, QStringLiteral("WizSite"));
+        QVERIFY(counts.rankRecords > 0);
+        QCOMPARE(counts.urls, 1);
+        QCOMPARE(counts.searchTerms, 4);
+        QCOMPARE(counts.engines, 1);
+    }
+
+    // A new user's first start: "create one now?" answered Yes opens the wizard.
+    void firstStartOffersTheWizard()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
+        dm->LoadSettings();
+        QStringList asked;
+        dm->setMessagePresenter(
+            [&asked](MessageButtons buttons, const QString&, const QString& text, const QString&) {
+                asked << text;
+                return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+            });
+        QString opened;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto* wizard = qobject_cast<TSetupWizardForm*>(QApplication::activeModalWidget())) {
+                opened = wizard->windowTitle();
+                wizard->close();
+            }
+        });
+        poll.start(20);
+        TMainRankForm form(*dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_COMPARE(opened, QStringLiteral("Project Wizard"));
+        poll.stop();
+        QVERIFY(asked.join(QLatin1Char('\n')).contains(QLatin1String("No projects have been created.")));
+        form.close();
+    }
+
+    void renameAndDeleteThroughTheWizard()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->LoadSwitches();
+        QStringList said;
+        dm->setMessagePresenter(
+            [&said](MessageButtons buttons, const QString& title, const QString& text, const QString&) {
+                said << title + QStringLiteral(": ") + text;
+                return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+            });
+        {
+            Session session(QStringLiteral("Seed"));
+            session.addPassword(QLatin1String(Schema::SE3Password));
+            Database db(QStringLiteral("Seed"), &session);
+            db.setDirectory(dm->Settings.DataFolder);
+            db.connect();
+            ProjectStore store(db);
+            for (const QString& p : {QStringLiteral("Alpha"), QStringLiteral("Beta")}) {
+                store.addProject(p, 20, true, false);
+                store.addUrl(p, QStringLiteral("Home"), QStringLiteral("example.com"), false);
+                store.addTerm(p, QStringLiteral("crème \"brûlée\""));
+                store.addEngine(p, QStringLiteral("Corvane Demo"), false);
+            }
+        }
+        TSetupWizardForm wizard(*dm);
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        wizard.selectProject(QStringLiteral("Alpha"));
+        QLineEdit* name = wizard.projectNameBox();
+        name->setFocus();
+        name->end(false);
+        QTest::keyClicks(name, QStringLiteral("Ñ'\""));
+        QCOMPARE(wizard.projectMode(), TSetupWizardForm::Mode::Edit);
+        QVERIFY(wizard.SaveProjectClick());
+        const QString renamed = QStringLiteral("AlphaÑ'\"");
+        QCOMPARE(wizard.selectedProject(), renamed);
+        QCOMPARE(wizard.statusText(), QStringLiteral("Done"));
+        ProjectStore store(wizard.database());
+        QCOMPARE(store.urls(renamed).size(), 1);
+        QCOMPARE(store.keyUrl(renamed), QStringLiteral("Home"));
+
+        // A duplicate name is refused and the row stays in edit mode.
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("Beta"));
+        QCOMPARE(name->text(), QStringLiteral("Beta"));
+        said.clear();
+        QVERIFY(!wizard.SaveProjectClick());
+        QVERIFY(said.join(QLatin1Char('\n')).contains(QLatin1String("Duplicate project name found.")));
+        wizard.CancelProjectClick();
+
+        // Term edit: the new text replaces the old one.
+        wizard.showPage(TSetupWizardForm::TermsPage);
+        QTest::keyClicks(wizard.termBox(), QStringLiteral(" & <b>"));
+        QVERIFY(wizard.SaveTermClick());
+        QCOMPARE(store.terms(renamed), QStringList{QStringLiteral("crème \"brûlée\" & <b>")});
+
+        // F10 without a word list leaves the term as it is.
+        QTest::keyClick(wizard.termBox(), Qt::Key_F10);
+        QCOMPARE(store.terms(renamed), QStringList{QStringLiteral("crème \"brûlée\" & <b>")});
+
+        // The engine filter's statement, with OR between the checked values.
+        wizard.showPage(TSetupWizardForm::EnginesPage);
+        QTreeWidgetItem* country = wizard.filterTree()->topLevelItem(0);
+        QVERIFY(country->childCount() >= 2);
+        wizard.orButton()->setChecked(true);
+        country->child(1)->setCheckState(0, Qt::Checked);
+        QVERIFY2(wizard.inactiveSql().contains(QStringLiteral(" AND (Country = \"")
+                                               + country->child(1)->text(0) + QStringLiteral("\")")),
+                 qPrintable(wizard.inactiveSql()));
+        wizard.ShowAllEnginesClick();
+        QVERIFY(!wizard.inactiveSql().contains(QLatin1String("Country =")));
+
+        // Deleting the selected project selects its neighbour.
+        wizard.showPage(TSetupWizardForm::ProjectsPage);
+        wizard.DeleteProjectClick();
+        QCOMPARE(store.projects(), QStringList{QStringLiteral("Beta")});
+        QCOMPARE(wizard.selectedProject(), QStringLiteral("Beta"));
+        QVERIFY(store.terms(renamed).isEmpty());
+        wizard.close();
+        QVERIFY(!wizard.isVisible());
+    }
+};
+
+QTEST_MAIN(SetupWizardFormTest)
+#include "test_setup_wizard_form.moc"
