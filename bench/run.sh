@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in their own Release build folder and runs them: the
-# rank-query benchmark, the result-extraction benchmark, the harvest benchmark
-# and the dashboard build benchmark.
+# rank-query benchmark, the result-extraction benchmark, the harvest benchmark,
+# the dashboard build benchmark and the chart windows' benchmark (BENCH=charts).
 # Arguments are passed to the rank-query program, e.g.
 #   bench/run.sh --verbose
 #   bench/run.sh --clock cpu --reps 31
@@ -19,12 +19,13 @@ build="${BUILD_DIR:-$root/build-bench}"
 which="${BENCH:-all}"
 
 case "$which" in
-  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard) ;;
+  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard bench_chart_views) ;;
   queries) targets=(bench_rank_queries) ;;
   extraction) targets=(bench_extraction) ;;
   harvest) targets=(bench_harvest) ;;
   dashboard) targets=(bench_dashboard) ;;
-  *) echo "run.sh: BENCH must be all, queries, extraction, harvest or dashboard" >&2; exit 2 ;;
+  charts) targets=(bench_chart_views) ;;
+  *) echo "run.sh: BENCH must be all, queries, extraction, harvest, dashboard or charts" >&2; exit 2 ;;
 esac
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -35,6 +36,7 @@ case "$which" in
   extraction) exec "$build/bin/bench_extraction" "$@" ;;
   harvest) exec "$build/bin/bench_harvest" ;;
   dashboard) exec "$build/bin/bench_dashboard" "$@" ;;
+  charts) exec "$build/bin/bench_chart_views" "$@" ;;
 esac
 
 status=0
@@ -48,4 +50,7 @@ echo "== bench_harvest =="
 echo
 echo "== bench_dashboard =="
 "$build/bin/bench_dashboard" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
+echo
+echo "== bench_chart_views =="
+"$build/bin/bench_chart_views" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
 exit "$status"
