@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in their own Release build folder and runs them: the
-# rank-query benchmark, the result-extraction benchmark, the harvest benchmark
-# and the dashboard build benchmark.
+# rank-query benchmark, the result-extraction benchmark, the harvest benchmark,
+# the dashboard build benchmark and the chart windows' benchmark (BENCH=charts).
 # Arguments are passed to the rank-query program, e.g.
 #   bench/run.sh --verbose
 #   bench/run.sh --clock cpu --reps 31
@@ -19,13 +19,14 @@ build="${BUILD_DIR:-$root/build-bench}"
 which="${BENCH:-all}"
 
 case "$which" in
-  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard bench_project_cascade) ;;
+  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard bench_project_cascade bench_chart_views) ;;
   queries) targets=(bench_rank_queries) ;;
   extraction) targets=(bench_extraction) ;;
   harvest) targets=(bench_harvest) ;;
   dashboard) targets=(bench_dashboard) ;;
   cascade) targets=(bench_project_cascade) ;;
-  *) echo "run.sh: BENCH must be all, queries, extraction, harvest, dashboard or cascade" >&2; exit 2 ;;
+  charts) targets=(bench_chart_views) ;;
+  *) echo "run.sh: BENCH must be all, queries, extraction, harvest, dashboard, cascade or charts" >&2; exit 2 ;;
 esac
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -37,6 +38,7 @@ case "$which" in
   harvest) exec "$build/bin/bench_harvest" ;;
   dashboard) exec "$build/bin/bench_dashboard" "$@" ;;
   cascade) exec "$build/bin/bench_project_cascade" ;;
+  charts) exec "$build/bin/bench_chart_views" "$@" ;;
 esac
 
 status=0
@@ -53,4 +55,7 @@ echo "== bench_dashboard =="
 echo
 echo "== bench_project_cascade =="
 "$build/bin/bench_project_cascade" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
+echo
+echo "== bench_chart_views =="
+"$build/bin/bench_chart_views" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
 exit "$status"

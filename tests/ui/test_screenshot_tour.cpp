@@ -1,13 +1,18 @@
 // Opens every window on demo data, offscreen, and saves a picture of each
 // under $CORVANE_SCREENS for a person to look at.
+#include "core/charts/ChartDesignStore.h"
 #include "core/help/HelpContexts.h"
 #include "core/outside/OutsidePrograms.h"
 #include "core/projects/ProjectStore.h"
 #include "core/repair/RawTableFile.h"
 #include "core/reports/ReportData.h"
+#include "gui/charts/ChartBuilderForm.h"
 #include "gui/charts/ChartDesignerForm.h"
 #include "gui/charts/ChartFrame.h"
 #include "gui/charts/DesignedChartView.h"
+#include "gui/charts/DetailChartForm.h"
+#include "gui/charts/GandLForm.h"
+#include "gui/charts/ScoresForm.h"
 #include "gui/export/ExportWizardForm.h"
 #include "gui/harvest/HarvesterForm.h"
 #include "gui/help/HelpForm.h"
@@ -23,6 +28,7 @@
 #include "gui/reports/ReportRenderer.h"
 #include "gui/settings/NetSetForm.h"
 
+#include "ChartHistoryFixture.h"
 #include "ChartSamples.h"
 #include "DBRoutinesLibrary.h"
 #include "DashboardFixture.h"
@@ -47,6 +53,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <functional>
@@ -307,6 +314,123 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QTest::qWait(150);
         QVERIFY(test::saveScreen(frame, QStringLiteral("ChartFrame")));
+    }
+
+    // The detail chart of a month of ranks in each series type, built through
+    // Refresh, with its data grid opened for the last one.
+    void detailChartForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        const QDate lastDay(2026, 11, 30);
+        mineBakery(*dm, [&] { test::addRankHistory(*dm, lastDay); });
+        dm->OpenDatabases();
+        const char* names[] = {"Line", "HorizontalLine", "Bar", "HorizontalBar"};
+        const QStringList charts{QStringLiteral("Sourdough bread: all sites on Demo Engine 1"),
+                                 QStringLiteral("Home on every engine")};
+        for (int type = 0; type < 4; ++type) {
+            const QString chart = charts.at(type % 2);
+            ChartDesign design = ChartDesign::defaultsFor(ChartKind::DetailChart);
+            design.seriesType = type;
+            design.showMarks = type >= 2;
+            ChartDesignStore(dm->General).save(QStringLiteral("Bakery"), chart, design);
+            TDetailChartForm form(*dm);
+            form.resize(1100, 720);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.Open(QStringLiteral("Bakery"), chart);
+            if (type == 0)
+                QVERIFY(test::saveScreen(form, QStringLiteral("DetailChartForm_Refreshing")));
+            QTRY_VERIFY_WITH_TIMEOUT(!form.busy(), 20000);
+            QVERIFY(form.chartLoaded());
+            if (type == 3) {
+                form.findChild<QToolButton*>(QStringLiteral("GridToggle"))->setChecked(true);
+                form.resize(1100, 880);
+            }
+            QTest::qWait(150);
+            QVERIFY(test::saveScreen(form, QStringLiteral("DetailChartForm_") + QLatin1String(names[type])));
+        }
+    }
+
+    // The chart builder on a saved chart, and the charts auto-build adds.
+    void chartBuilderForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        mineBakery(*dm, [&] {
+            test::addRankHistory(*dm, QDate(2026, 11, 30));
+            Table& terms = dm->STTable;
+            terms.open();
+            for (const char* term : {"sourdough bread", "rye bread", "croissant", "wedding cake"}) {
+                terms.append();
+                terms.setValue(QStringLiteral("Virtual"), QLatin1String(term));
+                terms.setValue(QStringLiteral("Project"), QStringLiteral("Bakery"));
+                terms.post();
+            }
+        });
+        TChartBuilderForm builder(dm->Settings.DataFolder);
+        builder.setChart(QStringLiteral("Bakery"), QStringLiteral("Home on every engine"));
+        builder.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&builder));
+        QTest::qWait(100);
+        QVERIFY(test::saveScreen(builder, QStringLiteral("ChartBuilderForm")));
+
+        TAutoBuildChartForm autoBuild(dm->Settings.DataFolder);
+        autoBuild.setProjectName(QStringLiteral("Bakery"));
+        autoBuild.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&autoBuild));
+        QTRY_VERIFY(!autoBuild.added().isEmpty());
+        QTest::qWait(100);
+        QVERIFY(test::saveScreen(autoBuild, QStringLiteral("AutoBuildChartForm")));
+
+        dm->OpenDatabases();
+        TDetailChartForm form(*dm);
+        form.resize(1100, 720);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.Open(QStringLiteral("Bakery"), autoBuild.added().first());
+        QTRY_VERIFY_WITH_TIMEOUT(!form.busy(), 20000);
+        QTest::qWait(150);
+        QVERIFY(test::saveScreen(form, QStringLiteral("DetailChartForm_AutoBuilt")));
+    }
+
+    void gandLForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        mineBakery(*dm, [&] { test::addRankHistory(*dm, QDate(2026, 11, 30)); });
+        dm->OpenDatabases();
+        TGandLForm form(*dm);
+        form.resize(1100, 820);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.Open(QStringLiteral("Bakery"));
+        QVERIFY(!form.rows().isEmpty());
+        QTest::qWait(150);
+        QVERIFY(test::saveScreen(form, QStringLiteral("GandLForm")));
+    }
+
+    void scoresForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        mineBakery(*dm, [&] { test::addRankHistory(*dm, QDate(2026, 11, 30)); });
+        dm->OpenDatabases();
+        TScoresForm form(*dm);
+        form.resize(1000, 680);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.Open(QStringLiteral("Bakery"));
+        QVERIFY(!form.rows().isEmpty());
+        QTest::qWait(150);
+        QVERIFY(test::saveScreen(form, QStringLiteral("ScoresForm_Overall")));
+        form.setEngine(QStringLiteral("Demo Engine 2"));
+        QTest::qWait(150);
+        QVERIFY(test::saveScreen(form, QStringLiteral("ScoresForm_OneEngine")));
     }
 
     // The seven chart themes side by side, with bands and without.

@@ -5,6 +5,8 @@
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
 
+#include <QHash>
+
 namespace corvane {
 
 namespace {
@@ -44,6 +46,11 @@ ChartDefinition ChartDefinition::fromRow(const Dataset& row, QDate today)
     }
     d.fillDates = row.asBoolean(QStringLiteral("FillDates"));
     d.showNoValue = row.asBoolean(QStringLiteral("ShowNoValue"));
+    for (QString line : row.asString(QStringLiteral("Title")).split(QLatin1Char('\n'))) {
+        line.remove(QLatin1Char('\r'));
+        if (!line.isEmpty())
+            d.titleLines.append(line);
+    }
     return d;
 }
 
@@ -146,7 +153,8 @@ ChartDefinition ChartCacheBuilder::definition(const QString& project, const QStr
     return ChartDefinition::fromRow(table, today);
 }
 
-ChartTable ChartCacheBuilder::buildTable(const ChartDefinition& d) const
+ChartTable ChartCacheBuilder::buildTable(const ChartDefinition& d,
+                                         const std::function<void(int done, int total)>& progress) const
 {
     ChartTable table;
     for (const QString& value : d.series)
@@ -190,14 +198,18 @@ ChartTable ChartCacheBuilder::buildTable(const ChartDefinition& d) const
         for (query.first(); !query.eof(); query.next())
             table.setValue(query.asDate(QStringLiteral("xDate")), series,
                            query.asInteger(QStringLiteral("Rank")));
+        if (progress)
+            progress(series + 1, int(table.legends.size()));
     }
     if (d.showNoValue)
         table.removeEmptyColumns();
     return table;
 }
 
-void ChartCacheBuilder::writeCache(const ChartDefinition& d, const ChartTable& table, int* rowsWritten)
+int ChartCacheBuilder::writeCache(const ChartDefinition& d, const ChartTable& table)
 {
+    int written = 0;
+    int* rowsWritten = &written;
     Session session(QStringLiteral("ChartCacheSession"));
     Database database(QStringLiteral("ChartCacheDatabase"), &session);
     database.setDirectory(m_dataFolder);
@@ -232,14 +244,54 @@ void ChartCacheBuilder::writeCache(const ChartDefinition& d, const ChartTable& t
         }
     }
     flush();
+    return written;
+}
+
+ChartTable ChartCacheBuilder::loadCache(const QString& project, const QString& chart, bool fillDates) const
+{
+    Session session(QStringLiteral("ChartCacheSession"));
+    Database database(QStringLiteral("ChartCacheDatabase"), &session);
+    database.setDirectory(m_dataFolder);
+    database.connect();
+    Query query(&database);
+    query.setSql(QStringLiteral("SELECT xDate, Legend, xValue FROM CVChartCache WHERE Project = ")
+                 + SqlQuote::quoted(project) + QStringLiteral(" AND Chart = ") + SqlQuote::quoted(chart));
+    query.open();
+    ChartTable table;
+    QHash<QString, int> columns;
+    struct Cell
+    {
+        QDate day;
+        int column;
+        int value;
+    };
+    QList<Cell> cells;
+    for (query.first(); !query.eof(); query.next()) {
+        const QString legend = query.asString(QStringLiteral("Legend"));
+        auto column = columns.constFind(legend);
+        if (column == columns.cend()) {
+            column = columns.insert(legend, int(table.legends.size()));
+            table.legends.append(legend);
+        }
+        cells.append(
+            {query.asDate(QStringLiteral("xDate")), *column, query.asInteger(QStringLiteral("xValue"))});
+    }
+    if (cells.isEmpty())
+        return table;
+    for (const Cell& cell : std::as_const(cells))
+        table.addRow(cell.day);
+    if (fillDates)
+        for (QDate day = table.rows.firstKey(); day <= table.rows.lastKey(); day = day.addDays(1))
+            table.addRow(day);
+    for (const Cell& cell : std::as_const(cells))
+        table.rows[cell.day][cell.column] = cell.value;
+    return table;
 }
 
 int ChartCacheBuilder::build(const QString& project, const QString& chart, QDate today)
 {
     const ChartDefinition d = definition(project, chart, today);
-    int rows = 0;
-    writeCache(d, buildTable(d), &rows);
-    return rows;
+    return writeCache(d, buildTable(d));
 }
 
 int ChartCacheBuilder::buildAll(const QString& project, const std::function<void(const QString&)>& progress,

@@ -27,6 +27,7 @@ struct ChartDefinition
     QDate end;
     bool fillDates = false;
     bool showNoValue = false;
+    QStringList titleLines; // Title, one entry per line
 
     // Reads the current row; a "V" DateType means the last DateValue days up to today.
     static ChartDefinition fromRow(const Dataset& row, QDate today);
@@ -68,8 +69,22 @@ public:
     // The saved charts of the project, in table order.
     QStringList charts(const QString& project) const;
 
-    // Queries one series line after the other, as the chart window does.
-    ChartTable buildTable(const ChartDefinition& definition) const;
+    // Queries one series line after the other, as the chart window does;
+    // progress hears of every series done.
+    ChartTable buildTable(const ChartDefinition& definition,
+                          const std::function<void(int done, int total)>& progress = {}) const;
+
+    // The chart's definition. Throws DatabaseError when the chart does not exist.
+    ChartDefinition definition(const QString& project, const QString& chart, QDate today) const;
+
+    // Replaces the chart's cache rows by the table; returns the number of rows written.
+    int writeCache(const ChartDefinition& definition, const ChartTable& table);
+
+    // The chart as the cache holds it: one column per legend in order of
+    // appearance, one row per cached date, and with fillDates a row for every
+    // day between the first and the last cached date. No legends when the
+    // cache holds nothing for the chart.
+    ChartTable loadCache(const QString& project, const QString& chart, bool fillDates) const;
 
     // Rebuilds one chart's cache; returns the number of cache rows written.
     // Throws DatabaseError when the chart does not exist or a table fails.
@@ -81,9 +96,6 @@ public:
                  QDate today = QDate::currentDate());
 
 private:
-    ChartDefinition definition(const QString& project, const QString& chart, QDate today) const;
-    void writeCache(const ChartDefinition& definition, const ChartTable& table, int* rowsWritten);
-
     QString m_dataFolder;
 };
 

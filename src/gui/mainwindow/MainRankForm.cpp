@@ -1,5 +1,6 @@
 #include "gui/mainwindow/MainRankForm.h"
 
+#include "core/charts/ChartCacheBuilder.h"
 #include "core/charts/ChartDesignStore.h"
 #include "core/dashboard/DashboardData.h"
 #include "core/dashboard/DashboardQueries.h"
@@ -12,6 +13,9 @@
 #include "core/projects/ProjectCascade.h"
 #include "core/settings/StartUp.h"
 #include "gui/charts/ChartDesignerForm.h"
+#include "gui/charts/DetailChartForm.h"
+#include "gui/charts/GandLForm.h"
+#include "gui/charts/ScoresForm.h"
 #include "gui/dashboard/TopTenCharts.h"
 #include "gui/help/HelpForm.h"
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
@@ -519,15 +523,7 @@ void TMainRankForm::SelectProject(const QString& name)
     m_keyUrlLabel->setText(m_keyUrl.isEmpty() ? QStringLiteral("No Key URL defined")
                                               : QStringLiteral("Key URL: ") + m_keyUrl);
 
-    m_chartBox->clear();
-    Table& charts = m_dm.SQLTeeTable;
-    charts.open();
-    for (charts.first(); !charts.eof(); charts.next()) {
-        const QString file = charts.asString(QStringLiteral("File"));
-        if (charts.asString(QStringLiteral("Project")) == project && file != QLatin1String("Top10")
-            && file != QLatin1String("ScoresForm") && file != QLatin1String("GandLFile"))
-            m_chartBox->addItem(file);
-    }
+    FillChartBox(project);
 
     if (m_keyUrl.isEmpty() && m_autoLoad && m_projectBox->count() > 0)
         m_dm.ShowMessageBox(
@@ -898,10 +894,45 @@ void TMainRankForm::RurederOrad1Click()
                      [this] { NotAvailable(QStringLiteral("Rureder Orad")); });
 }
 
-void TMainRankForm::DetailChart1Click() { NotAvailable(QStringLiteral("Detail Chart")); }
+void TMainRankForm::FillChartBox(const QString& project)
+{
+    const QString chosen = m_chartBox->currentText();
+    m_chartBox->clear();
+    Table& charts = m_dm.SQLTeeTable;
+    charts.open();
+    for (charts.first(); !charts.eof(); charts.next()) {
+        const QString file = charts.asString(QStringLiteral("File"));
+        if (charts.asString(QStringLiteral("Project")) == project && ChartNames::isSavedChart(file))
+            m_chartBox->addItem(file);
+    }
+    const int again = m_chartBox->findText(chosen, Qt::MatchExactly);
+    if (again >= 0)
+        m_chartBox->setCurrentIndex(again);
+}
+
+void TMainRankForm::DetailChart1Click()
+{
+    TDetailChartForm form(m_dm, this);
+    form.Open(m_projectBox->currentText(), m_chartBox->currentText());
+    form.exec();
+    // the chart tools may have added charts
+    FillChartBox(m_projectBox->currentText());
+}
+
 void TMainRankForm::DailyResults1Click() { LibraryCalls(m_dm, qApp).RunCVDaily(m_projectBox->currentText()); }
-void TMainRankForm::GainsLosses1Click() { NotAvailable(QStringLiteral("Gains and Losses")); }
-void TMainRankForm::Scores1Click() { NotAvailable(QStringLiteral("Scores")); }
+void TMainRankForm::GainsLosses1Click()
+{
+    TGandLForm form(m_dm, this);
+    form.Open(m_projectBox->currentText());
+    form.exec();
+}
+
+void TMainRankForm::Scores1Click()
+{
+    TScoresForm form(m_dm, this);
+    form.Open(m_projectBox->currentText());
+    form.exec();
+}
 void TMainRankForm::FullURL1Click() { NotAvailable(QStringLiteral("Full URL")); }
 void TMainRankForm::DayGlance1Click() { NotAvailable(QStringLiteral("Day at a Glance")); }
 void TMainRankForm::DataQuery1Click() { NotAvailable(QStringLiteral("Data Query")); }

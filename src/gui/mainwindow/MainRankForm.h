@@ -149,6 +149,8 @@ private:
 
     // Says plainly that a tool of a later version is not available yet.
     void NotAvailable(const QString& tool);
+    // The saved charts of the project, the chosen one kept when it is still there.
+    void FillChartBox(const QString& project);
 
     TDM1& m_dm;
     FormPlacement* m_placement = nullptr;

@@ -1,0 +1,164 @@
+// Times the chart windows' work on the year-of-data folder: the Refresh of a
+// detail chart of 18 series over 365 days (against the same 18 statements run
+// on a bare SQLite connection), opening that chart from its cache, gains and
+// losses of one day and the Overall scores of one day.
+//
+//   bench_chart_views [--data DIR] [--reps N]
+//
+// Exit status: 0 when every case meets its target, 1 when one does not, 2 on
+// an error.
+#include "core/charts/ChartBuilder.h"
+#include "core/charts/ChartCacheBuilder.h"
+#include "core/charts/GainsLosses.h"
+#include "core/charts/Scores.h"
+#include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
+#include "core/data/SqlQuote.h"
+#include "core/data/TableDatabase.h"
+
+#include "BenchData.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+using namespace bench;
+
+double medianMs(int reps, const std::function<void()>& run)
+{
+    std::vector<double> times;
+    for (int i = 0; i < reps; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        run();
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+int run(const QString& folder, int reps)
+{
+    const QString project = QString::fromStdString(BigProject);
+    const QString engine = QString::fromStdString(SeriesEngine);
+    const QString keyUrl = QString::fromStdString(KeyUrl);
+    QStringList terms;
+    for (const std::string& term : bigProjectTerms())
+        if (terms.size() < 18)
+            terms.append(QString::fromStdString(term));
+
+    Session session(QStringLiteral("Bench"));
+    Database db(QStringLiteral("Bench"), &session);
+    db.setDirectory(folder);
+    db.connect();
+    const QString chart = QStringLiteral("Bench: 18 terms, one year");
+    ChartBuilder::Definition d;
+    d.project = project;
+    d.name = chart;
+    d.popOrder = QStringLiteral("TSU");
+    d.series = terms;
+    d.select1 = engine;
+    d.select2 = keyUrl;
+    d.lastDays = 0;
+    d.start = firstDay();
+    d.end = lastDay();
+    d.fillDates = true;
+    ChartBuilder::Definition existing;
+    ChartBuilder::save(db, d, ChartBuilder::load(db, project, chart, existing) ? chart : QString());
+
+    ChartCacheBuilder builder(folder);
+    const ChartDefinition definition = builder.definition(project, chart, lastDay());
+    ChartTable table;
+    const double refresh = medianMs(reps, [&] {
+        table = builder.buildTable(definition);
+        builder.writeCache(definition, table);
+    });
+
+    // the same statements on a bare connection
+    RawDb raw(":memory:");
+    raw.attach(utf8(folder + QStringLiteral("CVRank.dat")), "CVRank");
+    const double direct = medianMs(reps, [&] {
+        for (const QString& term : terms) {
+            const std::string sql =
+                utf8(QStringLiteral(
+                         "SELECT xDate, SearchTerm, MIN(Rank) AS Rank FROM CVRank.CVRank WHERE Project = ")
+                     + SqlQuote::quoted(project) + QStringLiteral(" AND (xDate BETWEEN ")
+                     + SqlQuote::date(firstDay()) + QStringLiteral(" AND ") + SqlQuote::date(lastDay())
+                     + QStringLiteral(") AND SearchEngine = ") + SqlQuote::quoted(engine)
+                     + QStringLiteral(" AND SearchTerm = ") + SqlQuote::quoted(term)
+                     + QStringLiteral(" AND URL = ") + SqlQuote::quoted(keyUrl)
+                     + QStringLiteral(" GROUP BY xDate ORDER BY xDate"));
+            sqlite3_stmt* statement = raw.prepare(sql);
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+            }
+            sqlite3_finalize(statement);
+        }
+    });
+    const double cached = medianMs(reps, [&] { builder.loadCache(project, chart, true); });
+    const double gains = medianMs(reps, [&] { GainsLosses::load(db, project, engine, lastDay()); });
+    QHash<QString, int> popularity;
+    {
+        Query engines(&db,
+                      QStringLiteral("SELECT Name FROM CVSE3 WHERE Project = ") + SqlQuote::quoted(project));
+        engines.open();
+        for (engines.first(); !engines.eof(); engines.next())
+            popularity.insert(engines.asString(QStringLiteral("Name")), 50);
+    }
+    const double overall =
+        medianMs(reps, [&] { Scores::overallScores(db, popularity, project, lastDay(), 0); });
+
+    bool ok = true;
+    const auto report = [&](const char* what, double ms, double target) {
+        const bool met = ms <= target;
+        ok = ok && met;
+        std::printf("%-44s %8.1f ms  (target %5.0f ms) %s\n", what, ms, target, met ? "ok" : "MISSED");
+    };
+    std::printf("%zu series x %lld days, %d rows\n", size_t(table.legends.size()),
+                qlonglong(table.rows.size()), int(table.rows.size() * table.legends.size()));
+    report("detail chart Refresh (build + cache write)", refresh, 200);
+    std::printf("%-44s %8.1f ms  ratio %.2f (target 1.5) %s\n", "  same 18 statements in bare sqlite3",
+                direct, refresh / std::max(direct, 0.001), refresh <= 1.5 * direct ? "ok" : "MISSED");
+    ok = ok && refresh <= 1.5 * direct;
+    report("detail chart opened from its cache", cached, 50);
+    report("gains and losses of one day", gains, 100);
+    report("scores, Overall, one day", overall, 100);
+    return ok ? 0 : 1;
+}
+
+} // namespace
+} // namespace corvane
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QString folder = corvane::bench::defaultFolder();
+    int reps = 5;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--data"))
+            folder = args[++i];
+        else if (args[i] == QLatin1String("--reps"))
+            reps = std::max(1, args[++i].toInt());
+    }
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    try {
+        corvane::bench::prepareFolder(folder, false, false);
+        return corvane::run(folder, reps);
+    } catch (const corvane::DatabaseError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    return 2;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDate>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+
+namespace corvane {
+
+class TDM1;
+
+// What the chart windows share beside the chart frame.
+namespace ChartWindowSupport {
+
+// Fills the list with the Name of every CVProject row and selects the project
+// (nothing when it is not there). Signals are held back meanwhile.
+void fillProjects(TDM1& dm, QComboBox& list, const QString& project);
+
+// The project's LastRun day; invalid when it never ran.
+QDate lastRun(TDM1& dm, const QString& project);
+
+// The names of the project's engines (CVSE3), in table order.
+QStringList projectEngines(TDM1& dm, const QString& project);
+
+// The project's logo ("Logo.bmp" in the program folder) when the project's
+// flag column (Logo_Basic_Chart, Logo_GandL_Chart, ...) is set; else a null image.
+QImage chartLogo(TDM1& dm, const QString& project, const QString& flagColumn);
+
+} // namespace ChartWindowSupport
+
+} // namespace corvane

@@ -1,0 +1,71 @@
+#include "modules/settings/CVSettings.h"
+
+#include "core/data/DatabaseError.h"
+#include "core/outside/LibraryEntries.h"
+#include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
+#include "gui/charts/ChartBuilderForm.h"
+#include "gui/widgets/CorvaneApplication.h"
+#include "modules/dbroutines/LibraryWindowCall.h"
+
+#include <exception>
+#include <type_traits>
+
+using namespace corvane;
+
+static_assert(std::is_same_v<decltype(&_RunChartBuilder), entry::TwoTexts>);
+static_assert(std::is_same_v<decltype(&_RunAutoBuildChart), entry::OneText>);
+
+namespace {
+
+// Nothing may leave an entry point as an exception: the caller is C.
+template <typename Call>
+void guarded(Call&& call)
+{
+    try {
+        call();
+    } catch (const DatabaseError& e) {
+        CorvaneApplication::showException(e.message());
+    } catch (const std::exception& e) {
+        CorvaneApplication::showException(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+QString textArgument(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
+
+QString dataFolder()
+{
+    const Registry registry;
+    return RegistryKey(registry, SettingsKeys::path(QLatin1String(SettingsKeys::FileLocations)))
+        .readString(QStringLiteral("DataFolder"));
+}
+
+} // namespace
+
+extern "C" {
+
+TChartBuilderForm* _ChartBuilderForm = nullptr;
+TAutoBuildChartForm* _AutoBuildChartForm = nullptr;
+
+void _RunChartBuilder(QCoreApplication* application, const char16_t* project, const char16_t* chart)
+{
+    const QString projectName = textArgument(project);
+    const QString chartName = textArgument(chart);
+    guarded([&] {
+        RunLibraryWindow(
+            application, _ChartBuilderForm,
+            [&](TChartBuilderForm& window) { window.setChart(projectName, chartName); }, dataFolder());
+    });
+}
+
+void _RunAutoBuildChart(QCoreApplication* application, const char16_t* project)
+{
+    const QString name = textArgument(project);
+    guarded([&] {
+        RunLibraryWindow(
+            application, _AutoBuildChartForm,
+            [&](TAutoBuildChartForm& window) { window.setProjectName(name); }, dataFolder());
+    });
+}
+
+} // extern "C"
