@@ -84,6 +84,8 @@ int run(const QString& folder, int reps)
         builder.writeCache(definition, table);
     });
 
+    const double queriesOnly = medianMs(reps, [&] { table = builder.buildTable(definition); });
+
     // the same statements on a bare connection
     RawDb raw(":memory:");
     raw.attach(utf8(folder + QStringLiteral("CVRank.dat")), "CVRank");
@@ -129,6 +131,7 @@ int run(const QString& folder, int reps)
     std::printf("%-44s %8.1f ms  ratio %.2f (target 1.5) %s\n", "  same 18 statements in bare sqlite3",
                 direct, refresh / std::max(direct, 0.001), refresh <= 1.5 * direct ? "ok" : "MISSED");
     ok = ok && refresh <= 1.5 * direct;
+    std::printf("%-44s %8.1f ms  (for information)\n", "  of which the 18 statements", queriesOnly);
     report("detail chart opened from its cache", cached, 50);
     report("gains and losses of one day", gains, 100);
     report("scores, Overall, one day", overall, 100);
