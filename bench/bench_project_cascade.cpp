@@ -8,6 +8,7 @@
 
 #include "BenchData.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -19,8 +20,9 @@
 using namespace corvane;
 using namespace corvane::bench;
 
-int main()
+int main(int argc, char** argv)
 {
+    QCoreApplication app(argc, argv);
     const QString source = defaultFolder();
     prepareFolder(source, true, false);
     QTemporaryDir work;
