@@ -187,10 +187,10 @@ TEST(query_statement, BothFormsOfTheStatement)
     c.ascending = false;
     EXPECT_EQ(shownSql(c),
               s("SELECT Rank, FoundLink AS MemoFoundLink, URL FROM CvRank WHERE (Project = \"Bakery\") "
-                "AND (Rank <= 10) ORDER BY Rank, URL DESC"));
+                "AND (Rank <= 10) ORDER BY Rank DESC, URL DESC"));
     EXPECT_EQ(exportSql(c),
               s("SELECT Rank, FoundLink AS MemoFoundLink, URL INTO \"CVReportTemp\" FROM CvRank WHERE "
-                "(Project = \"Bakery\") AND (Rank <= 10) ORDER BY Rank, URL DESC"));
+                "(Project = \"Bakery\") AND (Rank <= 10) ORDER BY Rank DESC, URL DESC"));
 
     // A condition text whose END was never clicked goes in unchanged.
     c.conditions = s("Rank = 1 \r\nAND ");
@@ -311,7 +311,8 @@ TEST_F(query_builder, EveryBuiltStatementReturnsTheRowsOfThePlainQuestion)
         EXPECT_EQ(builtRows(shownSql(choiceOf(fields, c.conditions))), expected) << qPrintable(c.conditions);
     }
 
-    // Sorting: the order of the built statement is the order of the plain one.
+    // Sorting: the order of the built statement is the order of the plain one;
+    // "Descending" sorts every sort field descending.
     const QString sorted =
         shownSql(choiceOf({s("URL"), s("Rank"), s("xDate")}, {}, {s("Rank"), s("xDate")}, false));
     const QStringList expected = plainRows("SELECT URL, Rank, xDate FROM CVRank WHERE Project = ?1 "

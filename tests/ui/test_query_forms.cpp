@@ -235,7 +235,9 @@ private slots:
         QCOMPARE(form.rows().size(), 7);
         form.grid()->setCurrentCell(6, 0);
         QCOMPARE(form.notesText(), QStringLiteral("Notes of Müller & \"Söhne\" <b>"));
-        QCOMPARE(form.grid()->item(6, 0)->text(), QStringLiteral("Müller &amp; &quot;Söhne&quot; &lt;b&gt;"));
+        QCOMPARE(form.grid()->item(6, 0)->text(),
+                 QStringLiteral("<span>Müller &amp; &quot;Söhne&quot; &lt;b&gt;</span>"));
+        QCOMPARE(form.grid()->item(0, 0)->text(), QStringLiteral("Demo Engine 1"));
         QVERIFY(form.grid()->item(0, 2)->text().contains(QLatin1String(">Submit</a>")));
 
         p.answer = MessageAnswer::Cancel;

@@ -47,9 +47,13 @@ QString build(const Choice& choice, bool intoReportTable)
     const QString conditions = choice.conditions.trimmed();
     if (!conditions.isEmpty())
         sql += QStringLiteral("AND (") + conditions + QStringLiteral(") ");
-    if (!choice.orderBy.isEmpty())
-        sql += QStringLiteral("ORDER BY ") + choice.orderBy.join(QLatin1String(", ")) + QLatin1Char(' ')
-            + (choice.ascending ? QStringLiteral("ASC") : QStringLiteral("DESC"));
+    // The direction follows every sort field: after the last one alone it
+    // would sort only that field the chosen way and the others ascending.
+    if (!choice.orderBy.isEmpty()) {
+        const QString direction = choice.ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC");
+        sql +=
+            QStringLiteral("ORDER BY ") + choice.orderBy.join(direction + QStringLiteral(", ")) + direction;
+    }
     return sql;
 }
 

@@ -80,6 +80,7 @@ TGridForm::TGridForm(TDM1& dataModule, QWidget* parent)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->verticalHeader()->hide();
+    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* gridMenu = new QMenu(this);
     QAction* copy = gridMenu->addAction(QStringLiteral("Copy"), this, &TGridForm::Copy1Click);

@@ -196,7 +196,8 @@ TFConditions::TFConditions(QWidget* parent)
         grid->addLayout(joins, row, 3);
         JoinButtons << buttons;
     };
-    UrlCombo->setMinimumWidth(260);
+    for (QComboBox* combo : {UrlCombo, EngineCombo, TermCombo})
+        combo->setMinimumWidth(300);
     addLine(0, QStringLiteral("URL"), Operators[0], UrlCombo);
     addLine(1, QStringLiteral("Search Engine"), Operators[1], EngineCombo);
     addLine(2, QStringLiteral("Search Term"), Operators[2], TermCombo);

@@ -39,6 +39,16 @@ QString anchor(const QString& address, const QString& label)
         + label.toHtmlEscaped() + QStringLiteral("</a>");
 }
 
+// A text cell for the HTML delegate: as it stands, or, when it holds markup
+// characters, escaped inside a span so that it shows as written.
+QString textCell(const QString& text)
+{
+    if (!text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&'))
+        && !text.contains(QLatin1Char('>')))
+        return text;
+    return QStringLiteral("<span>") + text.toHtmlEscaped() + QStringLiteral("</span>");
+}
+
 } // namespace
 
 TSEPopForm::TSEPopForm(TDM1& dataModule, QWidget* parent)
@@ -204,6 +214,7 @@ void TSEPopForm::FillFilterTree()
             return;
         }
     }
+    m_filterTree->expandAll();
 }
 
 void TSEPopForm::BuildList()
@@ -231,16 +242,16 @@ void TSEPopForm::BuildList()
     for (int r = 0; r < m_rows.size(); ++r) {
         const EngineInformation::EngineRow& e = m_rows.at(r);
         const QStringList cells{
-            e.name.toHtmlEscaped(),
+            textCell(e.name),
             anchor(e.homePage, e.homePage),
             anchor(e.addPage, QStringLiteral("Submit")),
             QString::number(e.popularity),
-            e.popSource.toHtmlEscaped(),
-            e.country.toHtmlEscaped(),
-            e.group1.toHtmlEscaped(),
-            e.group2.toHtmlEscaped(),
-            e.group3.toHtmlEscaped(),
-            e.group4.toHtmlEscaped(),
+            textCell(e.popSource),
+            textCell(e.country),
+            textCell(e.group1),
+            textCell(e.group2),
+            textCell(e.group3),
+            textCell(e.group4),
             e.lastUpdate.isValid() ? QLocale().toString(e.lastUpdate, QLocale::ShortFormat) : QString()};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells.at(c));

@@ -50,6 +50,7 @@ TScriptCheckForm::TScriptCheckForm(TDM1& dataModule, QWidget* parent)
     m_grid->setAlternatingRowColors(true);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->verticalHeader()->hide();
+    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->setModel(m_model);
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -150,6 +151,10 @@ void TScriptCheckForm::RunQuery()
             || name.compare(QLatin1String("LastRecord"), Qt::CaseInsensitive) == 0;
         m_grid->setColumnHidden(column, !shown);
     }
+    // Completed first, as in the unique view.
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        if (m_query.fields().at(column).name.compare(QLatin1String("Completed"), Qt::CaseInsensitive) == 0)
+            m_grid->horizontalHeader()->moveSection(m_grid->horizontalHeader()->visualIndex(column), 0);
     m_grid->resizeColumnsToContents();
     for (int column = 0; column < m_model->columnCount(); ++column)
         m_grid->setColumnWidth(column, std::clamp(m_grid->columnWidth(column) + 12, 90, 320));
