@@ -11,6 +11,8 @@
 // 100 ms), 1 when one does not, 2 on an error.
 #include "core/data/DatabaseError.h"
 #include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
 #include "core/datamodule/DM1.h"
 #include "core/platform/Registry.h"
 #include "core/query/QueryStatement.h"
@@ -50,7 +52,15 @@ double residentMegabytes()
 // A year of CVEngine rows: 40 engines x 100 terms per session day.
 void fillEngineRows(const QString& folder)
 {
-    RawDb db(utf8(folder + QStringLiteral("CVEngine.dat")));
+    {
+        Session session(QStringLiteral("Bench"));
+        Database data(QStringLiteral("Bench"), &session);
+        data.setDirectory(folder);
+        data.connect();
+        if (!data.tableExists(QStringLiteral("CVEngine")))
+            data.createTable(*Schema::table(QStringLiteral("CVEngine")));
+    }
+    RawDb db(utf8(QDir(folder).filePath(QStringLiteral("CVEngine.dat"))));
     db.exec("DELETE FROM CVEngine");
     db.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 365 * 4000 - 1) "
             "INSERT INTO CVEngine (Project, SE3Name, STName, LastRecord, Depth, Completed) "
