@@ -4,6 +4,7 @@
 #include "core/help/HelpContexts.h"
 #include "core/outside/OutsidePrograms.h"
 #include "core/projects/ProjectStore.h"
+#include "core/query/QueryStatement.h"
 #include "core/repair/RawTableFile.h"
 #include "core/reports/ReportData.h"
 #include "gui/charts/ChartBuilderForm.h"
@@ -22,6 +23,10 @@
 #include "gui/messages/MessageForm.h"
 #include "gui/print/PrintForm.h"
 #include "gui/projects/SetupWizardForm.h"
+#include "gui/query/GridForm.h"
+#include "gui/query/QBForm.h"
+#include "gui/query/SEPopForm.h"
+#include "gui/query/ScriptCheckForm.h"
 #include "gui/repair/RepairForm.h"
 #include "gui/reports/ReportDesignForm.h"
 #include "gui/reports/ReportPreview.h"
@@ -35,6 +40,7 @@
 #include "DuvudaTestSupport.h"
 #include "HarvesterFixture.h"
 #include "PrintSamples.h"
+#include "QueryFixture.h"
 #include "ReportSamples.h"
 #include "SavedChartsFixture.h"
 #include "UiTestSupport.h"
@@ -49,9 +55,12 @@
 #include <QMainWindow>
 #include <QPainter>
 #include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -764,6 +773,92 @@ private slots:
         form.StartButtonClick();
         QVERIFY(finished.wait(60000));
         QVERIFY(test::saveScreen(form, QStringLiteral("HarvesterForm")));
+
+        // The script check over the CVEngine rows this session against the demo engine wrote.
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->OpenDatabases();
+        TScriptCheckForm check(*dm);
+        check.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&check));
+        QVERIFY(test::saveScreen(check, QStringLiteral("ScriptCheckForm")));
+        dm->CloseDatabases();
+    }
+
+    // Each step of the query builder, the query window with a result, and the
+    // question before a large result.
+    void queryBuilderAndGrid()
+    {
+        test::QueryProfile p(3001);
+        TGridForm grid(*p.dm);
+        grid.resize(960, 560);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        TQBForm builder(*p.dm, grid);
+        builder.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&builder));
+        const char* steps[] = {"QBForm_Project", "QBForm_Fields", "QBForm_Conditions", "QBForm_OrderBy",
+                               "QBForm_Save"};
+        for (int step = 0; step < 5; ++step) {
+            if (step == 1) {
+                for (const char* field : {"xDate", "SearchEngine", "SearchTerm", "Rank", "FoundLink"})
+                    builder.FSelectFields->AvailableList->findItems(QLatin1String(field), Qt::MatchExactly)
+                        .first()
+                        ->setSelected(true);
+                builder.FSelectFields->AddButton->click();
+            } else if (step == 2) {
+                builder.FConditions->Operators[3]->setCurrentText(QStringLiteral("<="));
+                builder.FConditions->RankSpin->setValue(20);
+                builder.FConditions->JoinButtons.at(3).at(0)->click();
+                builder.FConditions->TermCombo->setCurrentText(QStringLiteral("rye bread"));
+                builder.FConditions->Operators[2]->setCurrentText(QStringLiteral("<>"));
+                builder.FConditions->JoinButtons.at(2).at(2)->click();
+            } else if (step == 3) {
+                builder.FOrderBy->AvailableList->findItems(QStringLiteral("Rank"), Qt::MatchExactly)
+                    .first()
+                    ->setSelected(true);
+                builder.FOrderBy->AddButton->click();
+            } else if (step == 4) {
+                builder.FSave->NameEdit->setText(QStringLiteral("Top 20 \"Bäckerei\" & <b>"));
+            }
+            builder.showStep(step);
+            QTest::qWait(30);
+            QVERIFY(test::saveScreen(builder, QLatin1String(steps[step])));
+        }
+        QVERIFY(builder.Execute());
+        builder.hide();
+        QTest::qWait(30);
+        QVERIFY(test::saveScreen(grid, QStringLiteral("GridForm")));
+
+        p.answer = MessageAnswer::No;
+        QVERIFY(
+            grid.RunQuery(QStringLiteral("SELECT * FROM CvRank WHERE (Project = \"Große \"\"Menge\"\"\") "),
+                          test::QueryProfile::BulkProject));
+        QTest::qWait(30);
+        QVERIFY(test::saveScreen(grid, QStringLiteral("GridForm_Large")));
+
+        TMessageForm question(*p.dm);
+        question.Prepare(MessageButtons::YesNoCancel, QStringLiteral("Warning"),
+                         QueryStatement::limitQuestion(3001), {});
+        question.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&question));
+        QVERIFY(test::saveScreen(question, QStringLiteral("GridForm_LimitQuestion")));
+    }
+
+    void sePopForm()
+    {
+        test::QueryProfile p;
+        TSEPopForm form(*p.dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.grid()->setCurrentCell(1, 0);
+        QVERIFY(test::saveScreen(form, QStringLiteral("SEPopForm")));
+        form.SelectProject(QStringLiteral("Bakery"));
+        form.SetJoinWithAnd(false);
+        form.CheckItem(QStringLiteral("Country"), QStringLiteral("USA"));
+        form.CheckItem(QStringLiteral("Country"), QStringLiteral("Deutschland"));
+        QTest::qWait(30);
+        QVERIFY(test::saveScreen(form, QStringLiteral("SEPopForm_Filtered")));
     }
 };
 

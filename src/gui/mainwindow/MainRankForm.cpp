@@ -21,6 +21,9 @@
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
 #include "gui/mainwindow/MainCommands.h"
 #include "gui/projects/SetupWizardForm.h"
+#include "gui/query/GridForm.h"
+#include "gui/query/SEPopForm.h"
+#include "gui/query/ScriptCheckForm.h"
 #include "gui/settings/NetSetForm.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/TaskBar.h"
@@ -56,6 +59,7 @@
 #include <QStatusTipEvent>
 #include <QTableWidget>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -935,8 +939,20 @@ void TMainRankForm::Scores1Click()
 }
 void TMainRankForm::FullURL1Click() { NotAvailable(QStringLiteral("Full URL")); }
 void TMainRankForm::DayGlance1Click() { NotAvailable(QStringLiteral("Day at a Glance")); }
-void TMainRankForm::DataQuery1Click() { NotAvailable(QStringLiteral("Data Query")); }
-void TMainRankForm::SearchEngines1Click() { NotAvailable(QStringLiteral("Search Engines")); }
+void TMainRankForm::DataQuery1Click()
+{
+    // The query window opens with its builder, since it has nothing to show yet.
+    TGridForm grid(m_dm, this);
+    QTimer::singleShot(0, &grid, &TGridForm::CreateQuery1Click);
+    grid.exec();
+}
+
+void TMainRankForm::SearchEngines1Click()
+{
+    TSEPopForm form(m_dm, this);
+    form.exec();
+}
+
 void TMainRankForm::LogFile1Click() { NotAvailable(QStringLiteral("Log File")); }
 void TMainRankForm::TableRepair1Click() { RunTableRepair(); }
 
@@ -952,7 +968,11 @@ void TMainRankForm::Backup1Click()
                      [this] { LibraryCalls(m_dm, qApp).RunBackup(); });
 }
 
-void TMainRankForm::ScriptCheck1Click() { NotAvailable(QStringLiteral("Script Check")); }
+void TMainRankForm::ScriptCheck1Click()
+{
+    TScriptCheckForm form(m_dm, this);
+    form.exec();
+}
 void TMainRankForm::Contents1Click() { HelpForm::showContents(this); }
 void TMainRankForm::Hints1Click() { LibraryCalls(m_dm, qApp).RunHints(); }
 void TMainRankForm::ShowMessages1Click() { m_dm.EnableAllMessages(); }

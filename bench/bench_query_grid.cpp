@@ -1,0 +1,161 @@
+// Times the query window on the year-of-data folder (see BenchData.h): the
+// builder's statement for the large project's whole year, answered "No" to the
+// row-count question, until the grid shows its first screen; the program's
+// resident memory then; scrolling to the last row; and the script check's
+// statements on a year of CVEngine rows.
+//
+//   bench_query_grid [--data DIR] [--regenerate]
+//
+// Exit status: 0 when every target holds (first screen at most 1 s, resident
+// memory at most 300 MB, last row at most 200 ms, script check at most
+// 100 ms), 1 when one does not, 2 on an error.
+#include "core/data/DatabaseError.h"
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
+#include "core/datamodule/DM1.h"
+#include "core/platform/Registry.h"
+#include "core/query/QueryStatement.h"
+#include "core/query/ScriptCheck.h"
+#include "core/settings/ProfileSetup.h"
+#include "gui/query/GridForm.h"
+
+#include "BenchData.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace corvane {
+namespace {
+
+using namespace bench;
+
+double residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// A year of CVEngine rows: 40 engines x 100 terms per session day.
+void fillEngineRows(const QString& folder)
+{
+    {
+        Session session(QStringLiteral("Bench"));
+        Database data(QStringLiteral("Bench"), &session);
+        data.setDirectory(folder);
+        data.connect();
+        if (!data.tableExists(QStringLiteral("CVEngine")))
+            data.createTable(*Schema::table(QStringLiteral("CVEngine")));
+    }
+    RawDb db(utf8(QDir(folder).filePath(QStringLiteral("CVEngine.dat"))));
+    db.exec("DELETE FROM CVEngine");
+    db.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 365 * 4000 - 1) "
+            "INSERT INTO CVEngine (Project, SE3Name, STName, LastRecord, Depth, Completed) "
+            "SELECT 'Atlas', 'Engine ' || (i % 40), 'term ' || ((i / 40) % 100), 20 + (i * 7) % 81, 100, 1 "
+            "FROM n");
+}
+
+int run(const QString& folder, bool regenerate)
+{
+    prepareFolder(folder, false, regenerate);
+    fillEngineRows(folder);
+
+    QTemporaryDir dir;
+    qputenv("CORVANE_REGISTRY", dir.filePath(QStringLiteral("registry.reg")).toLocal8Bit());
+    {
+        Registry registry;
+        ProfileSetup setup(registry, dir.filePath(QStringLiteral("Home")) + QLatin1Char('/'));
+        if (!setup.run())
+            throw std::runtime_error("profile setup: " + utf8(setup.error()));
+    }
+    TDM1 dm;
+    DM1 = &dm;
+    dm.setMessagePresenter([](MessageButtons, const QString&, const QString&, const QString&) {
+        return MessageAnswer::No; // keep every row
+    });
+    dm.WriteSetting(QStringLiteral("File Locations"), QStringLiteral("DataFolder"),
+                    folder + QLatin1Char('/'));
+    dm.LoadSettings();
+    dm.OpenDatabases();
+
+    TGridForm grid(dm);
+    grid.resize(1200, 800);
+    grid.show();
+    QApplication::processEvents();
+
+    QueryStatement::Choice choice;
+    choice.project = QString::fromStdString(BigProject);
+    const QString sql = QueryStatement::shownSql(choice);
+    QElapsedTimer timer;
+    timer.start();
+    if (!grid.RunQuery(sql, choice.project))
+        throw std::runtime_error("the query did not run");
+    grid.grid()->repaint();
+    QApplication::processEvents();
+    const double firstScreenMs = double(timer.nsecsElapsed()) / 1e6;
+    const double residentMb = residentMegabytes();
+    const int rows = dm.GridQuery.recordCount();
+
+    timer.restart();
+    QAbstractItemModel* model = grid.grid()->model();
+    while (model->canFetchMore({}))
+        model->fetchMore({});
+    grid.grid()->scrollToBottom();
+    grid.grid()->repaint();
+    QApplication::processEvents();
+    const double lastRowMs = double(timer.nsecsElapsed()) / 1e6;
+
+    double scriptCheckMs = 0;
+    for (bool below : {false, true})
+        for (bool unique : {false, true}) {
+            Query check(&dm.General, ScriptCheck::statement(below, unique));
+            timer.restart();
+            check.open();
+            check.last();
+            scriptCheckMs = std::max(scriptCheckMs, double(timer.nsecsElapsed()) / 1e6);
+        }
+
+    std::printf("rows %d\nfirst screen %.0f ms (target 1000)\nresident %.0f MB (target 300)\n"
+                "last row %.0f ms (target 200)\nscript check, slowest of four %.0f ms (target 100)\n",
+                rows, firstScreenMs, residentMb, lastRowMs, scriptCheckMs);
+    grid.close();
+    dm.CloseDatabases();
+    return firstScreenMs <= 1000 && residentMb <= 300 && lastRowMs <= 200 && scriptCheckMs <= 100 ? 0 : 1;
+}
+
+} // namespace
+} // namespace corvane
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QString folder = corvane::bench::defaultFolder();
+    bool regenerate = false;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--data") && i + 1 < args.size())
+            folder = args.at(++i);
+        else if (args.at(i) == QLatin1String("--regenerate"))
+            regenerate = true;
+    }
+    try {
+        return corvane::run(folder, regenerate);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_query_grid: %s\n", error.what());
+        return 2;
+    }
+}
