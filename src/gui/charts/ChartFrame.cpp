@@ -9,10 +9,12 @@
 #include <QApplication>
 #include <QChartView>
 #include <QClipboard>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPrintPreviewDialog>
@@ -233,6 +235,18 @@ void ChartFrame::ClearClick()
 {
     m_chart->clear();
     m_loaded = false;
+}
+
+QAction* ChartFrame::addFileCommands(QMenu* file, QDialog* window) const
+{
+    file->addAction(m_saveImageAction);
+    file->addAction(m_extendedExportAction);
+    file->addAction(m_printChartAction);
+    file->addAction(m_printDataAndChartAction);
+    file->addSeparator();
+    QAction* exit = file->addAction(QStringLiteral("E&xit"), window, &QDialog::reject);
+    exit->setShortcut(QKeySequence(Qt::Key_Escape));
+    return exit;
 }
 
 } // namespace corvane

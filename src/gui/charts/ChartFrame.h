@@ -10,6 +10,9 @@ class QAbstractItemView;
 class QAction;
 class QPrinter;
 
+class QDialog;
+class QMenu;
+
 namespace corvane {
 
 class DesignedChartView;
@@ -50,6 +53,10 @@ public:
     std::function<void()> onPrintDataAndChart; // runs only with printable data
     std::function<bool()> hasPrintData;        // default: the chart has points
     std::function<void(const ChartDesign&)> onTop10Closed;
+
+    // Puts the frame's save, export and print commands into a window's File
+    // menu, followed by Exit (Escape), which rejects the window; returns Exit.
+    QAction* addFileCommands(QMenu* file, QDialog* window) const;
 
     QAction* copyAction() const { return m_copyAction; }
     QAction* saveImageAction() const { return m_saveImageAction; }

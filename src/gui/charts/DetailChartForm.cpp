@@ -65,13 +65,7 @@ TDetailChartForm::TDetailChartForm(TDM1& dataModule, QWidget* parent)
 
     m_menu = new QMenuBar(this);
     QMenu* file = m_menu->addMenu(QStringLiteral("&File"));
-    file->addAction(m_frame->saveImageAction());
-    file->addAction(m_frame->extendedExportAction());
-    file->addAction(m_frame->printChartAction());
-    file->addAction(m_frame->printDataAndChartAction());
-    file->addSeparator();
-    QAction* exit = file->addAction(QStringLiteral("E&xit"), this, &QDialog::reject);
-    exit->setShortcut(QKeySequence(Qt::Key_Escape));
+    QAction* exit = m_frame->addFileCommands(file, this);
     QMenu* charts = m_menu->addMenu(QStringLiteral("&Charts"));
     QAction* refresh = charts->addAction(QStringLiteral("&Refresh"), this, &TDetailChartForm::RefreshClick);
     refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
