@@ -9,7 +9,9 @@ packages=(
   libsqlite3-dev sqlite3
   libcurl4-openssl-dev libzip-dev libxlsxwriter-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev
-  python3-pyftpdlib tinyproxy-bin
+  python3-pyftpdlib python3-aiosmtpd tinyproxy-bin
+  qt6-webengine-dev
+  clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   cron
   poppler-utils
