@@ -19,6 +19,9 @@
 #include "gui/help/HelpForm.h"
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
 #include "gui/livecheck/DuvudaExportForm.h"
+#include "gui/maintenance/BackupForm.h"
+#include "gui/maintenance/DirectoryChangerForm.h"
+#include "gui/maintenance/RemoteUpdateForm.h"
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/messages/MessageForm.h"
 #include "gui/print/PrintForm.h"
@@ -33,6 +36,7 @@
 #include "gui/reports/ReportRenderer.h"
 #include "gui/settings/NetSetForm.h"
 
+#include "../core/UpdateServer.h"
 #include "ChartHistoryFixture.h"
 #include "ChartSamples.h"
 #include "DBRoutinesLibrary.h"
@@ -594,10 +598,66 @@ private slots:
 
     void unavailableToolForm()
     {
+        const QString project = QStringLiteral("Bakery");
         dbRoutinesWindow(
-            "_BackupForm",
-            [](test::DBRoutinesLibrary& library) { library.entry<entry::Plain>("_RunBackup")(qApp); },
+            "_CVDailyForm",
+            [&](test::DBRoutinesLibrary& library) {
+                library.entry<entry::OneText>("_RunCVDaily")(qApp, test::textArgument(project));
+            },
             QStringLiteral("UnavailableToolForm"));
+    }
+
+    // Backup, remote script update and directory changer, each after a run.
+    void backupForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        const QString root = profile.programFolder() + QStringLiteral("Sicherung");
+        QDir().mkpath(root);
+        TBackupForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.findChild<QLineEdit*>(QStringLiteral("FolderEdit"))->setText(root);
+        form.findChild<QPushButton*>(QStringLiteral("BackupButton"))->click();
+        QVERIFY(test::saveScreen(form, QStringLiteral("BackupForm")));
+        form.findChild<QLineEdit*>(QStringLiteral("FolderEdit"))->setText(root + QStringLiteral("/missing"));
+        form.findChild<QPushButton*>(QStringLiteral("BackupButton"))->click();
+        QVERIFY(test::saveScreen(form, QStringLiteral("BackupForm_Errors")));
+    }
+
+    void remoteUpdateForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        const QString archives = profile.programFolder() + QStringLiteral("Server/");
+        QVERIFY(test::buildUpdateArchives(profile.programFolder() + QStringLiteral("Data/SE3.dat"), archives)
+                    .isEmpty());
+        {
+            test::UpdateServer server(archives);
+            QVERIFY2(server.port() != 0, qPrintable(server.error()));
+            server.configure();
+            TRemoteUpdateForm form;
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.findChild<QPushButton*>(QStringLiteral("RunButton"))->click();
+            QVERIFY(test::saveScreen(form, QStringLiteral("RemoteUpdateForm")));
+        }
+        // The server is gone: the failed run's log.
+        TRemoteUpdateForm failed;
+        failed.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&failed));
+        failed.findChild<QPushButton*>(QStringLiteral("RunButton"))->click();
+        QVERIFY(test::saveScreen(failed, QStringLiteral("RemoteUpdateForm_Failed")));
+    }
+
+    void directoryChangerForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        TDirectoryChangerForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::saveScreen(form, QStringLiteral("DirectoryChangerForm")));
     }
 
     void netSetForm()

@@ -2,8 +2,11 @@
 
 #include "core/data/DatabaseError.h"
 #include "core/outside/LibraryEntries.h"
+#include "gui/maintenance/BackupForm.h"
 #include "gui/maintenance/ChartCacheForm.h"
+#include "gui/maintenance/DirectoryChangerForm.h"
 #include "gui/maintenance/HintForm.h"
+#include "gui/maintenance/RemoteUpdateForm.h"
 #include "gui/maintenance/UnavailableToolForm.h"
 #include "gui/widgets/CorvaneApplication.h"
 #include "modules/dbroutines/LibraryWindowCall.h"
@@ -59,9 +62,9 @@ void runUnavailableTool(QCoreApplication* application, TUnavailableToolForm*& ex
 extern "C" {
 
 THintForm* _HintForm = nullptr;
-TUnavailableToolForm* _BackupForm = nullptr;
-TUnavailableToolForm* _RemoteUpdateForm = nullptr;
-TUnavailableToolForm* _DirectoryChangerForm = nullptr;
+TBackupForm* _BackupForm = nullptr;
+TRemoteUpdateForm* _RemoteUpdateForm = nullptr;
+TDirectoryChangerForm* _DirectoryChangerForm = nullptr;
 TUnavailableToolForm* _CVDailyForm = nullptr;
 TChartCacheForm* _ChartCacheForm = nullptr;
 TMessageForm* _MessageForm = nullptr;
@@ -73,20 +76,21 @@ void _RunHints(QCoreApplication* application)
 
 void _RunBackup(QCoreApplication* application)
 {
-    runUnavailableTool(application, _BackupForm, QStringLiteral("Data Backup"));
+    guarded([&] { RunLibraryWindow(application, _BackupForm, [](TBackupForm&) {}); });
 }
 
 void _RunRemoteUpdate(QCoreApplication* application, unsigned char automatic, unsigned char showResetOptions)
 {
-    runUnavailableTool(application, _RemoteUpdateForm, QStringLiteral("Remote Script Update"),
-                       [&](TUnavailableToolForm& window) {
-                           window.setRemoteUpdateFlags(automatic != 0, showResetOptions != 0);
-                       });
+    guarded([&] {
+        RunLibraryWindow(application, _RemoteUpdateForm, [&](TRemoteUpdateForm& window) {
+            window.setRemoteUpdateFlags(automatic != 0, showResetOptions != 0);
+        });
+    });
 }
 
 void _RunDirectoryChanger(QCoreApplication* application)
 {
-    runUnavailableTool(application, _DirectoryChangerForm, QStringLiteral("Directory Changer"));
+    guarded([&] { RunLibraryWindow(application, _DirectoryChangerForm, [](TDirectoryChangerForm&) {}); });
 }
 
 void _RunCVDaily(QCoreApplication* application, const char16_t* project)

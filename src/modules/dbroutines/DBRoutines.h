@@ -14,6 +14,9 @@ namespace corvane {
 class THintForm;
 class TChartCacheForm;
 class TUnavailableToolForm;
+class TBackupForm;
+class TRemoteUpdateForm;
+class TDirectoryChangerForm;
 class TMessageForm;
 } // namespace corvane
 
@@ -22,9 +25,9 @@ extern "C" {
 // The window each entry shows while its call runs; null at every other time.
 // They let a window's handlers reach their own window.
 Q_DECL_EXPORT extern corvane::THintForm* _HintForm;
-Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _BackupForm;
-Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _RemoteUpdateForm;
-Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _DirectoryChangerForm;
+Q_DECL_EXPORT extern corvane::TBackupForm* _BackupForm;
+Q_DECL_EXPORT extern corvane::TRemoteUpdateForm* _RemoteUpdateForm;
+Q_DECL_EXPORT extern corvane::TDirectoryChangerForm* _DirectoryChangerForm;
 Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _CVDailyForm;
 Q_DECL_EXPORT extern corvane::TChartCacheForm* _ChartCacheForm;
 // The message window raised by the library's own windows.
