@@ -54,6 +54,10 @@ TBackupForm::TBackupForm(QWidget* parent)
     m_log = new QListWidget(this);
     m_log->setObjectName(QStringLiteral("Log"));
     m_log->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A table's error names folders: long lines wrap rather than scroll.
+    m_log->setWordWrap(true);
+    m_log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_log->setResizeMode(QListView::Adjust);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar"));

@@ -14,6 +14,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -205,10 +209,18 @@ void TRemoteUpdateForm::ResetBoxClick(QCheckBox* box, const QString& text)
 
 void TRemoteUpdateForm::AddLine(const QString& line)
 {
-    // Centred lines; the indent of the engine names is kept.
-    m_log->append(QStringLiteral("<p align=\"center\">")
-                  + line.toHtmlEscaped().replace(QLatin1Char(' '), QStringLiteral("&nbsp;"))
-                  + QStringLiteral("</p>"));
+    // One centred paragraph per line, as plain text.
+    QTextCursor cursor(m_log->document());
+    cursor.movePosition(QTextCursor::End);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    if (m_log->document()->isEmpty())
+        cursor.setBlockFormat(centred);
+    else
+        cursor.insertBlock(centred);
+    cursor.insertText(line);
+    m_log->ensureCursorVisible();
+    m_log->verticalScrollBar()->setValue(m_log->verticalScrollBar()->maximum());
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
