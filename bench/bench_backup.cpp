@@ -62,8 +62,10 @@ int main(int argc, char** argv)
     if (at > 0 && at + 1 < args.size())
         reps = std::max(1, args.at(at + 1).toInt());
     try {
-        const QString source = defaultFolder();
+        QString source = defaultFolder();
         prepareFolder(source, true, false);
+        if (!source.endsWith(QLatin1Char('/')))
+            source += QLatin1Char('/');
         QTemporaryDir work(QDir(source).filePath(QStringLiteral("../bench-backup-XXXXXX")));
         const QString data = work.filePath(QStringLiteral("Data/"));
         const QString root = work.filePath(QStringLiteral("Root"));
