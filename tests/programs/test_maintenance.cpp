@@ -128,7 +128,7 @@ protected:
     void SetUp() override
     {
         const QString master = masterDataFolder();
-        ASSERT_TRUE(QFile::exists(master + QStringLiteral("SE3.dat")));
+        ASSERT_TRUE(QFile::exists(master + QStringLiteral("SE3.dat"))) << qPrintable(master);
         Registry registry;
         ProfileSetup setup(registry, m_profile.path(QStringLiteral("Home/")));
         ASSERT_TRUE(setup.run()) << qPrintable(setup.error());
@@ -193,8 +193,24 @@ TEST_F(Maintenance, BackupAndRestoreRoundTripEveryTableRowForRow)
     QFile::remove(m_data + QStringLiteral("CVLog.dat"));
     ASSERT_NE(allRows(m_data), before);
 
+    // Another program has CVRank open during the restore: it reads the restored table afterwards.
+    sqlite3* reader = nullptr;
+    sqlite3_open_v2(QFile::encodeName(m_data + QStringLiteral("CVRank.dat")).constData(), &reader,
+                    SQLITE_OPEN_READONLY, nullptr);
+    const auto rankRows = [reader] {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(reader, "SELECT COUNT(*) FROM CVRank", -1, &stmt, nullptr);
+        sqlite3_step(stmt);
+        const int n = sqlite3_column_int(stmt, 0);
+        sqlite3_finalize(stmt);
+        return n;
+    };
+    EXPECT_EQ(rankRows(), 0);
+
     log.clear();
     EXPECT_TRUE(backup.restore(root, [&](const QString& line) { log << line; }));
+    EXPECT_EQ(rankRows(), before.value(QStringLiteral("CVRank")).size());
+    sqlite3_close(reader);
     EXPECT_EQ(log.first(), QStringLiteral("Restoring data files:"));
     EXPECT_EQ(log.last(), QStringLiteral("Done!"));
     EXPECT_EQ(allRows(m_data), before);

@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
+#include <fcntl.h>
 #include <sqlite3.h>
-#include <system_error>
+#include <unistd.h>
 
 namespace corvane::TableCopy {
 
@@ -58,6 +60,8 @@ public:
     RawFile& operator=(const RawFile&) = delete;
 
     sqlite3* handle() const { return m_db; }
+    // Waits for locks as the session's lock settings say (the default).
+    void waitWhenLocked() { sqlite3_busy_handler(m_db, &busyHandler, &m_lock); }
 
     void exec(const char* sql)
     {
@@ -119,6 +123,56 @@ void backupPages(RawFile& from, RawFile& to, int pagesPerStep, const Progress& p
         to.fail(QString::fromUtf8(sqlite3_errstr(rc)));
 }
 
+// Copies a file's bytes as `cp` does: in the kernel where it can
+// (copy_file_range), else through a buffer. Returns the error text, or empty.
+QString copyFileBytes(const QString& from, const QString& to)
+{
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        const QString error = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(in);
+        return error;
+    }
+    QString error;
+    bool inKernel = true;
+    while (true) {
+        ssize_t n = -1;
+        if (inKernel) {
+            n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+            if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                inKernel = false;
+                continue;
+            }
+        } else {
+            char buffer[1 << 16];
+            n = ::read(in, buffer, sizeof buffer);
+            for (ssize_t done = 0; n > 0 && done < n;) {
+                const ssize_t w = ::write(out, buffer + done, size_t(n - done));
+                if (w < 0) {
+                    n = -1;
+                    break;
+                }
+                done += w;
+            }
+        }
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = QString::fromLocal8Bit(std::strerror(errno));
+            break;
+        }
+        if (n == 0)
+            break;
+    }
+    if (::close(out) != 0 && error.isEmpty())
+        error = QString::fromLocal8Bit(std::strerror(errno));
+    ::close(in);
+    return error;
+}
+
 // Whether the table file holds exactly what a read transaction that has just
 // begun on it sees: a checkpoint run now copies the log into the file up to
 // that reader's snapshot at most, so when it copies the whole log, the log
@@ -133,6 +187,38 @@ bool fileIsSnapshot(const QString& path, const LockSettings& lock, const QString
                                      &copiedFrames)
         == SQLITE_OK
         && logFrames == copiedFrames;
+}
+
+// Whether this is the only connection to a live table file; if so, it keeps
+// every other connection out until it closes. Leaving WAL mode needs the only
+// connection (an idle one elsewhere holds its shared lock), so the file is
+// switched to rollback mode and locked exclusively. Otherwise it stays as it was.
+bool holdAlone(RawFile& live)
+{
+    sqlite3* db = live.handle();
+    sqlite3_busy_handler(db, nullptr, nullptr);
+    const auto run = [db](const char* sql) {
+        return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
+    QString mode;
+    sqlite3_stmt* stmt = nullptr;
+    // Syncing the file that is about to be replaced would only cost time.
+    run("PRAGMA synchronous = OFF");
+    if (run("PRAGMA locking_mode = EXCLUSIVE")
+        && sqlite3_prepare_v2(db, "PRAGMA journal_mode = DELETE", -1, &stmt, nullptr) == SQLITE_OK
+        && sqlite3_step(stmt) == SQLITE_ROW)
+        mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    const bool alone =
+        mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0 && run("BEGIN EXCLUSIVE");
+    if (!alone) {
+        run("PRAGMA synchronous = NORMAL");
+        if (mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0)
+            run("PRAGMA journal_mode = WAL");
+        run("PRAGMA locking_mode = NORMAL");
+    }
+    live.waitWhenLocked();
+    return alone;
 }
 
 } // namespace
@@ -173,12 +259,9 @@ void copy(const Database& source, const QString& tableName, const Database& targ
             if (fileIsSnapshot(sourcePath, lock, tableName)) {
                 // The file alone is the snapshot, and no checkpoint can change
                 // it while the read transaction lasts: its bytes are the copy.
-                std::error_code error;
-                std::filesystem::copy_file(QFile::encodeName(sourcePath).constData(),
-                                           QFile::encodeName(tempPath).constData(),
-                                           std::filesystem::copy_options::overwrite_existing, error);
-                if (error)
-                    from.fail(QString::fromLocal8Bit(error.message().c_str()));
+                const QString error = copyFileBytes(sourcePath, tempPath);
+                if (!error.isEmpty())
+                    from.fail(error);
                 if (progress)
                     progress(100);
                 from.exec("COMMIT");
@@ -197,14 +280,7 @@ void copy(const Database& source, const QString& tableName, const Database& targ
             RawFile copy(tempPath, SQLITE_OPEN_READWRITE, lock, tableName);
             copy.exec("PRAGMA journal_mode = WAL");
         }
-        if (replace == Replace::InPlace && !existing.isEmpty()) {
-            RawFile from(tempPath, SQLITE_OPEN_READWRITE, lock, tableName);
-            RawFile to(finalPath, SQLITE_OPEN_READWRITE, lock, tableName);
-            // As the data layer writes its table files: WAL, synced at checkpoints.
-            to.exec("PRAGMA synchronous = NORMAL");
-            // All pages in one step: one write transaction on the live file.
-            backupPages(from, to, -1, {});
-        } else {
+        const auto renameIntoPlace = [&] {
             // A log left by an earlier file of that name must not be applied to the new one.
             QFile::remove(finalPath + QStringLiteral("-wal"));
             QFile::remove(finalPath + QStringLiteral("-shm"));
@@ -217,6 +293,23 @@ void copy(const Database& source, const QString& tableName, const Database& targ
                                         .arg(tableName, finalPath),
                                     tableName);
             }
+        };
+        if (replace == Replace::InPlace && !existing.isEmpty()) {
+            RawFile live(finalPath, SQLITE_OPEN_READWRITE, lock, tableName);
+            if (holdAlone(live)) {
+                // No other connection has the live table open, and none can
+                // begin while this one holds its lock: the complete copy takes
+                // the file's place.
+                renameIntoPlace();
+            } else {
+                RawFile from(tempPath, SQLITE_OPEN_READWRITE, lock, tableName);
+                // As the data layer writes its table files: WAL, synced at checkpoints.
+                live.exec("PRAGMA synchronous = NORMAL");
+                // All pages in one step: one write transaction on the live file.
+                backupPages(from, live, -1, {});
+            }
+        } else {
+            renameIntoPlace();
         }
     } catch (...) {
         removeFileSet(tempPath);

@@ -5,6 +5,8 @@
 // The source is read inside one read transaction, so the copy is the table
 // as it stood at one moment even while another program writes to it (the
 // files are in WAL mode: the writer goes on, the copy keeps its snapshot).
+// When the file itself holds exactly that snapshot, its bytes are copied;
+// otherwise SQLite's online backup copies it page by page.
 // The source is checked first like any opening of the table: a file that is
 // no table file, or a protected table whose password the source session does
 // not know, throws before anything is written.
@@ -13,10 +15,12 @@
 // Only a complete copy takes the target's place:
 //  - Replace::ByRename renames the temporary file over the target; for a
 //    folder no program works in (a backup folder).
-//  - Replace::InPlace writes the complete copy into the live target inside
-//    one write transaction, so every connection of every program sees either
-//    the old or the new table and never half of it (a data folder). A target
-//    that does not exist yet is simply renamed into place.
+//  - Replace::InPlace is for a live target (a data folder). When no other
+//    connection has the target open, it is locked so that none can begin and
+//    the complete copy is renamed over it. Otherwise the copy is written into
+//    the target inside one write transaction, so every connection of every
+//    program sees either the old or the new table and never half of it. A
+//    target that does not exist yet is simply renamed into place.
 // On failure the target is as it was and the temporary file is gone.
 
 #include <QString>
