@@ -2,6 +2,7 @@
 
 #include "core/data/DatabaseError.h"
 #include "core/outside/LibraryEntries.h"
+#include "gui/maintenance/CVDailyForm.h"
 #include "gui/maintenance/ChartCacheForm.h"
 #include "gui/maintenance/HintForm.h"
 #include "gui/maintenance/UnavailableToolForm.h"
@@ -62,7 +63,7 @@ THintForm* _HintForm = nullptr;
 TUnavailableToolForm* _BackupForm = nullptr;
 TUnavailableToolForm* _RemoteUpdateForm = nullptr;
 TUnavailableToolForm* _DirectoryChangerForm = nullptr;
-TUnavailableToolForm* _CVDailyForm = nullptr;
+TCVDailyForm* _CVDailyForm = nullptr;
 TChartCacheForm* _ChartCacheForm = nullptr;
 TMessageForm* _MessageForm = nullptr;
 
@@ -92,8 +93,10 @@ void _RunDirectoryChanger(QCoreApplication* application)
 void _RunCVDaily(QCoreApplication* application, const char16_t* project)
 {
     const QString name = textArgument(project);
-    runUnavailableTool(application, _CVDailyForm, QStringLiteral("Daily Results"),
-                       [&](TUnavailableToolForm& window) { window.setProjectName(name); });
+    guarded([&] {
+        RunLibraryWindow(application, _CVDailyForm,
+                         [&](TCVDailyForm& window) { window.setProjectName(name); });
+    });
 }
 
 void _BuildChartCache(QCoreApplication* application, const char16_t* project)

@@ -13,6 +13,7 @@ class QCoreApplication;
 namespace corvane {
 class THintForm;
 class TChartCacheForm;
+class TCVDailyForm;
 class TUnavailableToolForm;
 class TMessageForm;
 } // namespace corvane
@@ -25,7 +26,7 @@ Q_DECL_EXPORT extern corvane::THintForm* _HintForm;
 Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _BackupForm;
 Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _RemoteUpdateForm;
 Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _DirectoryChangerForm;
-Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _CVDailyForm;
+Q_DECL_EXPORT extern corvane::TCVDailyForm* _CVDailyForm;
 Q_DECL_EXPORT extern corvane::TChartCacheForm* _ChartCacheForm;
 // The message window raised by the library's own windows.
 Q_DECL_EXPORT extern corvane::TMessageForm* _MessageForm;
