@@ -279,8 +279,11 @@ TEST_F(day_views, FullUrlRowsMatchDirectSqlAndCopyIntoTheReportTable)
 
     FullUrlQuery::copyToReport(db, result);
     EXPECT_EQ(result.recNo(), 1);
-    EXPECT_EQ(direct("CVReportTemp", "SELECT COUNT(*) FROM CVReportTemp"),
-              QStringList{QString::number(rows.size())});
+    EXPECT_EQ(
+        direct("CVReportTemp", "SELECT MemoFoundLink, SearchEngine, URL FROM CVReportTemp ORDER BY rowid"),
+        rows);
+    EXPECT_EQ(direct("CVReportTemp", "SELECT DISTINCT SearchTerm, Project, xDate FROM CVReportTemp"),
+              QStringList{Odd + s("|Bakery|2026-11-30")});
     const TableDef report = db.tableDef(s("CVReportTemp"));
     ASSERT_EQ(report.fields.size(), 8);
     EXPECT_EQ(report.fields.at(0).size, 64);

@@ -103,15 +103,40 @@ void copyToReport(Database& database, Query& result)
 {
     const QList<FieldDef> fields = reportFields();
     ReportTable::recreate(database, fields);
-    Table report(&database, QLatin1String(ReportTable::Name));
-    report.open();
+    QStringList names;
+    for (const FieldDef& field : fields)
+        names << field.name;
+    // Many rows a statement: a day of a large project copies in one go.
+    constexpr int RowsPerInsert = 250;
+    const QString head = QStringLiteral("INSERT INTO ") + QLatin1String(ReportTable::Name)
+        + QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES ");
+    Query insert(&database);
+    QStringList values;
+    const auto flush = [&] {
+        if (values.isEmpty())
+            return;
+        insert.setSql(head + values.join(QLatin1Char(',')));
+        insert.execSql();
+        values.clear();
+    };
     for (result.first(); !result.eof(); result.next()) {
-        report.append();
-        for (const FieldDef& field : fields)
-            report.setValue(field.name, result.value(field.name));
-        report.post();
+        QStringList row;
+        for (const FieldDef& field : fields) {
+            const QVariant value = result.value(field.name);
+            if (value.isNull())
+                row << QStringLiteral("NULL");
+            else if (field.type == FieldType::Integer)
+                row << QString::number(value.toLongLong());
+            else if (field.type == FieldType::Date)
+                row << SqlQuote::date(result.asDate(field.name));
+            else
+                row << SqlQuote::quoted(value.toString());
+        }
+        values << QLatin1Char('(') + row.join(QLatin1Char(',')) + QLatin1Char(')');
+        if (values.size() == RowsPerInsert)
+            flush();
     }
-    report.close();
+    flush();
     result.first();
 }
 
