@@ -259,14 +259,11 @@ private slots:
 
         const QString project = QStringLiteral("Ölmühle"); // the text crosses as UTF-16
         QString stored;
-        QString text;
         const auto watchDaily = test::whenShown(library.windowExport("_CVDailyForm"), [&](QDialog& window) {
-            stored = window.property("projectName").toString();
-            text = copied(window.findChild<QLabel*>(QStringLiteral("Text"))->text());
+            stored = copied(window.property("projectName").toString());
         });
         library.entry<entry::OneText>("_RunCVDaily")(qApp, test::textArgument(project));
         QCOMPARE(stored, project);
-        QVERIFY2(text.contains(QLatin1String("Daily Results is not available yet.")), qPrintable(text));
     }
 
     void withoutAMainWindowTheWindowStillRuns()

@@ -1,6 +1,7 @@
 // Opens every window on demo data, offscreen, and saves a picture of each
 // under $CORVANE_SCREENS for a person to look at.
 #include "core/charts/ChartDesignStore.h"
+#include "core/demo/DemoEngine.h"
 #include "core/help/HelpContexts.h"
 #include "core/outside/OutsidePrograms.h"
 #include "core/projects/ProjectStore.h"
@@ -14,6 +15,9 @@
 #include "gui/charts/DetailChartForm.h"
 #include "gui/charts/GandLForm.h"
 #include "gui/charts/ScoresForm.h"
+#include "gui/dayviews/DayGlanceForm.h"
+#include "gui/dayviews/FullURLForm.h"
+#include "gui/dayviews/LogForm.h"
 #include "gui/export/ExportWizardForm.h"
 #include "gui/harvest/HarvesterForm.h"
 #include "gui/help/HelpForm.h"
@@ -22,6 +26,7 @@
 #include "gui/maintenance/BackupForm.h"
 #include "gui/maintenance/DirectoryChangerForm.h"
 #include "gui/maintenance/RemoteUpdateForm.h"
+#include "gui/maintenance/CVDailyForm.h"
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/messages/MessageForm.h"
 #include "gui/print/PrintForm.h"
@@ -35,6 +40,7 @@
 #include "gui/reports/ReportPreview.h"
 #include "gui/reports/ReportRenderer.h"
 #include "gui/settings/NetSetForm.h"
+#include "gui/widgets/BrowserPane.h"
 
 #include "../core/UpdateServer.h"
 #include "ChartHistoryFixture.h"
@@ -50,6 +56,7 @@
 #include "UiTestSupport.h"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -59,14 +66,17 @@
 #include <QMainWindow>
 #include <QPainter>
 #include <QPrintPreviewDialog>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <QtTest>
 
 #include <functional>
@@ -596,17 +606,6 @@ private slots:
             QStringLiteral("ChartCacheForm"), project);
     }
 
-    void unavailableToolForm()
-    {
-        const QString project = QStringLiteral("Bakery");
-        dbRoutinesWindow(
-            "_CVDailyForm",
-            [&](test::DBRoutinesLibrary& library) {
-                library.entry<entry::OneText>("_RunCVDaily")(qApp, test::textArgument(project));
-            },
-            QStringLiteral("UnavailableToolForm"));
-    }
-
     // Backup, remote script update and directory changer, each after a run.
     void backupForm()
     {
@@ -919,6 +918,70 @@ private slots:
         form.CheckItem(QStringLiteral("Country"), QStringLiteral("Deutschland"));
         QTest::qWait(30);
         QVERIFY(test::saveScreen(form, QStringLiteral("SEPopForm_Filtered")));
+    }
+
+    // Day at a glance, full URL, the log and daily results on a profile that
+    // corvane-setup --demo has mined (two sessions, found links kept).
+    void dayViews()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        QProcess setup;
+        setup.setProcessChannelMode(QProcess::MergedChannels);
+        setup.start(QStringLiteral(CORVANE_BIN_DIR "/corvane-setup"),
+                    {QStringLiteral("--demo"), QStringLiteral("--demo-days"), QStringLiteral("2"),
+                     QStringLiteral("--quiet"), QStringLiteral("--profile"), profile.programFolder()});
+        QVERIFY(setup.waitForFinished(180000));
+        QVERIFY2(setup.exitCode() == 0, setup.readAll().constData());
+        auto dm = profile.makeDataModule();
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"),
+                         QStringLiteral("Demo"));
+        dm->LoadSettings();
+        dm->OpenDatabases();
+        {
+            TDayGlanceForm form(*dm);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QTest::mouseClick(form.grid(DayGlance::Grid::Url)->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+            QVERIFY(test::saveScreen(form, QStringLiteral("DayGlanceForm")));
+        }
+        {
+            TLogForm form(*dm);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QVERIFY(test::saveScreen(form, QStringLiteral("LogForm")));
+        }
+        {
+            DemoEngine engine;
+            QVERIFY(engine.start());
+            TFullURLForm form(*dm);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.RunQuery();
+            form.grid()->expand(form.gridModel()->index(0, 0));
+            QSignalSpy loaded(form.browser(), &BrowserPane::loadFinished);
+            form.OpenLink(engine.baseUrl() + QStringLiteral("/numbered/search?q=sourdough+bread"));
+            QVERIFY(loaded.wait(30000));
+            QTest::qWait(300);
+            QVERIFY(test::saveScreen(form, QStringLiteral("FullURLForm")));
+        }
+        dm->CloseDatabases();
+
+        for (const bool index : {true, false}) {
+            TCVDailyForm form;
+            form.setProjectName(QStringLiteral("Demo"));
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.showIndexBox()->setChecked(index);
+            QSignalSpy loaded(form.browser(), &BrowserPane::loadFinished);
+            form.RunButtonClick();
+            QTRY_VERIFY_WITH_TIMEOUT(!form.building(), 30000);
+            QVERIFY(loaded.wait(30000) || !loaded.isEmpty());
+            QTest::qWait(300);
+            QVERIFY(test::saveScreen(
+                form, index ? QStringLiteral("CVDailyForm_Index") : QStringLiteral("CVDailyForm")));
+            form.reject();
+        }
     }
 };
 

@@ -17,6 +17,9 @@
 #include "gui/charts/GandLForm.h"
 #include "gui/charts/ScoresForm.h"
 #include "gui/dashboard/TopTenCharts.h"
+#include "gui/dayviews/DayGlanceForm.h"
+#include "gui/dayviews/FullURLForm.h"
+#include "gui/dayviews/LogForm.h"
 #include "gui/help/HelpForm.h"
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
 #include "gui/mainwindow/MainCommands.h"
@@ -937,8 +940,17 @@ void TMainRankForm::Scores1Click()
     form.Open(m_projectBox->currentText());
     form.exec();
 }
-void TMainRankForm::FullURL1Click() { NotAvailable(QStringLiteral("Full URL")); }
-void TMainRankForm::DayGlance1Click() { NotAvailable(QStringLiteral("Day at a Glance")); }
+void TMainRankForm::FullURL1Click()
+{
+    TFullURLForm form(m_dm, this);
+    form.exec();
+}
+
+void TMainRankForm::DayGlance1Click()
+{
+    TDayGlanceForm form(m_dm, this);
+    form.exec();
+}
 void TMainRankForm::DataQuery1Click()
 {
     // The query window opens with its builder, since it has nothing to show yet.
@@ -953,7 +965,11 @@ void TMainRankForm::SearchEngines1Click()
     form.exec();
 }
 
-void TMainRankForm::LogFile1Click() { NotAvailable(QStringLiteral("Log File")); }
+void TMainRankForm::LogFile1Click()
+{
+    TLogForm form(m_dm, this);
+    form.exec();
+}
 void TMainRankForm::TableRepair1Click() { RunTableRepair(); }
 
 void TMainRankForm::RemoteScriptUpdate1Click()

@@ -11,12 +11,11 @@
 #include "gui/export/ExportWizardForm.h"
 #include "gui/query/QBForm.h"
 #include "gui/widgets/FormPlacement.h"
+#include "gui/widgets/GridCopy.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -309,32 +308,6 @@ void TGridForm::Print1Click() { RunReportLibrary(0); }
 void TGridForm::Preview1Click() { RunReportLibrary(1); }
 void TGridForm::PrintDesign1Click() { RunReportLibrary(2); }
 
-void TGridForm::Copy1Click()
-{
-    const QItemSelectionModel* selection = m_grid->selectionModel();
-    if (!selection || !m_grid->model())
-        return;
-    QModelIndexList cells = selection->selectedIndexes();
-    if (cells.isEmpty())
-        return;
-    std::sort(cells.begin(), cells.end(), [](const QModelIndex& a, const QModelIndex& b) {
-        return a.row() != b.row() ? a.row() < b.row() : a.column() < b.column();
-    });
-    QString text;
-    int row = cells.first().row();
-    bool firstInRow = true;
-    for (const QModelIndex& cell : cells) {
-        if (cell.row() != row) {
-            text += QLatin1Char('\n');
-            row = cell.row();
-            firstInRow = true;
-        }
-        if (!firstInRow)
-            text += QLatin1Char('\t');
-        text += cell.data(Qt::DisplayRole).toString();
-        firstInRow = false;
-    }
-    QGuiApplication::clipboard()->setText(text + QLatin1Char('\n'));
-}
+void TGridForm::Copy1Click() { GridCopy::copySelection(*m_grid); }
 
 } // namespace corvane

@@ -3,16 +3,15 @@
 #include "core/data/DatabaseError.h"
 #include "core/outside/LibraryEntries.h"
 #include "gui/maintenance/BackupForm.h"
+#include "gui/maintenance/CVDailyForm.h"
 #include "gui/maintenance/ChartCacheForm.h"
 #include "gui/maintenance/DirectoryChangerForm.h"
 #include "gui/maintenance/HintForm.h"
 #include "gui/maintenance/RemoteUpdateForm.h"
-#include "gui/maintenance/UnavailableToolForm.h"
 #include "gui/widgets/CorvaneApplication.h"
 #include "modules/dbroutines/LibraryWindowCall.h"
 
 #include <exception>
-#include <functional>
 #include <type_traits>
 
 using namespace corvane;
@@ -42,21 +41,6 @@ void guarded(Call&& call)
 
 QString textArgument(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
 
-void runUnavailableTool(QCoreApplication* application, TUnavailableToolForm*& exported,
-                        const QString& caption,
-                        const std::function<void(TUnavailableToolForm&)>& storeArguments = {})
-{
-    guarded([&] {
-        RunLibraryWindow(
-            application, exported,
-            [&](TUnavailableToolForm& window) {
-                if (storeArguments)
-                    storeArguments(window);
-            },
-            caption);
-    });
-}
-
 } // namespace
 
 extern "C" {
@@ -65,7 +49,7 @@ THintForm* _HintForm = nullptr;
 TBackupForm* _BackupForm = nullptr;
 TRemoteUpdateForm* _RemoteUpdateForm = nullptr;
 TDirectoryChangerForm* _DirectoryChangerForm = nullptr;
-TUnavailableToolForm* _CVDailyForm = nullptr;
+TCVDailyForm* _CVDailyForm = nullptr;
 TChartCacheForm* _ChartCacheForm = nullptr;
 TMessageForm* _MessageForm = nullptr;
 
@@ -96,8 +80,10 @@ void _RunDirectoryChanger(QCoreApplication* application)
 void _RunCVDaily(QCoreApplication* application, const char16_t* project)
 {
     const QString name = textArgument(project);
-    runUnavailableTool(application, _CVDailyForm, QStringLiteral("Daily Results"),
-                       [&](TUnavailableToolForm& window) { window.setProjectName(name); });
+    guarded([&] {
+        RunLibraryWindow(application, _CVDailyForm,
+                         [&](TCVDailyForm& window) { window.setProjectName(name); });
+    });
 }
 
 void _BuildChartCache(QCoreApplication* application, const char16_t* project)

@@ -13,7 +13,7 @@ class QCoreApplication;
 namespace corvane {
 class THintForm;
 class TChartCacheForm;
-class TUnavailableToolForm;
+class TCVDailyForm;
 class TBackupForm;
 class TRemoteUpdateForm;
 class TDirectoryChangerForm;
@@ -28,7 +28,7 @@ Q_DECL_EXPORT extern corvane::THintForm* _HintForm;
 Q_DECL_EXPORT extern corvane::TBackupForm* _BackupForm;
 Q_DECL_EXPORT extern corvane::TRemoteUpdateForm* _RemoteUpdateForm;
 Q_DECL_EXPORT extern corvane::TDirectoryChangerForm* _DirectoryChangerForm;
-Q_DECL_EXPORT extern corvane::TUnavailableToolForm* _CVDailyForm;
+Q_DECL_EXPORT extern corvane::TCVDailyForm* _CVDailyForm;
 Q_DECL_EXPORT extern corvane::TChartCacheForm* _ChartCacheForm;
 // The message window raised by the library's own windows.
 Q_DECL_EXPORT extern corvane::TMessageForm* _MessageForm;
