@@ -19,14 +19,15 @@ build="${BUILD_DIR:-$root/build-bench}"
 which="${BENCH:-all}"
 
 case "$which" in
-  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard bench_project_cascade bench_chart_views) ;;
+  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard bench_project_cascade bench_chart_views bench_discovery) ;;
   queries) targets=(bench_rank_queries) ;;
   extraction) targets=(bench_extraction) ;;
   harvest) targets=(bench_harvest) ;;
   dashboard) targets=(bench_dashboard) ;;
   cascade) targets=(bench_project_cascade) ;;
   charts) targets=(bench_chart_views) ;;
-  *) echo "run.sh: BENCH must be all, queries, extraction, harvest, dashboard, cascade or charts" >&2; exit 2 ;;
+  discovery) targets=(bench_discovery) ;;
+  *) echo "run.sh: BENCH must be all, queries, extraction, harvest, dashboard, cascade, charts or discovery" >&2; exit 2 ;;
 esac
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -39,6 +40,7 @@ case "$which" in
   dashboard) exec "$build/bin/bench_dashboard" "$@" ;;
   cascade) exec "$build/bin/bench_project_cascade" ;;
   charts) exec "$build/bin/bench_chart_views" "$@" ;;
+  discovery) exec "$build/bin/bench_discovery" ;;
 esac
 
 status=0
@@ -58,4 +60,7 @@ echo "== bench_project_cascade =="
 echo
 echo "== bench_chart_views =="
 "$build/bin/bench_chart_views" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
+echo
+echo "== bench_discovery =="
+"$build/bin/bench_discovery" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
 exit "$status"
