@@ -158,6 +158,7 @@ QWidget* TSTMixForm::buildUrlPage()
     m_urlGrid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_urlGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_urlGrid->verticalHeader()->hide();
+    m_urlGrid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_urlGrid->horizontalHeader()->setStretchLastSection(false);
     m_urlGrid->horizontalHeader()->setSectionsClickable(true);
     m_urlGrid->setToolTip(QStringLiteral("Click a column heading to sort by it"));
@@ -254,6 +255,7 @@ QWidget* TSTMixForm::buildMergedPage()
     m_merged->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_merged->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_merged->verticalHeader()->hide();
+    m_merged->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_merged->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_merged, 1);
     auto* row = new QHBoxLayout;
@@ -466,8 +468,11 @@ void TSTMixForm::ReloadUrls()
     } catch (const DatabaseError& error) {
         ShowError(error.message().toHtmlEscaped());
     }
-    m_urlGrid->setColumnWidth(0, 560);
-    m_urlGrid->setColumnWidth(1, 70);
+    if (m_urlModel.columnCount() == 2) {
+        m_urlGrid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+        m_urlGrid->setColumnWidth(1, 70);
+    }
+    m_urlGrid->scrollToTop();
     if (m_urlGrid->selectionModel())
         connect(m_urlGrid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 &TSTMixForm::UpdateCommands, Qt::UniqueConnection);
