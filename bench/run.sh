@@ -19,15 +19,18 @@ build="${BUILD_DIR:-$root/build-bench}"
 which="${BENCH:-all}"
 
 case "$which" in
-  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard bench_project_cascade bench_chart_views bench_backup) ;;
+  all) targets=(bench_rank_queries bench_extraction bench_harvest bench_dashboard bench_project_cascade bench_chart_views bench_query_grid bench_backup bench_discovery bench_day_views) ;;
   queries) targets=(bench_rank_queries) ;;
   extraction) targets=(bench_extraction) ;;
   harvest) targets=(bench_harvest) ;;
   dashboard) targets=(bench_dashboard) ;;
   cascade) targets=(bench_project_cascade) ;;
   charts) targets=(bench_chart_views) ;;
+  query) targets=(bench_query_grid) ;;
   backup) targets=(bench_backup) ;;
-  *) echo "run.sh: BENCH must be all, queries, extraction, harvest, dashboard, cascade, charts or backup" >&2; exit 2 ;;
+  discovery) targets=(bench_discovery) ;;
+  dayviews) targets=(bench_day_views) ;;
+  *) echo "run.sh: BENCH must be all, queries, extraction, harvest, dashboard, cascade, charts, query, backup, discovery or dayviews" >&2; exit 2 ;;
 esac
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -40,7 +43,10 @@ case "$which" in
   dashboard) exec "$build/bin/bench_dashboard" "$@" ;;
   cascade) exec "$build/bin/bench_project_cascade" ;;
   charts) exec "$build/bin/bench_chart_views" "$@" ;;
+  query) exec "$build/bin/bench_query_grid" "$@" ;;
   backup) exec "$build/bin/bench_backup" "$@" ;;
+  discovery) exec "$build/bin/bench_discovery" ;;
+  dayviews) exec "$build/bin/bench_day_views" "$@" ;;
 esac
 
 status=0
@@ -61,6 +67,15 @@ echo
 echo "== bench_chart_views =="
 "$build/bin/bench_chart_views" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
 echo
+echo "== bench_query_grid =="
+"$build/bin/bench_query_grid" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
+echo
 echo "== bench_backup =="
 "$build/bin/bench_backup" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
+echo
+echo "== bench_discovery =="
+"$build/bin/bench_discovery" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
+echo
+echo "== bench_day_views =="
+"$build/bin/bench_day_views" || { rc=$?; [ "$status" -ne 0 ] || status=$rc; }
 exit "$status"

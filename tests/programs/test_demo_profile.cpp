@@ -3,6 +3,8 @@
 #include "core/data/Schema.h"
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
+#include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
 
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
@@ -56,6 +58,13 @@ TEST(demo_profile, HoldsTheDemoProjectWithItsHistoryAndIsLeftAloneWhenRunAgain)
     EXPECT_EQ(
         count(QStringLiteral("SELECT COUNT(*) AS N FROM SE3 WHERE AString1 LIKE 'http://127.0.0.1:8765/%'")),
         4);
+
+    // Keyword discovery reads the demo sites through the demo engine as the proxy.
+    const Registry registry(profile.registryPath());
+    const QString network = SettingsKeys::path(QLatin1String(SettingsKeys::Network));
+    EXPECT_EQ(registry.readString(network, QStringLiteral("ProxyAuth")), QStringLiteral("true"));
+    EXPECT_EQ(registry.readString(network, QStringLiteral("ProxyHost")), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(registry.readString(network, QStringLiteral("ProxyPort")), QStringLiteral("8765"));
 
     const auto again = test::runProgram(QStringLiteral("corvane-setup"),
                                         {QStringLiteral("--demo"), QStringLiteral("--profile"), home});

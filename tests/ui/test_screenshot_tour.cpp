@@ -2,6 +2,7 @@
 // under $CORVANE_SCREENS for a person to look at.
 #include "core/charts/ChartDesignStore.h"
 #include "core/demo/DemoEngine.h"
+#include "core/discovery/MixSettings.h"
 #include "core/help/HelpContexts.h"
 #include "core/outside/OutsidePrograms.h"
 #include "core/projects/ProjectStore.h"
@@ -18,18 +19,22 @@
 #include "gui/dayviews/DayGlanceForm.h"
 #include "gui/dayviews/FullURLForm.h"
 #include "gui/dayviews/LogForm.h"
+#include "gui/discovery/STFilterForm.h"
+#include "gui/discovery/STMixForm.h"
 #include "gui/export/ExportWizardForm.h"
 #include "gui/harvest/HarvesterForm.h"
 #include "gui/help/HelpForm.h"
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
 #include "gui/livecheck/DuvudaExportForm.h"
 #include "gui/maintenance/BackupForm.h"
+#include "gui/maintenance/CVDailyForm.h"
 #include "gui/maintenance/DirectoryChangerForm.h"
 #include "gui/maintenance/RemoteUpdateForm.h"
-#include "gui/maintenance/CVDailyForm.h"
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/messages/MessageForm.h"
 #include "gui/print/PrintForm.h"
+#include "gui/projects/AddSTForm.h"
+#include "gui/projects/AddURLForm.h"
 #include "gui/projects/SetupWizardForm.h"
 #include "gui/query/GridForm.h"
 #include "gui/query/QBForm.h"
@@ -60,6 +65,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QListWidget>
@@ -77,6 +83,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <functional>
@@ -902,6 +909,77 @@ private slots:
         question.show();
         QVERIFY(QTest::qWaitForWindowExposed(&question));
         QVERIFY(test::saveScreen(question, QStringLiteral("GridForm_LimitQuestion")));
+    }
+
+    // Rureder Orad's four pages after a harvest and Detail on the demo
+    // engine, the filter window and both add dialogs.
+    void rurederOrad()
+    {
+        test::DuvudaProfile p;
+        QVERIFY(p.ready());
+        p.dm->Settings.ProxyAuth = true;
+        p.dm->Settings.ProxyHost = QStringLiteral("127.0.0.1");
+        p.dm->Settings.ProxyPort = p.engine.port();
+        p.dm->Settings.Connections = 4;
+        p.dm->OpenDatabases();
+        ProjectStore(p.dm->General).addProject(QStringLiteral("B\u00e4ckerei"), 50, false, false);
+        p.dm->Settings.Project = QStringLiteral("B\u00e4ckerei");
+        {
+            TSTMixForm form(*p.dm);
+            form.resize(900, 680);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.seedEdit()->setText(QStringLiteral("blue widgets"));
+            form.CheckEngines({QStringLiteral("Corvane Demo"), QStringLiteral("Corvane Demo Unnumbered"),
+                               QStringLiteral("Corvane Demo TagFirst")});
+            QVERIFY(test::saveScreen(form, QStringLiteral("STMixForm_Seed")));
+            form.VirtualCompetitorsClick();
+            QCOMPARE(form.currentPage(), TSTMixForm::UrlPage);
+            QVERIFY(test::saveScreen(form, QStringLiteral("STMixForm_URLs")));
+            form.DetailClick();
+            QCOMPARE(form.currentPage(), TSTMixForm::DetailPage);
+            for (int i = 0; i < 2 && i < form.detailTree()->topLevelItemCount(); ++i)
+                form.detailTree()->expandItem(form.detailTree()->topLevelItem(i));
+            if (QTreeWidgetItem* top = form.detailTree()->topLevelItem(0))
+                for (int b = 2; b < top->childCount(); ++b)
+                    form.detailTree()->expandItem(top->child(b));
+            QVERIFY(test::saveScreen(form, QStringLiteral("STMixForm_Detail")));
+            form.showPage(TSTMixForm::MergedPage);
+            QTest::qWait(30);
+            QVERIFY(test::saveScreen(form, QStringLiteral("STMixForm_Merged")));
+            form.reject();
+        }
+        {
+            TermFilters::save(p.dm->Settings.DataFolder,
+                              {QStringLiteral("the"), QStringLiteral("and"), QStringLiteral("caf\u00e9")});
+            TSTFilterForm filters(*p.dm);
+            filters.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&filters));
+            QVERIFY(test::saveScreen(filters, QStringLiteral("STFilterForm")));
+        }
+        {
+            TAddURLForm add(*p.dm,
+                            {QStringLiteral("http://www.site-042.example/"),
+                             QStringLiteral("https://www.Caf\u00e9-\"Ol\u00e9\".test/&a"),
+                             QStringLiteral("http://www.site-017.example/about/team.html")});
+            add.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&add));
+            QVERIFY(test::saveScreen(add, QStringLiteral("AddURLForm")));
+            add.itemsToAdd()->item(0)->setSelected(false);
+            add.AddToProjectClick();
+            add.itemsToAdd()->item(0)->setSelected(true);
+            add.AddToProjectClick();
+            QTest::qWait(30);
+            QVERIFY(test::saveScreen(add, QStringLiteral("AddURLForm_Added")));
+        }
+        {
+            TAddSTForm term(*p.dm);
+            term.TermLabel->setText(QStringLiteral("o'reilly \"caf\u00e9\" & <b>bread</b>"));
+            term.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&term));
+            QVERIFY(test::saveScreen(term, QStringLiteral("AddSTForm")));
+        }
+        p.dm->CloseDatabases();
     }
 
     void sePopForm()

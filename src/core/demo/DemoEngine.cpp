@@ -1,6 +1,7 @@
 #include "core/demo/DemoEngine.h"
 
 #include "core/demo/DemoPageCache.h"
+#include "core/demo/DemoProxy.h"
 
 #include <atomic>
 #include <chrono>
@@ -198,6 +199,14 @@ bool DemoEngine::start(int port)
         setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
     Impl* impl = d.get();
+    // Requests that name a whole address come from clients using the engine
+    // as their HTTP proxy (DemoProxy.h).
+    server->set_pre_routing_handler([impl](const httplib::Request& req, httplib::Response& res) {
+        if (!DemoProxy::answer(req, res, impl->port))
+            return httplib::Server::HandlerResponse::Unhandled;
+        impl->count("/proxy");
+        return httplib::Server::HandlerResponse::Handled;
+    });
 
     for (const DemoStyle style : demoStyles()) {
         server->Get(demoSearchPath(style).toStdString(),

@@ -3,6 +3,8 @@
 #include "core/data/Dataset.h"
 #include "core/data/SqlQuote.h"
 #include "core/demo/DemoEngine.h"
+#include "core/platform/Registry.h"
+#include "core/settings/Settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -195,6 +197,16 @@ bool DemoProject::backFill(Database& se3, int days, const std::function<void(con
         }
     }
     return true;
+}
+
+bool DemoProject::useEngineAsProxy(Registry& registry)
+{
+    const QString key = SettingsKeys::path(QLatin1String(SettingsKeys::Network));
+    const QString host = StarterAddress.section(QLatin1Char(':'), 0, 0);
+    const QString port = StarterAddress.section(QLatin1Char(':'), 1);
+    return registry.writeString(key, QStringLiteral("ProxyHost"), host)
+        && registry.writeString(key, QStringLiteral("ProxyPort"), port)
+        && registry.writeString(key, QStringLiteral("ProxyAuth"), SettingText::fromFlag(true));
 }
 
 } // namespace corvane

@@ -9,6 +9,7 @@
 namespace corvane {
 
 class Database;
+class Registry;
 
 // The demo project of a new profile: project "Demo" with a key URL and three
 // competitors on the local demo engine's sites, 20 terms and the 4 demo
@@ -36,6 +37,12 @@ public:
     // cannot start or a session fails.
     bool backFill(Database& se3, int days, const std::function<void(const QString&)>& progress);
     const QString& error() const { return m_error; }
+
+    // Points the profile's network settings at the demo engine's usual
+    // address as the HTTP proxy, so keyword discovery can read the sites the
+    // demo results link to (the engine serves them as their proxy). False
+    // when the store cannot be written.
+    static bool useEngineAsProxy(Registry& registry);
 
 private:
     QString m_error;

@@ -20,6 +20,7 @@
 #include "gui/dayviews/DayGlanceForm.h"
 #include "gui/dayviews/FullURLForm.h"
 #include "gui/dayviews/LogForm.h"
+#include "gui/discovery/STMixForm.h"
 #include "gui/help/HelpForm.h"
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
 #include "gui/mainwindow/MainCommands.h"
@@ -897,8 +898,10 @@ void TMainRankForm::DuvudaDuvedozo1Click()
 
 void TMainRankForm::RurederOrad1Click()
 {
-    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::RurederOrad),
-                     [this] { NotAvailable(QStringLiteral("Rureder Orad")); });
+    GuardedTool::Run(m_dm, QLatin1String(GuardedTool::RurederOrad), [this] {
+        TSTMixForm form(m_dm, this);
+        form.exec();
+    });
 }
 
 void TMainRankForm::FillChartBox(const QString& project)

@@ -6,6 +6,7 @@
 #include "core/engine/PageFetcher.h"
 #include "core/help/HelpContexts.h"
 #include "core/outside/LibraryCalls.h"
+#include "core/projects/AddItems.h"
 #include "core/projects/ProjectCascade.h"
 #include "core/projects/ProjectRules.h"
 #include "core/settings/Settings.h"
@@ -1251,22 +1252,16 @@ void TSetupWizardForm::DeleteTermClick()
 
 void TSetupWizardForm::DictionaryWord()
 {
-    QFile file(m_dm.Settings.DataFolder + QStringLiteral("dictionary.txt"));
-    if (!file.open(QIODevice::ReadOnly))
+    if (gridValue(m_termGrid, 0).isEmpty())
         return;
-    QStringList words;
-    for (const QByteArray& line : file.readAll().split('\n'))
-        if (!line.trimmed().isEmpty())
-            words << QString::fromUtf8(line.trimmed());
-    if (words.isEmpty() || gridValue(m_termGrid, 0).isEmpty())
-        return;
+    const QString text = Dictionary::withRandomWord(m_dm.Settings.DataFolder, m_term->text());
+    if (text == m_term->text())
+        return; // no dictionary, or an empty one
     if (m_termMode == Mode::Browse) {
         m_oldTerm = gridValue(m_termGrid, 0);
         m_termMode = Mode::Edit;
     }
-    m_term->setText(QString(m_term->text() + QLatin1Char(' ')
-                            + words.at(QRandomGenerator::global()->bounded(int(words.size()))))
-                        .trimmed());
+    m_term->setText(text);
     SaveTermClick();
 }
 

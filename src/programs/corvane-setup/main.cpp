@@ -42,6 +42,14 @@ int addDemoProject(const QString& dataFolder, int days, bool quiet)
             QTextStream(stderr) << "corvane-setup: " << demo.error() << "\n";
             return 1;
         }
+        Registry registry;
+        if (!DemoProject::useEngineAsProxy(registry)) {
+            QTextStream(stderr) << "corvane-setup: cannot write the network settings to "
+                                << registry.filePath() << "\n";
+            return 1;
+        }
+        if (!quiet)
+            out << "network settings: the demo engine at 127.0.0.1:8765 is the HTTP proxy\n";
     } catch (const DatabaseError& e) {
         QTextStream(stderr) << "corvane-setup: " << e.message() << "\n";
         return 1;
