@@ -7,7 +7,9 @@
 # corpus (FUZZ_WORK, default build-fuzz/fuzz-work/<target>), never into the
 # committed seeds; crashes and timeouts are written there as well.
 # Set FUZZ_PARALLEL=1 to run the targets side by side; FUZZ_ARGS adds libFuzzer
-# options (for example -len_control=0 to try long pages from the start).
+# options (for example -len_control=0 to try long pages from the start);
+# FUZZ_BUILD_JOBS limits the build's parallel jobs. Run it under nice on a
+# shared machine.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -15,26 +17,16 @@ root="$(dirname "$here")"
 seconds="${1:-600}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_extraction fuzz_next_link)
+if [ ${#targets[@]} -eq 0 ]; then
+    for source in "$here"/fuzz_*.cpp; do
+        targets+=("$(basename "$source" .cpp)")
+    done
+fi
 build="${FUZZ_BUILD:-$root/build-fuzz}"
 work="${FUZZ_WORK:-$build/fuzz-work}"
-jobs="${FUZZ_BUILD_JOBS:-2}"
+export FUZZ_BUILD="$build"
 
-# The compiler and its fuzzer runtime, only when missing.
-if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -q
-    $sudo apt-get install -y -q --no-install-recommends clang libclang-rt-14-dev
-fi
-
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja \
-        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
-cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+"$root/tools/build-clang.sh" "${targets[@]}"
 
 run_one() {
     local target="$1"

@@ -17,6 +17,7 @@ packages=(
   poppler-utils
   clang-format
   libdeflate-dev
+  appstream dpkg-dev groff-base
 )
 
 missing=()

@@ -126,3 +126,49 @@ TEST(ProfileSetup, RefusesToRepointAStoreThatBelongsToAnotherProfile)
                   .readString(QStringLiteral("ExeFolder")),
               profile.path(QStringLiteral("First")) + QLatin1Char('/'));
 }
+
+// A user's first start: only the user's own store, in the XDG folders, and only once.
+TEST(ProfileSetup, FirstStartCreatesTheUsersProfileInTheXdgFoldersOnce)
+{
+    test::TempProfile profile;
+    const QString config = profile.path(QStringLiteral("config"));
+    const QString data = profile.path(QStringLiteral("data home"));
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME"), oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+    qputenv("XDG_DATA_HOME", data.toLocal8Bit());
+
+    // A store named by CORVANE_REGISTRY is never created unasked.
+    EXPECT_TRUE(ProfileSetup::createOnFirstStart().createdFolder.isEmpty());
+    EXPECT_FALSE(QFile::exists(profile.registryPath()));
+    EXPECT_FALSE(QFile::exists(data));
+
+    const QByteArray oldRegistry = qgetenv("CORVANE_REGISTRY");
+    qunsetenv("CORVANE_REGISTRY");
+    const ProfileSetup::FirstStart first = ProfileSetup::createOnFirstStart();
+    const ProfileSetup::FirstStart again = ProfileSetup::createOnFirstStart();
+    const QString store = config + QStringLiteral("/Corvane/registry.reg");
+    const QByteArray storeAfterFirst = fileHash(store);
+
+    // An unwritable data folder is named; nothing is half created.
+    qputenv("XDG_CONFIG_HOME", profile.path(QStringLiteral("config2")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", QByteArray("/proc/corvane"));
+    const ProfileSetup::FirstStart failed = ProfileSetup::createOnFirstStart();
+
+    qputenv("CORVANE_REGISTRY", oldRegistry);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    qputenv("XDG_DATA_HOME", oldData);
+
+    EXPECT_TRUE(first.error.isEmpty()) << qPrintable(first.error);
+    EXPECT_EQ(first.createdFolder, data + QStringLiteral("/Corvane/"));
+    EXPECT_TRUE(QFile::exists(data + QStringLiteral("/Corvane/Data/CVProject.dat")));
+    Registry registry(store);
+    EXPECT_EQ(RegistryKey(registry, SettingsKeys::path(QStringLiteral("File Locations")))
+                  .readString(QStringLiteral("DataFolder")),
+              data + QStringLiteral("/Corvane/Data/"));
+    EXPECT_TRUE(again.createdFolder.isEmpty());
+    EXPECT_TRUE(again.error.isEmpty());
+    EXPECT_EQ(fileHash(store), storeAfterFirst);
+
+    EXPECT_TRUE(failed.error.contains(QStringLiteral("/proc/corvane"))) << qPrintable(failed.error);
+    EXPECT_FALSE(QFile::exists(profile.path(QStringLiteral("config2/Corvane/registry.reg"))));
+}

@@ -307,6 +307,29 @@ TEST(registry, WriteKeepsEveryOtherValue)
               0);
 }
 
+// A value written after one whose last line still ends in a backslash (a
+// damaged continuation) must not become part of it.
+TEST(registry, WriteAfterAnUnfinishedContinuationReadsBack)
+{
+    const TempProfile profile;
+    QFile file(profile.registryPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\K]\n\"Bin\"=hex:01,02,\\");
+    file.close();
+
+    Registry registry(profile.registryPath());
+    ASSERT_TRUE(
+        registry.writeString(QStringLiteral("Software\\K"), QStringLiteral("Proxy"), QStringLiteral("p")));
+    ASSERT_TRUE(
+        registry.writeString(QStringLiteral("Software\\K"), QStringLiteral("Port"), QStringLiteral("80")));
+    EXPECT_EQ(registry.readString(QStringLiteral("Software\\K"), QStringLiteral("Proxy")),
+              QStringLiteral("p"));
+    EXPECT_EQ(registry.readString(QStringLiteral("Software\\K"), QStringLiteral("Port")),
+              QStringLiteral("80"));
+    EXPECT_EQ(registry.valueNames(QStringLiteral("Software\\K")),
+              (QStringList{QStringLiteral("Bin"), QStringLiteral("Proxy"), QStringLiteral("Port")}));
+}
+
 TEST(registry, OpenedKeyIsASnapshot)
 {
     const TempProfile profile;

@@ -277,6 +277,14 @@ TEST(SqlDialectInto, MissingTargetIsASyntaxError)
     expectSyntaxError(QStringLiteral("SELECT * INTO FROM CVRank"));
 }
 
+// An empty name would stand for the file ".dat" of the data folder.
+TEST(SqlDialectTables, EmptyTableNameIsASyntaxError)
+{
+    expectSyntaxError(QStringLiteral("SELECT * FROM \"\" WHERE Name = 1"));
+    expectSyntaxError(QStringLiteral("SELECT a.URL FROM CVRank a JOIN \" \" b ON a.URL = b.URL"));
+    expectSyntaxError(QStringLiteral("SELECT * INTO \"\" FROM CVRank"));
+}
+
 // ---------------------------------------------------------------- ORDER BY ... nocase
 
 TEST(SqlDialectNocase, TrailingNocaseAppliesToEveryTerm)

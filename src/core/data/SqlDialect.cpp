@@ -536,6 +536,9 @@ struct Context
 
 void addTable(Context& context, const QString& name)
 {
+    // "" would name the file ".dat" of the data folder.
+    if (name.trimmed().isEmpty())
+        syntaxError(QStringLiteral("an empty table name"));
     for (const QString& known : std::as_const(context.tables)) {
         if (known.compare(name, Qt::CaseInsensitive) == 0)
             return;

@@ -217,7 +217,7 @@ int HarvesterRun::run(const HarvestRequest& request)
         return int(NothingToDo);
     };
 
-    NamedMutex harvester(QLatin1String(MutexNames::Harvester));
+    NamedMutex harvester{QLatin1String(MutexNames::Harvester)};
     if (!harvester.isOwned())
         return fail(QStringLiteral("Harvester is already running."));
 

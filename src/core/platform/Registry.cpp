@@ -309,6 +309,10 @@ QByteArray serialize(const Document& doc)
                     + quoted(entry.value) + QLatin1Char('\n');
             } else {
                 text += entry.raw + QLatin1Char('\n');
+                // A value whose last line still asks for a continuation would
+                // swallow the line after it, a value written later included.
+                if (entry.raw.endsWith(QLatin1Char('\\')))
+                    text += QLatin1Char('\n');
             }
         }
         text += QLatin1Char('\n');

@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace corvane {
@@ -229,7 +230,26 @@ ProfileSetup::ProfileSetup(Registry& registry, const QString& profileFolder)
 
 QString ProfileSetup::defaultProfileFolder()
 {
-    return AppFolders::withTrailingSlash(QDir::homePath() + QStringLiteral("/Corvane"));
+    return AppFolders::withTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                                         + QStringLiteral("/Corvane"));
+}
+
+ProfileSetup::FirstStart ProfileSetup::createOnFirstStart()
+{
+    FirstStart result;
+    // A store named by CORVANE_REGISTRY is a profile kept apart on purpose;
+    // only the user's own store is created unasked.
+    if (!qEnvironmentVariableIsEmpty("CORVANE_REGISTRY"))
+        return result;
+    Registry registry;
+    if (QFileInfo::exists(registry.filePath()))
+        return result;
+    ProfileSetup setup(registry, defaultProfileFolder());
+    if (setup.run())
+        result.createdFolder = setup.m_programFolder;
+    else
+        result.error = QStringLiteral("The profile could not be created: %1").arg(setup.error());
+    return result;
 }
 
 bool ProfileSetup::run()

@@ -17,8 +17,20 @@ class ProfileSetup
 public:
     ProfileSetup(Registry& registry, const QString& profileFolder);
 
-    // The profile folder a user gets when none is named: ~/Corvane/.
+    // The profile folder a user gets when none is named: Corvane/ in the
+    // user's data folder ($XDG_DATA_HOME, else ~/.local/share).
     static QString defaultProfileFolder();
+
+    // A user's first start: when CORVANE_REGISTRY is not set and the settings
+    // store does not exist yet, creates the default profile (the settings
+    // store in $XDG_CONFIG_HOME/Corvane/). Gives the profile folder created,
+    // nothing when there was nothing to do, or a message naming the failure.
+    struct FirstStart
+    {
+        QString createdFolder;
+        QString error;
+    };
+    static FirstStart createOnFirstStart();
 
     // Returns false with error() set when a folder cannot be created or
     // written, or a table cannot be created.

@@ -2,6 +2,7 @@
 #include "core/datamodule/DM1.h"
 #include "core/platform/MutexNames.h"
 #include "core/platform/NamedMutex.h"
+#include "core/settings/ProfileSetup.h"
 #include "core/settings/StartUp.h"
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/messages/MessageForm.h"
@@ -46,11 +47,14 @@ int main(int argc, char** argv)
             return 2;
         }
         // One copy at a time: a second start ends at once.
-        NamedMutex instance(QLatin1String(MutexNames::Corvane));
+        NamedMutex instance{QLatin1String(MutexNames::Corvane)};
         if (instance.alreadyExisted() || !instance.isOwned()) {
             QTextStream(stderr) << "Corvane is already running.\n";
             return 0;
         }
+        // A user's first start creates the profile before the data module reads it.
+        if (const auto first = ProfileSetup::createOnFirstStart(); !first.error.isEmpty())
+            CorvaneApplication::showException(first.error);
         try {
             auto dataModule = std::make_unique<TDM1>();
             DM1 = dataModule.get();

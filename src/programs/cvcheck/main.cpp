@@ -3,6 +3,7 @@
 // tab-separated line per hit.
 #include "core/datamodule/DM1.h"
 #include "core/livecheck/RankCheckRun.h"
+#include "core/settings/ProfileSetup.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -87,6 +88,9 @@ int main(int argc, char** argv)
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
+
+    if (const auto first = ProfileSetup::createOnFirstStart(); !first.error.isEmpty())
+        err << "cvcheck: " << first.error << "\n";
     if (const QString fault = argumentFault(parser, termOption, urlOption, depthOption); !fault.isEmpty()) {
         err << "cvcheck: " << fault << "\n";
         return 2;

@@ -10,6 +10,7 @@
 #include "core/projects/ProjectCascade.h"
 #include "core/projects/ProjectRules.h"
 #include "core/projects/ProjectStore.h"
+#include "core/settings/ProfileSetup.h"
 #include "core/settings/Settings.h"
 
 #include <QCommandLineParser>
@@ -104,6 +105,9 @@ int main(int argc, char** argv)
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
+
+    if (const auto first = ProfileSetup::createOnFirstStart(); !first.error.isEmpty())
+        err << "cvproject: " << first.error << "\n";
 
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);

@@ -95,7 +95,7 @@ int main(int argc, char** argv)
     }
 
     // Held for the whole run: Corvane stays minimised while it exists.
-    NamedMutex running(QLatin1String(MutexNames::CVRepair));
+    NamedMutex running{QLatin1String(MutexNames::CVRepair)};
     if (running.alreadyExisted() || !running.isOwned()) {
         QTextStream(stderr) << "CVRepair: another CVRepair is running.\n";
         return AlreadyRunning;

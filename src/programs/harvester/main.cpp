@@ -5,6 +5,7 @@
 #include "core/harvest/HarvesterRun.h"
 #include "core/harvest/SessionPoller.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
 #include "core/settings/Settings.h"
 #include "gui/harvest/HarvesterForm.h"
 #include "gui/widgets/CorvaneApplication.h"
@@ -118,5 +119,8 @@ int main(int argc, char** argv)
         out << "Harvester " << CORVANE_VERSION << "\n";
         return 0;
     }
+    // A user's first start creates the profile before anything reads it.
+    if (const auto first = ProfileSetup::createOnFirstStart(); !first.error.isEmpty())
+        QTextStream(stderr) << "Harvester: " << first.error << "\n";
     return line.headless() ? runHeadless(argc, argv, line) : runWindowed(argc, argv);
 }
