@@ -4,7 +4,7 @@
 // Exit status: 0 when every cascade meets its target, 1 when one does not.
 #include "core/data/TableDatabase.h"
 #include "core/projects/ProjectCascade.h"
-#include "core/projects/ScheduledTasks.h"
+#include "core/schedule/ScheduledTasks.h"
 
 #include "BenchData.h"
 

@@ -3,7 +3,7 @@
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/projects/ProjectCascade.h"
-#include "core/projects/ScheduledTasks.h"
+#include "core/schedule/ScheduledTasks.h"
 
 #include <QDate>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "core/data/Dataset.h"
 #include "core/data/TableDatabase.h"
 #include "core/projects/ProjectCascade.h"
-#include "core/projects/ScheduledTasks.h"
+#include "core/schedule/ScheduledTasks.h"
 
 #include "CascadeProfile.h"
 #include "TestSupport.h"

@@ -7,8 +7,10 @@
 #include "core/harvest/ProjectPlan.h"
 #include "core/harvest/SessionJournal.h"
 #include "core/harvest/SessionRecord.h"
+#include "core/notify/NotificationMail.h"
 #include "core/platform/MutexNames.h"
 #include "core/platform/NamedMutex.h"
+#include "core/platform/Registry.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -198,6 +200,9 @@ HarvesterRun::SessionEnd HarvesterRun::runSession(const QString& project, const 
     QFile::remove(journal);
     log(QStringLiteral("Harvester session ended for %1 (%2): %3").arg(project, day, summaryOf(checks)),
         project);
+    // Told moves are a courtesy: a mail that cannot go out is logged and the session stands.
+    SendSessionNotifications(m_general, Registry(), project, date, rows.hilo,
+                             [&](const QString& line) { log(line, project); });
     if (m_settings.CacheCharts) {
         const int charts =
             ChartCacheBuilder(m_settings.DataFolder).buildAll(project, [this](const QString& line) {

@@ -5,7 +5,7 @@
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
 #include "core/projects/ProjectRules.h"
-#include "core/projects/ScheduledTasks.h"
+#include "core/schedule/ScheduledTasks.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>

@@ -28,6 +28,7 @@
 #include "gui/query/GridForm.h"
 #include "gui/query/SEPopForm.h"
 #include "gui/query/ScriptCheckForm.h"
+#include "gui/settings/MiscSettingsForm.h"
 #include "gui/settings/NetSetForm.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/TaskBar.h"
@@ -877,7 +878,7 @@ void TMainRankForm::TopTenStyles1Click()
     designer.onTop10Closed = [this](const ChartDesign& design) { m_topTen->setDesign(design); };
     designer.exec();
 }
-void TMainRankForm::MiscSettings1Click() { NotAvailable(QStringLiteral("Miscellaneous Settings")); }
+void TMainRankForm::MiscSettings1Click() { TMiscSettingsForm(m_dm, this).exec(); }
 void TMainRankForm::ScheduleHarvester1Click() { m_programs.StartScheduler(); }
 void TMainRankForm::Notification1Click() { LibraryCalls(m_dm, qApp).RunNotification(); }
 void TMainRankForm::SearchEngineAPI1Click() { LibraryCalls(m_dm, qApp).RunSEAPI(); }

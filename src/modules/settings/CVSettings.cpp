@@ -5,6 +5,9 @@
 #include "core/platform/Registry.h"
 #include "core/settings/Settings.h"
 #include "gui/charts/ChartBuilderForm.h"
+#include "gui/settings/AdvThrottleForm.h"
+#include "gui/settings/EngineValuesForm.h"
+#include "gui/settings/NotificationForm.h"
 #include "gui/widgets/CorvaneApplication.h"
 #include "modules/dbroutines/LibraryWindowCall.h"
 
@@ -15,6 +18,10 @@ using namespace corvane;
 
 static_assert(std::is_same_v<decltype(&_RunChartBuilder), entry::TwoTexts>);
 static_assert(std::is_same_v<decltype(&_RunAutoBuildChart), entry::OneText>);
+static_assert(std::is_same_v<decltype(&_RunAdvThrottle), entry::Plain>);
+static_assert(std::is_same_v<decltype(&_RunSetStuntValues), entry::Plain>);
+static_assert(std::is_same_v<decltype(&_RunEngInc), entry::Plain>);
+static_assert(std::is_same_v<decltype(&_RunNotification), entry::Plain>);
 
 namespace {
 
@@ -46,6 +53,10 @@ extern "C" {
 
 TChartBuilderForm* _ChartBuilderForm = nullptr;
 TAutoBuildChartForm* _AutoBuildChartForm = nullptr;
+TAdvThrottleForm* _AdvThrottleForm = nullptr;
+TEngineValuesForm* _StuntValuesForm = nullptr;
+TEngineValuesForm* _EngIncForm = nullptr;
+TNotificationForm* _NotificationForm = nullptr;
 
 void _RunChartBuilder(QCoreApplication* application, const char16_t* project, const char16_t* chart)
 {
@@ -65,6 +76,37 @@ void _RunAutoBuildChart(QCoreApplication* application, const char16_t* project)
         RunLibraryWindow(
             application, _AutoBuildChartForm,
             [&](TAutoBuildChartForm& window) { window.setProjectName(name); }, dataFolder());
+    });
+}
+
+void _RunAdvThrottle(QCoreApplication* application)
+{
+    guarded([&] { RunLibraryWindow(application, _AdvThrottleForm, [](TAdvThrottleForm&) {}); });
+}
+
+void _RunSetStuntValues(QCoreApplication* application)
+{
+    guarded([&] {
+        RunLibraryWindow(
+            application, _StuntValuesForm, [](TEngineValuesForm&) {}, TEngineValuesForm::Kind::StuntValues,
+            dataFolder());
+    });
+}
+
+void _RunEngInc(QCoreApplication* application)
+{
+    guarded([&] {
+        RunLibraryWindow(
+            application, _EngIncForm, [](TEngineValuesForm&) {}, TEngineValuesForm::Kind::EngineIncrement,
+            dataFolder());
+    });
+}
+
+void _RunNotification(QCoreApplication* application)
+{
+    guarded([&] {
+        RunLibraryWindow(
+            application, _NotificationForm, [](TNotificationForm&) {}, dataFolder());
     });
 }
 

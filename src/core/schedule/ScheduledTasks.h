@@ -35,6 +35,13 @@ public:
     bool removeProject(const QString& taskName, const QString& project);
     void renameProject(const QString& taskName, const QString& oldName, const QString& newName);
     void removeTask(const QString& taskName);
+    // Puts the line in place of the task's line, or at the end when there is
+    // no such task.
+    void setTaskLine(const QString& taskName, const QString& line);
+
+    // The task name a line carries in its marker; empty for any other line
+    // (comments and lines of other programs).
+    static QString taskNameOf(const QString& line);
 
     const QStringList& lines() const { return m_lines; }
 

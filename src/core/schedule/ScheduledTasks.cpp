@@ -1,4 +1,4 @@
-#include "core/projects/ScheduledTasks.h"
+#include "core/schedule/ScheduledTasks.h"
 
 #include <QFile>
 #include <QProcess>
@@ -152,6 +152,24 @@ void ScheduledTasks::removeTask(const QString& taskName)
         return;
     m_lines.removeAt(i);
     m_changed = true;
+}
+
+void ScheduledTasks::setTaskLine(const QString& taskName, const QString& line)
+{
+    const int i = find(taskName);
+    if (i >= 0)
+        m_lines[i] = line;
+    else
+        m_lines.append(line);
+    m_changed = true;
+}
+
+QString ScheduledTasks::taskNameOf(const QString& line)
+{
+    const qsizetype at = line.indexOf(Marker);
+    if (at < 0 || line.trimmed().startsWith(QLatin1Char('#')))
+        return {};
+    return line.mid(at + Marker.size());
 }
 
 } // namespace corvane
