@@ -28,6 +28,7 @@
 #include <QRadioButton>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 
@@ -300,6 +301,37 @@ private slots:
                                     QStringLiteral("SELECT SearchEngine, Count FROM CVReportTemp"));
         report.sort();
         QCOMPARE(report, (QStringList{Odd + QStringLiteral("|1"), QStringLiteral("Demo Numbered|2")}));
+    }
+
+    void dayGlancePrintsTheSelectedGridThroughTheReportLibrary()
+    {
+        TDayGlanceForm form(*m_dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(form.grid(Grid::Url)->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(form.printEnabled());
+        // The real CVReports.so shows its design window over the form; it is closed as soon as it shows.
+        QString shown;
+        QTimer closer;
+        closer.setInterval(50);
+        connect(&closer, &QTimer::timeout, this, [&] {
+            QWidget* window = QApplication::activeModalWidget();
+            if (window && window != &form && shown.isEmpty()) {
+                shown = window->windowTitle();
+                window->close();
+            }
+        });
+        closer.start();
+        form.PageSetupButtonClick();
+        closer.stop();
+        QVERIFY2(!shown.isEmpty(), "no report window showed");
+        QVERIFY2(m_profile->messages.isEmpty(), qPrintable(m_profile->messages.join(QLatin1Char('\n'))));
+        QStringList report =
+            direct(QStringLiteral("CVReportTemp"), QStringLiteral("SELECT URL, Count FROM CVReportTemp"));
+        QStringList expected;
+        for (const QVariantList& row : form.gridValues(Grid::Url))
+            expected << row.at(1).toString() + QLatin1Char('|') + row.at(0).toString();
+        QCOMPARE(report, expected);
     }
 
     // Log ----------------------------------------------------------------
