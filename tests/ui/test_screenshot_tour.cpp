@@ -1067,128 +1067,129 @@ private slots:
                 form, index ? QStringLiteral("CVDailyForm_Index") : QStringLiteral("CVDailyForm")));
             form.reject();
         }
-        void miscSettingsForm()
+    }
+
+    void miscSettingsForm()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->WriteSetting(QStringLiteral("Data"), QStringLiteral("ClearLogRecs"), QStringLiteral("true"));
+        dm->LoadSettings();
+        TMiscSettingsForm form(*dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::saveScreen(form, QStringLiteral("MiscSettingsForm")));
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(form.throttleSpin(), &enter);
+        form.connectionsSpin()->setValue(8);
+        QVERIFY(test::saveScreen(form, QStringLiteral("MiscSettingsForm_Hint")));
+    }
+
+    void settingsLibraryWindows()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("AdvThrottle"), QStringLiteral("true"));
+        dm->registry().writeString(SettingsKeys::path(QStringLiteral("Network")),
+                                   QStringLiteral("AdvThrottleSchedule"),
+                                   QStringLiteral("1,1,1,1,1,1,1,2,4,6,6,6,6,6,6,6,6,4,2,1,1,1,1,1"));
+        dm->LoadSettings();
+        TAdvThrottleForm throttle;
+        throttle.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&throttle));
+        QVERIFY(test::saveScreen(throttle, QStringLiteral("AdvThrottleForm")));
+
+        TEngineValuesForm stunt(TEngineValuesForm::Kind::StuntValues, dm->Settings.DataFolder);
+        stunt.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&stunt));
+        QVERIFY(test::saveScreen(stunt, QStringLiteral("StuntValuesForm")));
+        stunt.grid()->item(0, 1)->setText(QStringLiteral("slow"));
+        stunt.OkClick();
+        QVERIFY(test::saveScreen(stunt, QStringLiteral("StuntValuesForm_Problem")));
+
+        TEngineValuesForm increment(TEngineValuesForm::Kind::EngineIncrement, dm->Settings.DataFolder);
+        increment.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&increment));
+        QVERIFY(test::saveScreen(increment, QStringLiteral("EngIncForm")));
+
+        // Notifications of a project with both quote characters in a term.
+        dm->OpenDatabases();
+        dm->General.session().addPassword(TDM1::TablePassword());
+        const QString project = QStringLiteral("Café\"A&B\"<b>");
+        const QString term = QStringLiteral("crème 'brûlée' \"100%\"");
         {
-            test::UiProfile profile;
-            QVERIFY(profile.ready());
-            auto dm = profile.makeDataModule();
-            dm->WriteSetting(QStringLiteral("Data"), QStringLiteral("ClearLogRecs"), QStringLiteral("true"));
-            dm->LoadSettings();
-            TMiscSettingsForm form(*dm);
+            ProjectStore store(dm->General);
+            store.addProject(project, 30, true, false);
+            store.addUrl(project, QStringLiteral("Home"), QStringLiteral("example.com"), false);
+            store.addUrl(project, QStringLiteral("Shop <b>"), QStringLiteral("shop.example.com"), false);
+            store.addTerm(project, term);
+            store.addTerm(project, QStringLiteral("wedding cake"));
+            store.addEngine(project, QStringLiteral("Corvane Demo"), false);
+            store.addEngine(project, QStringLiteral("Corvane Demo PlanB"), false);
+            Notification n;
+            n.terms = {term};
+            n.urls = {QStringLiteral("Home")};
+            n.recipients = {{QStringLiteral("jörg@example.org"), true},
+                            {QStringLiteral("ann@example.org"), false}};
+            NotificationStore(dm->General).save(project, {n});
+            SmtpSettings smtp;
+            smtp.host = QStringLiteral("mail.example.org");
+            smtp.port = 587;
+            smtp.security = SmtpSettings::Security::StartTls;
+            smtp.user = QStringLiteral("corvane");
+            smtp.password = QStringLiteral("secret");
+            smtp.sender = QStringLiteral("corvane@example.org");
+            smtp.save(dm->registry());
+        }
+        TNotificationForm notification(dm->Settings.DataFolder);
+        notification.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&notification));
+        QVERIFY(test::saveScreen(notification, QStringLiteral("NotificationForm")));
+    }
+
+    void scheduleForm()
+    {
+        QTemporaryDir crontab;
+        qputenv("CORVANE_CRONTAB", crontab.filePath(QStringLiteral("crontab")).toUtf8());
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->OpenDatabases();
+        ProjectStore store(dm->General);
+        const QString cafe = QStringLiteral("Café\"A&B\"<b>");
+        store.addProject(cafe, 30, true, false);
+        store.addProject(QStringLiteral("Bakery"), 30, true, false);
+        TaskSchedule schedule(dm->General);
+        schedule.load();
+        QCOMPARE(schedule.save({QStringLiteral("Nightly"),
+                                {cafe, QStringLiteral("Bakery")},
+                                QStringLiteral("30 3 * * 1,2,3,4,5")}),
+                 QString());
+        QCOMPARE(
+            schedule.save(
+                {QStringLiteral("Weekend <i>"), {QStringLiteral("Bakery")}, QStringLiteral("0 21 * * 0,6")}),
+            QString());
+        {
+            // No process table here: the warning shows.
+            TScheduleForm form(*dm, SchedulerService(crontab.filePath(QStringLiteral("no-proc"))));
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
-            QVERIFY(test::saveScreen(form, QStringLiteral("MiscSettingsForm")));
-            QEvent enter(QEvent::Enter);
-            QApplication::sendEvent(form.throttleSpin(), &enter);
-            form.connectionsSpin()->setValue(8);
-            QVERIFY(test::saveScreen(form, QStringLiteral("MiscSettingsForm_Hint")));
+            QVERIFY(test::saveScreen(form, QStringLiteral("ScheduleForm")));
+            form.taskGrid()->selectRow(0);
+            form.onEditorShown = [](TScheduleTaskForm& editor) {
+                QTimer::singleShot(0, &editor, [&editor] {
+                    QVERIFY(test::saveScreen(editor, QStringLiteral("ScheduleTaskForm")));
+                    editor.reject();
+                });
+            };
+            form.EditClick();
         }
+        qunsetenv("CORVANE_CRONTAB");
+    }
+};
 
-        void settingsLibraryWindows()
-        {
-            test::UiProfile profile;
-            QVERIFY(profile.ready());
-            auto dm = profile.makeDataModule();
-            dm->WriteSetting(QStringLiteral("Network"), QStringLiteral("AdvThrottle"),
-                             QStringLiteral("true"));
-            dm->registry().writeString(SettingsKeys::path(QStringLiteral("Network")),
-                                       QStringLiteral("AdvThrottleSchedule"),
-                                       QStringLiteral("1,1,1,1,1,1,1,2,4,6,6,6,6,6,6,6,6,4,2,1,1,1,1,1"));
-            dm->LoadSettings();
-            TAdvThrottleForm throttle;
-            throttle.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&throttle));
-            QVERIFY(test::saveScreen(throttle, QStringLiteral("AdvThrottleForm")));
-
-            TEngineValuesForm stunt(TEngineValuesForm::Kind::StuntValues, dm->Settings.DataFolder);
-            stunt.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&stunt));
-            QVERIFY(test::saveScreen(stunt, QStringLiteral("StuntValuesForm")));
-            stunt.grid()->item(0, 1)->setText(QStringLiteral("slow"));
-            stunt.OkClick();
-            QVERIFY(test::saveScreen(stunt, QStringLiteral("StuntValuesForm_Problem")));
-
-            TEngineValuesForm increment(TEngineValuesForm::Kind::EngineIncrement, dm->Settings.DataFolder);
-            increment.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&increment));
-            QVERIFY(test::saveScreen(increment, QStringLiteral("EngIncForm")));
-
-            // Notifications of a project with both quote characters in a term.
-            dm->OpenDatabases();
-            dm->General.session().addPassword(TDM1::TablePassword());
-            const QString project = QStringLiteral("Café\"A&B\"<b>");
-            const QString term = QStringLiteral("crème 'brûlée' \"100%\"");
-            {
-                ProjectStore store(dm->General);
-                store.addProject(project, 30, true, false);
-                store.addUrl(project, QStringLiteral("Home"), QStringLiteral("example.com"), false);
-                store.addUrl(project, QStringLiteral("Shop <b>"), QStringLiteral("shop.example.com"), false);
-                store.addTerm(project, term);
-                store.addTerm(project, QStringLiteral("wedding cake"));
-                store.addEngine(project, QStringLiteral("Corvane Demo"), false);
-                store.addEngine(project, QStringLiteral("Corvane Demo PlanB"), false);
-                Notification n;
-                n.terms = {term};
-                n.urls = {QStringLiteral("Home")};
-                n.recipients = {{QStringLiteral("jörg@example.org"), true},
-                                {QStringLiteral("ann@example.org"), false}};
-                NotificationStore(dm->General).save(project, {n});
-                SmtpSettings smtp;
-                smtp.host = QStringLiteral("mail.example.org");
-                smtp.port = 587;
-                smtp.security = SmtpSettings::Security::StartTls;
-                smtp.user = QStringLiteral("corvane");
-                smtp.password = QStringLiteral("secret");
-                smtp.sender = QStringLiteral("corvane@example.org");
-                smtp.save(dm->registry());
-            }
-            TNotificationForm notification(dm->Settings.DataFolder);
-            notification.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&notification));
-            QVERIFY(test::saveScreen(notification, QStringLiteral("NotificationForm")));
-        }
-
-        void scheduleForm()
-        {
-            QTemporaryDir crontab;
-            qputenv("CORVANE_CRONTAB", crontab.filePath(QStringLiteral("crontab")).toUtf8());
-            test::UiProfile profile;
-            QVERIFY(profile.ready());
-            auto dm = profile.makeDataModule();
-            dm->LoadSettings();
-            dm->OpenDatabases();
-            ProjectStore store(dm->General);
-            const QString cafe = QStringLiteral("Café\"A&B\"<b>");
-            store.addProject(cafe, 30, true, false);
-            store.addProject(QStringLiteral("Bakery"), 30, true, false);
-            TaskSchedule schedule(dm->General);
-            schedule.load();
-            QCOMPARE(schedule.save({QStringLiteral("Nightly"),
-                                    {cafe, QStringLiteral("Bakery")},
-                                    QStringLiteral("30 3 * * 1,2,3,4,5")}),
-                     QString());
-            QCOMPARE(schedule.save({QStringLiteral("Weekend <i>"),
-                                    {QStringLiteral("Bakery")},
-                                    QStringLiteral("0 21 * * 0,6")}),
-                     QString());
-            {
-                // No process table here: the warning shows.
-                TScheduleForm form(*dm, SchedulerService(crontab.filePath(QStringLiteral("no-proc"))));
-                form.show();
-                QVERIFY(QTest::qWaitForWindowExposed(&form));
-                QVERIFY(test::saveScreen(form, QStringLiteral("ScheduleForm")));
-                form.taskGrid()->selectRow(0);
-                form.onEditorShown = [](TScheduleTaskForm& editor) {
-                    QTimer::singleShot(0, &editor, [&editor] {
-                        QVERIFY(test::saveScreen(editor, QStringLiteral("ScheduleTaskForm")));
-                        editor.reject();
-                    });
-                };
-                form.EditClick();
-            }
-            qunsetenv("CORVANE_CRONTAB");
-        }
-    };
-
-    QTEST_MAIN(ScreenshotTour)
+QTEST_MAIN(ScreenshotTour)
 #include "test_screenshot_tour.moc"
