@@ -9,11 +9,13 @@
 #include "core/platform/Registry.h"
 #include "core/platform/RuntimeLibrary.h"
 #include "core/projects/ProjectStore.h"
+#include "core/settings/EngineApiKeys.h"
 #include "core/settings/EngineValues.h"
 #include "gui/settings/AdvThrottleForm.h"
 #include "gui/settings/EngineValuesForm.h"
 #include "gui/settings/MiscSettingsForm.h"
 #include "gui/settings/NotificationForm.h"
+#include "gui/settings/SEAPIForm.h"
 
 #include "DBRoutinesLibrary.h"
 #include "UiTestSupport.h"
@@ -340,6 +342,43 @@ private slots:
         QCOMPARE(smtp.port, 2525);
         QCOMPARE(smtp.password, QStringLiteral("s3cret"));
         QVERIFY(stored(*dm, "Network", "SMTPPassword") != QStringLiteral("s3cret"));
+    }
+
+    void searchEngineApiKeysAreStoredForTheApiEngines()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->OpenDatabases();
+        QString apiEngine;
+        {
+            Table se3(&dm->SE3, QStringLiteral("SE3"));
+            se3.open();
+            se3.last();
+            apiEngine = se3.asString(QStringLiteral("Name"));
+            se3.edit();
+            se3.setValue(QStringLiteral("API"), true);
+            se3.post();
+            se3.close();
+        }
+        bool called = false;
+        watchWindow(
+            "_SEAPIForm",
+            [&](QDialog& window) {
+                auto& form = static_cast<TSEAPIForm&>(window);
+                QCOMPARE(form.grid()->rowCount(), 1);
+                QCOMPARE(form.grid()->item(0, 0)->text(), apiEngine);
+                QVERIFY(!form.enableCheck()->isChecked());
+                form.grid()->item(0, 1)->setText(QStringLiteral(" k&y \"1\" "));
+                form.enableCheck()->setChecked(true);
+                form.OkClick();
+            },
+            [&] { called = LibraryCalls(*dm, qApp).RunSEAPI(); });
+        QVERIFY(called);
+        QCOMPARE(EngineApiKeys::load(dm->registry()).value(apiEngine), QStringLiteral("k&y \"1\""));
+        QCOMPARE(stored(*dm, "Network", "GoogleKeyEnabled"), QStringLiteral("true"));
+        QVERIFY(!stored(*dm, "Network", "EngineAPIKeys").contains(QStringLiteral("k&y")));
     }
 
     void aMissingLibraryIsToldUnderTheEntryName()

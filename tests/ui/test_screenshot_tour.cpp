@@ -52,6 +52,7 @@
 #include "gui/settings/MiscSettingsForm.h"
 #include "gui/settings/NetSetForm.h"
 #include "gui/settings/NotificationForm.h"
+#include "gui/settings/SEAPIForm.h"
 #include "gui/widgets/BrowserPane.h"
 
 #include "../core/UpdateServer.h"
@@ -1143,6 +1144,21 @@ private slots:
             smtp.sender = QStringLiteral("corvane@example.org");
             smtp.save(dm->registry());
         }
+        {
+            Table se3(&dm->SE3, QStringLiteral("SE3"));
+            se3.open();
+            se3.last();
+            se3.edit();
+            se3.setValue(QStringLiteral("API"), true);
+            se3.post();
+            se3.close();
+        }
+        TSEAPIForm api(dm->Settings.DataFolder);
+        api.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&api));
+        api.grid()->item(0, 1)->setText(QStringLiteral("corvane-demo-key"));
+        QVERIFY(test::saveScreen(api, QStringLiteral("SEAPIForm")));
+
         TNotificationForm notification(dm->Settings.DataFolder);
         notification.show();
         QVERIFY(QTest::qWaitForWindowExposed(&notification));

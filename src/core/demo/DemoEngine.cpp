@@ -214,6 +214,26 @@ bool DemoEngine::start(int port)
                         impl->search(style, req, res);
                     });
     }
+    server->Get(ApiSearchPath, [impl](const httplib::Request& req, httplib::Response& res) {
+        impl->count(req.path);
+        {
+            std::lock_guard lock(impl->mutex);
+            if (impl->targets.size() == Impl::MaxTargets)
+                impl->targets.pop_front();
+            impl->targets.push_back(req.target);
+        }
+        if (req.get_param_value("key") != ApiKey) {
+            res.status = 403;
+            res.set_content("{\"error\":\"A valid key is required.\"}\n", "application/json");
+            return;
+        }
+        bool ok = false;
+        const int start = QString::fromStdString(req.get_param_value("start")).toInt(&ok);
+        res.set_content(
+            apiResults(QString::fromStdString(req.get_param_value("q")), impl->day, ok ? start : 0)
+                .toStdString(),
+            "application/json");
+    });
     server->Get("/search", [impl](const httplib::Request& req, httplib::Response& res) {
         impl->search(DemoStyle::Numbered, req, res);
     });
@@ -389,6 +409,31 @@ QList<QString> DemoEngine::ranking(const QString& term, int day) { return DemoCo
 QByteArray DemoEngine::page(DemoStyle style, const QString& term, int day, int offset)
 {
     return DemoPages::resultPage(style, term, day, offset);
+}
+
+QByteArray DemoEngine::apiResults(const QString& term, int day, int offset)
+{
+    const auto json = [](const QString& text) -> QByteArray {
+        QByteArray out = "\"";
+        for (const QChar c : text) {
+            if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+                out += QByteArray(1, '\\') + QString(c).toUtf8();
+            else if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUtf8();
+            else
+                out += QString(c).toUtf8();
+        }
+        out += '"';
+        return out;
+    };
+    const QList<QString> ranking = DemoCorpus::ranking(term, day);
+    QByteArray out = "{\"query\":" + json(term) + ",\"start\":" + QByteArray::number(std::max(offset, 0))
+        + ",\"results\":[\n";
+    for (int i = std::max(offset, 0);
+         i < std::min<qsizetype>(offset + DemoCorpus::PageLength, ranking.size()); ++i)
+        out += "{\"rank\":" + QByteArray::number(i + 1) + ",\"url\":" + json(ranking.at(i)) + "},\n";
+    out += "]}\n";
+    return out;
 }
 
 } // namespace corvane

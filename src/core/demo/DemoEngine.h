@@ -32,6 +32,13 @@ public:
 
     static constexpr int DefaultSlowDelay = 2000;
 
+    // The programming-interface style: GET ApiSearchPath?key=&q=&start= answers
+    // JSON, one result a line ({"rank":N,"url":"..."}), ten a page from the
+    // 0-based start; without the right key it answers HTTP 403.
+    static constexpr const char* ApiSearchPath = "/api/search";
+    static constexpr const char* ApiKey = "corvane-demo-key";
+    static QByteArray apiResults(const QString& term, int day, int offset);
+
     DemoEngine();
     ~DemoEngine();
     DemoEngine(const DemoEngine&) = delete;

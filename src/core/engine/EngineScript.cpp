@@ -1,8 +1,10 @@
 #include "core/engine/EngineScript.h"
 
 #include "core/data/Dataset.h"
+#include "core/settings/EngineApiKeys.h"
 
 #include <QRandomGenerator>
+#include <QUrl>
 
 #include <algorithm>
 #include <vector>
@@ -135,6 +137,8 @@ EngineScript EngineScript::fromRow(const Table& se3)
     flag(QStringLiteral("Active"), s.Active);
     flag(QStringLiteral("SpecNotes"), s.SpecNotes);
     flag(QStringLiteral("API"), s.API);
+    if (s.API)
+        s.APIKey = EngineApiKeys::keyOf(s.Name);
     integer(QStringLiteral("EngineInc"), s.EngineInc);
 
     flag(QStringLiteral("Method1"), s.Method1);
@@ -240,6 +244,8 @@ QString ExpandValue(const EngineScript& script, const RunCounters& counters, con
 
     if (value == QLatin1String("KeyWord"))
         return connectedTerm;
+    if (value == QLatin1String("APIKey"))
+        return QString::fromLatin1(QUrl::toPercentEncoding(script.APIKey));
     if (value == QLatin1String("RecCountA") || value == QLatin1String("RecCountB"))
         return QString::number(qint64(counters.rank) + add);
     if (value == QLatin1String("PageNo"))

@@ -29,6 +29,9 @@ struct EngineScript
     bool Active = true;
     bool SpecNotes = false;
     bool API = false;
+    // Not a column: the engine's key for its programming interface (EngineApiKeys),
+    // filled in by fromRow for an engine with the API flag; the value "APIKey" stands for it.
+    QString APIKey;
     int EngineInc = 0;
 
     // Request construction: the first page from the A pairs, later pages from

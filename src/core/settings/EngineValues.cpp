@@ -34,6 +34,20 @@ QList<EngineValues::Row> EngineValues::read()
     return rows;
 }
 
+QStringList EngineValues::apiEngines()
+{
+    Table se3(m_db.get(), QStringLiteral("SE3"));
+    se3.open();
+    QStringList names;
+    for (se3.first(); !se3.eof(); se3.next())
+        if (se3.asBoolean(QStringLiteral("API")))
+            names << se3.asString(QStringLiteral("Name"));
+    se3.close();
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return names;
+}
+
 QStringList EngineValues::delayProblems(const QList<Row>& rows)
 {
     QStringList lines;

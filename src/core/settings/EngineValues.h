@@ -36,6 +36,8 @@ public:
 
     // Every engine of SE3 by name. Throws DatabaseError.
     QList<Row> read();
+    // The engines whose API flag is set, by name. Throws DatabaseError.
+    QStringList apiEngines();
 
     // One line per value out of range, naming engine and column; empty when
     // all can be written.

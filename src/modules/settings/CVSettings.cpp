@@ -8,6 +8,7 @@
 #include "gui/settings/AdvThrottleForm.h"
 #include "gui/settings/EngineValuesForm.h"
 #include "gui/settings/NotificationForm.h"
+#include "gui/settings/SEAPIForm.h"
 #include "gui/widgets/CorvaneApplication.h"
 #include "modules/dbroutines/LibraryWindowCall.h"
 
@@ -22,6 +23,7 @@ static_assert(std::is_same_v<decltype(&_RunAdvThrottle), entry::Plain>);
 static_assert(std::is_same_v<decltype(&_RunSetStuntValues), entry::Plain>);
 static_assert(std::is_same_v<decltype(&_RunEngInc), entry::Plain>);
 static_assert(std::is_same_v<decltype(&_RunNotification), entry::Plain>);
+static_assert(std::is_same_v<decltype(&_RunSEAPI), entry::Plain>);
 
 namespace {
 
@@ -57,6 +59,7 @@ TAdvThrottleForm* _AdvThrottleForm = nullptr;
 TEngineValuesForm* _StuntValuesForm = nullptr;
 TEngineValuesForm* _EngIncForm = nullptr;
 TNotificationForm* _NotificationForm = nullptr;
+TSEAPIForm* _SEAPIForm = nullptr;
 
 void _RunChartBuilder(QCoreApplication* application, const char16_t* project, const char16_t* chart)
 {
@@ -107,6 +110,14 @@ void _RunNotification(QCoreApplication* application)
     guarded([&] {
         RunLibraryWindow(
             application, _NotificationForm, [](TNotificationForm&) {}, dataFolder());
+    });
+}
+
+void _RunSEAPI(QCoreApplication* application)
+{
+    guarded([&] {
+        RunLibraryWindow(
+            application, _SEAPIForm, [](TSEAPIForm&) {}, dataFolder());
     });
 }
 

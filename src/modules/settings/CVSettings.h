@@ -15,6 +15,7 @@ class TAutoBuildChartForm;
 class TChartBuilderForm;
 class TEngineValuesForm;
 class TNotificationForm;
+class TSEAPIForm;
 } // namespace corvane
 
 extern "C" {
@@ -26,6 +27,7 @@ Q_DECL_EXPORT extern corvane::TAdvThrottleForm* _AdvThrottleForm;
 Q_DECL_EXPORT extern corvane::TEngineValuesForm* _StuntValuesForm;
 Q_DECL_EXPORT extern corvane::TEngineValuesForm* _EngIncForm;
 Q_DECL_EXPORT extern corvane::TNotificationForm* _NotificationForm;
+Q_DECL_EXPORT extern corvane::TSEAPIForm* _SEAPIForm;
 
 // "Chart Builder" on the project's chart (an empty chart: a new one).
 Q_DECL_EXPORT void _RunChartBuilder(QCoreApplication* application, const char16_t* project,
@@ -40,4 +42,6 @@ Q_DECL_EXPORT void _RunSetStuntValues(QCoreApplication* application);
 Q_DECL_EXPORT void _RunEngInc(QCoreApplication* application);
 // "Notification": per project what to watch and who gets the e-mails, and the mail server.
 Q_DECL_EXPORT void _RunNotification(QCoreApplication* application);
+// "Search Engine API": the keys of the API engines and the switch GoogleKeyEnabled.
+Q_DECL_EXPORT void _RunSEAPI(QCoreApplication* application);
 }
