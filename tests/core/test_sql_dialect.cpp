@@ -320,6 +320,12 @@ TEST(SqlDialectNocase, ExpressionTermsAreBracketed)
               QStringLiteral("SELECT * FROM CVRank ORDER BY lower(URL) COLLATE NOCASE"));
 }
 
+TEST(SqlDialectNocase, EmptyTermIsASyntaxError)
+{
+    expectSyntaxError(QStringLiteral("SELECT * FROM CVRank ORDER BY Rank,, URL nocase"));
+    expectSyntaxError(QStringLiteral("SELECT * FROM CVRank ORDER BY , URL NOCASE"));
+}
+
 TEST(SqlDialectNocase, WithoutNocaseNothingChanges)
 {
     EXPECT_EQ(sql("SELECT * FROM CVEngine ORDER BY LastRecord"),

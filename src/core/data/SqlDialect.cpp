@@ -610,6 +610,9 @@ void rewriteOrderBy(Nodes& nodes, qsizetype from)
         Term& term = terms[t];
         if (t > 0)
             rebuilt.append(term.separator);
+        // "ORDER BY a,, b nocase": no column to collate.
+        if (term.expression.isEmpty())
+            syntaxError(QStringLiteral("ORDER BY term without a column"));
         if (term.nocase || allNocase) {
             const bool alreadyCollated = term.expression.size() >= 2
                 && isWord(term.expression.at(term.expression.size() - 2), QLatin1String("COLLATE"));

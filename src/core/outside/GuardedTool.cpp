@@ -9,7 +9,7 @@ namespace corvane {
 bool GuardedTool::HarvesterSessionRunning()
 {
     // Created and dropped again at once when nobody else holds it.
-    const NamedMutex probe(QLatin1String(MutexNames::NoCV));
+    const NamedMutex probe{QLatin1String(MutexNames::NoCV)};
     return probe.alreadyExisted();
 }
 
@@ -31,7 +31,7 @@ bool GuardedTool::Run(TDM1& dataModule, const QString& toolName, const std::func
 {
     if (!MayOpen(dataModule, toolName))
         return false;
-    const NamedMutex toolOpen(QLatin1String(MutexNames::NoHV));
+    const NamedMutex toolOpen{QLatin1String(MutexNames::NoHV)};
     tool();
     return true;
 }

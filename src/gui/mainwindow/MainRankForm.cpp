@@ -592,7 +592,7 @@ void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
                 .loadOrCreate(m_dm.Settings.Project, QStringLiteral("Top10"), ChartKind::Top10));
     });
     auto engines = std::make_shared<QList<TopEngine>>();
-    m_builder->addStep([this, queries, engines] { *engines = queries->topEngines(); });
+    m_builder->addStep([queries, engines] { *engines = queries->topEngines(); });
     for (int slot = 0; slot < TopTenCharts::Count; ++slot) {
         m_builder->addStep([this, queries, engines, slot] {
             const TopEngine engine = slot < engines->size() ? engines->at(slot) : TopEngine{};
