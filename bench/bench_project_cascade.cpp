@@ -1,6 +1,7 @@
 // Times the project cascades on a copy of the year-of-data folder: deleting
 // one search term of the large project (target 0.5 s), renaming the project
 // (3 s) and deleting it (3 s), each with its scheduled task in a crontab file.
+//   bench_project_cascade [--data DIR]
 // Exit status: 0 when every cascade meets its target, 1 when one does not.
 #include "core/data/TableDatabase.h"
 #include "core/projects/ProjectCascade.h"
@@ -23,7 +24,14 @@ using namespace corvane::bench;
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QString source = defaultFolder();
+    // --data DIR: the year-of-data folder to copy (generated there when missing)
+    QString source = defaultFolder();
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i)
+        if (args[i] == QLatin1String("--data"))
+            source = args[++i];
+    if (!source.endsWith(QLatin1Char('/')))
+        source += QLatin1Char('/');
     prepareFolder(source, true, false);
     QTemporaryDir work;
     const QString folder = work.filePath(QStringLiteral("Data/"));

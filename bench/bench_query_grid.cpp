@@ -125,7 +125,10 @@ int run(const QString& folder, bool regenerate)
             timer.restart();
             check.open();
             check.last();
-            scriptCheckMs = std::max(scriptCheckMs, double(timer.nsecsElapsed()) / 1e6);
+            const double ms = double(timer.nsecsElapsed()) / 1e6;
+            std::printf("script check%s%s: %d rows, %.0f ms\n", below ? ", below depth" : "",
+                        unique ? ", unique" : "", check.recordCount(), ms);
+            scriptCheckMs = std::max(scriptCheckMs, ms);
         }
 
     std::printf("rows %d\nfirst screen %.0f ms (target 1000)\nresident %.0f MB (target 300)\n"

@@ -41,7 +41,7 @@ case "$which" in
   extraction) exec "$build/bin/bench_extraction" "$@" ;;
   harvest) exec "$build/bin/bench_harvest" ;;
   dashboard) exec "$build/bin/bench_dashboard" "$@" ;;
-  cascade) exec "$build/bin/bench_project_cascade" ;;
+  cascade) exec "$build/bin/bench_project_cascade" "$@" ;;
   charts) exec "$build/bin/bench_chart_views" "$@" ;;
   query) exec "$build/bin/bench_query_grid" "$@" ;;
   backup) exec "$build/bin/bench_backup" "$@" ;;

@@ -1,6 +1,8 @@
+#include "core/data/Connection.h"
 #include "core/data/DatabaseError.h"
 #include "core/data/Dataset.h"
 #include "core/data/TableDatabase.h"
+#include "core/data/Transaction.h"
 
 #include "TestSupport.h"
 
@@ -119,6 +121,92 @@ TEST_F(table_locking, BeyondTheBudgetTheWriteFailsNamingTheTable)
     ASSERT_TRUE(locker.waitForFinished(5000));
     appendMessage(table, "after");
     EXPECT_EQ(table.recordCount(), 2);
+}
+
+// A transaction's rows appear to other readers all at once on commit, and not
+// at all when the scope is left by an exception or without a commit.
+TEST_F(table_locking, ATransactionCommitsAllOrNothing)
+{
+    const auto insertMessages = [&](Connection& connection, int count) {
+        Statement insert =
+            connection.prepare(s("INSERT INTO CVLog (xDate, Message) VALUES (?, ?)"), s("CVLog"));
+        for (int i = 0; i < count; ++i) {
+            insert.bindAll({s("2025-01-01"), s("row %1 \"quoted\" & <b>Ärger</b>").arg(i)});
+            connection.run(insert, s("CVLog"));
+        }
+    };
+    Table reader(&db, s("CVLog"));
+
+    {
+        Connection connection;
+        connection.attach(db, s("CVLog"));
+        Transaction transaction(connection, s("CVLog"));
+        EXPECT_TRUE(transaction.isActive());
+        insertMessages(connection, 3);
+        reader.open();
+        EXPECT_EQ(reader.recordCount(), 0) << "rows were visible before the commit";
+        reader.close();
+        transaction.commit();
+        EXPECT_FALSE(transaction.isActive());
+    }
+    reader.open();
+    EXPECT_EQ(reader.recordCount(), 3);
+    reader.first();
+    EXPECT_EQ(reader.asString(s("Message")), s("row 0 \"quoted\" & <b>Ärger</b>"));
+    reader.close();
+
+    try {
+        Connection connection;
+        connection.attach(db, s("CVLog"));
+        Transaction transaction(connection, s("CVLog"));
+        insertMessages(connection, 2);
+        connection.exec(s("INSERT INTO NoSuchTable VALUES (1)"), s("NoSuchTable"));
+        FAIL() << "the statement on a missing table did not fail";
+    } catch (const DatabaseError&) {
+    }
+    {
+        Connection connection;
+        connection.attach(db, s("CVLog"));
+        Transaction transaction(connection, s("CVLog"));
+        insertMessages(connection, 2);
+        // left without commit()
+    }
+    {
+        Connection connection;
+        connection.attach(db, s("CVLog"));
+        Transaction transaction(connection, s("CVLog"));
+        insertMessages(connection, 2);
+        transaction.rollback();
+        EXPECT_FALSE(transaction.isActive());
+        transaction.commit(); // nothing left to commit
+    }
+    reader.open();
+    EXPECT_EQ(reader.recordCount(), 3);
+}
+
+// A transaction takes the write lock when it begins: while another program
+// holds it, beginning waits the session's budget and then names the table.
+TEST_F(table_locking, ATransactionWaitsForTheWriteLockWhenItBegins)
+{
+    lockFromOutside();
+    Connection connection;
+    connection.setLockSettings(LockSettings{3, 100});
+    connection.attach(db, s("CVLog"));
+    try {
+        Transaction transaction(connection, s("CVLog"));
+        FAIL() << "the transaction began while another program held the lock";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.code(), DatabaseError::Locked);
+        EXPECT_TRUE(e.message().contains(s("CVLog"))) << e.message().toStdString();
+    }
+    ASSERT_TRUE(locker.waitForFinished(5000));
+    Transaction transaction(connection, s("CVLog"));
+    Statement insert = connection.prepare(s("INSERT INTO CVLog (Message) VALUES ('after')"), s("CVLog"));
+    connection.run(insert, s("CVLog"));
+    transaction.commit();
+    Table reader(&db, s("CVLog"));
+    reader.open();
+    EXPECT_EQ(reader.recordCount(), 2);
 }
 
 } // namespace

@@ -1,19 +1,17 @@
 #include "core/charts/ChartCacheBuilder.h"
 
+#include "core/data/Connection.h"
 #include "core/data/DatabaseError.h"
 #include "core/data/Dataset.h"
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
+#include "core/data/Transaction.h"
 
 #include <QHash>
 
 namespace corvane {
 
 namespace {
-
-// Cache rows per INSERT statement: large enough to keep a year-long chart to
-// a handful of statements, small enough for SQLite's limits on terms.
-constexpr int RowsPerInsert = 200;
 
 QString chartFilter(const QString& project, const QString& chart)
 {
@@ -208,42 +206,43 @@ ChartTable ChartCacheBuilder::buildTable(const ChartDefinition& d,
 
 int ChartCacheBuilder::writeCache(const ChartDefinition& d, const ChartTable& table)
 {
-    int written = 0;
-    int* rowsWritten = &written;
     Session session(QStringLiteral("ChartCacheSession"));
     Database database(QStringLiteral("ChartCacheDatabase"), &session);
     database.setDirectory(m_dataFolder);
     database.connect();
-    Query query(&database);
-    query.setSql(QStringLiteral("DELETE FROM CVChartCache WHERE Project = ") + SqlQuote::quoted(d.project)
-                 + QStringLiteral(" AND Chart = ") + SqlQuote::quoted(d.chart));
-    query.execSql();
+    const QString cacheTable = QStringLiteral("CVChartCache");
+    Connection connection;
+    connection.setLockSettings(session.lockSettings());
+    connection.attach(database, cacheTable);
 
-    const QString head =
-        QStringLiteral("INSERT INTO CVChartCache (xDate, Project, Chart, Legend, xValue) VALUES ");
-    const QString project = SqlQuote::quoted(d.project);
-    const QString chart = SqlQuote::quoted(d.chart);
-    QStringList values;
-    auto flush = [&] {
-        if (values.isEmpty())
-            return;
-        query.setSql(head + values.join(QLatin1Char(',')));
-        query.execSql();
-        *rowsWritten += int(values.size());
-        values.clear();
-    };
+    // The old points go and the new ones come in one transaction: one commit
+    // instead of one per statement, and a reader never sees the chart half written.
+    Transaction transaction(connection, cacheTable);
+    Statement clear = connection.prepare(
+        QStringLiteral("DELETE FROM CVChartCache WHERE Project = ? AND Chart = ?"), cacheTable);
+    clear.bindAll({d.project, d.chart});
+    connection.run(clear, cacheTable);
+
+    Statement insert = connection.prepare(
+        QStringLiteral(
+            "INSERT INTO CVChartCache (xDate, Project, Chart, Legend, xValue) VALUES (?, ?, ?, ?, ?)"),
+        cacheTable);
+    int written = 0;
     for (auto row = table.rows.cbegin(); row != table.rows.cend(); ++row) {
+        const QString day = row.key().toString(QStringLiteral("yyyy-MM-dd"));
         for (int column = 0; column < table.legends.size(); ++column) {
             const int rank = row.value().at(column);
-            values.append(QLatin1Char('(') + SqlQuote::date(row.key()) + QLatin1Char(',') + project
-                          + QLatin1Char(',') + chart + QLatin1Char(',')
-                          + SqlQuote::quoted(table.legends.at(column)) + QLatin1Char(',')
-                          + (rank > 0 ? QString::number(rank) : QStringLiteral("NULL")) + QLatin1Char(')'));
-            if (values.size() == RowsPerInsert)
-                flush();
+            // running the statement clears its values, so each row binds all five
+            insert.bind(1, day);
+            insert.bind(2, d.project);
+            insert.bind(3, d.chart);
+            insert.bind(4, table.legends.at(column));
+            insert.bind(5, rank > 0 ? QVariant(rank) : QVariant());
+            connection.run(insert, cacheTable);
+            ++written;
         }
     }
-    flush();
+    transaction.commit();
     return written;
 }
 
