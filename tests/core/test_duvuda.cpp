@@ -157,7 +157,7 @@ TEST_F(duvuda_search, AnAbortDuringTheFirstEngineSendsNothingToTheOthers)
 {
     const Run run = search({Numbered, Unnumbered, TagFirst}, QStringLiteral("garden tools"),
                            QStringLiteral("nowhere.example"), 100,
-                           [this](const Run&) { return engine->requestCount() >= 2; });
+                           [](const Run&) { return engine->requestCount() >= 2; });
     EXPECT_EQ(run.engines, (QStringList{Numbered, Unnumbered, TagFirst}));
     EXPECT_EQ(engine->requestCount(QStringLiteral("/numbered/search")), 2);
     EXPECT_EQ(engine->requestCount(QStringLiteral("/unnumbered/search")), 0);
