@@ -235,7 +235,9 @@ Document parse(const QByteArray& bytes)
     bool seenContent = false;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (QString line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
+        // Every carriage return at the end goes: a line ending in a backslash and
+        // two of them must read as continued now, as it will once written back.
+        while (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
 
         if (continued) {
