@@ -456,6 +456,18 @@ GeneratedCounts generate(const QString& folder, bool analyze)
     return counts;
 }
 
+DataArguments dataArguments(const QStringList& arguments)
+{
+    DataArguments result{defaultFolder()};
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--data") && i + 1 < arguments.size())
+            result.folder = arguments.at(++i);
+        else if (arguments.at(i) == QLatin1String("--regenerate"))
+            result.regenerate = true;
+    }
+    return result;
+}
+
 QString defaultFolder()
 {
     return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../bench-data"));

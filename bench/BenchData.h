@@ -98,6 +98,15 @@ GeneratedCounts generate(const QString& folder, bool analyze);
 
 // The default folder: <build>/bench-data beside the program's bin folder.
 QString defaultFolder();
+
+// The folder of the year of data and whether to build it again, read from a
+// benchmark's "--data DIR" and "--regenerate" arguments.
+struct DataArguments
+{
+    QString folder;
+    bool regenerate = false;
+};
+DataArguments dataArguments(const QStringList& arguments);
 // Generates the folder unless it is current (or `regenerate`), printing
 // what it does.
 void prepareFolder(const QString& folder, bool analyze, bool regenerate);

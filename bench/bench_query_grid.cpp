@@ -146,17 +146,9 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QString folder = corvane::bench::defaultFolder();
-    bool regenerate = false;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--data") && i + 1 < args.size())
-            folder = args.at(++i);
-        else if (args.at(i) == QLatin1String("--regenerate"))
-            regenerate = true;
-    }
+    const corvane::bench::DataArguments data = corvane::bench::dataArguments(app.arguments());
     try {
-        return corvane::run(folder, regenerate);
+        return corvane::run(data.folder, data.regenerate);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_query_grid: %s\n", error.what());
         return 2;
