@@ -1,6 +1,9 @@
 // Engines asked through a programming interface: the keys in the settings
 // store, the script value "APIKey", and the demo engine's API style, which
 // refuses a request without its key and ranks with it.
+#include "core/data/Dataset.h"
+#include "core/data/Schema.h"
+#include "core/data/TableDatabase.h"
 #include "core/demo/DemoEngine.h"
 #include "core/engine/EngineScript.h"
 #include "core/engine/PageFetcher.h"
@@ -8,6 +11,7 @@
 #include "core/platform/Registry.h"
 #include "core/platform/TextCipher.h"
 #include "core/settings/EngineApiKeys.h"
+#include "core/settings/ProfileSetup.h"
 #include "core/settings/Settings.h"
 
 #include "TestSupport.h"
@@ -23,33 +27,6 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 using namespace corvane;
 
 namespace {
-
-// The script of the API style: the key, the term and the offset as query
-// values; one result a line, numbered by its "rank".
-EngineScript apiScript(const QString& baseUrl)
-{
-    EngineScript s;
-    s.Name = QStringLiteral("Demo API");
-    s.API = true;
-    s.Method1 = true;
-    s.AString[0] = s.BString[0] =
-        baseUrl + QLatin1String(DemoEngine::ApiSearchPath) + QStringLiteral("?key=");
-    s.AValue[0] = s.BValue[0] = QStringLiteral("APIKey");
-    s.AString[1] = s.BString[1] = QStringLiteral("&q=");
-    s.AValue[1] = s.BValue[1] = QStringLiteral("KeyWord");
-    s.AString[2] = s.BString[2] = QStringLiteral("&start=");
-    s.AValue[2] = s.BValue[2] = QStringLiteral("PageNo*10");
-    s.WordConnector = QStringLiteral("+");
-    s.AIncStart = s.BIncStart = QStringLiteral("{\"rank\":");
-    s.AIncEnd = s.BIncEnd = QStringLiteral(",");
-    s.ANumberInc = s.BNumberInc = true;
-    s.APageLength = s.BPageLength = 10;
-    s.TruncStart[0] = QStringLiteral("[START]");
-    s.TruncEnd[0] = QStringLiteral("\"results\":[");
-    s.TruncStart[1] = QStringLiteral("]}");
-    s.TruncEnd[1] = QStringLiteral("[END]");
-    return s;
-}
 
 class EngineApiTest : public ::testing::Test
 {
@@ -71,6 +48,29 @@ protected:
         QList<PollHit> hits;
         QStringList statuses;
     };
+
+    // The starter script of the API style as a new profile holds it, pointed
+    // at this test's engine; the profile stores the demo key for it.
+    EngineScript starterApiScript()
+    {
+        Registry registry(m_profile.registryPath());
+        ProfileSetup setup(registry, m_profile.path(QStringLiteral("Home")));
+        EXPECT_TRUE(setup.run()) << qPrintable(setup.error());
+        Session session(QStringLiteral("ApiScript"));
+        session.addPassword(QLatin1String(Schema::SE3Password));
+        Database database(QStringLiteral("ApiScript"), &session);
+        database.setDirectory(setup.dataFolder());
+        database.connect();
+        Table se3(&database, QStringLiteral("SE3"), QStringLiteral("SEName"));
+        se3.open();
+        EXPECT_TRUE(se3.locate({QStringLiteral("Name")}, {QStringLiteral("Corvane Demo API")}));
+        EXPECT_TRUE(se3.value(QStringLiteral("API")).toBool());
+        EXPECT_FALSE(se3.value(QStringLiteral("Active")).toBool());
+        EngineScript script = EngineScript::fromRow(se3);
+        for (QString* address : {&script.AString[0], &script.BString[0]})
+            address->replace(QStringLiteral("127.0.0.1:8765"), m_engine.baseUrl().mid(7));
+        return script;
+    }
 
     Run poll(EngineScript script, const QString& term, const QString& url)
     {
@@ -143,10 +143,8 @@ TEST_F(EngineApiTest, AScriptWithTheKeyRanksAndWithoutItFails)
     const QList<QString> ranking = DemoEngine::ranking(QStringLiteral("red shoes"), 9);
     const QString host = QUrl(ranking.at(16)).host();
 
-    EngineScript script = apiScript(m_engine.baseUrl());
-    Registry registry(m_profile.registryPath());
-    EngineApiKeys::save(registry, {{script.Name, QLatin1String(DemoEngine::ApiKey)}});
-    script.APIKey = EngineApiKeys::keyOf(script.Name);
+    EngineScript script = starterApiScript();
+    EXPECT_EQ(script.APIKey, QLatin1String(DemoEngine::ApiKey));
     const Run found = poll(script, QStringLiteral("red shoes"), host);
     ASSERT_FALSE(found.hits.isEmpty());
     EXPECT_EQ(found.hits.first().rank, ranking.indexOf(ranking.at(16)) + 1);
@@ -154,7 +152,7 @@ TEST_F(EngineApiTest, AScriptWithTheKeyRanksAndWithoutItFails)
     EXPECT_TRUE(
         found.hits.first().requestUrl.contains(QStringLiteral("key=corvane-demo-key&q=red+shoes&start=10")));
 
-    script = apiScript(m_engine.baseUrl());
+    script.APIKey.clear();
     const Run refused = poll(script, QStringLiteral("red shoes"), host);
     EXPECT_EQ(refused.end, EngineEnd::Failed);
     EXPECT_TRUE(refused.hits.isEmpty());

@@ -4,12 +4,14 @@
 #include "core/data/TableDatabase.h"
 #include "core/demo/DemoEngine.h"
 #include "core/harvest/SessionJournal.h"
+#include "core/notify/Notifications.h"
 #include "core/platform/MutexNames.h"
 #include "core/platform/NamedMutex.h"
 #include "core/platform/Registry.h"
 #include "core/settings/ProfileSetup.h"
 #include "core/settings/Settings.h"
 
+#include "../core/MailServer.h"
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
 
@@ -297,6 +299,69 @@ TEST_F(harvester, TwoSessionsOnTwoDaysGiveTheChangesAndTheSummary)
              {})
             .size(),
         0);
+}
+
+// The whole chain of an engine asked through its programming interface: the
+// starter script with the key a new profile stores, two sessions of the real
+// Harvester, and the moves of the second mailed to the watchers through a real
+// SMTP server, with the session standing and the sending logged.
+TEST_F(harvester, AnInterfaceEngineRanksAndTheMovesAreMailedToTheWatchers)
+{
+    test::SmtpServer server(profile.path(QStringLiteral("Maildir")));
+    ASSERT_TRUE(server.running());
+    SmtpSettings smtp;
+    smtp.host = QStringLiteral("127.0.0.1");
+    smtp.port = server.port();
+    smtp.sender = QStringLiteral("corvane@example.org");
+    Registry registry;
+    smtp.save(registry);
+
+    const QStringList terms = {QStringLiteral("red widgets"), QStringLiteral("lawn mower")};
+    QStringList hosts;
+    for (int rank : {2, 6, 11, 19})
+        hosts << hostAt(terms.at(rank % 2), 1, rank);
+    hosts.removeDuplicates();
+    const QString engineName = QStringLiteral("Corvane Demo API");
+    exec(QStringLiteral("UPDATE SE3 SET Active = 1 WHERE Name = '%1'").arg(engineName));
+    createProject(hosts, terms, {engineName});
+    Session session(QStringLiteral("Notify"));
+    Database general(QStringLiteral("Notify"), &session);
+    general.setDirectory(data.directory());
+    general.connect();
+    Notification watch;
+    watch.recipients = {{QStringLiteral("watcher@example.org"), true}};
+    NotificationStore(general).save(Project, {watch});
+
+    for (int day : {1, 2}) {
+        engine.setDay(day);
+        const auto result =
+            harvest({Project, QStringLiteral("--date"), QStringLiteral("2026-06-0%1").arg(day)});
+        ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err + result.out);
+    }
+
+    EXPECT_FALSE(
+        rows(QStringLiteral("SELECT * FROM CVRank WHERE SearchEngine = '%1'").arg(engineName), {}).isEmpty());
+    const QList<QVariantList> moves =
+        rows(QStringLiteral("SELECT * FROM CVHilo WHERE xDate = '2026-06-02'"),
+             {QStringLiteral("SearchEngine"), QStringLiteral("SearchTerm"), QStringLiteral("URL")});
+    ASSERT_FALSE(moves.isEmpty());
+
+    const QList<QByteArray> mails = server.messages();
+    ASSERT_EQ(mails.size(), 1);
+    EXPECT_EQ(test::header(mails[0], "To"), QStringLiteral("watcher@example.org"));
+    const QString text = test::part(mails[0], "text/plain");
+    for (const QVariantList& move : moves) {
+        EXPECT_TRUE(
+            text.contains(QStringLiteral("  %1 | %2 | %3\n")
+                              .arg(move.at(0).toString(), move.at(1).toString(), move.at(2).toString())))
+            << qPrintable(text);
+    }
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\n%1 change(s).\n").arg(moves.size()))) << qPrintable(text);
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM CVLog WHERE Message LIKE 'Harvester sent notification 1 of "
+                                  "Shop%'"),
+                   {})
+                  .size(),
+              1);
 }
 
 TEST_F(harvester, AFailingEngineLeavesItsChecksIncompleteAndIsLogged)

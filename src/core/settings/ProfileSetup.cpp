@@ -5,6 +5,7 @@
 #include "core/data/TableDatabase.h"
 #include "core/platform/AppFolders.h"
 #include "core/platform/Registry.h"
+#include "core/settings/EngineApiKeys.h"
 #include "core/settings/Settings.h"
 
 #include <QDate>
@@ -29,6 +30,10 @@ struct StarterEngine
 using Columns = QList<QPair<QString, QVariant>>;
 
 const QString DemoBase = QStringLiteral("http://127.0.0.1:8765");
+
+// The demo engine's programming interface and the key it accepts.
+constexpr const char* DemoApiEngine = "Corvane Demo API";
+constexpr const char* DemoApiKey = "corvane-demo-key";
 
 // The columns every demo script shares.
 Columns demoCommon(const QString& notes, int popularity)
@@ -174,6 +179,38 @@ QList<StarterEngine> demoEngine()
               {QStringLiteral("TruncStart2"), QStringLiteral("</section>")},
               {QStringLiteral("TruncEnd2"), QStringLiteral("[END]")}};
         engines.append({QStringLiteral("Corvane Demo PlanB"), c});
+    }
+
+    // The programming-interface style: JSON, one result a line numbered by its
+    // "rank", asked with the key stored for the engine (the value "APIKey").
+    // Inactive until a project picks it, so the demo project keeps the four
+    // page styles.
+    {
+        const QString search = DemoBase + QStringLiteral("/api/search?key=");
+        Columns c =
+            demoCommon(QStringLiteral("The local demo search engine, programming-interface style: "
+                                      "JSON results that need a key. A new profile stores the demo "
+                                      "key (Settings | Search Engine API); without it every request is "
+                                      "refused."),
+                       6);
+        for (const char* side : {"A", "B"}) {
+            const QString s = QLatin1String(side);
+            c += {{s + QStringLiteral("String1"), search},
+                  {s + QStringLiteral("Value1"), QStringLiteral("APIKey")},
+                  {s + QStringLiteral("String2"), QStringLiteral("&q=")},
+                  {s + QStringLiteral("Value2"), QStringLiteral("KeyWord")},
+                  {s + QStringLiteral("String3"), QStringLiteral("&start=")},
+                  {s + QStringLiteral("Value3"), QStringLiteral("PageNo*10")}};
+        }
+        c += sameMarkers(QStringLiteral("{\"rank\":"), QStringLiteral(","), true);
+        c += {{QStringLiteral("Method1"), true},
+              {QStringLiteral("API"), true},
+              {QStringLiteral("Active"), false},
+              {QStringLiteral("TruncStart1"), QStringLiteral("[START]")},
+              {QStringLiteral("TruncEnd1"), QStringLiteral("\"results\":[")},
+              {QStringLiteral("TruncStart2"), QStringLiteral("]}")},
+              {QStringLiteral("TruncEnd2"), QStringLiteral("[END]")}};
+        engines.append({QString::fromLatin1(DemoApiEngine), c});
     }
     return engines;
 }
@@ -388,6 +425,14 @@ void ProfileSetup::seedRows(Database& database)
             se3.setValue(column, value);
         se3.post();
         m_created << QStringLiteral("engine script %1").arg(engine.name);
+        if (engine.name == QLatin1String(DemoApiEngine)) {
+            QHash<QString, QString> keys = EngineApiKeys::load(m_registry);
+            if (!keys.contains(engine.name)) {
+                keys.insert(engine.name, QLatin1String(DemoApiKey));
+                EngineApiKeys::save(m_registry, keys);
+                m_created << QStringLiteral("API key of %1").arg(engine.name);
+            }
+        }
     }
     se3.close();
 

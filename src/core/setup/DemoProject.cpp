@@ -156,7 +156,8 @@ bool DemoProject::create(Database& general, Database& se3)
     Table engines(&general, QStringLiteral("CVSE3"));
     engines.open();
     for (scripts.first(); !scripts.eof(); scripts.next()) {
-        if (!scripts.asString(QStringLiteral("HomePage")).contains(StarterAddress))
+        if (!scripts.asString(QStringLiteral("HomePage")).contains(StarterAddress)
+            || !scripts.value(QStringLiteral("Active")).toBool())
             continue;
         engines.append();
         engines.setValue(QStringLiteral("Name"), scripts.asString(QStringLiteral("Name")));
