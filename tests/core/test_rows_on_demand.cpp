@@ -195,7 +195,9 @@ protected:
             "INSERT INTO CVEngine (Project, SE3Name, STName, LastRecord, Depth, Completed) VALUES "
             "('Atlas', 'Zeta \"Q\" & <b>', 'Größe', 70, 100, 0), ('Atlas', 'Zeta \"Q\" & <b>', 'b', 2, 1, "
             "1), "
-            "('Atlas', 'alpha', 'x', 50, 40, 1), ('Atlas', 'alpha', 'y', 45, 40, 0)");
+            "('Atlas', 'alpha', 'x', 50, 40, 1), ('Atlas', 'alpha', 'y', 45, 40, 0), "
+            // an engine without any LastRecord
+            "('Atlas', 'nulls', 'n', NULL, 100, 0), ('Atlas', 'nulls', 'n', NULL, 100, 0)");
     }
 
     QList<QVariantList> run(const QString& statement)
@@ -242,19 +244,22 @@ TEST_F(script_check, TheFastStatementsReturnWhatThePlainOnesReturn)
 TEST_F(script_check, TheUniqueViewKnowsEachEnginesLowestRow)
 {
     const QList<QVariantList> all = run(ScriptCheck::viewStatement(db, false, true));
-    ASSERT_EQ(all.size(), 14);
-    EXPECT_EQ(all.at(0), (QVariantList{true, s("Zeta \"Q\" & <b>"), s("b"), 2}));
-    EXPECT_EQ(all.at(1), (QVariantList{false, s("Engine 0"), s("term 0"), 3}));
-    EXPECT_EQ(all.at(12), (QVariantList{true, s("Engine 11"), s("term 0"), 25}));
-    EXPECT_EQ(all.at(13), (QVariantList{false, s("alpha"), s("y"), 45}));
+    ASSERT_EQ(all.size(), 15);
+    EXPECT_EQ(all.at(0), (QVariantList{false, s("nulls"), s("n"), 0}));
+    EXPECT_EQ(all.at(1), (QVariantList{true, s("Zeta \"Q\" & <b>"), s("b"), 2}));
+    EXPECT_EQ(all.at(2), (QVariantList{false, s("Engine 0"), s("term 0"), 3}));
+    EXPECT_EQ(all.at(13), (QVariantList{true, s("Engine 11"), s("term 0"), 25}));
+    EXPECT_EQ(all.at(14), (QVariantList{false, s("alpha"), s("y"), 45}));
 
     // Below depth: "Zeta"'s lowest row is not below its depth, its other one
     // is; Engine 5 (depth 10) and alpha have none.
     const QList<QVariantList> below = run(ScriptCheck::viewStatement(db, true, true));
     ASSERT_EQ(below.size(), 12);
     EXPECT_EQ(below.at(0), (QVariantList{false, s("Engine 0"), s("term 0"), 3}));
-    for (const QVariantList& row : below)
+    for (const QVariantList& row : below) {
         EXPECT_NE(row.at(1).toString(), s("alpha"));
+        EXPECT_NE(row.at(1).toString(), s("nulls"));
+    }
     EXPECT_EQ(below.last(), (QVariantList{false, s("Zeta \"Q\" & <b>"), s("Größe"), 70}));
 }
 

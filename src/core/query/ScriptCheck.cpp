@@ -43,21 +43,36 @@ QString viewStatement(Database& general, bool belowDepth, bool unique)
     Statement nextEngine = connection.prepare(
         QStringLiteral("SELECT min(SE3Name) FROM CVEngine WHERE SE3Name > ?1"), EngineTable);
     const QString below = belowDepth ? QStringLiteral(" AND LastRecord < Depth") : QString();
-    // Min() passes over NULLs: a row with a LastRecord comes first; an engine
-    // whose rows have none is shown with its first row (not below any depth).
-    const QString order = QStringLiteral(" ORDER BY LastRecord IS NULL, LastRecord, Depth, rowid LIMIT 1");
-    Statement lowest = connection.prepare(
-        QStringLiteral("SELECT rowid FROM CVEngine WHERE SE3Name = ?1") + below + order, EngineTable);
-    Statement lowestUnnamed = connection.prepare(
-        QStringLiteral("SELECT rowid FROM CVEngine WHERE SE3Name IS NULL") + below + order, EngineTable);
+    // Min() passes over NULLs: the lowest row with a LastRecord; an engine
+    // whose rows have none is shown with its first row in index order. Each
+    // order is the index's own, so LIMIT 1 stops at the first entry.
+    const QString order = QStringLiteral(" ORDER BY LastRecord, Depth, rowid LIMIT 1");
+    const auto prepare = [&connection](const QString& sql) { return connection.prepare(sql, EngineTable); };
+    Statement lowest =
+        prepare(QStringLiteral("SELECT rowid FROM CVEngine WHERE SE3Name = ?1 AND LastRecord IS NOT NULL")
+                + below + order);
+    Statement anyRow = prepare(QStringLiteral("SELECT rowid FROM CVEngine WHERE SE3Name = ?1") + order);
+    Statement lowestUnnamed =
+        prepare(QStringLiteral("SELECT rowid FROM CVEngine WHERE SE3Name IS NULL AND LastRecord IS NOT NULL")
+                + below + order);
+    Statement anyUnnamed =
+        prepare(QStringLiteral("SELECT rowid FROM CVEngine WHERE SE3Name IS NULL") + order);
 
     QStringList rowids;
-    const auto take = [&rowids](Statement& find) {
-        if (find.step() == SQLITE_ROW)
-            rowids << QString::number(find.columnInt64(0));
-        find.reset();
+    const auto take = [&rowids, belowDepth](Statement& find, Statement& fallback, const QVariant& name) {
+        for (Statement* statement : {&find, &fallback}) {
+            if (name.isValid())
+                statement->bind(1, name);
+            const bool found = statement->step() == SQLITE_ROW;
+            if (found)
+                rowids << QString::number(statement->columnInt64(0));
+            statement->reset();
+            // Below depth, a row without a LastRecord is never shown.
+            if (found || belowDepth)
+                return;
+        }
     };
-    take(lowestUnnamed);
+    take(lowestUnnamed, anyUnnamed, QVariant());
     QVariant name = QStringLiteral(""); // "" sorts before every other text
     for (;;) {
         nextEngine.bind(1, name);
@@ -68,12 +83,9 @@ QString viewStatement(Database& general, bool belowDepth, bool unique)
         nextEngine.reset();
         if (!name.isValid())
             break;
-        lowest.bind(1, name);
-        take(lowest);
+        take(lowest, anyRow, name);
     }
-    Statement emptyName = connection.prepare(
-        QStringLiteral("SELECT rowid FROM CVEngine WHERE SE3Name = ''") + below + order, EngineTable);
-    take(emptyName);
+    take(lowest, anyRow, QStringLiteral("")); // "" is not greater than itself
 
     const QString chosen = rowids.isEmpty()
         ? QStringLiteral("0 = 1")
