@@ -31,12 +31,20 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <ctime>
 #include <stdexcept>
 
 namespace corvane {
 namespace {
 
 using namespace bench;
+
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
 
 double residentMegabytes()
 {
@@ -101,11 +109,13 @@ int run(const QString& folder, bool regenerate)
     const QString sql = QueryStatement::shownSql(choice);
     QElapsedTimer timer;
     timer.start();
+    const double firstCpuStart = threadCpuMs();
     if (!grid.RunQuery(sql, choice.project))
         throw std::runtime_error("the query did not run");
     grid.grid()->repaint();
     QApplication::processEvents();
     const double firstScreenMs = double(timer.nsecsElapsed()) / 1e6;
+    const double firstScreenCpuMs = threadCpuMs() - firstCpuStart;
     const double residentMb = residentMegabytes();
     const int rows = dm.GridQuery.recordCount();
 
@@ -118,22 +128,28 @@ int run(const QString& folder, bool regenerate)
     QApplication::processEvents();
     const double lastRowMs = double(timer.nsecsElapsed()) / 1e6;
 
+    // The script check as its window runs it: the view's statement, rows on
+    // demand, the last row read.
+    ScriptCheck::addMissingIndexes(dm.General);
     double scriptCheckMs = 0;
     for (bool below : {false, true})
         for (bool unique : {false, true}) {
-            Query check(&dm.General, ScriptCheck::statement(below, unique));
             timer.restart();
+            const double cpuStart = threadCpuMs();
+            Query check(&dm.General, ScriptCheck::viewStatement(dm.General, below, unique));
+            check.setRowsOnDemand(true);
             check.open();
             check.last();
+            check.value(QStringLiteral("LastRecord"));
             const double ms = double(timer.nsecsElapsed()) / 1e6;
-            std::printf("script check%s%s: %d rows, %.0f ms\n", below ? ", below depth" : "",
-                        unique ? ", unique" : "", check.recordCount(), ms);
+            std::printf("script check%s%s: %d rows, %.0f ms (CPU %.0f ms)\n", below ? ", below depth" : "",
+                        unique ? ", unique" : "", check.recordCount(), ms, threadCpuMs() - cpuStart);
             scriptCheckMs = std::max(scriptCheckMs, ms);
         }
 
-    std::printf("rows %d\nfirst screen %.0f ms (target 1000)\nresident %.0f MB (target 300)\n"
+    std::printf("rows %d\nfirst screen %.0f ms (CPU %.0f ms; target 1000)\nresident %.0f MB (target 300)\n"
                 "last row %.0f ms (target 200)\nscript check, slowest of four %.0f ms (target 100)\n",
-                rows, firstScreenMs, residentMb, lastRowMs, scriptCheckMs);
+                rows, firstScreenMs, firstScreenCpuMs, residentMb, lastRowMs, scriptCheckMs);
     grid.close();
     dm.CloseDatabases();
     return firstScreenMs <= 1000 && residentMb <= 300 && lastRowMs <= 200 && scriptCheckMs <= 100 ? 0 : 1;

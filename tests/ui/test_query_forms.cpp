@@ -4,6 +4,7 @@
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/query/GridForm.h"
 #include "gui/query/QBForm.h"
+#include "gui/query/QueryRunPanel.h"
 #include "gui/query/SEPopForm.h"
 #include "gui/query/ScriptCheckForm.h"
 
@@ -11,6 +12,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -148,6 +150,115 @@ private slots:
         QVERIFY(grid.RunQuery(sql + QStringLiteral(" TOP 1001"), p.BulkProject));
         QVERIFY(!grid.sortable());
         QVERIFY(p.messages.isEmpty());
+    }
+
+    // A result larger than the rows a query keeps in memory: the grid reads
+    // what it shows, and print (the report table), export data and copy still
+    // see every row in the statement's order.
+    void aLargeResultIsReadAsTheGridScrolls()
+    {
+        test::QueryProfile p(25000);
+        const QString sql = QStringLiteral("SELECT SearchTerm, Rank, FoundLink AS MemoFoundLink FROM CvRank "
+                                           "WHERE (Project = \"Große \"\"Menge\"\"\") ORDER BY Rank DESC, "
+                                           "FoundLink DESC");
+        TGridForm grid(*p.dm);
+        grid.show();
+        p.answer = MessageAnswer::No;
+        QVERIFY(grid.RunQuery(sql, p.BulkProject));
+        QCOMPARE(grid.recordsText(), QStringLiteral("Records 25000"));
+        QVERIFY(!grid.runPanel()->isVisible());
+        QAbstractItemModel* model = grid.grid()->model();
+        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Fully Qualified Link"));
+        // Rank 90 comes from i = 89, 179, ...: the highest link text first.
+        QCOMPARE(model->index(0, 1).data().toInt(), 90);
+        QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("https://example.com/9989"));
+        while (model->canFetchMore({}))
+            model->fetchMore({});
+        grid.grid()->scrollToBottom();
+        QCOMPARE(model->rowCount(), 25000);
+        QCOMPARE(model->index(24999, 1).data().toInt(), 1);
+        QCOMPARE(model->index(24999, 2).data().toString(), QStringLiteral("https://example.com/10080"));
+
+        grid.grid()->setCurrentIndex(model->index(24999, 2));
+        grid.grid()->selectionModel()->select(model->index(24999, 2), QItemSelectionModel::ClearAndSelect);
+        grid.Copy1Click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("https://example.com/10080\n"));
+
+        QVERIFY(grid.FillReportTable());
+        Query report(&p.dm->General,
+                     QStringLiteral("SELECT COUNT(*) AS N, MIN(Rank) AS Low FROM CVReportTemp"));
+        report.open();
+        QCOMPARE(report.asInteger(QStringLiteral("N")), 25000);
+        QCOMPARE(report.asInteger(QStringLiteral("Low")), 1);
+    }
+
+    // While a statement runs the window shows its progress and time and can
+    // stop it: "Cancel", Escape or the builder's own "Cancel" leave the
+    // cancelled state, no error message and the window usable.
+    void aRunningQueryCanBeCancelled()
+    {
+        test::QueryProfile p(25000);
+        const QString sql = QStringLiteral(
+            "SELECT * FROM CvRank WHERE (Project = \"Große \"\"Menge\"\"\") ORDER BY FoundLink");
+        TGridForm grid(*p.dm);
+        grid.show();
+        p.answer = MessageAnswer::No;
+        bool sawPanel = false;
+        QTimer::singleShot(0, &grid, [&] {
+            sawPanel =
+                grid.running() && grid.runPanel()->isVisible() && !grid.runPanel()->elapsedText().isEmpty();
+            grid.runPanel()->cancelButton()->click();
+        });
+        QVERIFY(!grid.RunQuery(sql, p.BulkProject));
+        QVERIFY(sawPanel);
+        QCOMPARE(grid.recordsText(), QStringLiteral("Records 0"));
+        QCOMPARE(grid.projectText(), QStringLiteral("Query Cancelled"));
+        QVERIFY(p.messages.isEmpty());
+        QVERIFY(!p.dm->GridQuery.isOpen());
+        QVERIFY(!grid.running());
+        QVERIFY(!grid.runPanel()->isVisible());
+
+        // Escape stops the query, not the window.
+        QTimer::singleShot(0, &grid, [&] { QTest::keyClick(&grid, Qt::Key_Escape); });
+        QVERIFY(!grid.RunQuery(sql, p.BulkProject));
+        QVERIFY(grid.isVisible());
+        QCOMPARE(grid.projectText(), QStringLiteral("Query Cancelled"));
+
+        // From the builder: its panel shows the run and its "Cancel" stops it.
+        TQBForm builder(*p.dm, grid);
+        builder.setStatement(sql);
+        bool builderPanel = false;
+        QTimer::singleShot(0, &grid, [&] {
+            builderPanel = builder.RunPanel->isVisible();
+            builder.RunPanel->cancelButton()->click();
+        });
+        builder.show();
+        QVERIFY(!builder.Execute());
+        QVERIFY(builderPanel);
+        QVERIFY(!builder.RunPanel->isVisible());
+
+        // Nothing stops the next run.
+        QVERIFY(grid.RunQuery(sql, p.BulkProject));
+        QCOMPARE(grid.recordsText(), QStringLiteral("Records 25000"));
+        QVERIFY(p.messages.size() == 1 && p.messages.first().startsWith(QLatin1String("Warning: ")));
+    }
+
+    // The bar follows the data module's formula: track width x percentage x 0.01.
+    void theRunPanelShowsProgressAndTime()
+    {
+        QueryRunPanel panel;
+        panel.resize(400, 30);
+        panel.start();
+        panel.setPercent(37);
+        QCOMPARE(panel.barWidth(), TDM1::ProgressBarWidth(panel.trackWidth(), 37));
+        QVERIFY(panel.barWidth() > 0);
+        panel.setPercent(100);
+        QCOMPARE(panel.barWidth(), panel.trackWidth());
+        QCOMPARE(QueryRunPanel::elapsedText(420), QStringLiteral("0.4 s"));
+        QCOMPARE(QueryRunPanel::elapsedText(12500), QStringLiteral("12 s"));
+        QCOMPARE(QueryRunPanel::elapsedText(125000), QStringLiteral("2:05"));
+        panel.finish();
+        QVERIFY(!panel.isVisible());
     }
 
     void handEditedStatementsThatChangeDataAreRefused()

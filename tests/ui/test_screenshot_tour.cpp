@@ -911,6 +911,28 @@ private slots:
         QTest::qWait(30);
         QVERIFY(test::saveScreen(grid, QStringLiteral("GridForm_Large")));
 
+        // A query while it runs, in the window and in the builder, then cancelled.
+        const QString slow = QStringLiteral(
+            "SELECT * FROM CvRank WHERE (Project = \"Große \"\"Menge\"\"\") ORDER BY FoundLink");
+        bool runningShot = false;
+        QTimer::singleShot(0, &grid, [&] {
+            runningShot = test::saveScreen(grid, QStringLiteral("GridForm_Running"));
+            grid.CancelQuery();
+        });
+        QVERIFY(!grid.RunQuery(slow, test::QueryProfile::BulkProject));
+        QVERIFY(runningShot);
+        builder.show();
+        builder.setStatement(slow);
+        QTest::qWait(30);
+        QTimer::singleShot(0, &grid, [&] {
+            runningShot = test::saveScreen(builder, QStringLiteral("QBForm_Running"));
+            grid.CancelQuery();
+        });
+        runningShot = false;
+        QVERIFY(!builder.Execute());
+        QVERIFY(runningShot);
+        builder.hide();
+
         TMessageForm question(*p.dm);
         question.Prepare(MessageButtons::YesNoCancel, QStringLiteral("Warning"),
                          QueryStatement::limitQuestion(3001), {});

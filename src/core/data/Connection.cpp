@@ -61,14 +61,6 @@ int busyHandler(void* context, int count)
     return 1;
 }
 
-int progressHandler(void* context)
-{
-    const auto* handler = static_cast<const std::function<void()>*>(context);
-    if (*handler)
-        (*handler)();
-    return 0;
-}
-
 QString uriForFile(const QString& path)
 {
     QByteArray encoded;
@@ -225,8 +217,7 @@ void Connection::open()
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_handler(m_db, &busyHandler, &m_lock);
     registerFunctions(m_db);
-    if (m_progress)
-        sqlite3_progress_handler(m_db, 1000, &progressHandler, &m_progress);
+    installProgressHandler();
 }
 
 void Connection::close()
@@ -239,15 +230,35 @@ void Connection::close()
     ++m_generation;
 }
 
+int Connection::progressHandler(void* context)
+{
+    const auto* connection = static_cast<const Connection*>(context);
+    if (connection->m_progress)
+        connection->m_progress();
+    // A non-zero answer makes the running statement fail with SQLITE_INTERRUPT.
+    return connection->m_cancelled && connection->m_cancelled() ? 1 : 0;
+}
+
+void Connection::installProgressHandler()
+{
+    if (!m_db)
+        return;
+    if (m_progress || m_cancelled)
+        sqlite3_progress_handler(m_db, 1000, &Connection::progressHandler, this);
+    else
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+}
+
 void Connection::setProgressHandler(std::function<void()> handler)
 {
     m_progress = std::move(handler);
-    if (m_db) {
-        if (m_progress)
-            sqlite3_progress_handler(m_db, 1000, &progressHandler, &m_progress);
-        else
-            sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
-    }
+    installProgressHandler();
+}
+
+void Connection::setCancelCheck(std::function<bool()> cancelled)
+{
+    m_cancelled = std::move(cancelled);
+    installProgressHandler();
 }
 
 void Connection::registerFunctions(sqlite3* db)
@@ -653,6 +664,9 @@ void Connection::fail(int rc, const QString& message, const QString& tableForErr
         }
         break;
     case SQLITE_READONLY: throw DatabaseError(DatabaseError::NotEditable, message + where, table);
+    case SQLITE_INTERRUPT:
+        throw DatabaseError(DatabaseError::Cancelled, QStringLiteral("The query was cancelled%1.").arg(where),
+                            table);
     case SQLITE_ERROR:
         if (message.startsWith(QLatin1String("no such table")))
             throw DatabaseError(DatabaseError::TableMissing, message + where, table);

@@ -108,6 +108,9 @@ public:
 
     // Called every few thousand virtual machine steps while set.
     void setProgressHandler(std::function<void()> handler);
+    // Asked as often as the progress handler while set; true stops the
+    // running statement, which then fails with DatabaseError::Cancelled.
+    void setCancelCheck(std::function<bool()> cancelled);
 
     static QString quoteName(const QString& name);
     // Registers the dialect's "+" function (PlusFunctionName) on a connection.
@@ -141,6 +144,9 @@ private:
     QList<Attachment> m_attachments;
     quint64 m_useCounter = 0;
     std::function<void()> m_progress;
+    std::function<bool()> m_cancelled;
+    void installProgressHandler();
+    static int progressHandler(void* context);
 };
 
 } // namespace corvane

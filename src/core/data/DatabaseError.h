@@ -20,6 +20,7 @@ public:
         SyntaxError = 6, // the SQL or filter text could not be understood
         FieldMissing = 7,
         NotEditable = 8,
+        Cancelled = 10,     // the user stopped a running statement
         KeyViolation = 9729 // a unique index would hold the same key twice
     };
 

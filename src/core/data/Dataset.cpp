@@ -33,6 +33,7 @@
 #include "core/data/TableRows.h"
 
 #include <QHash>
+#include <QScopeGuard>
 
 namespace corvane {
 
@@ -670,6 +671,9 @@ void Query::open()
     QueryRows& rows = queryRows(d->source);
     rows.sql = m_sql;
     rows.live = m_requestLive;
+    rows.onDemand = m_rowsOnDemand && !m_requestLive;
+    d->connection.setCancelCheck(isCancelled);
+    const auto uncheck = qScopeGuard([this] { d->connection.setCancelCheck({}); });
     // A statement without rows (SELECT ... INTO among them) just runs.
     if (!rows.returnsRows()) {
         rows.exec(*m_database);

@@ -145,14 +145,22 @@ public:
 
     // A live query allows edit/post/delete on rows of a single-table SELECT.
     void setRequestLive(bool live) { m_requestLive = live; }
+    // A read-only query over one table may keep only the rowids of a large
+    // result and read its rows from the table as they are looked at (see
+    // QueryRows.h); for grids over results of any size.
+    void setRowsOnDemand(bool onDemand) { m_rowsOnDemand = onDemand; }
 
     // Called with a percentage from 0 to 100 while the statement runs; the
     // last call is always 100.
     std::function<void(int percent)> onProgress;
+    // Asked every few thousand virtual machine steps while the statement runs;
+    // true stops it, and open() throws DatabaseError::Cancelled.
+    std::function<bool()> isCancelled;
 
 private:
     QString m_sql;
     bool m_requestLive = false;
+    bool m_rowsOnDemand = false;
 };
 
 } // namespace corvane

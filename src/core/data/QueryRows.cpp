@@ -6,9 +6,11 @@
 #include "core/data/TableDatabase.h"
 #include "core/data/TableFile.h"
 
+#include <QRegularExpression>
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <optional>
 #include <sqlite3.h>
 
 namespace corvane {
@@ -84,6 +86,83 @@ QString skeleton(const QString& sql)
         }
     }
     return result.simplified();
+}
+
+// The parts of a plain "SELECT list FROM from rest" statement, found at the
+// top level (outside brackets, strings and quoted names); nothing when the
+// text is not of that form or holds a comment.
+struct SelectParts
+{
+    QString list;
+    QString from;
+    QString rest; // WHERE, ORDER BY, LIMIT ... as written; may be empty
+};
+
+bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+bool wordAt(const QString& sql, qsizetype at, QLatin1String word)
+{
+    const qsizetype end = at + word.size();
+    if (end > sql.size() || (at > 0 && isWordChar(sql.at(at - 1))))
+        return false;
+    if (QStringView(sql).mid(at, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+        return false;
+    return end == sql.size() || !isWordChar(sql.at(end));
+}
+
+std::optional<SelectParts> selectParts(const QString& sql)
+{
+    static const QLatin1String restWords[] = {QLatin1String("WHERE"),  QLatin1String("ORDER"),
+                                              QLatin1String("LIMIT"),  QLatin1String("GROUP"),
+                                              QLatin1String("HAVING"), QLatin1String("WINDOW")};
+    qsizetype listAt = -1;
+    qsizetype fromAt = -1;
+    qsizetype restAt = -1;
+    int depth = 0;
+    QChar quote;
+    for (qsizetype i = 0; i < sql.size() && restAt < 0; ++i) {
+        const QChar c = sql.at(i);
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        const QChar next = i + 1 < sql.size() ? sql.at(i + 1) : QChar();
+        if ((c == QLatin1Char('-') && next == QLatin1Char('-'))
+            || (c == QLatin1Char('/') && next == QLatin1Char('*')))
+            return std::nullopt;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
+            quote = c;
+        } else if (c == QLatin1Char('[')) {
+            quote = QLatin1Char(']');
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            --depth;
+        } else if (depth == 0) {
+            if (listAt < 0) {
+                if (!wordAt(sql, i, QLatin1String("SELECT")))
+                    return std::nullopt;
+                listAt = i + 6;
+                i += 5;
+            } else if (fromAt < 0) {
+                if (wordAt(sql, i, QLatin1String("FROM"))) {
+                    fromAt = i;
+                    i += 3;
+                }
+            } else {
+                for (const QLatin1String& word : restWords)
+                    if (wordAt(sql, i, word))
+                        restAt = i;
+            }
+        }
+    }
+    if (listAt < 0 || fromAt < 0 || !quote.isNull() || depth != 0)
+        return std::nullopt;
+    if (restAt < 0)
+        restAt = sql.size();
+    return SelectParts{sql.mid(listAt, fromAt - listAt).trimmed(),
+                       sql.mid(fromAt + 4, restAt - fromAt - 4).trimmed(), sql.mid(restAt).trimmed()};
 }
 
 QString withoutTrailingSemicolons(QString sql)
@@ -167,6 +246,88 @@ qint64 QueryRows::materialise(const QString& table, const QString& selectSql, in
     return m_connection.run(insert, tableName());
 }
 
+bool QueryRows::openByRowid(Statement& probe, const QList<std::optional<FieldDef>>& declared)
+{
+    if (!isSimpleSelect())
+        return false;
+    // Rows read again one by one must come out as they came out of the whole
+    // statement: no window functions, nothing random, one table once.
+    const QString text = skeleton(m_translated.sql);
+    static const QRegularExpression perResult(
+        QStringLiteral("\\b(OVER|RANDOM|RANDOMBLOB|LAST_INSERT_ROWID)\\b"));
+    if (text.contains(perResult))
+        return false;
+    const std::optional<SelectParts> parts = selectParts(m_translated.sql);
+    if (!parts || parts->list.isEmpty() || skeleton(parts->from).contains(QLatin1Char(',')))
+        return false;
+    // The rest must mean the same without the select list: no term that names
+    // a result column by its alias or expression, no ORDER BY by position.
+    const QString rest = skeleton(parts->rest);
+    for (int i = 0; i < probe.columnCount(); ++i) {
+        const QString name = probe.columnName(i);
+        if (probe.columnOriginName(i).compare(name, Qt::CaseInsensitive) == 0)
+            continue;
+        const QRegularExpression named(QStringLiteral("(^|[^A-Z0-9_])")
+                                       + QRegularExpression::escape(name.toUpper())
+                                       + QStringLiteral("($|[^A-Z0-9_])"));
+        if (rest.contains(named))
+            return false;
+    }
+    static const QRegularExpression byPosition(
+        QStringLiteral("(ORDER BY|,) ?[0-9]+ ?(ASC|DESC|COLLATE|,|LIMIT|$)"));
+    if (rest.contains(byPosition))
+        return false;
+
+    Statement select;
+    Statement fetchRow;
+    try {
+        select = m_connection.prepare(
+            QStringLiteral("SELECT rowid FROM ") + parts->from + QLatin1Char(' ') + parts->rest, tableName());
+        fetchRow = m_connection.prepare(QStringLiteral("SELECT ") + parts->list + QStringLiteral(" FROM ")
+                                            + parts->from + QStringLiteral(" WHERE rowid = ?1"),
+                                        tableName());
+    } catch (const DatabaseError&) {
+        return false; // e.g. a view or a table without rowids: the whole result is copied instead
+    }
+    if (fetchRow.columnCount() != probe.columnCount())
+        return false;
+
+    keys.clear();
+    {
+        ProgressMeter meter(m_connection, m_progress, rowEstimate() * StepsPerRow);
+        int rc = SQLITE_ROW;
+        while ((rc = select.step()) == SQLITE_ROW)
+            keys.push_back(select.columnInt64(0));
+        if (rc != SQLITE_DONE) {
+            keys.clear();
+            select.reset();
+            m_connection.fail(rc, tableName());
+        }
+    }
+    select = Statement();
+
+    // Expressions are typed from their first value that is not NULL.
+    fields.clear();
+    const size_t sampled = std::min<size_t>(keys.size(), 64);
+    for (int i = 0; i < probe.columnCount(); ++i) {
+        if (declared.at(i)) {
+            fields << *declared.at(i);
+            continue;
+        }
+        int storage = SQLITE_NULL;
+        for (size_t k = 0; k < sampled && storage == SQLITE_NULL; ++k) {
+            fetchRow.bind(1, keys.at(k));
+            if (fetchRow.step() == SQLITE_ROW)
+                storage = fetchRow.columnType(i);
+            fetchRow.reset();
+        }
+        fields << FieldCodec::fieldFromStorageClass(probe.columnName(i), storage);
+    }
+    m_fetch = std::move(fetchRow);
+    m_byRowid = true;
+    return true;
+}
+
 QList<FieldDef> QueryRows::describe(Statement& probe, const QString& table)
 {
     QList<FieldDef> result;
@@ -233,6 +394,7 @@ void QueryRows::open(Database& database)
     m_values.clear();
     m_columns = columns;
     m_inMemory = false;
+    m_byRowid = false;
     if (!writable) {
         bool fits = true;
         // Columns read straight from a table carry their declared type;
@@ -249,6 +411,8 @@ void QueryRows::open(Database& database)
                 types.push_back(declared.last()->type);
             }
         }
+        if (onDemand && openByRowid(probe, declared))
+            return;
         {
             ProgressMeter meter(m_connection, m_progress, m_progress ? rowEstimate() * 40 : 0);
             int rc = SQLITE_ROW;
@@ -335,8 +499,9 @@ void QueryRows::close()
         m_values.clear();
     else
         m_values = QVariantList();
-    const bool materialised = !m_inMemory;
+    const bool materialised = !m_inMemory && !m_byRowid;
     m_inMemory = false;
+    m_byRowid = false;
     if (materialised && m_connection.isOpen())
         m_connection.exec(QStringLiteral("DROP TABLE IF EXISTS main.cv_result"));
 }

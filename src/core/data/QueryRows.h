@@ -15,6 +15,13 @@ namespace corvane {
 // result column), so that a large result costs SQLite's compact records and
 // recordCount is exact. A live query over one table also keeps the rowid of
 // each row's source row in cv_base and writes changes through to the table.
+//
+// A read-only query that asks for rows on demand keeps, for a plain SELECT
+// over one table, only the rowids of its rows in result order and reads each
+// row from the table when it is looked at: opening a million rows then costs
+// one pass over an index and eight bytes a row. Like a table cursor, such a
+// result shows a row as the table holds it when it is read; a row deleted
+// since reads as empty.
 class QueryRows : public RowSource
 {
 public:
@@ -26,6 +33,7 @@ public:
 
     QString sql; // dialect text
     bool live = false;
+    bool onDemand = false;
 
     void open(Database& database) override;
     void close() override;
@@ -52,6 +60,9 @@ private:
     qint64 selectInto(Database& database);
     qint64 baseKey(qint64 key);
     bool isSimpleSelect() const;
+    // Opens the result as the rowids of its rows (see above); false when the
+    // statement is not one whose rows can be read again by rowid.
+    bool openByRowid(Statement& probe, const QList<std::optional<FieldDef>>& declared);
     // About how many rows the statement's tables hold, for progress.
     qint64 rowEstimate();
 
@@ -76,6 +87,7 @@ private:
     QVariantList m_values; // row after row, in read form (QVariant moves by memcpy here)
     int m_columns = 0;
     bool m_inMemory = false;
+    bool m_byRowid = false;
     size_t rowCount() const { return m_columns ? m_values.size() / size_t(m_columns) : 0; }
 };
 

@@ -303,6 +303,13 @@ TableDef cvEngine()
                          integer("LastRecord"),
                          integer("Depth"),
                          flag("Completed"),
+                     },
+                     {
+                         // the script check's lists, in LastRecord order, and the
+                         // rows below their depth
+                         index("EngineLastidx", {"LastRecord", "Depth"}),
+                         // the script check's lowest row per engine
+                         index("EngineNameidx", {"SE3Name", "LastRecord", "Depth"}),
                      });
 }
 

@@ -10,6 +10,7 @@
 #include "core/query/ReadOnlyStatement.h"
 #include "gui/export/ExportWizardForm.h"
 #include "gui/query/QBForm.h"
+#include "gui/query/QueryRunPanel.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/GridCopy.h"
 
@@ -53,12 +54,14 @@ TGridForm::TGridForm(TDM1& dataModule, QWidget* parent)
     , m_label(new QLabel)
     , m_recordsPanel(new QLabel)
     , m_projectPanel(new QLabel)
+    , m_runPanel(new QueryRunPanel)
 {
     setWindowTitle(QStringLiteral("Query"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     resize(900, 560);
 
     auto* menuBar = new QMenuBar;
+    m_menuBar = menuBar;
     QMenu* file = menuBar->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("Create/Open  &Query..."), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
                     &TGridForm::CreateQuery1Click);
@@ -109,11 +112,15 @@ TGridForm::TGridForm(TDM1& dataModule, QWidget* parent)
     auto* labelRow = new QVBoxLayout;
     labelRow->setContentsMargins(8, 4, 8, 4);
     labelRow->addWidget(m_label);
+    labelRow->addWidget(m_runPanel);
     layout->addLayout(labelRow);
+    connect(m_runPanel, &QueryRunPanel::cancelClicked, this, &TGridForm::CancelQuery);
     layout->addWidget(m_grid, 1);
     layout->addWidget(status);
 
     m_sorter->setSortRole(Qt::EditRole);
+    // A result of any size opens at once: the grid reads the rows it shows.
+    m_dm.GridQuery.setRowsOnDemand(true);
     SetStatus(RecordsWord + QLatin1Char('0'), QString());
     restorePlacement();
 }
@@ -122,6 +129,12 @@ TGridForm::~TGridForm() { Detach(); }
 
 void TGridForm::done(int result)
 {
+    // Escape or closing the window while a statement runs stops it; the
+    // window stays open with the cancelled state.
+    if (m_running) {
+        CancelQuery();
+        return;
+    }
     // "Please wait...Closing Query."
     m_label->setText(QStringLiteral("Please wait...Closing Query."));
     m_label->show();
@@ -171,19 +184,67 @@ void TGridForm::Attach(bool sized)
     }
 }
 
-bool TGridForm::RunQuery(const QString& sql, const QString& project)
+void TGridForm::CancelQuery()
 {
+    if (m_running)
+        m_cancelRequested = true;
+}
+
+bool TGridForm::KeepResponsive()
+{
+    // The engine asks every few thousand steps; the windows are painted and
+    // input handled about 25 times a second.
+    if (!m_lastPump.isValid() || m_lastPump.elapsed() >= 40) {
+        m_runPanel->tick();
+        if (m_extraPanel)
+            m_extraPanel->tick();
+        QApplication::processEvents();
+        m_lastPump.restart();
+    }
+    return m_cancelRequested;
+}
+
+bool TGridForm::RunQuery(const QString& sql, const QString& project, QueryRunPanel* alsoShowIn)
+{
+    // The windows stay responsive while a statement runs: a second run waits
+    // for the first to end.
+    if (m_running)
+        return false;
     const WaitCursor wait;
     m_label->setText(QStringLiteral("Query Running...Please Wait..."));
     m_label->show();
     m_grid->setUpdatesEnabled(false);
-    const auto resume = qScopeGuard([this] {
+    m_grid->setEnabled(false);
+    m_menuBar->setEnabled(false);
+    m_running = true;
+    m_cancelRequested = false;
+    m_extraPanel = alsoShowIn;
+    m_lastPump.invalidate();
+    m_runPanel->start();
+    if (m_extraPanel)
+        m_extraPanel->start();
+    Query& query = m_dm.GridQuery;
+    query.onProgress = [this](int percent) {
+        m_runPanel->setPercent(percent);
+        if (m_extraPanel)
+            m_extraPanel->setPercent(percent);
+    };
+    query.isCancelled = [this] { return KeepResponsive(); };
+    const auto resume = qScopeGuard([this, &query] {
+        query.onProgress = nullptr;
+        query.isCancelled = nullptr;
+        m_runPanel->finish();
+        if (m_extraPanel)
+            m_extraPanel->finish();
+        m_extraPanel = nullptr;
+        m_running = false;
+        m_menuBar->setEnabled(true);
+        m_grid->setEnabled(true);
         m_grid->setUpdatesEnabled(true);
         m_label->hide();
     });
     Detach();
 
-    Query& query = m_dm.GridQuery;
     query.close();
     query.setRequestLive(false);
     m_sql = sql;
@@ -198,6 +259,10 @@ bool TGridForm::RunQuery(const QString& sql, const QString& project)
             return true;
         } catch (const DatabaseError& error) {
             query.close();
+            if (error.code() == DatabaseError::Cancelled) {
+                SetStatus(RecordsWord + QLatin1Char('0'), QStringLiteral("Query Cancelled"));
+                return false;
+            }
             SetStatus(RecordsWord + QLatin1Char('0'), QString());
             m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"),
                                 QStringLiteral("<P align=\"center\">") + error.message().toHtmlEscaped()

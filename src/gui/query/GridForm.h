@@ -2,6 +2,7 @@
 
 #include "gui/widgets/ToolWindow.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 class QLabel;
@@ -11,6 +12,7 @@ class QTableView;
 namespace corvane {
 
 class DatasetModel;
+class QueryRunPanel;
 
 // The query window ("Query"): the result of a statement over CVRank in a
 // grid that fetches rows as it scrolls, with export, print and copy. The
@@ -26,7 +28,13 @@ public:
 
     // Runs the statement for the project. True when a result is shown; false
     // when the engine refused it (its error is shown) or the user cancelled.
-    bool RunQuery(const QString& sql, const QString& project);
+    // While it runs, the window's run panel (and `alsoShowIn`, the builder's,
+    // when given) shows its progress, the time so far and "Cancel".
+    bool RunQuery(const QString& sql, const QString& project, QueryRunPanel* alsoShowIn = nullptr);
+    bool running() const { return m_running; }
+    // Stops a running statement; the window then shows the cancelled state.
+    void CancelQuery();
+    QueryRunPanel* runPanel() const { return m_runPanel; }
 
     // Menu commands.
     void CreateQuery1Click();
@@ -56,6 +64,8 @@ private:
     void Detach();
     void Attach(bool sized);
     void RunReportLibrary(int mode);
+    // While a statement runs: keeps the windows painted and "Cancel" alive.
+    bool KeepResponsive();
 
     DatasetModel* m_model;
     QSortFilterProxyModel* m_sorter;
@@ -63,6 +73,12 @@ private:
     QLabel* m_label;
     QLabel* m_recordsPanel;
     QLabel* m_projectPanel;
+    QueryRunPanel* m_runPanel;
+    QueryRunPanel* m_extraPanel = nullptr;
+    QWidget* m_menuBar;
+    QElapsedTimer m_lastPump;
+    bool m_running = false;
+    bool m_cancelRequested = false;
     QString m_sql;
     QString m_project;
 };

@@ -6,6 +6,7 @@
 #include "core/datamodule/DM1.h"
 #include "core/query/SavedQueries.h"
 #include "gui/query/GridForm.h"
+#include "gui/query/QueryRunPanel.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -23,6 +24,8 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+
+#include <iterator>
 
 namespace corvane {
 
@@ -300,6 +303,9 @@ TQBForm::TQBForm(TDM1& dataModule, TGridForm& grid, QWidget* parent)
     m_sqlMemo->setMaximumHeight(110);
 
     auto* buttons = new QHBoxLayout;
+    RunPanel = new QueryRunPanel;
+    buttons->addWidget(RunPanel, 1);
+    connect(RunPanel, &QueryRunPanel::cancelClicked, &m_grid, &TGridForm::CancelQuery);
     buttons->addStretch();
     buttons->addWidget(m_backButton);
     buttons->addWidget(m_nextButton);
@@ -532,43 +538,31 @@ void TQBForm::AddCondition(ConditionLine line, Joiner joiner)
 {
     TFConditions& f = *FConditions;
     QueryStatement::ConditionValue value;
-    const auto reset = [](QComboBox* combo) { combo->setCurrentIndex(0); };
+    // The lines in ConditionLine order: URL, Search Engine, Search Term, Rank,
+    // Page and Date have an operator list each; the line's controls are reset
+    // once its piece is read.
+    const int row = int(line);
+    if (row < int(std::size(f.Operators))) {
+        value.op = f.Operators[row]->currentText();
+        f.Operators[row]->setCurrentIndex(0);
+    }
+    QComboBox* const texts[] = {f.UrlCombo, f.EngineCombo, f.TermCombo};
+    QSpinBox* const numbers[] = {f.RankSpin, f.PageSpin};
     switch (line) {
     case ConditionLine::Url:
-        value.op = f.Operators[0]->currentText();
-        value.text = f.UrlCombo->currentText();
-        f.UrlCombo->setCurrentIndex(-1);
-        reset(f.Operators[0]);
-        break;
     case ConditionLine::SearchEngine:
-        value.op = f.Operators[1]->currentText();
-        value.text = f.EngineCombo->currentText();
-        f.EngineCombo->setCurrentIndex(-1);
-        reset(f.Operators[1]);
-        break;
     case ConditionLine::SearchTerm:
-        value.op = f.Operators[2]->currentText();
-        value.text = f.TermCombo->currentText();
-        f.TermCombo->setCurrentIndex(-1);
-        reset(f.Operators[2]);
+        value.text = texts[row]->currentText();
+        texts[row]->setCurrentIndex(-1);
         break;
     case ConditionLine::Rank:
-        value.op = f.Operators[3]->currentText();
-        value.number = f.RankSpin->value();
-        f.RankSpin->setValue(1);
-        reset(f.Operators[3]);
-        break;
     case ConditionLine::Page:
-        value.op = f.Operators[4]->currentText();
-        value.number = f.PageSpin->value();
-        f.PageSpin->setValue(1);
-        reset(f.Operators[4]);
+        value.number = numbers[row - int(ConditionLine::Rank)]->value();
+        numbers[row - int(ConditionLine::Rank)]->setValue(1);
         break;
     case ConditionLine::Date:
-        value.op = f.Operators[5]->currentText();
         value.first = f.DateEdit->date();
         f.DateEdit->setDate(m_lastRun);
-        reset(f.Operators[5]);
         break;
     case ConditionLine::DateBetween:
         value.first = f.BetweenFirst->date();
@@ -678,7 +672,13 @@ void TQBForm::OpenQuery(const QString& name)
 bool TQBForm::Execute()
 {
     FSave->RunningLabel->show();
-    const bool shown = m_grid.RunQuery(statement(), FProject->ProjectCombo->currentText());
+    // Only "Cancel" answers while the statement runs.
+    const QList<QWidget*> inputs{m_steps, m_backButton, m_nextButton, m_sqlMemo};
+    for (QWidget* input : inputs)
+        input->setEnabled(false);
+    const bool shown = m_grid.RunQuery(statement(), FProject->ProjectCombo->currentText(), RunPanel);
+    for (QWidget* input : inputs)
+        input->setEnabled(true);
     FSave->RunningLabel->hide();
     return shown;
 }

@@ -21,6 +21,7 @@ class QStackedWidget;
 namespace corvane {
 
 class TDM1;
+class QueryRunPanel;
 class TGridForm;
 
 // The builder's five steps.
@@ -127,6 +128,8 @@ public:
     TFConditions* FConditions;
     TFOrderBy* FOrderBy;
     TFSave* FSave;
+    // The running statement's progress, time and "Cancel".
+    QueryRunPanel* RunPanel;
 
 private:
     void RebuildStatement();

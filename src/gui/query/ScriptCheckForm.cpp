@@ -5,10 +5,10 @@
 #include "core/help/HelpContexts.h"
 #include "core/query/ScriptCheck.h"
 #include "gui/widgets/FormPlacement.h"
+#include "gui/widgets/GridCopy.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -94,6 +94,14 @@ TScriptCheckForm::TScriptCheckForm(TDM1& dataModule, QWidget* parent)
                 RunQuery();
         });
 
+    // A year of rows opens at once: the grid reads the rows it shows, in the
+    // order CVEngine's indexes keep. A file written before them gets them
+    // now; when it cannot be changed the check still runs, only slower.
+    m_query.setRowsOnDemand(true);
+    try {
+        ScriptCheck::addMissingIndexes(m_dm.General);
+    } catch (const DatabaseError&) {
+    }
     QDate lastRun;
     try {
         lastRun = ScriptCheck::lastRun(m_dm.General);
@@ -129,8 +137,9 @@ void TScriptCheckForm::RunQuery()
 {
     m_model->setDataset(nullptr);
     m_query.close();
-    m_query.setSql(ScriptCheck::statement(m_belowButton->isChecked(), m_uniqueCheck->isChecked()));
     try {
+        m_query.setSql(
+            ScriptCheck::viewStatement(m_dm.General, m_belowButton->isChecked(), m_uniqueCheck->isChecked()));
         m_query.open();
     } catch (const DatabaseError& error) {
         m_query.close();
@@ -193,28 +202,6 @@ void TScriptCheckForm::PrintButtonClick()
     preview.exec();
 }
 
-void TScriptCheckForm::CopyClick()
-{
-    const QModelIndexList cells = m_grid->selectionModel()->selectedIndexes();
-    if (cells.isEmpty())
-        return;
-    QModelIndexList sorted = cells;
-    std::sort(sorted.begin(), sorted.end(), [](const QModelIndex& a, const QModelIndex& b) {
-        return a.row() != b.row() ? a.row() < b.row() : a.column() < b.column();
-    });
-    QString text;
-    int row = sorted.first().row();
-    QStringList line;
-    for (const QModelIndex& cell : sorted) {
-        if (cell.row() != row) {
-            text += line.join(QLatin1Char('\t')) + QLatin1Char('\n');
-            line.clear();
-            row = cell.row();
-        }
-        line << cell.data().toString();
-    }
-    text += line.join(QLatin1Char('\t')) + QLatin1Char('\n');
-    QGuiApplication::clipboard()->setText(text);
-}
+void TScriptCheckForm::CopyClick() { GridCopy::copySelection(*m_grid); }
 
 } // namespace corvane
