@@ -8,6 +8,7 @@
 #include "core/data/SqlQuote.h"
 #include "core/data/TableCopy.h"
 #include "core/data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
 #include "core/maintenance/DataBackup.h"
 #include "core/maintenance/DirectoryChange.h"
 #include "core/maintenance/RemoteUpdate.h"
@@ -373,6 +374,87 @@ TEST_F(Maintenance, ABackupTakenWhileOthersWriteIsConsistent)
     EXPECT_GT(batches.load(), 3);
     EXPECT_GT(otherBatches(), 3);
     EXPECT_EQ(integrity(rankPath), "ok");
+}
+
+TEST_F(Maintenance, ABackupTakenWhileHarvesterWritesHoldsWholeSessions)
+{
+    // Harvester harvests the demo project day after day from the demo engine
+    // started here while backups are taken one after the other. Harvester
+    // writes each session in one transaction: every copy of a results table
+    // holds a day's session whole or not at all.
+    DemoEngine engine;
+    ASSERT_TRUE(engine.start()) << qPrintable(engine.error());
+    for (const char* column : {"HomePage", "AString1", "BString1", "ReplaceWith1", "ReplaceWith2"}) {
+        Query(&m_db,
+              QStringLiteral("UPDATE SE3 SET %1 = replace(%1, '127.0.0.1:8765', '127.0.0.1:%2')")
+                  .arg(QLatin1String(column))
+                  .arg(engine.port()))
+            .execSql();
+    }
+    Registry registry;
+    const QString network = SettingsKeys::path(QLatin1String(SettingsKeys::Network));
+    registry.writeString(network, QStringLiteral("HTTPRetryTimes"), QStringLiteral("1"));
+    registry.writeString(SettingsKeys::path(QLatin1String(SettingsKeys::StartupSettings)),
+                         QStringLiteral("HVRetryTimes"), QStringLiteral("0"));
+
+    // Days long before the demo profile's own history.
+    const QList<QDate> days = {QDate(2020, 3, 1), QDate(2020, 3, 2), QDate(2020, 3, 3)};
+    const QString root = m_profile.path(QStringLiteral("Backups"));
+    QDir().mkpath(root);
+    const QString folder = DataBackup::backupFolder(root);
+    // Per table, the rows of each harvested day found in each copy.
+    const QStringList tables = {QStringLiteral("CVRank"), QStringLiteral("CVHilo")};
+    QMap<QString, QList<QMap<QDate, int>>> seen;
+    const auto rowsPerDay = [&](const QString& directory, const QString& table) {
+        Session session(QStringLiteral("Count"));
+        Database database(QStringLiteral("Count"), &session);
+        database.setDirectory(directory);
+        database.connect();
+        Query query(&database,
+                    QStringLiteral("SELECT xDate, COUNT(*) AS N FROM %1 WHERE Project = 'Demo' "
+                                   "AND xDate BETWEEN '2020-03-01' AND '2020-03-03' GROUP BY xDate")
+                        .arg(table));
+        query.open();
+        QMap<QDate, int> counts;
+        for (query.first(); !query.eof(); query.next())
+            counts.insert(query.asDate(QStringLiteral("xDate")), query.asInteger(QStringLiteral("N")));
+        return counts;
+    };
+    int copies = 0;
+    for (const QDate& day : days) {
+        engine.setDay(day.day());
+        QProcess harvester;
+        harvester.start(QStringLiteral(CORVANE_BIN_DIR "/Harvester"),
+                        {QStringLiteral("\"Demo\""), QStringLiteral("--date"), day.toString(Qt::ISODate)});
+        ASSERT_TRUE(harvester.waitForStarted()) << qPrintable(harvester.errorString());
+        do {
+            QStringList log;
+            ASSERT_TRUE(DataBackup(m_data).backup(root, [&](const QString& line) { log << line; }))
+                << qPrintable(log.join(QLatin1Char('\n')));
+            ++copies;
+            for (const QString& table : tables) {
+                EXPECT_EQ(integrity(folder + table + QStringLiteral(".dat")), "ok") << qPrintable(table);
+                seen[table] << rowsPerDay(folder, table);
+            }
+        } while (!harvester.waitForFinished(10) && !HasFailure());
+        harvester.waitForFinished(240000);
+        ASSERT_EQ(harvester.exitCode(), 0) << qPrintable(
+            QString::fromLocal8Bit(harvester.readAllStandardError() + harvester.readAllStandardOutput()));
+    }
+    EXPECT_GE(copies, days.size());
+    for (const QString& table : tables) {
+        const QMap<QDate, int> whole = rowsPerDay(m_data, table);
+        // A first day has no highs and lows to compare with.
+        if (table == QLatin1String("CVRank")) {
+            EXPECT_EQ(whole.keys(), days);
+        }
+        for (const QMap<QDate, int>& copy : seen.value(table)) {
+            for (auto it = copy.begin(); it != copy.end(); ++it)
+                EXPECT_EQ(it.value(), whole.value(it.key()))
+                    << qPrintable(table + it.key().toString(Qt::ISODate));
+        }
+    }
+    EXPECT_EQ(integrity(m_data + QStringLiteral("CVRank.dat")), "ok");
 }
 
 // Directory changer ---------------------------------------------------------
