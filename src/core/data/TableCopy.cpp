@@ -228,6 +228,10 @@ qint64 frozenSnapshotSize(RawFile& reader)
             return -1;
         if (backfilled != header.maxFrame)
             return -1;
+        // An empty log (nothing written since it was opened or reset) leaves
+        // the whole file as it is.
+        if (header.maxFrame == 0)
+            return fileSize;
         const qint64 pageSize = header.pageSize == 1 ? 65536 : header.pageSize;
         const qint64 size = qint64(header.pageCount) * pageSize;
         if (size == 0 || size > fileSize)
