@@ -8,6 +8,7 @@
 #include "core/data/SqlQuote.h"
 #include "core/data/TableCopy.h"
 #include "core/data/TableDatabase.h"
+#include "core/demo/DemoEngine.h"
 #include "core/maintenance/DataBackup.h"
 #include "core/maintenance/DirectoryChange.h"
 #include "core/maintenance/RemoteUpdate.h"
@@ -21,6 +22,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QMap>
@@ -31,6 +33,7 @@
 
 #include <atomic>
 #include <sqlite3.h>
+#include <string>
 #include <thread>
 
 using namespace corvane;
@@ -41,7 +44,7 @@ namespace {
 // corvane-setup --demo into the build folder and shared by the test processes.
 QString masterDataFolder()
 {
-    static const QString folder = [] {
+    static const QString folder = []() -> QString {
         const QString root = QStringLiteral(CORVANE_BIN_DIR "/../testdata/maintenance-demo/");
         QDir().mkpath(root);
         QLockFile lock(root + QStringLiteral("build.lock"));
@@ -250,51 +253,213 @@ TEST_F(Maintenance, ABackupToAMissingRootReportsEveryTableAndLeavesTheDataAlone)
     EXPECT_EQ(fileHashes(m_data), hashes);
 }
 
-TEST_F(Maintenance, ABackupTakenWhileAnotherConnectionWritesIsConsistent)
+namespace {
+
+// A writer in another program: appends batches of rows to CVRank, each batch
+// one transaction, until the stop file appears; prints each batch it commits.
+// Every 50th batch replaces the writer's rows, so that a long run does not
+// fill the disk.
+// It checkpoints often, so the log is reset again and again under the backup.
+const char* const WriterScript = R"py(
+import os, sqlite3, sys
+db = sqlite3.connect(sys.argv[1], timeout=30, isolation_level=None)
+db.execute('PRAGMA wal_autocheckpoint = 100')
+batches = 0
+while not os.path.exists(sys.argv[2]):
+    try:
+        db.execute('BEGIN IMMEDIATE')
+    except sqlite3.OperationalError:
+        continue
+    try:
+        if batches % 50 == 49:
+            db.execute("DELETE FROM CVRank WHERE Project = 'Process'")
+        for i in range(int(sys.argv[3])):
+            db.execute("INSERT INTO CVRank (Project, SearchEngine, SearchTerm, URL, Rank) "
+                       "VALUES ('Process', 'P', 'p', 'http://p/', 1)")
+        db.execute('COMMIT')
+        batches += 1
+        print(batches, flush=True)
+    except sqlite3.OperationalError:
+        db.execute('ROLLBACK')
+db.close()
+)py";
+
+// SQLite's verdict on a table file: "ok", or its findings.
+std::string integrity(const QString& file)
 {
-    // A writer on its own connection appends batches of 200 rows, each batch
-    // one transaction, as Harvester does with a session's results.
+    return rowsOf(file, QStringLiteral("pragma_integrity_check"))
+        .join(QLatin1Char('\n'))
+        .left(2000)
+        .toStdString();
+}
+
+} // namespace
+
+TEST_F(Maintenance, ABackupTakenWhileOthersWriteIsConsistent)
+{
+    // Two writers append batches of 200 rows to CVRank, each batch one
+    // transaction, as Harvester does with a session's results: a thread of
+    // this process and another program (each starts afresh every 50th batch).
+    // Every copy must be a whole table holding whole batches only, and the
+    // live table must stay whole.
+    // CORVANE_BACKUP_ROUNDS raises the number of backups for a longer run.
     constexpr int Batch = 200;
+    const int rounds = qMax(5, qEnvironmentVariableIntValue("CORVANE_BACKUP_ROUNDS"));
+    const QString rankPath = m_data + QStringLiteral("CVRank.dat");
+    const QString stopFile = m_profile.path(QStringLiteral("stop-writing"));
+
+    QProcess other;
+    other.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"), QString::fromUtf8(WriterScript), rankPath, stopFile, QString::number(Batch)});
+    ASSERT_TRUE(other.waitForStarted()) << qPrintable(other.errorString());
+
     std::atomic<bool> stop{false};
     std::atomic<int> batches{0};
-    const QByteArray rankFile = QFile::encodeName(m_data + QStringLiteral("CVRank.dat"));
     std::thread writer([&] {
         sqlite3* db = nullptr;
-        sqlite3_open_v2(rankFile.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_busy_timeout(db, 5000);
+        sqlite3_open_v2(QFile::encodeName(rankPath).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_busy_timeout(db, 30000);
+        const auto run = [db](const char* sql) {
+            return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+        };
         while (!stop) {
-            sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-            for (int i = 0; i < Batch; ++i)
-                sqlite3_exec(db,
-                             "INSERT INTO CVRank (Project, SearchEngine, SearchTerm, URL, Rank) "
-                             "VALUES ('Writer', 'W', 'w', 'http://w/', 1)",
-                             nullptr, nullptr, nullptr);
-            if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+            // A batch is written inside its own transaction or not at all.
+            if (!run("BEGIN IMMEDIATE"))
+                continue;
+            bool ok = (batches + 1) % 50 != 0 || run("DELETE FROM CVRank WHERE Project = 'Thread'");
+            for (int i = 0; ok && i < Batch; ++i) {
+                ok = run("INSERT INTO CVRank (Project, SearchEngine, SearchTerm, URL, Rank) "
+                         "VALUES ('Thread', 'W', 'w', 'http://w/', 1)");
+            }
+            if (ok && run("COMMIT"))
                 ++batches;
+            else
+                run("ROLLBACK");
         }
         sqlite3_close(db);
     });
-    while (batches < 3)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    QByteArray otherOutput;
+    const auto otherBatches = [&] {
+        otherOutput += other.readAllStandardOutput();
+        const QList<QByteArray> lines = otherOutput.left(otherOutput.lastIndexOf('\n')).split('\n');
+        return lines.last().toInt();
+    };
+    QElapsedTimer started;
+    started.start();
+    while ((batches < 3 || otherBatches() < 3) && started.elapsed() < 60000) {
+        other.waitForReadyRead(5);
+    }
 
     const QString root = m_profile.path(QStringLiteral("Backups"));
     QDir().mkpath(root);
+    const QString copy = DataBackup::backupFolder(root) + QStringLiteral("CVRank.dat");
     QStringList log;
-    int copies = 0;
-    for (; copies < 5; ++copies) {
+    for (int round = 0; round < rounds; ++round) {
         log.clear();
         ASSERT_TRUE(DataBackup(m_data).backup(root, [&](const QString& line) { log << line; }))
             << qPrintable(log.join(QLatin1Char('\n')));
-        const QString copy = DataBackup::backupFolder(root) + QStringLiteral("CVRank.dat");
-        const QStringList check = rowsOf(copy, QStringLiteral("pragma_integrity_check"));
-        EXPECT_EQ(check, QStringList{QStringLiteral("ok")});
-        const QStringList written =
-            rowsOf(copy, QStringLiteral("CVRank")).filter(QRegularExpression(QStringLiteral("^Writer\x1f")));
-        EXPECT_EQ(written.size() % Batch, 0) << written.size();
+        EXPECT_EQ(integrity(copy), "ok") << "round " << round;
+        const QStringList rows = rowsOf(copy, QStringLiteral("CVRank"));
+        for (const char* project : {"Thread", "Process"}) {
+            const qsizetype written =
+                rows.filter(QRegularExpression(QLatin1String("^") + QLatin1String(project)
+                                               + QLatin1String("\x1f")))
+                    .size();
+            EXPECT_EQ(written % Batch, 0) << project << " rows " << written << " in round " << round;
+        }
+        if (HasFailure())
+            break;
     }
     stop = true;
     writer.join();
+    QFile(stopFile).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(other.waitForFinished(60000));
+    EXPECT_EQ(other.exitCode(), 0) << qPrintable(QString::fromLocal8Bit(other.readAllStandardError()));
     EXPECT_GT(batches.load(), 3);
+    EXPECT_GT(otherBatches(), 3);
+    EXPECT_EQ(integrity(rankPath), "ok");
+}
+
+TEST_F(Maintenance, ABackupTakenWhileHarvesterWritesHoldsWholeSessions)
+{
+    // Harvester harvests the demo project day after day from the demo engine
+    // started here while backups are taken one after the other. Harvester
+    // writes each session in one transaction: every copy of a results table
+    // holds a day's session whole or not at all.
+    DemoEngine engine;
+    ASSERT_TRUE(engine.start()) << qPrintable(engine.error());
+    for (const char* column : {"HomePage", "AString1", "BString1", "ReplaceWith1", "ReplaceWith2"}) {
+        Query(&m_db,
+              QStringLiteral("UPDATE SE3 SET %1 = replace(%1, '127.0.0.1:8765', '127.0.0.1:%2')")
+                  .arg(QLatin1String(column))
+                  .arg(engine.port()))
+            .execSql();
+    }
+    Registry registry;
+    const QString network = SettingsKeys::path(QLatin1String(SettingsKeys::Network));
+    registry.writeString(network, QStringLiteral("HTTPRetryTimes"), QStringLiteral("1"));
+    registry.writeString(SettingsKeys::path(QLatin1String(SettingsKeys::StartupSettings)),
+                         QStringLiteral("HVRetryTimes"), QStringLiteral("0"));
+
+    // Days long before the demo profile's own history.
+    const QList<QDate> days = {QDate(2020, 3, 1), QDate(2020, 3, 2), QDate(2020, 3, 3)};
+    const QString root = m_profile.path(QStringLiteral("Backups"));
+    QDir().mkpath(root);
+    const QString folder = DataBackup::backupFolder(root);
+    // Per table, the rows of each harvested day found in each copy.
+    const QStringList tables = {QStringLiteral("CVRank"), QStringLiteral("CVHilo")};
+    QMap<QString, QList<QMap<QDate, int>>> seen;
+    const auto rowsPerDay = [&](const QString& directory, const QString& table) {
+        Session session(QStringLiteral("Count"));
+        Database database(QStringLiteral("Count"), &session);
+        database.setDirectory(directory);
+        database.connect();
+        Query query(&database,
+                    QStringLiteral("SELECT xDate, COUNT(*) AS N FROM %1 WHERE Project = 'Demo' "
+                                   "AND xDate BETWEEN '2020-03-01' AND '2020-03-03' GROUP BY xDate")
+                        .arg(table));
+        query.open();
+        QMap<QDate, int> counts;
+        for (query.first(); !query.eof(); query.next())
+            counts.insert(query.asDate(QStringLiteral("xDate")), query.asInteger(QStringLiteral("N")));
+        return counts;
+    };
+    int copies = 0;
+    for (const QDate& day : days) {
+        engine.setDay(day.day());
+        QProcess harvester;
+        harvester.start(QStringLiteral(CORVANE_BIN_DIR "/Harvester"),
+                        {QStringLiteral("\"Demo\""), QStringLiteral("--date"), day.toString(Qt::ISODate)});
+        ASSERT_TRUE(harvester.waitForStarted()) << qPrintable(harvester.errorString());
+        do {
+            QStringList log;
+            ASSERT_TRUE(DataBackup(m_data).backup(root, [&](const QString& line) { log << line; }))
+                << qPrintable(log.join(QLatin1Char('\n')));
+            ++copies;
+            for (const QString& table : tables) {
+                EXPECT_EQ(integrity(folder + table + QStringLiteral(".dat")), "ok") << qPrintable(table);
+                seen[table] << rowsPerDay(folder, table);
+            }
+        } while (!harvester.waitForFinished(10) && !HasFailure());
+        harvester.waitForFinished(240000);
+        ASSERT_EQ(harvester.exitCode(), 0) << qPrintable(
+            QString::fromLocal8Bit(harvester.readAllStandardError() + harvester.readAllStandardOutput()));
+    }
+    EXPECT_GE(copies, days.size());
+    for (const QString& table : tables) {
+        const QMap<QDate, int> whole = rowsPerDay(m_data, table);
+        // A first day has no highs and lows to compare with.
+        if (table == QLatin1String("CVRank")) {
+            EXPECT_EQ(whole.keys(), days);
+        }
+        for (const QMap<QDate, int>& copy : seen.value(table)) {
+            for (auto it = copy.begin(); it != copy.end(); ++it)
+                EXPECT_EQ(it.value(), whole.value(it.key()))
+                    << qPrintable(table + it.key().toString(Qt::ISODate));
+        }
+    }
+    EXPECT_EQ(integrity(m_data + QStringLiteral("CVRank.dat")), "ok");
 }
 
 // Directory changer ---------------------------------------------------------

@@ -9,7 +9,9 @@
 #include "UiTestSupport.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -264,6 +266,39 @@ private slots:
         });
         library.entry<entry::OneText>("_RunCVDaily")(qApp, test::textArgument(project));
         QCOMPARE(stored, project);
+    }
+
+    void aMessageOfTheLibrarysWindowIsPublishedWhileItIsShown()
+    {
+        test::DBRoutinesLibrary library;
+        QDialog* const* messages = library.windowExport("_MessageForm");
+        QVERIFY2(messages, qPrintable(library.errorString()));
+        QCOMPARE(*messages, nullptr);
+        Sighting question;
+        QString text;
+        QWidget* backupWindow = nullptr;
+        bool publishedBefore = true;
+        // The restore's question, answered Cancel as Escape does.
+        const auto watchMessage = test::whenShown(messages, [&](QDialog& window) {
+            question = look(window);
+            text = copied(window.findChild<QTextBrowser*>(QStringLiteral("MessageText"))->toPlainText());
+        });
+        const auto watchBackup = test::whenShown(library.windowExport("_BackupForm"), [&](QDialog& window) {
+            backupWindow = &window;
+            publishedBefore = *messages != nullptr;
+            window.findChild<QLineEdit*>(QStringLiteral("FolderEdit"))->setText(QDir::tempPath());
+            window.findChild<QPushButton*>(QStringLiteral("RestoreButton"))->click();
+            QCOMPARE(*messages, nullptr);
+        });
+        library.entry<entry::Plain>("_RunBackup")(qApp);
+
+        QVERIFY(!publishedBefore);
+        QVERIFY(question.seen);
+        QCOMPARE(question.caption, QStringLiteral("Warning"));
+        QVERIFY(text.contains(QLatin1String("Are you sure you want to do this?")));
+        QVERIFY(question.modal);
+        QCOMPARE(question.owner, backupWindow);
+        QCOMPARE(*messages, nullptr);
     }
 
     void withoutAMainWindowTheWindowStillRuns()

@@ -8,12 +8,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <vector>
 
 namespace corvane::TableCopy {
 
@@ -73,6 +76,18 @@ public:
         }
     }
 
+    // The first column of the first row of a statement; empty when it has none.
+    QString text(const char* sql)
+    {
+        QString value;
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) == SQLITE_OK
+            && sqlite3_step(stmt) == SQLITE_ROW)
+            value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+        return value;
+    }
+
     [[noreturn]] void fail(const QString& message) const
     {
         throw DatabaseError(DatabaseError::General,
@@ -123,70 +138,150 @@ void backupPages(RawFile& from, RawFile& to, int pagesPerStep, const Progress& p
         to.fail(QString::fromUtf8(sqlite3_errstr(rc)));
 }
 
-// Copies a file's bytes as `cp` does: in the kernel where it can
-// (copy_file_range), else through a buffer. Returns the error text, or empty.
-QString copyFileBytes(const QString& from, const QString& to)
+// The wal-index header of a table file in WAL mode, as SQLite lays it out at
+// the start of the "-shm" file (two copies of it, then the checkpoint record).
+struct WalIndexHeader
 {
-    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-        const QString error = QString::fromLocal8Bit(std::strerror(errno));
-        ::close(in);
-        return error;
+    std::uint32_t version;
+    std::uint32_t unused;
+    std::uint32_t change;
+    std::uint8_t isInit;
+    std::uint8_t bigEndianChecksum;
+    std::uint16_t pageSize; // 1 stands for 65536
+    std::uint32_t maxFrame;
+    std::uint32_t pageCount;
+    std::uint32_t frameChecksum[2];
+    std::uint32_t salt[2];
+    std::uint32_t checksum[2];
+};
+static_assert(sizeof(WalIndexHeader) == 48);
+constexpr std::uint32_t WalIndexVersion = 3007000;
+constexpr int BackfillWord = 24; // the checkpoint record's frame count, after the two headers
+
+// The size in bytes of the snapshot a read transaction holds when its file's
+// bytes are exactly that snapshot and stay so until the transaction ends;
+// -1 when they are not (or that cannot be told), and the pages must be read
+// through the transaction instead.
+//
+// In rollback mode the reader's shared lock keeps every writer from
+// committing: the file is its own snapshot. In WAL mode a checkpoint writes a
+// frame of the log into the file only when no reader reads the file alone
+// (read lock 0) and no reader's mark lies before that frame, and a reader
+// reads the file alone only when every frame was in it as it began. So when
+// the wal-index, read after the transaction began, says that every frame of
+// the log is in the file (the checkpointed count equals the log's), the
+// reader either reads the file alone, or holds a mark at that very frame: in
+// both cases no checkpoint can write into the file until it ends.
+//
+// Nothing here runs a checkpoint, and the file and its wal-index are read
+// through SQLite's own handles: opening and closing another descriptor on
+// them would drop every POSIX lock this process holds on them, and with it
+// the protection of every connection of the process against other programs.
+qint64 frozenSnapshotSize(RawFile& reader)
+{
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(reader.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+        || !file->pMethods)
+        return -1;
+    sqlite3_int64 fileSize = 0;
+    if (file->pMethods->xFileSize(file, &fileSize) != SQLITE_OK)
+        return -1;
+    const QString mode = reader.text("PRAGMA journal_mode");
+    if (mode.isEmpty())
+        return -1;
+    if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+        return fileSize;
+    if (file->pMethods->iVersion < 2 || !file->pMethods->xShmMap)
+        return -1;
+    void volatile* region = nullptr;
+    if (file->pMethods->xShmMap(file, 0, 32 * 1024, 0, &region) != SQLITE_OK || !region)
+        return -1;
+    const auto* words = static_cast<const volatile std::uint32_t*>(region);
+    constexpr int HeaderWords = int(sizeof(WalIndexHeader) / 4);
+    // Read as SQLite reads it: the first copy, then the second; a writer
+    // writes them the other way round, so two equal copies with a right
+    // checksum are a whole header.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::uint32_t first[HeaderWords];
+        std::uint32_t second[HeaderWords];
+        for (int i = 0; i < HeaderWords; ++i)
+            first[i] = words[i];
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        for (int i = 0; i < HeaderWords; ++i)
+            second[i] = words[HeaderWords + i];
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        const std::uint32_t backfilled = words[BackfillWord];
+        if (std::memcmp(first, second, sizeof first) != 0) {
+            sqlite3_sleep(1);
+            continue;
+        }
+        WalIndexHeader header;
+        std::memcpy(&header, first, sizeof header);
+        std::uint32_t s1 = 0;
+        std::uint32_t s2 = 0;
+        for (int i = 0; i < HeaderWords - 2; i += 2) {
+            s1 += first[i] + s2;
+            s2 += first[i + 1] + s1;
+        }
+        if (!header.isInit || header.version != WalIndexVersion || s1 != header.checksum[0]
+            || s2 != header.checksum[1])
+            return -1;
+        if (backfilled != header.maxFrame)
+            return -1;
+        // An empty log (nothing written since it was opened or reset) leaves
+        // the whole file as it is.
+        if (header.maxFrame == 0)
+            return fileSize;
+        const qint64 pageSize = header.pageSize == 1 ? 65536 : header.pageSize;
+        const qint64 size = qint64(header.pageCount) * pageSize;
+        if (size == 0 || size > fileSize)
+            return -1;
+        return size;
     }
+    return -1;
+}
+
+// Copies the first size bytes of the table file that reader has open into a
+// new file, reading through the reader's own handle. Returns the error text,
+// or empty.
+QString copySnapshotBytes(RawFile& reader, qint64 size, const QString& to, const Progress& progress)
+{
+    sqlite3_file* file = nullptr;
+    sqlite3_file_control(reader.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file);
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    constexpr qint64 Chunk = qint64(1) << 20;
+    std::vector<char> buffer(Chunk);
     QString error;
-    bool inKernel = true;
-    while (true) {
-        ssize_t n = -1;
-        if (inKernel) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
-            if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
-                inKernel = false;
-                continue;
-            }
-        } else {
-            char buffer[1 << 16];
-            n = ::read(in, buffer, sizeof buffer);
-            for (ssize_t done = 0; n > 0 && done < n;) {
-                const ssize_t w = ::write(out, buffer + done, size_t(n - done));
-                if (w < 0) {
-                    n = -1;
-                    break;
-                }
-                done += w;
-            }
-        }
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = QString::fromLocal8Bit(std::strerror(errno));
+    int reported = -1;
+    for (qint64 offset = 0; offset < size && error.isEmpty();) {
+        const int n = int(qMin(Chunk, size - offset));
+        const int rc = file->pMethods->xRead(file, buffer.data(), n, offset);
+        if (rc != SQLITE_OK) {
+            error = QString::fromUtf8(sqlite3_errstr(rc));
             break;
         }
-        if (n == 0)
-            break;
+        for (int done = 0; done < n;) {
+            const ssize_t w = ::write(out, buffer.data() + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w < 0) {
+                error = QString::fromLocal8Bit(std::strerror(errno));
+                break;
+            }
+            done += int(w);
+        }
+        offset += n;
+        const int percent = int(offset * 100 / size);
+        if (progress && percent / 5 != reported / 5) {
+            reported = percent;
+            progress(percent);
+        }
     }
     if (::close(out) != 0 && error.isEmpty())
         error = QString::fromLocal8Bit(std::strerror(errno));
-    ::close(in);
     return error;
-}
-
-// Whether the table file holds exactly what a read transaction that has just
-// begun on it sees: a checkpoint run now copies the log into the file up to
-// that reader's snapshot at most, so when it copies the whole log, the log
-// holds nothing newer. (A file in rollback mode is its own snapshot while
-// the reader holds its shared lock.)
-bool fileIsSnapshot(const QString& path, const LockSettings& lock, const QString& tableName)
-{
-    RawFile checkpointer(path, SQLITE_OPEN_READWRITE, lock, tableName);
-    int logFrames = -1;
-    int copiedFrames = -1;
-    return sqlite3_wal_checkpoint_v2(checkpointer.handle(), "main", SQLITE_CHECKPOINT_PASSIVE, &logFrames,
-                                     &copiedFrames)
-        == SQLITE_OK
-        && logFrames == copiedFrames;
 }
 
 // Whether this is the only connection to a live table file; if so, it keeps
@@ -256,14 +351,13 @@ void copy(const Database& source, const QString& tableName, const Database& targ
             // program goes on in the log, the copy keeps its snapshot.
             from.exec("BEGIN");
             from.exec("SELECT count(*) FROM sqlite_schema");
-            if (fileIsSnapshot(sourcePath, lock, tableName)) {
+            const qint64 snapshotSize = frozenSnapshotSize(from);
+            if (snapshotSize >= 0) {
                 // The file alone is the snapshot, and no checkpoint can change
                 // it while the read transaction lasts: its bytes are the copy.
-                const QString error = copyFileBytes(sourcePath, tempPath);
+                const QString error = copySnapshotBytes(from, snapshotSize, tempPath, progress);
                 if (!error.isEmpty())
                     from.fail(error);
-                if (progress)
-                    progress(100);
                 from.exec("COMMIT");
             } else {
                 RawFile to(tempPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, lock, tableName);

@@ -5,8 +5,10 @@
 // The source is read inside one read transaction, so the copy is the table
 // as it stood at one moment even while another program writes to it (the
 // files are in WAL mode: the writer goes on, the copy keeps its snapshot).
-// When the file itself holds exactly that snapshot, its bytes are copied;
-// otherwise SQLite's online backup copies it page by page.
+// When the file itself holds exactly that snapshot and no checkpoint can
+// change it until the read transaction ends (the wal-index says every frame
+// of the log is in the file), its bytes are copied; otherwise SQLite's online
+// backup copies it page by page. The copy never runs a checkpoint itself.
 // The source is checked first like any opening of the table: a file that is
 // no table file, or a protected table whose password the source session does
 // not know, throws before anything is written.

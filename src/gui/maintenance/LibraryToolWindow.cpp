@@ -3,6 +3,8 @@
 #include "core/datamodule/DM1.h"
 #include "gui/messages/MessageForm.h"
 
+#include <QScopeGuard>
+
 namespace corvane {
 
 LibraryToolWindow::LibraryToolWindow(int helpContext, QWidget* parent)
@@ -27,6 +29,12 @@ MessageAnswer LibraryToolWindow::ShowMessage(MessageButtons buttons, const QStri
 {
     if (!m_messageForm)
         m_messageForm = new TMessageForm(*m_ownDataModule, this);
+    if (m_messageExport)
+        *m_messageExport = m_messageForm;
+    const auto unpublish = qScopeGuard([this] {
+        if (m_messageExport)
+            *m_messageExport = nullptr;
+    });
     return m_ownDataModule->ShowMessageBox(buttons, title, text, true, QString());
 }
 

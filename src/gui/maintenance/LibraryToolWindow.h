@@ -23,6 +23,10 @@ public:
     explicit LibraryToolWindow(int helpContext, QWidget* parent = nullptr);
     ~LibraryToolWindow() override;
 
+    // Where the library publishes its message window while the window shows
+    // one of its messages in it; null at every other time.
+    void setMessageExport(TMessageForm** exported) { m_messageExport = exported; }
+
 protected:
     // A message in the library's message window, without a switch.
     MessageAnswer ShowMessage(MessageButtons buttons, const QString& title, const QString& text);
@@ -32,6 +36,7 @@ private:
 
     std::unique_ptr<TDM1> m_ownDataModule;
     TMessageForm* m_messageForm = nullptr;
+    TMessageForm** m_messageExport = nullptr;
 };
 
 } // namespace corvane

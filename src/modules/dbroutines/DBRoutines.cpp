@@ -60,7 +60,10 @@ void _RunHints(QCoreApplication* application)
 
 void _RunBackup(QCoreApplication* application)
 {
-    guarded([&] { RunLibraryWindow(application, _BackupForm, [](TBackupForm&) {}); });
+    guarded([&] {
+        RunLibraryWindow(application, _BackupForm,
+                         [](TBackupForm& window) { window.setMessageExport(&_MessageForm); });
+    });
 }
 
 void _RunRemoteUpdate(QCoreApplication* application, unsigned char automatic, unsigned char showResetOptions)
@@ -68,13 +71,17 @@ void _RunRemoteUpdate(QCoreApplication* application, unsigned char automatic, un
     guarded([&] {
         RunLibraryWindow(application, _RemoteUpdateForm, [&](TRemoteUpdateForm& window) {
             window.setRemoteUpdateFlags(automatic != 0, showResetOptions != 0);
+            window.setMessageExport(&_MessageForm);
         });
     });
 }
 
 void _RunDirectoryChanger(QCoreApplication* application)
 {
-    guarded([&] { RunLibraryWindow(application, _DirectoryChangerForm, [](TDirectoryChangerForm&) {}); });
+    guarded([&] {
+        RunLibraryWindow(application, _DirectoryChangerForm,
+                         [](TDirectoryChangerForm& window) { window.setMessageExport(&_MessageForm); });
+    });
 }
 
 void _RunCVDaily(QCoreApplication* application, const char16_t* project)

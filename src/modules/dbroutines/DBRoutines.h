@@ -30,7 +30,8 @@ Q_DECL_EXPORT extern corvane::TRemoteUpdateForm* _RemoteUpdateForm;
 Q_DECL_EXPORT extern corvane::TDirectoryChangerForm* _DirectoryChangerForm;
 Q_DECL_EXPORT extern corvane::TCVDailyForm* _CVDailyForm;
 Q_DECL_EXPORT extern corvane::TChartCacheForm* _ChartCacheForm;
-// The message window raised by the library's own windows.
+// The message window of the library's own windows while it shows one of their
+// messages (the backup's, the remote update's, the directory changer's).
 Q_DECL_EXPORT extern corvane::TMessageForm* _MessageForm;
 
 // "Hint"
