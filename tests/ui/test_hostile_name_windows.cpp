@@ -31,6 +31,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -265,6 +266,18 @@ private slots:
                 listed = true;
             }
         QVERIFY(listed);
+        // the Top 10 charts of the two engines label their terms, however long
+        int labelled = 0;
+        for (QChartView* view : form.findChildren<QChartView*>()) {
+            if (view->chart()->series().isEmpty())
+                continue;
+            for (QAbstractAxis* axis : view->chart()->axes())
+                if (auto* categories = qobject_cast<QCategoryAxis*>(axis)) {
+                    QVERIFY(!categories->categoriesLabels().isEmpty());
+                    ++labelled;
+                }
+        }
+        QCOMPARE(labelled, 2);
         QVERIFY2(m_profile->messages.isEmpty(), qPrintable(m_profile->messages.join(QLatin1Char('\n'))));
         QVERIFY(test::saveScreen(form, QStringLiteral("HostileNames_MainRankForm")));
     }

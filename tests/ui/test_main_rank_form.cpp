@@ -4,7 +4,6 @@
 #include "gui/charts/DesignedChartView.h"
 #include "gui/dashboard/TopTenCharts.h"
 #include "gui/mainwindow/MainRankForm.h"
-#include "gui/widgets/InstanceChannel.h"
 
 #include "DashboardFixture.h"
 #include "UiTestSupport.h"
@@ -19,7 +18,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
-#include <QLocalSocket>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
@@ -65,35 +63,6 @@ private slots:
         TMainRankForm form(*dm);
         QVERIFY(!form.keepsPlacement());
         QVERIFY(form.windowState() & Qt::WindowMaximized);
-    }
-
-    // What a second start asks of the running copy: the minimised window
-    // comes back, and only after that the answer goes out.
-    void aSecondStartsRequestBringsTheWindowBack()
-    {
-        test::UiProfile profile;
-        QVERIFY(profile.ready());
-        auto dm = profile.makeDataModule();
-        TMainRankForm form(*dm);
-        form.showMinimized();
-        QVERIFY(form.isMinimized());
-        InstanceChannel channel;
-        QVERIFY2(channel.listen(&form), qPrintable(channel.errorString()));
-
-        QLocalSocket stranger; // a caller with something else to say gets no answer
-        stranger.connectToServer(InstanceChannel::serverName());
-        stranger.write("show me everything\n");
-        QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
-        QVERIFY(form.isMinimized());
-
-        QLocalSocket second;
-        second.connectToServer(InstanceChannel::serverName());
-        second.write("raise\n");
-        QTRY_VERIFY(second.bytesAvailable() > 0 || second.state() == QLocalSocket::UnconnectedState);
-        QTRY_VERIFY(second.canReadLine());
-        QCOMPARE(second.readLine(), QByteArray("raised\n"));
-        QVERIFY(!form.isMinimized());
-        QVERIFY(form.isVisible());
     }
 
     void keepsItsPlacementInFormIni()

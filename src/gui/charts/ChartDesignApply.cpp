@@ -398,7 +398,10 @@ void labelCategories(QCategoryAxis& axis, const QStringList& categories, int fir
     // and thinned-out labels start half a step in so the first stays whole
     axis.setStartValue(first - step);
     QStringList used;
-    for (int c = first + step / 2; c <= last; c += step) {
+    // at least one label, also when a single one is wider than the axis (Qt
+    // Charts then shortens it): an axis without labels puts its title in the
+    // chart's top left corner
+    for (int c = first + std::min(step / 2, (last - first) / 2); c <= last; c += step) {
         QString label = chartText(categories.at(c));
         while (used.contains(label))
             label += QChar(0x200B); // the axis needs distinct labels
