@@ -57,7 +57,12 @@ TEST(ProjectRules, KeywordTags)
 
 TEST(ProjectRules, ListLines)
 {
-    EXPECT_EQ(listLines(QStringLiteral("a\r\nb\n\nc")),
+    EXPECT_EQ(listLines(QStringLiteral("a\r\nb\r\n\r\nc")),
               (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(listLines(QStringLiteral("a\nb\n\nc")),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    // in a list written with CR LF, a lone line feed belongs to its name
+    EXPECT_EQ(listLines(QStringLiteral("a\r\nname with a\nline break\r\n")),
+              (QStringList{QStringLiteral("a"), QStringLiteral("name with a\nline break")}));
     EXPECT_EQ(joinLines({QStringLiteral("a"), QStringLiteral("b")}), QStringLiteral("a\r\nb"));
 }

@@ -3,8 +3,10 @@
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QThread>
 
@@ -28,14 +30,56 @@ TEST(CorvaneStart, ASecondCopyEndsAtOnceSayingSoWithExitCodeZero)
 {
     test::TempProfile profile;
     ASSERT_TRUE(setUpProfile(profile));
+    // a holder of the mutex that has no window to raise
     NamedMutex running{QStringLiteral("Corvane.Mutex")};
     ASSERT_TRUE(running.isOwned());
 
-    const auto result = test::runProgram(QStringLiteral("Corvane"), {}, 10000);
+    const auto result = test::runProgram(QStringLiteral("Corvane"), {}, 20000);
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_TRUE(result.out.isEmpty());
-    EXPECT_EQ(result.err, QStringLiteral("Corvane is already running.\n"));
+    EXPECT_EQ(result.err,
+              QStringLiteral("Corvane is already running.\nIts window could not be brought to the front.\n"));
+}
+
+TEST(CorvaneStart, ASecondCopyRaisesTheFirstCopysWindowAndEnds)
+{
+    test::TempProfile profile;
+    ASSERT_TRUE(setUpProfile(profile));
+    const QString socket = profile.path(QStringLiteral("run/corvane/Corvane.socket"));
+    // a socket left behind by a copy that crashed is no obstacle
+    QDir().mkpath(profile.path(QStringLiteral("run/corvane")));
+    {
+        QFile stale(socket);
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    }
+
+    QProcess first;
+    first.start(QStringLiteral(CORVANE_BIN_DIR "/Corvane"), {});
+    ASSERT_TRUE(first.waitForStarted());
+    QElapsedTimer timer;
+    timer.start();
+    const auto listening = [&] {
+        QLocalSocket probe;
+        probe.connectToServer(socket);
+        return probe.waitForConnected(200);
+    };
+    while (!listening() && timer.elapsed() < 20000)
+        QThread::msleep(100);
+    ASSERT_TRUE(listening()) << qPrintable(QString::fromLocal8Bit(first.readAllStandardError()));
+
+    for (int start = 0; start < 2; ++start) {
+        const auto second = test::runProgram(QStringLiteral("Corvane"), {}, 20000);
+        ASSERT_TRUE(second.finished);
+        EXPECT_EQ(second.exitCode, 0);
+        EXPECT_TRUE(second.out.isEmpty()) << qPrintable(second.out);
+        EXPECT_EQ(second.err, QStringLiteral("Corvane is already running.\n"));
+    }
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    first.kill();
+    first.waitForFinished();
+    EXPECT_FALSE(NamedMutex::exists(QStringLiteral("Corvane.Mutex")));
 }
 
 TEST(CorvaneStart, HelpAndUnknownArgumentsAnswerWithoutAWindow)

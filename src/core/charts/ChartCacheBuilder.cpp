@@ -27,9 +27,15 @@ ChartDefinition ChartDefinition::fromRow(const Dataset& row, QDate today)
     d.project = row.asString(QStringLiteral("Project"));
     d.chart = row.asString(QStringLiteral("File"));
     d.popOrder = row.asString(QStringLiteral("PopOrder")).toUpper();
-    const QStringList lines = row.asString(QStringLiteral("ForEach")).split(QLatin1Char('\n'));
+    // One name a line, ended by CR LF as every writer here ends them: a line
+    // break (LF alone) inside a name stays part of it. A list written with LF
+    // alone splits there.
+    const QString forEach = row.asString(QStringLiteral("ForEach"));
+    const bool crlf = forEach.contains(QLatin1String("\r\n"));
+    const QStringList lines = crlf ? forEach.split(QLatin1String("\r\n")) : forEach.split(QLatin1Char('\n'));
     for (QString line : lines) {
-        line.remove(QLatin1Char('\r'));
+        if (!crlf)
+            line.remove(QLatin1Char('\r'));
         if (!line.trimmed().isEmpty())
             d.series.append(line);
     }

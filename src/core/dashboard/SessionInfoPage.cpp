@@ -22,7 +22,10 @@ void appendOptimizationNote(QString& page, const QString& content)
             page += QStringLiteral("</UL>\n");
         listOpen = false;
     };
-    const QStringList lines = content.split(QLatin1Char('\n'));
+    // Harvester ends each line with CR LF, so a line break inside a name (LF
+    // alone) stays within its item; notes written with LF alone split there.
+    const QStringList lines = content.contains(QLatin1String("\r\n")) ? content.split(QLatin1String("\r\n"))
+                                                                      : content.split(QLatin1Char('\n'));
     for (QString line : lines) {
         line = line.trimmed();
         if (line.isEmpty())

@@ -196,8 +196,9 @@ QVariantList TableRows::fetch(qint64 key)
 
 int TableRows::find(const QStringList& fieldNames, const QVariantList& values, bool caseInsensitive)
 {
-    QVariantList binds;
-    QString where = whereClause(binds);
+    // A text longer than its field is looked for as given first: another
+    // program may have stored it whole. Only then as the field would keep it.
+    QVariantList whole, kept;
     QStringList conditions;
     for (int i = 0; i < fieldNames.size() && i < values.size(); ++i) {
         const FieldDef& field = fieldNamed(fieldNames.at(i));
@@ -205,8 +206,15 @@ int TableRows::find(const QStringList& fieldNames, const QVariantList& values, b
         conditions << q(field.name)
                 + ((caseInsensitive && text) ? QStringLiteral(" COLLATE NOCASE") : QString())
                 + QStringLiteral(" IS ?");
-        binds << FieldCodec::toStored(field, values.at(i));
+        kept << FieldCodec::toStored(field, values.at(i));
+        if (field.type == FieldType::String && field.size > 0 && values.at(i).typeId() == QMetaType::QString
+            && values.at(i).toString().size() > field.size)
+            whole << values.at(i).toString();
+        else
+            whole << kept.constLast();
     }
+    QVariantList binds;
+    QString where = whereClause(binds);
     if (!conditions.isEmpty())
         where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND "))
             + conditions.join(QLatin1String(" AND "));
@@ -214,12 +222,17 @@ int TableRows::find(const QStringList& fieldNames, const QVariantList& values, b
         m_connection.prepare(QStringLiteral("SELECT rowid FROM ") + table() + where
                                  + QStringLiteral(" ORDER BY ") + orderClause() + QStringLiteral(" LIMIT 1"),
                              m_def.name);
-    statement.bindAll(binds);
-    const int rc = statement.step();
-    if (rc == SQLITE_ROW)
-        return positionOf(statement.columnInt64(0));
-    if (rc != SQLITE_DONE)
-        m_connection.fail(rc, m_def.name);
+    for (const QVariantList* lookup : {&whole, &kept}) {
+        if (lookup == &kept && kept == whole)
+            break;
+        statement.bindAll(binds + *lookup);
+        const int rc = statement.step();
+        if (rc == SQLITE_ROW)
+            return positionOf(statement.columnInt64(0));
+        if (rc != SQLITE_DONE)
+            m_connection.fail(rc, m_def.name);
+        statement.reset();
+    }
     return -1;
 }
 

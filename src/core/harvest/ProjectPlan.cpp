@@ -2,6 +2,7 @@
 
 #include "core/data/Dataset.h"
 #include "core/data/FieldCodec.h"
+#include "core/data/Schema.h"
 #include "core/data/SqlQuote.h"
 
 #include <QDateTime>
@@ -13,6 +14,29 @@ namespace {
 QString projectFilter(const QString& project)
 {
     return QStringLiteral("Project = ") + SqlQuote::quoted(project, QLatin1Char('"'));
+}
+
+// The width of a column of the rank table, which every session row goes by.
+int rankWidth(const char* field)
+{
+    if (const TableDef* rank = Schema::table(QStringLiteral("CVRank")))
+        for (const FieldDef& f : rank->fields)
+            if (f.name == QLatin1String(field))
+                return f.size;
+    return 0;
+}
+
+// "the search term "..." is longer than 64 characters" for the first name
+// that the rank table could only keep cut short.
+QString tooLong(const char* what, const QStringList& names, const char* field)
+{
+    const int width = rankWidth(field);
+    for (const QString& name : names)
+        if (width > 0 && name.size() > width)
+            return QStringLiteral("the %1 \"%2\" is longer than %3 characters")
+                .arg(QLatin1String(what), name)
+                .arg(width);
+    return {};
 }
 
 } // namespace
@@ -89,6 +113,20 @@ QString ProjectPlan::incompleteReason() const
         missing << QStringLiteral("no search terms");
     if (depth < 1)
         missing << QStringLiteral("no search depth");
+    // Names written by another program may be longer than the result tables
+    // keep: their ranks would be stored under a name cut short, which nothing
+    // finds again.
+    QStringList urlNames, engineNames;
+    for (const Url& url : urls)
+        urlNames << url.name;
+    for (const EngineScript& engine : engines)
+        engineNames << engine.Name;
+    for (const QString& problem :
+         {tooLong("project name", {name}, "Project"), tooLong("URL name", urlNames, "URL"),
+          tooLong("search term", terms, "SearchTerm"),
+          tooLong("search engine name", engineNames, "SearchEngine")})
+        if (!problem.isEmpty())
+            missing << problem;
     return missing.join(QStringLiteral(", "));
 }
 

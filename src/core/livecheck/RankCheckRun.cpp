@@ -4,6 +4,7 @@
 #include "core/engine/EngineScript.h"
 #include "core/engine/PageFetcher.h"
 #include "core/engine/PollingDriver.h"
+#include "core/platform/TabFields.h"
 
 #include <QTextStream>
 
@@ -11,23 +12,7 @@ namespace corvane {
 
 namespace {
 
-// A text as one field of a tab-separated line: a backslash, tab, line feed or
-// carriage return inside it is written as \\, \t, \n or \r.
-QString field(const QString& text)
-{
-    QString escaped;
-    escaped.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'\\': escaped += QLatin1String("\\\\"); break;
-        case u'\t': escaped += QLatin1String("\\t"); break;
-        case u'\n': escaped += QLatin1String("\\n"); break;
-        case u'\r': escaped += QLatin1String("\\r"); break;
-        default: escaped += c;
-        }
-    }
-    return escaped;
-}
+using TabFields::field;
 
 // Engines to ask: the named ones in the order given, or every active one.
 QList<EngineScript> chooseEngines(Table& se3, const QStringList& names, QTextStream& err)

@@ -74,8 +74,11 @@ KeywordTags keywordTags(const QString& page)
 
 QStringList listLines(const QString& text)
 {
+    // Written with CR LF (joinLines): a line break (LF alone) inside a name
+    // then stays part of it.
     static const QRegularExpression lineBreak(QStringLiteral("\r?\n"));
-    QStringList lines = text.split(lineBreak);
+    QStringList lines =
+        text.contains(QLatin1String("\r\n")) ? text.split(QLatin1String("\r\n")) : text.split(lineBreak);
     lines.removeAll(QString());
     return lines;
 }

@@ -43,7 +43,8 @@ struct KeywordTags
 KeywordTags keywordTags(const QString& page);
 
 // Lines of a one-name-per-line list (CVNotify, CVSQLTee ForEach, Schedule):
-// split at CR LF or LF, empty lines dropped.
+// split at CR LF when the text has one (a lone LF is then part of a name), else
+// at LF; empty lines dropped.
 QStringList listLines(const QString& text);
 QString joinLines(const QStringList& lines);
 

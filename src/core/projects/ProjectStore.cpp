@@ -253,7 +253,8 @@ QString ProjectStore::inactiveEngineSql(const QString& project, const EngineFilt
                                                                    {"Group4", &filter.engine}};
     for (const auto& [field, values] : sections)
         for (const QString& value : *values)
-            clauses << QLatin1String(field) + QStringLiteral(" = ") + q(value);
+            clauses << (value.isEmpty() ? QStringLiteral("(%1 IS NULL OR %1 = '')").arg(QLatin1String(field))
+                                        : QLatin1String(field) + QStringLiteral(" = ") + q(value));
     if (!clauses.isEmpty())
         sql += QStringLiteral(" AND (") + clauses.join(connector) + QStringLiteral(")");
     return sql + QStringLiteral(" ORDER BY Name NOCASE");

@@ -29,6 +29,9 @@ private:
 // connector between them.
 struct EngineFilter
 {
+    // An empty text in a list stands for engines without a value there; lists
+    // of values offer it as NoValueEntry.
+    static constexpr const char* NoValueEntry = "(none)";
     QStringList country, group, type, locality, engine;
     bool useAnd = true;
     bool isEmpty() const;

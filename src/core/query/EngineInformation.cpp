@@ -36,7 +36,9 @@ QString filterText(const QList<FilterItem>& checked, bool joinWithAnd)
 {
     QStringList conditions;
     for (const FilterItem& item : checked)
-        conditions << item.column + QStringLiteral(" = ") + SqlQuote::quoted(item.value, QLatin1Char('"'));
+        conditions << (item.value.isEmpty() ? QStringLiteral("(%1 IS NULL OR %1 = '')").arg(item.column)
+                                            : item.column + QStringLiteral(" = ")
+                               + SqlQuote::quoted(item.value, QLatin1Char('"')));
     return conditions.join(joinWithAnd ? QLatin1String(" AND ") : QLatin1String(" OR "));
 }
 
@@ -96,6 +98,16 @@ QStringList distinctValues(Database& se3Database, const QString& column)
     std::sort(values.begin(), values.end(),
               [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     return values;
+}
+
+bool anyEmptyValue(Database& se3Database, const QString& column)
+{
+    Table se3(&se3Database, QStringLiteral("SE3"));
+    se3.open();
+    for (se3.first(); !se3.eof(); se3.next())
+        if (se3.asString(column).trimmed().isEmpty())
+            return true;
+    return false;
 }
 
 QString countText(int count)

@@ -36,8 +36,9 @@ struct FilterItem
     QString value;
 };
 
-// The checked values as one filter expression: `Column = "value"` each,
-// joined with " AND " or " OR "; empty when nothing is checked.
+// The checked values as one filter expression: `Column = "value"` each
+// (an empty value: the column is empty or NULL), joined with " AND " or
+// " OR "; empty when nothing is checked.
 QString filterText(const QList<FilterItem>& checked, bool joinWithAnd);
 
 // One listed engine.
@@ -65,6 +66,8 @@ QList<EngineRow> listEngines(Database& se3Database, Database& general, const QSt
 
 // The distinct non-empty values of an SE3 column, sorted.
 QStringList distinctValues(Database& se3Database, const QString& column);
+// True when some SE3 row has no value in the column.
+bool anyEmptyValue(Database& se3Database, const QString& column);
 
 // The engine count label.
 QString countText(int count);

@@ -305,6 +305,18 @@ private:
 
 QString numberText(double value) { return QString::number(value, 'g', 10); }
 
+// Qt Charts draws titles, axis labels and legend entries as rich text; names
+// go in escaped so that "<b>" or "&amp;" show as typed. A tab or line break
+// inside a name is shown as a blank.
+QString chartText(const QString& plain)
+{
+    QString text = plain;
+    for (QChar& c : text)
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    return text.toHtmlEscaped();
+}
+
 double niceStep(double span, int wantedTicks)
 {
     const double raw = std::max(span / std::max(1, wantedTicks), 1e-9);
@@ -386,8 +398,11 @@ void labelCategories(QCategoryAxis& axis, const QStringList& categories, int fir
     // and thinned-out labels start half a step in so the first stays whole
     axis.setStartValue(first - step);
     QStringList used;
-    for (int c = first + step / 2; c <= last; c += step) {
-        QString label = categories.at(c);
+    // at least one label, also when a single one is wider than the axis (Qt
+    // Charts then shortens it): an axis without labels puts its title in the
+    // chart's top left corner
+    for (int c = first + std::min(step / 2, (last - first) / 2); c <= last; c += step) {
+        QString label = chartText(categories.at(c));
         while (used.contains(label))
             label += QChar(0x200B); // the axis needs distinct labels
         used << label;
@@ -396,6 +411,15 @@ void labelCategories(QCategoryAxis& axis, const QStringList& categories, int fir
 }
 
 } // namespace
+
+QString chartTitleHtml(const QStringList& lines)
+{
+    QStringList escaped;
+    for (const QString& line : lines)
+        for (const QString& part : line.split(QLatin1Char('\n')))
+            escaped << chartText(part);
+    return escaped.join(QStringLiteral("<br>"));
+}
 
 QList<QColor> chartPaletteColours(int palette)
 {
@@ -442,9 +466,7 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
     }
 
     chart.setTheme(themeLook(design.theme).base);
-    chart.setTitle(data.titleLines.join(QStringLiteral("\n"))
-                       .toHtmlEscaped()
-                       .replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+    chart.setTitle(chartTitleHtml(data.titleLines));
     chart.legend()->setVisible(data.series.size() > 1);
     chart.legend()->setAlignment(Qt::AlignBottom);
 
@@ -462,8 +484,8 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
     categoryAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     categoryAxis->setStartValue(first - 0.5);
     categoryAxis->setRange(first - 0.5, last + 0.5);
-    categoryAxis->setTitleText(data.categoryTitle);
-    valueAxis->setTitleText(data.valueTitle);
+    categoryAxis->setTitleText(chartText(data.categoryTitle));
+    valueAxis->setTitleText(chartText(data.valueTitle));
     chart.addAxis(categoryAxis, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
     chart.addAxis(valueAxis, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
     categoryAxis->setReverse(horizontal); // first category at the top
@@ -534,7 +556,7 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
                                               : static_cast<QAbstractBarSeries*>(new QBarSeries);
         bars->setBarWidth(BarWidth);
         for (int s = 0; s < data.series.size(); ++s) {
-            auto* set = new QBarSet(data.series.at(s).name);
+            auto* set = new QBarSet(chartText(data.series.at(s).name));
             for (int c = 0; c < points; ++c) {
                 const auto value =
                     c < data.series.at(s).values.size() ? data.series.at(s).values.at(c) : std::nullopt;
@@ -552,7 +574,7 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
     } else {
         for (int s = 0; s < data.series.size(); ++s) {
             auto* line = new QLineSeries;
-            line->setName(data.series.at(s).name);
+            line->setName(chartText(data.series.at(s).name));
             for (int c = 0; c < points; ++c) {
                 const auto value =
                     c < data.series.at(s).values.size() ? data.series.at(s).values.at(c) : std::nullopt;

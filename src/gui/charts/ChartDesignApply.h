@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QList>
 #include <QSizeF>
+#include <QString>
+#include <QStringList>
 
 class QChart;
 
@@ -14,6 +16,10 @@ namespace corvane {
 // The colours of a palette (an index into ChartDesign::paletteNames()), in
 // series order.
 QList<QColor> chartPaletteColours(int palette);
+
+// A chart title as Qt Charts' rich text: each line (and each line break
+// inside one) on a line of its own, every character shown as written.
+QString chartTitleHtml(const QStringList& lines);
 
 // Rebuilds the chart from the data in the design's look and shows one page
 // of it (0-based, clamped to the pages there are):

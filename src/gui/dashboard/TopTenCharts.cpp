@@ -1,5 +1,6 @@
 #include "gui/dashboard/TopTenCharts.h"
 
+#include "gui/charts/ChartDesignApply.h"
 #include "gui/charts/DesignedChartView.h"
 
 #include <QChart>
@@ -120,7 +121,7 @@ void TopTenCharts::drawSlot(int slot, const QString& title)
     if (!chart.categories.isEmpty())
         chart.series << ranks;
     m_slots[slot].view->setChartData(chart);
-    m_slots[slot].view->chart()->setTitle(title);
+    m_slots[slot].view->chart()->setTitle(chartTitleHtml({title}));
 }
 
 void TopTenCharts::setDesign(const ChartDesign& design)

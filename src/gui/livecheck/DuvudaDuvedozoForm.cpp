@@ -11,6 +11,7 @@
 #include "core/outside/LibraryCalls.h"
 #include "core/platform/AppFolders.h"
 #include "core/platform/Registry.h"
+#include "core/projects/ProjectStore.h"
 #include "core/settings/Settings.h"
 #include "gui/export/ExportWizardForm.h"
 #include "gui/help/HelpForm.h"
@@ -436,12 +437,18 @@ void TDuvudaDuvedozoForm::FillCountryCombo()
     QuickHVQuery.close();
     QuickHVQuery.setSql(QStringLiteral("SELECT DISTINCT country FROM SE3 ORDER BY country"));
     QuickHVQuery.open();
+    bool empty = false;
     for (QuickHVQuery.first(); !QuickHVQuery.eof(); QuickHVQuery.next()) {
         const QString country = QuickHVQuery.asString(QStringLiteral("country"));
-        if (!country.isEmpty())
+        if (country.isEmpty())
+            empty = true;
+        else
             m_countryCombo->addItem(country);
     }
     QuickHVQuery.close();
+    // engines without a country are listed on their own too, not only under "All"
+    if (empty)
+        m_countryCombo->addItem(QLatin1String(EngineFilter::NoValueEntry), true);
     m_countryCombo->setCurrentIndex(0);
     CountryComboChange();
 }
@@ -449,7 +456,10 @@ void TDuvudaDuvedozoForm::FillCountryCombo()
 void TDuvudaDuvedozoForm::CountryComboChange()
 {
     const QString country = m_countryCombo->currentText();
-    const QString sql = country == QLatin1String("All") || country.isEmpty()
+    const bool noCountry = m_countryCombo->currentData().toBool();
+    const QString sql = noCountry
+        ? QStringLiteral("SELECT Name FROM SE3 WHERE Country IS NULL OR Country = '' ORDER BY Name NOCASE")
+        : country == QLatin1String("All") || country.isEmpty()
         ? QStringLiteral("SELECT Name FROM SE3 ORDER BY Name NOCASE")
         : QStringLiteral("SELECT Name FROM SE3 WHERE Country = ")
             + SqlQuote::quoted(country, QLatin1Char('"')) + QStringLiteral(" ORDER BY Name NOCASE");

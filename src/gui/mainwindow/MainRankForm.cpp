@@ -480,8 +480,13 @@ void TMainRankForm::BuildProjectList()
     projects.open();
     for (projects.first(); !projects.eof(); projects.next()) {
         const QString name = projects.asString(QStringLiteral("Name"));
-        // The menu shows the name as it is: "&" would otherwise mark an accelerator.
-        QAction* item = m_openProjectMenu->addAction(QString(name).replace(u'&', QLatin1String("&&")));
+        // The menu shows the name as it is: "&" would otherwise mark an accelerator,
+        // a tab would start the shortcut column and a line break would end the entry.
+        QString text = QString(name).replace(u'&', QLatin1String("&&"));
+        for (QChar& c : text)
+            if (c == u'\t' || c == u'\n' || c == u'\r')
+                c = u' ';
+        QAction* item = m_openProjectMenu->addAction(text);
         item->setData(name);
         item->setCheckable(true);
         m_projectGroup->addAction(item);

@@ -830,14 +830,23 @@ void TSetupWizardForm::buildFilters()
                      QStringLiteral("SELECT DISTINCT ") + QLatin1String(section[1])
                          + QStringLiteral(" AS V FROM SE3 ORDER BY V"));
         values.open();
+        bool empty = false;
+        const auto addValue = [top](const QString& text, bool noValue) {
+            auto* item = new QTreeWidgetItem(top, {text});
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+            item->setCheckState(0, Qt::Unchecked);
+            item->setData(0, Qt::UserRole, noValue);
+        };
         for (values.first(); !values.eof(); values.next()) {
             const QString value = values.asString(QStringLiteral("V"));
             if (value.isEmpty())
-                continue;
-            auto* item = new QTreeWidgetItem(top, {value});
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-            item->setCheckState(0, Qt::Unchecked);
+                empty = true;
+            else
+                addValue(value, false);
         }
+        // engines without a value can be picked too
+        if (empty)
+            addValue(QLatin1String(EngineFilter::NoValueEntry), true);
     }
     m_filters->expandAll();
 }
@@ -851,7 +860,8 @@ void TSetupWizardForm::readFilters()
         QTreeWidgetItem* top = m_filters->topLevelItem(s);
         for (int i = 0; i < top->childCount(); ++i)
             if (top->child(i)->checkState(0) == Qt::Checked)
-                *lists[s] << top->child(i)->text(0);
+                *lists[s] << (top->child(i)->data(0, Qt::UserRole).toBool() ? QString()
+                                                                            : top->child(i)->text(0));
     }
     m_filter.useAnd = !m_or->isChecked();
 }

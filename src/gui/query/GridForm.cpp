@@ -101,6 +101,9 @@ TGridForm::TGridForm(TDM1& dataModule, QWidget* parent)
     status->setSizeGripEnabled(false);
     m_recordsPanel->setObjectName(QStringLiteral("RecordsPanel"));
     m_projectPanel->setObjectName(QStringLiteral("ProjectPanel"));
+    // the project's name is shown as it is written, never as markup
+    m_recordsPanel->setTextFormat(Qt::PlainText);
+    m_projectPanel->setTextFormat(Qt::PlainText);
     m_recordsPanel->setMinimumWidth(140);
     status->addWidget(m_recordsPanel);
     status->addWidget(m_projectPanel, 1);

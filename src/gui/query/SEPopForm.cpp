@@ -5,6 +5,7 @@
 #include "core/help/HelpContexts.h"
 #include "core/outside/LibraryCalls.h"
 #include "core/print/ReportTable.h"
+#include "core/projects/ProjectStore.h"
 #include "gui/widgets/DesktopLinks.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/HtmlItemDelegate.h"
@@ -209,6 +210,13 @@ void TSEPopForm::FillFilterTree()
                 item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
                 item->setCheckState(0, Qt::Unchecked);
             }
+            // engines without a value can be picked too
+            if (EngineInformation::anyEmptyValue(m_dm.SE3, QLatin1String(section.column))) {
+                auto* item = new QTreeWidgetItem(parent, {QLatin1String(EngineFilter::NoValueEntry)});
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+                item->setCheckState(0, Qt::Unchecked);
+                item->setData(0, Qt::UserRole, true);
+            }
         } catch (const DatabaseError& error) {
             ShowError(error.message());
             return;
@@ -224,7 +232,10 @@ void TSEPopForm::BuildList()
         const QTreeWidgetItem* section = m_filterTree->topLevelItem(s);
         for (int i = 0; i < section->childCount(); ++i)
             if (section->child(i)->checkState(0) == Qt::Checked)
-                checked.append({section->data(0, Qt::UserRole).toString(), section->child(i)->text(0)});
+                checked.append({section->data(0, Qt::UserRole).toString(),
+                                section->child(i)->data(0, Qt::UserRole).toBool()
+                                    ? QString()
+                                    : section->child(i)->text(0)});
     }
     m_filterTree->setHeaderLabel(checked.isEmpty() ? QStringLiteral("Unfiltered")
                                                    : QStringLiteral("Filtered"));

@@ -7,6 +7,7 @@
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/messages/MessageForm.h"
 #include "gui/widgets/CorvaneApplication.h"
+#include "gui/widgets/InstanceChannel.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -20,8 +21,9 @@ namespace {
 const char* const Usage =
     "Usage: Corvane [--help]\n"
     "Opens Corvane's main window on the profile of the settings store ($CORVANE_REGISTRY, else\n"
-    "$XDG_CONFIG_HOME/Corvane/registry.reg). Only one copy runs at a time; a second start says\n"
-    "so on stderr and ends with exit status 0. Qt's own options (such as -platform) are accepted.\n"
+    "$XDG_CONFIG_HOME/Corvane/registry.reg). Only one copy runs at a time: a second start brings\n"
+    "the running copy's window to the front, says so on stderr and ends with exit status 0.\n"
+    "Qt's own options (such as -platform) are accepted.\n"
     "  --help   show this text\n";
 
 } // namespace
@@ -46,10 +48,13 @@ int main(int argc, char** argv)
             QTextStream(stderr) << "Corvane: unknown argument \"" << extra.first() << "\"\n" << Usage;
             return 2;
         }
-        // One copy at a time: a second start ends at once.
+        // One copy at a time: a second start raises the first one's window and ends.
         NamedMutex instance{QLatin1String(MutexNames::Corvane)};
         if (instance.alreadyExisted() || !instance.isOwned()) {
-            QTextStream(stderr) << "Corvane is already running.\n";
+            QTextStream err(stderr);
+            err << "Corvane is already running.\n";
+            if (!InstanceChannel::askToRaise())
+                err << "Its window could not be brought to the front.\n";
             return 0;
         }
         // A user's first start creates the profile before the data module reads it.
@@ -63,6 +68,10 @@ int main(int argc, char** argv)
             TMessageForm messageForm(*dataModule);
             TMainRankForm mainForm(*dataModule);
             mainForm.show();
+            InstanceChannel channel;
+            if (!channel.listen(&mainForm))
+                QTextStream(stderr) << "Corvane: a second start cannot reach this window: "
+                                    << channel.errorString() << "\n";
             exitCode = app.exec();
         } catch (const DatabaseError& e) {
             CorvaneApplication::showException(e.message());

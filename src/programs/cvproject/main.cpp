@@ -7,6 +7,7 @@
 #include "core/outside/GuardedTool.h"
 #include "core/platform/MutexNames.h"
 #include "core/platform/NamedMutex.h"
+#include "core/platform/TabFields.h"
 #include "core/projects/ProjectCascade.h"
 #include "core/projects/ProjectRules.h"
 #include "core/projects/ProjectStore.h"
@@ -27,6 +28,8 @@ using namespace corvane;
 
 const char* const Usage =
     R"(Commands (PROJECT, NAME, TERM, ENGINE are single arguments; quote them for the shell):
+Listed names are written with a backslash, tab, line feed or carriage return inside
+them as \\, \t, \n or \r, so each line keeps its tab-separated fields.
   list                                  projects: name, depth, key URL, full URL data, bypass on hits
   urls PROJECT                          URLs: name, address, any match
   terms PROJECT                         search terms
@@ -53,6 +56,12 @@ QString plain(const QString& html)
     text.replace(QRegularExpression(QStringLiteral("<BR>"), QRegularExpression::CaseInsensitiveOption),
                  QStringLiteral(" "));
     text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    // the entities toHtmlEscaped() writes, "&amp;" last
+    text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"))
+        .replace(QLatin1String("&quot;"), QLatin1String("\""))
+        .replace(QLatin1String("&#39;"), QLatin1String("'"))
+        .replace(QLatin1String("&amp;"), QLatin1String("&"));
     return text.trimmed();
 }
 
@@ -63,6 +72,8 @@ bool apiEnabled(TDM1& dm)
                                     QStringLiteral("GoogleKeyEnabled"))
         == QLatin1String("true");
 }
+
+using TabFields::field;
 
 QString yesNo(bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); }
 
@@ -184,23 +195,23 @@ int main(int argc, char** argv)
             Query rows(&db, QStringLiteral("SELECT * FROM CVProject ORDER BY Name"));
             rows.open();
             for (rows.first(); !rows.eof(); rows.next())
-                out << rows.asString(QStringLiteral("Name")) << '\t'
+                out << field(rows.asString(QStringLiteral("Name"))) << '\t'
                     << rows.asInteger(QStringLiteral("Depth")) << '\t'
-                    << rows.asString(QStringLiteral("KeyURL")) << '\t'
+                    << field(rows.asString(QStringLiteral("KeyURL"))) << '\t'
                     << yesNo(rows.asBoolean(QStringLiteral("FullURLData"))) << '\t'
                     << yesNo(rows.asBoolean(QStringLiteral("StopOnHit"))) << '\n';
         } else if (command == QLatin1String("urls")) {
             require();
             for (const ProjectStore::UrlRow& row : store.urls(project))
-                out << row.name << '\t' << row.url << '\t' << yesNo(row.anyMatch) << '\n';
+                out << field(row.name) << '\t' << field(row.url) << '\t' << yesNo(row.anyMatch) << '\n';
         } else if (command == QLatin1String("terms")) {
             require();
             for (const QString& t : store.terms(project))
-                out << t << '\n';
+                out << field(t) << '\n';
         } else if (command == QLatin1String("engines")) {
             require();
             for (const QString& e : store.engines(project))
-                out << e << '\n';
+                out << field(e) << '\n';
         } else if (command == QLatin1String("create")) {
             QList<std::pair<QString, QString>> urls;
             for (const QString& value : parser.values(url)) {
@@ -313,7 +324,8 @@ int main(int argc, char** argv)
         }
         return 0;
     } catch (const ProjectRefusal& e) {
-        err << "cvproject: " << plain(e.message()) << "\n";
+        // a refusal is plain text: a name in it is written as it is
+        err << "cvproject: " << e.message() << "\n";
         return 1;
     } catch (const DatabaseError& e) {
         err << "cvproject: " << e.message() << "\n";

@@ -3,6 +3,7 @@
 // window adds, edits and deletes them, --list prints them.
 #include "core/data/DatabaseError.h"
 #include "core/datamodule/DM1.h"
+#include "core/platform/TabFields.h"
 #include "core/schedule/TaskSchedule.h"
 #include "gui/messages/MessageForm.h"
 #include "gui/schedule/ScheduleForm.h"
@@ -24,7 +25,8 @@ task's projects; the Schedule table of the data folder lists the same tasks.
 
 Without arguments the window "Corvane Project Scheduler" opens.
   --list   prints each task on a line: name, days and time, projects
-           (separated by tabs; the projects by ", ")
+           (separated by tabs; the projects by ", "; a backslash, tab or line
+           break inside a name written as \\, \t or \n)
   --help   prints this text
 
 The environment variable CORVANE_CRONTAB names a plain file to use instead of
@@ -46,8 +48,11 @@ int listTasks(int argc, char** argv)
         schedule.load();
         for (const ScheduledTask& task : schedule.tasks()) {
             const std::optional<CronTime> when = CronTime::parse(task.when);
-            out << task.name << '\t' << (when ? when->description() : task.when) << '\t'
-                << task.projects.join(QStringLiteral(", ")) << '\n';
+            QStringList projects;
+            for (const QString& project : task.projects)
+                projects << TabFields::field(project);
+            out << TabFields::field(task.name) << '\t' << (when ? when->description() : task.when) << '\t'
+                << projects.join(QStringLiteral(", ")) << '\n';
         }
         DM1 = nullptr;
     } catch (const DatabaseError& e) {
