@@ -58,6 +58,7 @@ public:
     QLineEdit* urlNameBox() const { return m_urlName; }
     QLineEdit* urlBox() const { return m_url; }
     QCheckBox* anyMatchBox() const { return m_anyMatch; }
+    QCheckBox* useApiBox() const { return m_useApi; }
     QComboBox* keyUrlBox() const { return m_keyUrl; }
     QLineEdit* termBox() const { return m_term; }
     QTableView* inactiveGrid() const { return m_inactiveGrid; }
