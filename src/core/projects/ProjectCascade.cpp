@@ -204,12 +204,21 @@ void ProjectCascade::runStep(const QString& kind, const QString& project, const 
 
 QString ProjectCascade::attach(const QString& table)
 {
+    // One table at a time: a step's transaction locks every attached file,
+    // and must not keep other programs from writing the tables it leaves alone.
+    if (m_attachedTable != table) {
+        m_connection->detachAll();
+        m_attachedTable.clear();
+    }
     const QString schema = m_connection->attach(m_db, table);
-    // A project's rows are spread over the whole file: keep the pages a step
-    // touches in memory instead of reading them again for every index.
-    m_connection->exec(QStringLiteral("PRAGMA ") + Connection::quoteName(schema)
-                           + QStringLiteral(".cache_size = -131072"),
-                       table);
+    if (m_attachedTable != table) {
+        // A project's rows are spread over the whole file: keep the pages a
+        // step touches in memory instead of reading them again for every index.
+        m_connection->exec(QStringLiteral("PRAGMA ") + Connection::quoteName(schema)
+                               + QStringLiteral(".cache_size = -131072"),
+                           table);
+        m_attachedTable = table;
+    }
     return schema;
 }
 

@@ -103,6 +103,7 @@ private:
     Database& m_db;
     CascadeEvents m_events;
     std::unique_ptr<Connection> m_connection;
+    QString m_attachedTable; // the one table attached to m_connection
 };
 
 } // namespace corvane
