@@ -12,8 +12,11 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
 
 using namespace corvane;
 using test::CascadeProfile;
@@ -230,6 +233,69 @@ TEST_F(ProjectCascadeTest, AMissingTaskIsSkipped)
     ProjectCascade(data.db(), events).deleteProject(CascadeProfile::Project);
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_FALSE(QFile::exists(profile.path(QStringLiteral("crontab")))) << "nothing to write";
+}
+
+// The index names of a table file and what SQLite's integrity check says of it.
+QString indexesAndIntegrity(const QString& folder, const QString& table)
+{
+    sqlite3* db = nullptr;
+    QString result;
+    if (sqlite3_open_v2((folder + table + QStringLiteral(".dat")).toUtf8().constData(), &db,
+                        SQLITE_OPEN_READONLY, nullptr)
+        == SQLITE_OK) {
+        for (const char* sql : {"SELECT name FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL "
+                                "ORDER BY name",
+                                "PRAGMA integrity_check"}) {
+            sqlite3_stmt* statement = nullptr;
+            sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                result += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)))
+                    + QLatin1Char(' ');
+            sqlite3_finalize(statement);
+        }
+    }
+    sqlite3_close(db);
+    return result.trimmed();
+}
+
+// A project that fills most of its tables is renamed and deleted in bulk
+// (indexes built anew, the other rows set aside and put back): every row
+// follows, the neighbour keeps its rows, and the files keep their indexes.
+TEST(ProjectCascadeBulk, ALargeProjectIsRenamedAndDeletedWithTheIndexesInPlace)
+{
+    test::TempProfile profile;
+    qputenv("CORVANE_CRONTAB", profile.path(QStringLiteral("crontab")).toUtf8());
+    CascadeProfile data(profile.path(QStringLiteral("Data/")));
+    data.seed(30000);
+    const QStringList otherBefore = data.dumpProject(CascadeProfile::Other);
+    const qint64 before = data.countProject(CascadeProfile::Project);
+    const QString rankFile = indexesAndIntegrity(data.folder(), QStringLiteral("CVRank"));
+    EXPECT_EQ(rankFile, QStringLiteral("RankDateidx RankProjDateidx RankSeriesidx ok"));
+
+    QStringList statuses;
+    CascadeEvents events;
+    events.status = [&statuses](const QString& text, int) { statuses << text; };
+    ProjectCascade(data.db(), events).renameProject(CascadeProfile::Project, QStringLiteral("Moved"));
+    EXPECT_EQ(data.countProject(CascadeProfile::Project), 0);
+    EXPECT_EQ(data.countProject(QStringLiteral("Moved")), before);
+    EXPECT_EQ(data.dumpProject(CascadeProfile::Other), otherBefore);
+    EXPECT_EQ(indexesAndIntegrity(data.folder(), QStringLiteral("CVRank")), rankFile);
+    EXPECT_TRUE(statuses.contains(QStringLiteral("Updating CVRank table")))
+        << qPrintable(statuses.join(QLatin1Char('\n')));
+
+    ProjectCascade(data.db(), events).deleteProject(QStringLiteral("Moved"));
+    EXPECT_EQ(data.countProject(QStringLiteral("Moved")), 0);
+    EXPECT_EQ(data.dumpProject(CascadeProfile::Other), otherBefore);
+    EXPECT_EQ(indexesAndIntegrity(data.folder(), QStringLiteral("CVRank")), rankFile);
+    // The progress counts what went: the last count reaches the total.
+    EXPECT_EQ(statuses.last(), QStringLiteral("Done"));
+    const QStringList counted = statuses.constLast() == QStringLiteral("Done")
+        ? statuses.filter(QRegularExpression(QStringLiteral(" table \\d+/\\d+$")))
+        : QStringList();
+    ASSERT_FALSE(counted.isEmpty());
+    const QStringList lastCount = counted.constLast().section(QLatin1Char(' '), -1).split(QLatin1Char('/'));
+    EXPECT_EQ(lastCount.first(), lastCount.last()) << qPrintable(counted.constLast());
+    qunsetenv("CORVANE_CRONTAB");
 }
 
 // A large profile renamed by another process that is killed half-way: the

@@ -8,6 +8,7 @@
 #include "core/data/Schema.h"
 #include "core/demo/DemoEngine.h"
 #include "core/projects/ProjectStore.h"
+#include "core/settings/Settings.h"
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/projects/SetupWizardForm.h"
 
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -44,6 +46,53 @@ void repoint(const QString& dataFolder, int port)
                   .arg(QLatin1String(column))
                   .arg(port))
             .execSql();
+}
+
+// Projects Alpha and Beta, each with one URL, one term and the demo engine.
+void seedTwoProjects(const QString& dataFolder)
+{
+    Session session(QStringLiteral("Seed"));
+    session.addPassword(QLatin1String(Schema::SE3Password));
+    Database db(QStringLiteral("Seed"), &session);
+    db.setDirectory(dataFolder);
+    db.connect();
+    ProjectStore store(db);
+    for (const QString& p : {QStringLiteral("Alpha"), QStringLiteral("Beta")}) {
+        store.addProject(p, 20, true, false);
+        store.addUrl(p, QStringLiteral("Home"), QStringLiteral("example.com"), false);
+        store.addTerm(p, QStringLiteral("crème \"brûlée\""));
+        store.addEngine(p, QStringLiteral("Corvane Demo"), false);
+    }
+}
+
+// The API flags of a project's engines, "name=flag" each.
+QStringList apiFlags(Database& db, const QString& project)
+{
+    QStringList flags;
+    Query rows(&db,
+               QStringLiteral("SELECT Name, API FROM CVSE3 WHERE Project = \"") + project
+                   + QStringLiteral("\" ORDER BY Name"));
+    rows.open();
+    for (rows.first(); !rows.eof(); rows.next())
+        flags << rows.asString(QStringLiteral("Name")) + QLatin1Char('=')
+                + QString::number(rows.asBoolean(QStringLiteral("API")) ? 1 : 0);
+    flags.sort();
+    return flags;
+}
+
+// Text dragged onto a box and dropped there, as a file manager or browser does.
+bool dropOnto(QWidget* box, const QString& text)
+{
+    QMimeData mime;
+    mime.setText(text);
+    const QPoint at = box->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &drop);
+    return drop.isAccepted();
 }
 
 bool selectRow(QTableView* grid, const QString& value)
@@ -232,20 +281,7 @@ private slots:
                 said << title + QStringLiteral(": ") + text;
                 return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
             });
-        {
-            Session session(QStringLiteral("Seed"));
-            session.addPassword(QLatin1String(Schema::SE3Password));
-            Database db(QStringLiteral("Seed"), &session);
-            db.setDirectory(dm->Settings.DataFolder);
-            db.connect();
-            ProjectStore store(db);
-            for (const QString& p : {QStringLiteral("Alpha"), QStringLiteral("Beta")}) {
-                store.addProject(p, 20, true, false);
-                store.addUrl(p, QStringLiteral("Home"), QStringLiteral("example.com"), false);
-                store.addTerm(p, QStringLiteral("crème \"brûlée\""));
-                store.addEngine(p, QStringLiteral("Corvane Demo"), false);
-            }
-        }
+        seedTwoProjects(dm->Settings.DataFolder);
         TSetupWizardForm wizard(*dm);
         wizard.show();
         QVERIFY(QTest::qWaitForWindowExposed(&wizard));
@@ -302,6 +338,164 @@ private slots:
         QVERIFY(store.terms(renamed).isEmpty());
         wizard.close();
         QVERIFY(!wizard.isVisible());
+    }
+
+    // "Use API": the flag follows the registry's API setting when an engine is
+    // activated, and the box changes it for this project's engine alone.
+    // Text dropped onto the URL name, URL and term boxes starts an edit.
+    void useApiAndDroppedText()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->LoadSwitches();
+        dm->setMessagePresenter([](MessageButtons buttons, const QString&, const QString&, const QString&) {
+            return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+        });
+        dm->registry().writeString(SettingsKeys::path(QStringLiteral("Network")),
+                                   QStringLiteral("GoogleKeyEnabled"), QStringLiteral("true"));
+        seedTwoProjects(dm->Settings.DataFolder);
+        {
+            // Every engine offers an API here.
+            Session session(QStringLiteral("Fixture"));
+            session.addPassword(QLatin1String(Schema::SE3Password));
+            Database data(QStringLiteral("Fixture"), &session);
+            data.setDirectory(dm->Settings.DataFolder);
+            data.connect();
+            Query(&data, QStringLiteral("UPDATE SE3 SET API = 1")).execSql();
+        }
+
+        TSetupWizardForm wizard(*dm);
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        wizard.selectProject(QStringLiteral("Alpha"));
+        wizard.showPage(TSetupWizardForm::EnginesPage);
+        QAbstractItemModel* inactive = wizard.inactiveGrid()->model();
+        QVERIFY(inactive->rowCount() > 0);
+        const QString second = inactive->index(0, 0).data().toString();
+        QVERIFY(selectRow(wizard.inactiveGrid(), second));
+        wizard.ActivateClick();
+        QStringList alpha{QStringLiteral("Corvane Demo=0"), second + QStringLiteral("=1")};
+        alpha.sort();
+        QCOMPARE(apiFlags(wizard.database(), QStringLiteral("Alpha")), alpha);
+
+        // Switching it on for the demo engine touches Alpha's row only.
+        QVERIFY(selectRow(wizard.activeGrid(), QStringLiteral("Corvane Demo")));
+        QCheckBox* useApi = wizard.useApiBox();
+        QVERIFY(useApi->isEnabled());
+        QVERIFY(!useApi->isChecked());
+        useApi->click();
+        alpha.replaceInStrings(QStringLiteral("Corvane Demo=0"), QStringLiteral("Corvane Demo=1"));
+        QCOMPARE(apiFlags(wizard.database(), QStringLiteral("Alpha")), alpha);
+        QCOMPARE(apiFlags(wizard.database(), QStringLiteral("Beta")),
+                 QStringList{QStringLiteral("Corvane Demo=0")});
+        // Another engine and back: the box shows what was saved.
+        QVERIFY(selectRow(wizard.activeGrid(), second));
+        QVERIFY(selectRow(wizard.activeGrid(), QStringLiteral("Corvane Demo")));
+        QVERIFY(useApi->isChecked());
+        useApi->click();
+        QVERIFY(
+            apiFlags(wizard.database(), QStringLiteral("Alpha")).contains(QStringLiteral("Corvane Demo=0")));
+
+        // Dropped text, trimmed, in each of the three boxes.
+        wizard.showPage(TSetupWizardForm::UrlsPage);
+        QVERIFY(dropOnto(wizard.urlBox(), QStringLiteral("  www.example.org/news \n")));
+        QCOMPARE(wizard.urlBox()->text(), QStringLiteral("www.example.org/news"));
+        QVERIFY(dropOnto(wizard.urlNameBox(), QStringLiteral("News & <b>Ü</b>")));
+        QCOMPARE(wizard.urlNameBox()->text(), QStringLiteral("News & <b>Ü</b>"));
+        QVERIFY(wizard.SaveUrlClick()); // an edit of the selected URL: renamed, with its new address
+        const QList<ProjectStore::UrlRow> urls =
+            ProjectStore(wizard.database()).urls(QStringLiteral("Alpha"));
+        QCOMPARE(urls.size(), 1);
+        QCOMPARE(urls.first().name, QStringLiteral("News & <b>Ü</b>"));
+        QCOMPARE(urls.first().url, QStringLiteral("example.org/news")); // saved without "www."
+        wizard.showPage(TSetupWizardForm::TermsPage);
+        QVERIFY(dropOnto(wizard.termBox(), QStringLiteral("\tbest \"garden\" tools ")));
+        QCOMPARE(wizard.termBox()->text(), QStringLiteral("best \"garden\" tools"));
+        QVERIFY(wizard.SaveTermClick());
+        QCOMPARE(ProjectStore(wizard.database()).terms(QStringLiteral("Alpha")),
+                 QStringList{QStringLiteral("best \"garden\" tools")});
+        wizard.close();
+    }
+
+    // After the wizard created a project, the main window offers to schedule
+    // Harvester (answered No here) and lists the new project; after a wizard
+    // that created nothing it does not ask.
+    void scheduleOfferAfterTheWizard()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
+        dm->LoadSettings();
+        dm->LoadSwitches();
+        seedTwoProjects(dm->Settings.DataFolder);
+        QStringList said;
+        dm->setMessagePresenter(
+            [&said](MessageButtons, const QString& title, const QString& text, const QString&) {
+                said << title + QStringLiteral(": ") + text;
+                return MessageAnswer::No;
+            });
+        TMainRankForm form(*dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // The commands wait for the dashboard's first build.
+        QTRY_VERIFY_WITH_TIMEOUT(form.command(QStringLiteral("ProjectWizard1"))->isEnabled(), 20000);
+
+        // In the wizard: a copy of Alpha's setup under a new name.
+        QString filled; // the steps that failed
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* wizard = qobject_cast<TSetupWizardForm*>(QApplication::activeModalWidget());
+            if (!wizard)
+                return;
+            poll.stop();
+            wizard->AddProjectClick();
+            wizard->projectNameBox()->setText(QStringLiteral("Gamma"));
+            if (!wizard->SaveProjectClick())
+                filled += QStringLiteral(" project");
+            wizard->showPage(TSetupWizardForm::EnginesPage);
+            if (!selectRow(wizard->inactiveGrid(), QStringLiteral("Corvane Demo")))
+                filled += QStringLiteral(" engine");
+            wizard->ActivateClick();
+            wizard->showPage(TSetupWizardForm::UrlsPage);
+            wizard->AddUrlClick();
+            wizard->urlNameBox()->setText(QStringLiteral("Home"));
+            wizard->urlBox()->setText(QStringLiteral("example.net"));
+            if (!wizard->SaveUrlClick())
+                filled += QStringLiteral(" url");
+            wizard->showPage(TSetupWizardForm::TermsPage);
+            wizard->AddTermClick();
+            wizard->termBox()->setText(QStringLiteral("gamma rays"));
+            if (!wizard->SaveTermClick())
+                filled += QStringLiteral(" term");
+            wizard->close();
+        });
+        poll.start(20);
+        form.command(QStringLiteral("ProjectWizard1"))->trigger();
+        QVERIFY2(filled.isEmpty(), qPrintable(filled + QLatin1Char('\n') + said.join(QLatin1Char('\n'))));
+        const QString offer = QStringLiteral("Would you like to schedule Harvester to run your projects?");
+        QVERIFY2(said.filter(offer).size() == 1, qPrintable(said.join(QLatin1Char('\n'))));
+        QVERIFY(said.last().contains(offer));
+        QVERIFY(form.findChild<QComboBox*>() != nullptr);
+        bool listed = false;
+        for (QComboBox* box : form.findChildren<QComboBox*>())
+            listed = listed || box->findText(QStringLiteral("Gamma")) >= 0;
+        QVERIFY(listed);
+
+        // Opened and closed without a new project: no offer.
+        said.clear();
+        connect(&poll, &QTimer::timeout, this, [&poll] {
+            if (auto* wizard = qobject_cast<TSetupWizardForm*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                wizard->close();
+            }
+        });
+        poll.start(20);
+        form.command(QStringLiteral("ProjectWizard1"))->trigger();
+        QVERIFY(said.filter(offer).isEmpty());
+        form.close();
     }
 };
 

@@ -1,9 +1,13 @@
 #include "core/projects/ProjectCascade.h"
 
+#include "core/data/Connection.h"
 #include "core/data/DatabaseError.h"
 #include "core/data/Dataset.h"
+#include "core/data/SqlDialect.h"
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
+#include "core/data/TableFile.h"
+#include "core/data/Transaction.h"
 #include "core/projects/ProjectRules.h"
 #include "core/schedule/ScheduledTasks.h"
 
@@ -16,6 +20,8 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QSaveFile>
+
+#include <sqlite3.h>
 
 namespace corvane {
 
@@ -60,8 +66,12 @@ QString journalName()
 ProjectCascade::ProjectCascade(Database& database, CascadeEvents events)
     : m_db(database)
     , m_events(std::move(events))
+    , m_connection(std::make_unique<Connection>())
 {
+    m_connection->setLockSettings(database.session().lockSettings());
 }
+
+ProjectCascade::~ProjectCascade() = default;
 
 const QStringList& ProjectCascade::projectTables()
 {
@@ -182,9 +192,9 @@ void ProjectCascade::runStep(const QString& kind, const QString& project, const 
         deleteWhere(QStringLiteral("CVSE3"), projectAnd(project, "Name", oldName));
         engineCascade(project, oldName);
     } else if (kind == QLatin1String("deleteProject")) {
-        projectDeleteCascade(project);
+        projectCascade(project, {});
     } else if (kind == QLatin1String("renameProject")) {
-        projectRenameCascade(oldName, newName);
+        projectCascade(oldName, newName);
     } else {
         throw DatabaseError(DatabaseError::General, QStringLiteral("Unknown cascade \"%1\"").arg(kind));
     }
@@ -192,24 +202,50 @@ void ProjectCascade::runStep(const QString& kind, const QString& project, const 
 
 // ------------------------------------------------------------ steps
 
+QString ProjectCascade::attach(const QString& table)
+{
+    // One table at a time: a step's transaction locks every attached file,
+    // and must not keep other programs from writing the tables it leaves alone.
+    if (m_attachedTable != table) {
+        m_connection->detachAll();
+        m_attachedTable.clear();
+    }
+    const QString schema = m_connection->attach(m_db, table);
+    if (m_attachedTable != table) {
+        // A project's rows are spread over the whole file: keep the pages a
+        // step touches in memory instead of reading them again for every index.
+        m_connection->exec(QStringLiteral("PRAGMA ") + Connection::quoteName(schema)
+                               + QStringLiteral(".cache_size = -131072"),
+                           table);
+        m_attachedTable = table;
+    }
+    return schema;
+}
+
 int ProjectCascade::exec(const QString& table, const QString& sql)
 {
     if (!m_db.tableExists(table))
         return 0;
-    Query query(&m_db, sql);
-    return query.execSql();
+    const TranslatedSql translated = translateSql(sql);
+    attach(table);
+    // One transaction for the step: a single commit, and all or nothing.
+    Transaction transaction(*m_connection, table);
+    Statement statement = m_connection->prepare(translated.sql, table);
+    const qint64 changed = m_connection->run(statement, table);
+    statement = Statement();
+    transaction.commit();
+    return int(changed);
 }
 
 int ProjectCascade::count(const QString& table, const QString& where)
 {
     if (!m_db.tableExists(table))
         return 0;
-    Query query(&m_db,
-                QStringLiteral("SELECT COUNT(*) AS N FROM ") + table + QStringLiteral(" WHERE ") + where);
-    query.open();
-    const int n = query.asInteger(QStringLiteral("N"));
-    query.close();
-    return n;
+    attach(table);
+    Statement statement = m_connection->prepare(
+        translateSql(QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE ") + where).sql,
+        table);
+    return statement.step() == SQLITE_ROW ? int(statement.columnInt64(0)) : 0;
 }
 
 int ProjectCascade::deleteWhere(const QString& table, const QString& where)
@@ -425,38 +461,14 @@ void ProjectCascade::engineCascade(const QString& project, const QString& engine
     status(QStringLiteral("Done"), 100);
 }
 
-void ProjectCascade::projectDeleteCascade(const QString& project)
+void ProjectCascade::projectCascade(const QString& oldName, const QString& newName)
 {
-    deleteWhere(QStringLiteral("CVProject"), QStringLiteral("Name = ") + q(project));
-    status(QStringLiteral("Calculating cleanup..."), 0);
-    const QString where = QStringLiteral("Project = ") + q(project);
-    QList<int> counts;
-    int total = 0;
-    for (const QString& table : projectTables()) {
-        counts << count(table, where);
-        total += counts.constLast();
-    }
-    int done = 0;
-    for (int i = 0; i < projectTables().size(); ++i) {
-        if (counts.at(i) == 0)
-            continue;
-        const QString& table = projectTables().at(i);
-        const QString words = QStringLiteral("Updating ") + table + QStringLiteral(" table");
-        status(words, total ? done * 95 / total : 0);
-        done += deleteWhere(table, where);
-        status(words + QLatin1Char(' ') + QString::number(done) + QLatin1Char('/') + QString::number(total),
-               total ? done * 95 / total : 0);
-    }
-    status(QStringLiteral("Updating Schedule table"), 95);
-    scheduleProject(project, {});
-    status(QStringLiteral("Done"), 100);
-}
-
-void ProjectCascade::projectRenameCascade(const QString& oldName, const QString& newName)
-{
-    exec(QStringLiteral("CVProject"),
-         QStringLiteral("UPDATE CVProject SET Name = ") + q(newName) + QStringLiteral(" WHERE Name = ")
-             + q(oldName));
+    if (newName.isEmpty())
+        deleteWhere(QStringLiteral("CVProject"), QStringLiteral("Name = ") + q(oldName));
+    else
+        exec(QStringLiteral("CVProject"),
+             QStringLiteral("UPDATE CVProject SET Name = ") + q(newName) + QStringLiteral(" WHERE Name = ")
+                 + q(oldName));
     status(QStringLiteral("Calculating cleanup..."), 0);
     const QString where = QStringLiteral("Project = ") + q(oldName);
     QList<int> counts;
@@ -472,15 +484,83 @@ void ProjectCascade::projectRenameCascade(const QString& oldName, const QString&
         const QString& table = projectTables().at(i);
         const QString words = QStringLiteral("Updating ") + table + QStringLiteral(" table");
         status(words, total ? done * 95 / total : 0);
-        done += exec(table,
-                     QStringLiteral("UPDATE ") + table + QStringLiteral(" SET Project = ") + q(newName)
-                         + QStringLiteral(" WHERE ") + where);
+        done += moveProjectRows(table, oldName, newName, counts.at(i));
         status(words + QLatin1Char(' ') + QString::number(done) + QLatin1Char('/') + QString::number(total),
                total ? done * 95 / total : 0);
     }
     status(QStringLiteral("Updating Schedule table"), 95);
     scheduleProject(oldName, newName);
     status(QStringLiteral("Done"), 100);
+}
+
+int ProjectCascade::moveProjectRows(const QString& table, const QString& oldName, const QString& newName,
+                                    qint64 rows)
+{
+    if (!m_db.tableExists(table))
+        return 0;
+    const QString schema = attach(table);
+    const QString sqlTable = Connection::quoteName(schema) + QLatin1Char('.')
+        + Connection::quoteName(m_connection->attachedName(table));
+    auto run = [&](const QString& sql, const QVariantList& values = {}) {
+        Statement statement = m_connection->prepare(sql, table);
+        statement.bindAll(values);
+        return m_connection->run(statement, table);
+    };
+
+    Transaction transaction(*m_connection, table);
+    // Changing most of a large table row by row moves every row in each index
+    // that begins with Project: far slower than building those indexes anew.
+    const qint64 tableRows = m_connection->rowEstimate(table);
+    const bool bulk = rows >= BulkRows && rows * (newName.isEmpty() ? 2 : 4) >= tableRows;
+    qint64 changed = 0;
+    if (!bulk) {
+        changed = newName.isEmpty()
+            ? run(QStringLiteral("DELETE FROM ") + sqlTable + QStringLiteral(" WHERE Project = ?1"),
+                  {oldName})
+            : run(QStringLiteral("UPDATE ") + sqlTable
+                      + QStringLiteral(" SET Project = ?1 WHERE Project = ?2"),
+                  {newName, oldName});
+    } else if (newName.isEmpty()) {
+        // Most of the table goes: keep the other projects' rows aside, empty the table (which frees its
+        // pages without visiting each row) and put them back under their own
+        // row numbers.
+        const TableDef def = TableFile::readDef(*m_connection, schema, table);
+        QStringList columns;
+        bool rowidColumn = false;
+        for (const FieldDef& field : def.fields) {
+            columns << Connection::quoteName(field.name);
+            rowidColumn = rowidColumn || field.type == FieldType::AutoInc;
+        }
+        const QString list = columns.join(QLatin1String(", "));
+        const QString rowid = rowidColumn ? QString() : QStringLiteral("rowid, ");
+        run(QStringLiteral("DROP TABLE IF EXISTS temp.cascade_keep"));
+        run(QStringLiteral("CREATE TEMP TABLE cascade_keep AS SELECT rowid AS cascade_rowid, ") + list
+                + QStringLiteral(" FROM ") + sqlTable + QStringLiteral(" WHERE Project IS NOT ?1"),
+            {oldName});
+        const qint64 emptied = run(QStringLiteral("DELETE FROM ") + sqlTable);
+        const qint64 kept =
+            run(QStringLiteral("INSERT INTO ") + sqlTable + QStringLiteral(" (") + rowid + list
+                + QStringLiteral(") SELECT ") + (rowidColumn ? QString() : QStringLiteral("cascade_rowid, "))
+                + list + QStringLiteral(" FROM temp.cascade_keep ORDER BY cascade_rowid"));
+        run(QStringLiteral("DROP TABLE temp.cascade_keep"));
+        changed = emptied - kept;
+    } else {
+        const TableDef def = TableFile::readDef(*m_connection, schema, table);
+        QList<IndexDef> rebuilt;
+        for (const IndexDef& index : def.indexes)
+            if (index.fields.value(0).compare(QLatin1String("Project"), Qt::CaseInsensitive) == 0)
+                rebuilt << index;
+        for (const IndexDef& index : rebuilt)
+            run(QStringLiteral("DROP INDEX ") + Connection::quoteName(schema) + QLatin1Char('.')
+                + Connection::quoteName(index.name));
+        changed =
+            run(QStringLiteral("UPDATE ") + sqlTable + QStringLiteral(" SET Project = ?1 WHERE Project = ?2"),
+                {newName, oldName});
+        for (const IndexDef& index : rebuilt)
+            run(TableFile::createIndexSql(def, index, schema));
+    }
+    transaction.commit();
+    return int(changed);
 }
 
 void ProjectCascade::scheduleProject(const QString& oldName, const QString& newName)

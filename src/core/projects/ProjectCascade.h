@@ -4,9 +4,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace corvane {
 
+class Connection;
 class Database;
 
 // What a cascade tells its caller: status texts with a percentage (-1 when
@@ -38,6 +40,9 @@ class ProjectCascade
 {
 public:
     explicit ProjectCascade(Database& database, CascadeEvents events = {});
+    ~ProjectCascade();
+    ProjectCascade(const ProjectCascade&) = delete;
+    ProjectCascade& operator=(const ProjectCascade&) = delete;
 
     void deleteTerm(const QString& project, const QString& term);
     void deleteUrl(const QString& project, const QString& urlName);
@@ -66,10 +71,21 @@ private:
     void urlCascade(const QString& project, const QString& url);
     void urlRenameCascade(const QString& project, const QString& oldName, const QString& newName);
     void engineCascade(const QString& project, const QString& engine);
-    void projectDeleteCascade(const QString& project);
-    void projectRenameCascade(const QString& oldName, const QString& newName);
+    // newName empty: delete the project.
+    void projectCascade(const QString& oldName, const QString& newName);
+    // Deletes (newName empty) or renames the project's rows of one table in
+    // one transaction; rows is how many there were when counted (it chooses
+    // the way). Returns the rows changed; 0 when the table is missing.
+    int moveProjectRows(const QString& table, const QString& oldName, const QString& newName, qint64 rows);
 
-    // Rows changed; 0 when the table is missing.
+    // From this many rows, when they are at least half the table (a delete)
+    // or a quarter of it (a rename), a project's rows are moved in bulk.
+    static constexpr qint64 BulkRows = 20000;
+
+    // Attaches a table to the cascade's connection; returns its schema.
+    QString attach(const QString& table);
+    // Runs one statement of the dialect in a transaction of its own on the
+    // cascade's connection. Rows changed; 0 when the table is missing.
     int exec(const QString& table, const QString& sql);
     int count(const QString& table, const QString& where);
     int deleteWhere(const QString& table, const QString& where);
@@ -86,6 +102,8 @@ private:
 
     Database& m_db;
     CascadeEvents m_events;
+    std::unique_ptr<Connection> m_connection;
+    QString m_attachedTable; // the one table attached to m_connection
 };
 
 } // namespace corvane

@@ -142,6 +142,18 @@ QTableView* TSetupWizardForm::createGrid(DatasetModel* model)
     return grid;
 }
 
+QHBoxLayout* TSetupWizardForm::editButtons(const std::array<QString, 4>& texts,
+                                           const std::array<std::function<void()>, 4>& actions)
+{
+    auto* buttons = new QHBoxLayout;
+    for (int i = 0; i < 4; ++i) {
+        QPushButton* b = button(texts[i]);
+        connect(b, &QPushButton::clicked, this, actions[i]);
+        buttons->addWidget(b);
+    }
+    return buttons;
+}
+
 QWidget* TSetupWizardForm::createHeader()
 {
     auto* header = new QWidget;
@@ -250,17 +262,11 @@ QWidget* TSetupWizardForm::createProjectsPage()
                 m_dm.MessageSwitch(QStringLiteral("BypassOnHits")), QStringLiteral("BypassOnHits"));
     });
     left->addLayout(form);
-    auto* buttons = new QHBoxLayout;
-    auto* add = button(QStringLiteral("Add new project."));
-    auto* del = button(QStringLiteral("Delete selected project."));
-    auto* save = button(QStringLiteral("Save new or changed project."));
-    auto* cancel = button(QStringLiteral("Cancel last change."));
-    connect(add, &QPushButton::clicked, this, &TSetupWizardForm::AddProjectClick);
-    connect(del, &QPushButton::clicked, this, &TSetupWizardForm::DeleteProjectClick);
-    connect(save, &QPushButton::clicked, this, &TSetupWizardForm::SaveProjectClick);
-    connect(cancel, &QPushButton::clicked, this, &TSetupWizardForm::CancelProjectClick);
-    for (QPushButton* b : {add, del, save, cancel})
-        buttons->addWidget(b);
+    QHBoxLayout* buttons =
+        editButtons({QStringLiteral("Add new project."), QStringLiteral("Delete selected project."),
+                     QStringLiteral("Save new or changed project."), QStringLiteral("Cancel last change.")},
+                    {[this] { AddProjectClick(); }, [this] { DeleteProjectClick(); },
+                     [this] { SaveProjectClick(); }, [this] { CancelProjectClick(); }});
     left->addLayout(buttons);
     layout->addLayout(left, 3);
 
@@ -423,17 +429,11 @@ QWidget* TSetupWizardForm::createUrlsPage()
             [this](int index) { KeyUrlChosen(m_keyUrl->itemText(index)); });
     form->addRow(QStringLiteral("Key URL"), m_keyUrl);
     left->addLayout(form);
-    auto* buttons = new QHBoxLayout;
-    auto* add = button(QStringLiteral("Add URL"));
-    auto* del = button(QStringLiteral("Delete URL"));
-    auto* save = button(QStringLiteral("Save additions or changes"));
-    auto* cancel = button(QStringLiteral("Cancel changes"));
-    connect(add, &QPushButton::clicked, this, &TSetupWizardForm::AddUrlClick);
-    connect(del, &QPushButton::clicked, this, &TSetupWizardForm::DeleteUrlClick);
-    connect(save, &QPushButton::clicked, this, &TSetupWizardForm::SaveUrlClick);
-    connect(cancel, &QPushButton::clicked, this, &TSetupWizardForm::CancelUrlClick);
-    for (QPushButton* b : {add, del, save, cancel})
-        buttons->addWidget(b);
+    QHBoxLayout* buttons =
+        editButtons({QStringLiteral("Add URL"), QStringLiteral("Delete URL"),
+                     QStringLiteral("Save additions or changes"), QStringLiteral("Cancel changes")},
+                    {[this] { AddUrlClick(); }, [this] { DeleteUrlClick(); }, [this] { SaveUrlClick(); },
+                     [this] { CancelUrlClick(); }});
     left->addLayout(buttons);
     layout->addLayout(left, 3);
 
@@ -474,17 +474,11 @@ QWidget* TSetupWizardForm::createTermsPage()
     });
     form->addRow(QStringLiteral("Search Term"), m_term);
     layout->addLayout(form);
-    auto* buttons = new QHBoxLayout;
-    auto* add = button(QStringLiteral("Add Search Term"));
-    auto* del = button(QStringLiteral("Delete selected Search Term"));
-    auto* save = button(QStringLiteral("Save new or changed Search Term"));
-    auto* cancel = button(QStringLiteral("Cancel changes"));
-    connect(add, &QPushButton::clicked, this, &TSetupWizardForm::AddTermClick);
-    connect(del, &QPushButton::clicked, this, &TSetupWizardForm::DeleteTermClick);
-    connect(save, &QPushButton::clicked, this, &TSetupWizardForm::SaveTermClick);
-    connect(cancel, &QPushButton::clicked, this, &TSetupWizardForm::CancelTermClick);
-    for (QPushButton* b : {add, del, save, cancel})
-        buttons->addWidget(b);
+    QHBoxLayout* buttons =
+        editButtons({QStringLiteral("Add Search Term"), QStringLiteral("Delete selected Search Term"),
+                     QStringLiteral("Save new or changed Search Term"), QStringLiteral("Cancel changes")},
+                    {[this] { AddTermClick(); }, [this] { DeleteTermClick(); }, [this] { SaveTermClick(); },
+                     [this] { CancelTermClick(); }});
     buttons->addStretch();
     layout->addLayout(buttons);
     return page;
@@ -1077,24 +1071,31 @@ bool TSetupWizardForm::SaveUrlClick()
     return true;
 }
 
+bool TSetupWizardForm::deleteSelected(QTableView* grid, const QString& items, const QString& switchName,
+                                      void (ProjectCascade::*cascade)(const QString&, const QString&))
+{
+    const QStringList names = selectedValues(grid, 0);
+    if (names.isEmpty())
+        return false;
+    const MessageAnswer answer =
+        m_dm.ShowMessageBox(MessageButtons::YesNo, QStringLiteral("Warning"),
+                            centred(QStringLiteral("You are about to delete one or more ") + items
+                                    + QStringLiteral(" and all of its related data.<BR>This deletion cannot "
+                                                     "be undone.")),
+                            m_dm.MessageSwitch(switchName), switchName);
+    if (answer != MessageAnswer::Yes && answer != MessageAnswer::None)
+        return false;
+    const BusyCursor busy;
+    for (const QString& name : names)
+        (ProjectCascade(m_db, cascadeEvents()).*cascade)(m_project, name);
+    return true;
+}
+
 void TSetupWizardForm::DeleteUrlClick()
 {
-    const QStringList names = selectedValues(m_urlGrid, 0);
-    if (names.isEmpty())
+    if (!deleteSelected(m_urlGrid, QStringLiteral("URLs"), QStringLiteral("DeleteURL"),
+                        &ProjectCascade::deleteUrl))
         return;
-    const MessageAnswer answer = m_dm.ShowMessageBox(
-        MessageButtons::YesNo, QStringLiteral("Warning"),
-        centred(
-            QStringLiteral("You are about to delete one or more URLs and all of its related data.<BR>This "
-                           "deletion cannot be undone.")),
-        m_dm.MessageSwitch(QStringLiteral("DeleteURL")), QStringLiteral("DeleteURL"));
-    if (answer != MessageAnswer::Yes && answer != MessageAnswer::None)
-        return;
-    {
-        const BusyCursor busy;
-        for (const QString& name : names)
-            ProjectCascade(m_db, cascadeEvents()).deleteUrl(m_project, name);
-    }
     refreshItems();
     refreshProjects();
     selectGridRow(m_projectGrid, 0, m_project);
@@ -1241,23 +1242,9 @@ bool TSetupWizardForm::SaveTermClick()
 
 void TSetupWizardForm::DeleteTermClick()
 {
-    const QStringList terms = selectedValues(m_termGrid, 0);
-    if (terms.isEmpty())
-        return;
-    const MessageAnswer answer = m_dm.ShowMessageBox(
-        MessageButtons::YesNo, QStringLiteral("Warning"),
-        centred(
-            QStringLiteral("You are about to delete one or more Search Terms and all of its related data.<BR>"
-                           "This deletion cannot be undone.")),
-        m_dm.MessageSwitch(QStringLiteral("DeleteST")), QStringLiteral("DeleteST"));
-    if (answer != MessageAnswer::Yes && answer != MessageAnswer::None)
-        return;
-    {
-        const BusyCursor busy;
-        for (const QString& term : terms)
-            ProjectCascade(m_db, cascadeEvents()).deleteTerm(m_project, term);
-    }
-    refreshItems();
+    if (deleteSelected(m_termGrid, QStringLiteral("Search Terms"), QStringLiteral("DeleteST"),
+                       &ProjectCascade::deleteTerm))
+        refreshItems();
 }
 
 void TSetupWizardForm::DictionaryWord()

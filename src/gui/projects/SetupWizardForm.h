@@ -8,9 +8,13 @@
 
 #include <QStringList>
 
+#include <array>
+#include <functional>
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -25,6 +29,7 @@ class QTreeWidget;
 
 namespace corvane {
 
+class ProjectCascade;
 struct CascadeEvents;
 
 // The project wizard: projects, and per project the engines, URLs and
@@ -58,6 +63,7 @@ public:
     QLineEdit* urlNameBox() const { return m_urlName; }
     QLineEdit* urlBox() const { return m_url; }
     QCheckBox* anyMatchBox() const { return m_anyMatch; }
+    QCheckBox* useApiBox() const { return m_useApi; }
     QComboBox* keyUrlBox() const { return m_keyUrl; }
     QLineEdit* termBox() const { return m_term; }
     QTableView* inactiveGrid() const { return m_inactiveGrid; }
@@ -107,6 +113,13 @@ private:
     QWidget* createUrlsPage();
     QWidget* createTermsPage();
     QTableView* createGrid(DatasetModel* model);
+    // A page's row of edit buttons: add, delete, save and cancel.
+    QHBoxLayout* editButtons(const std::array<QString, 4>& texts,
+                             const std::array<std::function<void()>, 4>& actions);
+    // Asks before deleting the items selected in a grid ("URLs", "Search
+    // Terms") and runs the cascade for each. False when nothing was deleted.
+    bool deleteSelected(QTableView* grid, const QString& items, const QString& switchName,
+                        void (ProjectCascade::*cascade)(const QString&, const QString&));
 
     void openTables();
     void refreshProjects();
