@@ -261,7 +261,7 @@ void copy(const Database& source, const QString& tableName, const Database& targ
                 // it while the read transaction lasts: its bytes are the copy.
                 const QString error = copyFileBytes(sourcePath, tempPath);
                 if (!error.isEmpty())
-                    from.fail(error);
+                    from.fail(QStringLiteral("%1 (writing \"%2\")").arg(error, finalPath));
                 if (progress)
                     progress(100);
                 from.exec("COMMIT");
