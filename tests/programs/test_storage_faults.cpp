@@ -194,8 +194,9 @@ TEST_F(StorageFaults, AFullDiskEndsTheSessionAndTheBackupWithAMessageAndKeepsEve
     const QMap<QString, int> committed = rankRowsByDay();
     ASSERT_GT(committed.value(QStringLiteral("2026-03-01")), 0);
 
-    // Full up to the last few pages: the next session runs out of room while it writes.
-    for (qint64 leave : {qint64(0), qint64(24 * 1024)}) {
+    // Full, or up to the last few pages: the next session runs out of room
+    // opening its tables or while it writes.
+    for (qint64 leave : {qint64(0), qint64(24 * 1024), qint64(120 * 1024)}) {
         SCOPED_TRACE(leave);
         const QString filler = disk + QStringLiteral("/filler");
         fillDisk(filler, leave);

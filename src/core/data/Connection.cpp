@@ -13,6 +13,7 @@
 #include <chrono>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <thread>
 #include <unistd.h>
 
@@ -94,11 +95,25 @@ QString uriForFile(const QString& path, FileAccess access)
     return QStringLiteral("file:") + QString::fromUtf8(encoded) + QLatin1String(query);
 }
 
-// SQLite's "disk I/O error" does not say why; a full disk is named.
-QString errorText(sqlite3* db)
+// Whether the disk holding the file has (next to) no room left.
+bool diskFull(const QString& filePath)
+{
+    struct statvfs info
+    { };
+    const QByteArray folder = QFile::encodeName(filePath.left(filePath.lastIndexOf(QLatin1Char('/')) + 1));
+    return ::statvfs(folder.isEmpty() ? "." : folder.constData(), &info) == 0
+        && quint64(info.f_bavail) * info.f_frsize < 256 * 1024;
+}
+
+// SQLite's "disk I/O error" does not say why; a full disk is named. (Making a
+// table's shared-memory file on a full disk fails without an error number.)
+QString errorText(sqlite3* db, const QString& filePath)
 {
     QString message = QString::fromUtf8(sqlite3_errmsg(db));
-    if (sqlite3_system_errno(db) == ENOSPC && !message.contains(QLatin1String("full")))
+    const int primary = sqlite3_extended_errcode(db) & 0xff;
+    if (!message.contains(QLatin1String("full"))
+        && (sqlite3_system_errno(db) == ENOSPC
+            || ((primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN) && diskFull(filePath))))
         message += QStringLiteral(" (the disk is full)");
     return message;
 }
@@ -486,7 +501,7 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
             attach.bind(1, uriForFile(filePath, how));
             const int rc = attach.step();
             if (rc != SQLITE_DONE) {
-                const QString message = errorText(m_db);
+                const QString message = errorText(m_db, filePath);
                 const int primary = rc & 0xff;
                 if ((primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY) && !folderWritable(filePath)) {
                     // The caller reads it as it stands, or says why it cannot be written.
@@ -521,7 +536,7 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
         if (rc == SQLITE_ROW)
             *found = find.column(0).toString();
         else
-            *found = errorText(m_db);
+            *found = errorText(m_db, filePath);
         return rc;
     };
 
