@@ -302,4 +302,53 @@ TEST_F(table_database, EmptyTableKeepsTheTableAndItsDefinition)
     EXPECT_EQ(db.tableDef(QStringLiteral("CVProject")).indexes.size(), 1);
 }
 
+TEST_F(table_database, ReadOnlyDatabaseReadsLiveRowsAndNeverWrites)
+{
+    db.createTable(projectTable(QStringLiteral("CVProject")));
+    Table writer(&db, QStringLiteral("CVProject"));
+    writer.open();
+    writer.append();
+    writer.setValue(QStringLiteral("Name"), QStringLiteral("First"));
+    writer.post();
+
+    Database reading(QStringLiteral("Reading"), &session);
+    reading.setReadOnly(true);
+    reading.setDirectory(profile.path());
+    reading.connect();
+    const auto names = [&] {
+        Query query(&reading, QStringLiteral("SELECT Name FROM CVProject ORDER BY Name"));
+        query.open();
+        QStringList result;
+        for (query.first(); !query.eof(); query.next())
+            result << query.asString(QStringLiteral("Name"));
+        return result;
+    };
+    EXPECT_EQ(names(), QStringList{QStringLiteral("First")});
+    // A row another connection commits meanwhile is read at the next opening.
+    writer.append();
+    writer.setValue(QStringLiteral("Name"), QStringLiteral("Second"));
+    writer.post();
+    writer.close();
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
+
+    const QByteArray before = [&] {
+        QFile file(db.tableFilePath(QStringLiteral("CVProject")));
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }();
+    expectError([&] { Query(&reading, QStringLiteral("DELETE FROM CVProject")).execSql(); },
+                DatabaseError::NotEditable, {QStringLiteral("CVProject")});
+    Table table(&reading, QStringLiteral("CVProject"));
+    table.open();
+    table.append();
+    table.setValue(QStringLiteral("Name"), QStringLiteral("Third"));
+    expectError([&] { table.post(); }, DatabaseError::NotEditable, {QStringLiteral("CVProject")});
+    table.cancel();
+    table.close();
+    EXPECT_EQ(names().size(), 2);
+    QFile file(db.tableFilePath(QStringLiteral("CVProject")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before) << "the read-only database changed the file";
+}
+
 } // namespace

@@ -14,6 +14,7 @@ DashboardData::DashboardData(Database& general, const QString& project, QDate la
     , m_project(project)
     , m_date(lastRun.toString(Qt::ISODate))
 {
+    m_general.setReadOnly(true);
 }
 
 QList<TopEngine> DashboardData::topEngines() const
@@ -92,8 +93,10 @@ QStringList DashboardData::optimizationNotes() const
 
 ProjectCounts ProjectCounts::read(Database& general, const QString& project)
 {
+    Database reading = general;
+    reading.setReadOnly(true);
     const auto count = [&](const char* table) {
-        Query query(&general,
+        Query query(&reading,
                     QStringLiteral("SELECT COUNT(*) AS Total FROM ") + QLatin1String(table)
                         + QStringLiteral(" WHERE Project = ") + SqlQuote::quoted(project));
         query.open();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/data/TableDatabase.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -8,8 +10,6 @@
 #include <functional>
 
 namespace corvane {
-
-class Database;
 
 // One row of table Summary as the dashboard shows it.
 struct SummaryRow
@@ -27,7 +27,8 @@ struct TopEngine
 };
 
 // Reads what Harvester left in Summary and CVNotable for the project's last
-// session. Each call is one step of the dashboard build and runs one
+// session, through a read-only view of the data folder: the dashboard never
+// writes while it reads, and shows a folder it may not write. Each call is one step of the dashboard build and runs one
 // statement; `progress` (0..100) follows the statement while it runs.
 class DashboardData
 {
@@ -56,7 +57,7 @@ public:
 private:
     QList<SummaryRow> rows(const QString& sql, const std::function<void(int)>& progress = {}) const;
 
-    Database& m_general;
+    mutable Database m_general; // read-only, on the caller's folder and session
     QString m_project;
     QString m_date;
 };

@@ -9,10 +9,13 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <thread>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -61,7 +64,15 @@ int busyHandler(void* context, int count)
     return 1;
 }
 
-QString uriForFile(const QString& path)
+// How a file is attached: read and written, read only, or read only as it
+// stands (a folder nobody may write, where no shared-memory file can be made).
+enum class FileAccess {
+    ReadWrite,
+    ReadOnly,
+    Immutable,
+};
+
+QString uriForFile(const QString& path, FileAccess access)
 {
     QByteArray encoded;
     for (const char c : path.toUtf8()) {
@@ -70,7 +81,39 @@ QString uriForFile(const QString& path)
         else
             encoded += c;
     }
-    return QStringLiteral("file:") + QString::fromUtf8(encoded) + QStringLiteral("?mode=rw");
+    const char* query = access == FileAccess::ReadWrite ? "?mode=rw"
+        : access == FileAccess::ReadOnly                ? "?mode=ro"
+                                                        : "?mode=ro&immutable=1";
+    return QStringLiteral("file:") + QString::fromUtf8(encoded) + QLatin1String(query);
+}
+
+// Whether the disk holding the file has (next to) no room left.
+bool diskFull(const QString& filePath)
+{
+    struct statvfs info
+    { };
+    const QByteArray folder = QFile::encodeName(filePath.left(filePath.lastIndexOf(QLatin1Char('/')) + 1));
+    return ::statvfs(folder.isEmpty() ? "." : folder.constData(), &info) == 0
+        && quint64(info.f_bavail) * info.f_frsize < 256 * 1024;
+}
+
+// SQLite's "disk I/O error" does not say why; a full disk is named. (Making a
+// table's shared-memory file on a full disk fails without an error number.)
+QString errorText(sqlite3* db, const QString& filePath)
+{
+    QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    const int primary = sqlite3_extended_errcode(db) & 0xff;
+    if (!message.contains(QLatin1String("full"))
+        && (sqlite3_system_errno(db) == ENOSPC
+            || ((primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN) && diskFull(filePath))))
+        message += QStringLiteral(" (the disk is full)");
+    return message;
+}
+
+bool folderWritable(const QString& filePath)
+{
+    const QByteArray folder = QFile::encodeName(filePath.left(filePath.lastIndexOf(QLatin1Char('/')) + 1));
+    return ::access(folder.isEmpty() ? "." : folder.constData(), W_OK) == 0;
 }
 
 bool fileIdentity(const QString& path, quint64& device, quint64& inode)
@@ -386,8 +429,9 @@ QStringList Connection::attach(const Database& database, const QStringList& tabl
             const Attachment& a = m_attachments.at(existing);
             quint64 device = 0;
             quint64 inode = 0;
-            if ((a.accessChecked || !checkPasswords) && a.filePath.startsWith(database.directory())
-                && fileIdentity(a.filePath, device, inode) && device == a.device && inode == a.inode) {
+            if ((a.accessChecked || !checkPasswords) && a.readOnly == database.isReadOnly()
+                && a.filePath.startsWith(database.directory()) && fileIdentity(a.filePath, device, inode)
+                && device == a.device && inode == a.inode) {
                 paths << a.filePath;
                 present << true;
                 continue;
@@ -408,7 +452,8 @@ QStringList Connection::attach(const Database& database, const QStringList& tabl
             quint64 inode = 0;
             const Attachment& a = m_attachments.at(existing);
             reuse = a.filePath == path && fileIdentity(path, device, inode) && device == a.device
-                && inode == a.inode && (a.accessChecked || !checkPasswords);
+                && inode == a.inode && (a.accessChecked || !checkPasswords)
+                && a.readOnly == database.isReadOnly();
             if (!reuse)
                 detachAt(existing);
         }
@@ -450,49 +495,75 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
     a.tableName = tableName;
     a.schema = freeSchemaName(tableName);
     a.filePath = filePath;
+    a.readOnly = database.isReadOnly();
     fileIdentity(filePath, a.device, a.inode);
 
-    {
-        Statement attach = prepare(QStringLiteral("ATTACH DATABASE ?1 AS ") + quoteName(a.schema), tableName);
-        attach.bind(1, uriForFile(filePath));
-        const int rc = attach.step();
-        if (rc != SQLITE_DONE) {
-            const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
-            if ((rc & 0xff) == SQLITE_NOTADB) {
-                throw DatabaseError(
-                    DatabaseError::NotADatabase,
-                    QStringLiteral("The file \"%1\" of table \"%2\" is not a table file (%3).")
-                        .arg(filePath, tableName, message),
-                    tableName);
-            }
-            throw DatabaseError((rc & 0xff) == SQLITE_CANTOPEN ? DatabaseError::TableMissing
-                                                               : DatabaseError::General,
-                                QStringLiteral("Cannot open the file \"%1\" of table \"%2\": %3")
-                                    .arg(filePath, tableName, message),
-                                tableName);
-        }
-    }
     const auto detachSchema = [&] {
         sqlite3_exec(m_db, (QStringLiteral("DETACH DATABASE ") + quoteName(a.schema)).toUtf8().constData(),
                      nullptr, nullptr, nullptr);
     };
+    // Attaches the file and looks the table up in it (the file must be an
+    // SQLite database that holds the table): SQLITE_ROW and the table's
+    // name as the file spells it, or the result code and the message.
+    const auto attachAndFind = [&](FileAccess how, QString* found) {
+        {
+            Statement attach =
+                prepare(QStringLiteral("ATTACH DATABASE ?1 AS ") + quoteName(a.schema), tableName);
+            attach.bind(1, uriForFile(filePath, how));
+            const int rc = attach.step();
+            if (rc != SQLITE_DONE) {
+                const QString message = errorText(m_db, filePath);
+                const int primary = rc & 0xff;
+                if ((primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY) && !folderWritable(filePath)) {
+                    // The caller reads it as it stands, or says why it cannot be written.
+                    *found = message;
+                    return rc;
+                }
+                if (primary == SQLITE_NOTADB) {
+                    throw DatabaseError(
+                        DatabaseError::NotADatabase,
+                        QStringLiteral("The file \"%1\" of table \"%2\" is not a table file (%3).")
+                            .arg(filePath, tableName, message),
+                        tableName);
+                }
+                throw DatabaseError((rc & 0xff) == SQLITE_CANTOPEN ? DatabaseError::TableMissing
+                                                                   : DatabaseError::General,
+                                    QStringLiteral("Cannot open the file \"%1\" of table \"%2\": %3")
+                                        .arg(filePath, tableName, message),
+                                    tableName);
+            }
+        }
+        sqlite3_stmt* raw = nullptr;
+        const QByteArray findSql =
+            (QStringLiteral("SELECT name FROM ") + quoteName(a.schema)
+             + QStringLiteral(".sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"))
+                .toUtf8();
+        int rc = sqlite3_prepare_v2(m_db, findSql.constData(), int(findSql.size()), &raw, nullptr);
+        Statement find(raw);
+        if (rc == SQLITE_OK) {
+            find.bind(1, tableName);
+            rc = find.step();
+        }
+        if (rc == SQLITE_ROW)
+            *found = find.column(0).toString();
+        else
+            *found = errorText(m_db, filePath);
+        return rc;
+    };
 
-    // The file must be an SQLite database that holds the table.
-    sqlite3_stmt* raw = nullptr;
-    const QByteArray findSql =
-        (QStringLiteral("SELECT name FROM ") + quoteName(a.schema)
-         + QStringLiteral(".sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"))
-            .toUtf8();
-    int rc = sqlite3_prepare_v2(m_db, findSql.constData(), int(findSql.size()), &raw, nullptr);
-    Statement find(raw);
-    if (rc == SQLITE_OK) {
-        find.bind(1, tableName);
-        rc = find.step();
+    FileAccess access = a.readOnly ? FileAccess::ReadOnly : FileAccess::ReadWrite;
+    QString found;
+    int rc = attachAndFind(access, &found);
+    // A table in WAL mode needs its shared-memory file; in a folder nobody may
+    // write, no program can be writing the table either, so it is read as it stands.
+    if (access == FileAccess::ReadOnly && ((rc & 0xff) == SQLITE_CANTOPEN || (rc & 0xff) == SQLITE_READONLY)
+        && !folderWritable(filePath)) {
+        detachSchema();
+        rc = attachAndFind(FileAccess::Immutable, &found);
     }
     if (rc != SQLITE_ROW) {
         const int primary = rc & 0xff;
-        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
-        find = Statement();
+        const QString message = found;
         detachSchema();
         if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) {
             throw DatabaseError(DatabaseError::NotADatabase,
@@ -502,19 +573,28 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
         }
         if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
             fail(rc, tableName);
+        if (!a.readOnly && (primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY)
+            && !folderWritable(filePath)) {
+            throw DatabaseError(
+                DatabaseError::NotEditable,
+                QStringLiteral("Table \"%1\" cannot be opened for writing: the folder of \"%2\" "
+                               "may only be read.")
+                    .arg(tableName, filePath),
+                tableName);
+        }
         if (rc == SQLITE_DONE) {
             throw DatabaseError(
                 DatabaseError::TableMissing,
                 QStringLiteral("The file \"%1\" does not hold table \"%2\".").arg(filePath, tableName),
                 tableName);
         }
-        throw DatabaseError(DatabaseError::General,
-                            QStringLiteral("Cannot read table \"%1\": %2").arg(tableName, message),
-                            tableName);
+        throw DatabaseError(
+            DatabaseError::General,
+            QStringLiteral("Cannot read table \"%1\" from \"%2\": %3").arg(tableName, filePath, message),
+            tableName);
     }
-    a.tableName = find.column(0).toString();
+    a.tableName = found;
     a.accessChecked = checkPasswords;
-    find = Statement();
     m_attachments << a;
     ++m_generation;
 
@@ -532,6 +612,8 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
     // needs no sync of its own to stay consistent after a crash (only the
     // last commits before a power cut may be lost), which makes a single
     // post some ten times faster.
+    if (a.readOnly)
+        return;
     const QString pragma = QStringLiteral("PRAGMA ") + quoteName(a.schema);
     Statement mode = prepare(pragma + QStringLiteral(".journal_mode"));
     if (mode.step() == SQLITE_ROW
@@ -635,6 +717,21 @@ void Connection::fail(int rc, const QString& message, const QString& tableForErr
     const int primary = rc & 0xff;
     const QString table = tableForErrors;
     const QString where = table.isEmpty() ? QString() : QStringLiteral(" (table \"%1\")").arg(table);
+    if (primary == SQLITE_FULL
+        || ((primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN) && m_db
+            && sqlite3_system_errno(m_db) == ENOSPC)) {
+        // Name the file, so the user knows which disk ran out of room.
+        const int index = table.isEmpty() ? -1 : findAttachment(table);
+        const QString file = index >= 0 ? m_attachments.at(index).filePath : QString();
+        const QString what =
+            primary == SQLITE_FULL ? message : message + QStringLiteral(", the disk is full");
+        throw DatabaseError(DatabaseError::General,
+                            file.isEmpty() ? QStringLiteral("The disk is full: %1%2").arg(what, where)
+                                           : QStringLiteral("The disk holding \"%1\" is full: table \"%2\" "
+                                                            "was not written (%3).")
+                                                 .arg(file, table, what),
+                            table);
+    }
     switch (primary) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:

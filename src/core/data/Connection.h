@@ -127,6 +127,7 @@ private:
         quint64 inode = 0;
         quint64 lastUse = 0;
         bool accessChecked = false;
+        bool readOnly = false;
         qint64 rowEstimate = -1; // -1: not counted since attaching
     };
 

@@ -357,7 +357,7 @@ void copy(const Database& source, const QString& tableName, const Database& targ
                 // it while the read transaction lasts: its bytes are the copy.
                 const QString error = copySnapshotBytes(from, snapshotSize, tempPath, progress);
                 if (!error.isEmpty())
-                    from.fail(error);
+                    from.fail(QStringLiteral("%1 (writing \"%2\")").arg(error, finalPath));
                 from.exec("COMMIT");
             } else {
                 RawFile to(tempPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, lock, tableName);

@@ -90,6 +90,12 @@ public:
     void setDirectory(const QString& folder);
     const QString& directory() const { return m_directory; }
 
+    // A read-only database attaches its tables' files for reading only, so a
+    // program that only reads never writes, and can read a folder it may not
+    // write (then as the files stand). Writes fail with DatabaseError::NotEditable.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool isReadOnly() const { return m_readOnly; }
+
     // Connecting checks that the folder exists; throws DatabaseError when not.
     void connect();
     void disconnect();
@@ -123,6 +129,7 @@ private:
     Session* m_session;
     QString m_directory;
     bool m_connected = false;
+    bool m_readOnly = false;
 };
 
 } // namespace corvane

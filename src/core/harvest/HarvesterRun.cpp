@@ -47,6 +47,8 @@ HarvesterRun::HarvesterRun(const SettingsRecord& settings, const QString& advanc
     , m_se3(QStringLiteral("HVSE3Database"), &m_session)
 {
     m_session.addPassword(QLatin1String(Schema::SE3Password));
+    // A session only reads the engine scripts.
+    m_se3.setReadOnly(true);
 }
 
 HarvesterRun::~HarvesterRun() = default;
@@ -62,6 +64,7 @@ QStringList HarvesterRun::projectNames(const SettingsRecord& settings)
 {
     Session session(QStringLiteral("HarvesterList"));
     Database general(QStringLiteral("HVList"), &session);
+    general.setReadOnly(true);
     general.setDirectory(settings.DataFolder);
     try {
         general.connect();
@@ -193,6 +196,8 @@ HarvesterRun::SessionEnd HarvesterRun::runSession(const QString& project, const 
     const QString journal = SessionJournal::pathFor(m_settings.DataFolder, project, date);
     QString error;
     if (!SessionJournal::write(journal, rows, &error)) {
+        if (m_observer.error)
+            m_observer.error(error);
         log(error, project);
         return SessionEnd::Failed;
     }

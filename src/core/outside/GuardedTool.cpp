@@ -29,9 +29,15 @@ bool GuardedTool::MayOpen(TDM1& dataModule, const QString& toolName)
 
 bool GuardedTool::Run(TDM1& dataModule, const QString& toolName, const std::function<void()>& tool)
 {
-    if (!MayOpen(dataModule, toolName))
+    // Ours first, then look for the session's: Harvester takes its own before
+    // looking for ours, so a session starting at the same moment waits.
+    NamedMutex toolOpen{QLatin1String(MutexNames::NoHV)};
+    if (HarvesterSessionRunning()) {
+        toolOpen.release();
+        dataModule.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Warning"), RefusalText(toolName), true,
+                                  {});
         return false;
-    const NamedMutex toolOpen{QLatin1String(MutexNames::NoHV)};
+    }
     tool();
     return true;
 }

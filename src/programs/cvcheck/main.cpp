@@ -106,6 +106,9 @@ int main(int argc, char** argv)
         TDM1 dm;
         DM1 = &dm;
         dm.LoadSettings();
+        // A rank check only reads the engine scripts.
+        dm.General.setReadOnly(true);
+        dm.SE3.setReadOnly(true);
         dm.OpenDatabases();
         const RankCheckRequest request{term, urls, parser.values(engineOption), depth,
                                        parser.isSet(anyMatchOption)};

@@ -159,15 +159,23 @@ int main(int argc, char** argv)
         TDM1 dm;
         DM1 = &dm;
         dm.LoadSettings();
+        // Lists only read: they open the tables read-only and leave an
+        // interrupted change to the next command that changes something.
+        dm.General.setReadOnly(!shape->changes);
+        dm.SE3.setReadOnly(!shape->changes);
         dm.OpenDatabases();
-        // Changes wait for no Harvester session and keep one from starting meanwhile.
+        // Changes wait for no Harvester session and keep one from starting
+        // meanwhile. Our mutex is taken before looking for the session's, as
+        // Harvester takes its own before looking for ours: whichever comes
+        // second sees the other's.
         std::unique_ptr<NamedMutex> guard;
         if (shape->changes) {
+            guard = std::make_unique<NamedMutex>(QLatin1String(MutexNames::NoHV));
             if (GuardedTool::HarvesterSessionRunning()) {
+                guard.reset();
                 err << "cvproject: " << plain(GuardedTool::RefusalText(QStringLiteral("cvproject"))) << "\n";
                 return 1;
             }
-            guard = std::make_unique<NamedMutex>(QLatin1String(MutexNames::NoHV));
         }
         Database& db = dm.General;
         db.session().addPassword(TDM1::TablePassword());
@@ -180,7 +188,7 @@ int main(int argc, char** argv)
             out << title << ": " << plain(html) << '\n';
             out.flush();
         };
-        const int resumed = ProjectCascade::resumePending(db, events);
+        const int resumed = shape->changes ? ProjectCascade::resumePending(db, events) : 0;
         if (resumed > 0)
             err << "cvproject: completed " << resumed << " interrupted change(s) first\n";
         ProjectStore store(db);

@@ -43,6 +43,8 @@ int listTasks(int argc, char** argv)
         TDM1 dm;
         DM1 = &dm;
         dm.LoadSettings();
+        dm.General.setReadOnly(true);
+        dm.SE3.setReadOnly(true);
         dm.OpenDatabases();
         TaskSchedule schedule(dm.General);
         schedule.load();
