@@ -36,7 +36,9 @@ TopTenCharts::TopTenCharts(QWidget* parent)
     for (int slot = 0; slot < Count; ++slot) {
         auto* view = new DesignedChartView;
         view->setObjectName(QStringLiteral("Top10Chart%1").arg(slot + 1));
+        // The chart inside may shrink with its cell, so it is never cut off at the cell's edge.
         view->setMinimumSize(120, 150);
+        view->chartView()->setMinimumSize(120, 150);
         view->chartView()->setStyleSheet(PlainStyle);
         view->chartView()->setFocusPolicy(Qt::ClickFocus);
         view->chartView()->viewport()->installEventFilter(this);
