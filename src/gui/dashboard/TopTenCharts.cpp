@@ -110,7 +110,7 @@ void TopTenCharts::drawSlot(int slot, const QString& title)
 {
     ChartData chart;
     chart.titleLines = QStringList{title};
-    chart.categoryTitle = QStringLiteral("Search Term");
+    // no axis title: the small card's width is for the terms beside the bars
     chart.valueTitle = QStringLiteral("Position");
     chart.valueKind = ChartData::ValueKind::Rank;
     ChartSeriesData ranks;
