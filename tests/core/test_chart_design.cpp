@@ -65,7 +65,10 @@ TEST(ChartDesign, DefaultsPerChartKind)
     EXPECT_TRUE(scores.image.isEmpty());
 
     EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::GainsLosses), scores);
-    EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::Top10), scores); // terms, not dates
+    // the dashboard's small charts: one bar a term, the terms beside the bars
+    ChartDesign topTen = scores;
+    topTen.seriesType = ChartDesign::HorizontalBar;
+    EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::Top10), topTen);
     ChartDesign timeChart = scores;
     timeChart.seriesType = ChartDesign::Line;
     EXPECT_EQ(ChartDesign::defaultsFor(ChartKind::DetailChart), timeChart);

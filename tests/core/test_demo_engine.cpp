@@ -379,6 +379,31 @@ TEST(DemoEngineRanking, IsFixedForATermAndDayAndDriftsFromDayToDay)
     EXPECT_GT(losses, 0);
 }
 
+TEST(DemoEngineRanking, EnginesAgreeOnTheGoodResultsButNotOnTheirOrder)
+{
+    const QList<DemoStyle> engines = demoStyles();
+    for (const QString& term : {Term, QStringLiteral("garden hose"), QStringLiteral("Café \"Bleu\"")}) {
+        // The numbered engine's order is the ranking without a style.
+        EXPECT_EQ(DemoEngine::ranking(term, 6, DemoStyle::Numbered), DemoEngine::ranking(term, 6));
+        for (int a = 0; a < engines.size(); ++a) {
+            const QList<QString> first = DemoEngine::ranking(term, 6, engines.at(a));
+            EXPECT_EQ(DemoEngine::ranking(term, 6, engines.at(a)), first); // fixed for term, day and engine
+            for (int b = a + 1; b < engines.size(); ++b) {
+                const QList<QString> second = DemoEngine::ranking(term, 6, engines.at(b));
+                // Another order on the first page already, yet the same kind
+                // of results: most of one engine's top 30 are in the other's top 60.
+                EXPECT_NE(first.mid(0, 10), second.mid(0, 10))
+                    << qPrintable(term + QLatin1Char(' ') + demoStyleName(engines.at(a)) + QLatin1Char('/')
+                                  + demoStyleName(engines.at(b)));
+                int shared = 0;
+                for (const QString& url : first.mid(0, 30))
+                    shared += second.mid(0, 60).contains(url) ? 1 : 0;
+                EXPECT_GE(shared, 20) << qPrintable(term);
+            }
+        }
+    }
+}
+
 TEST(DemoEnginePages, AreFixedForATermAndDayAndDifferAcrossDays)
 {
     for (const DemoStyle style : demoStyles()) {
@@ -448,8 +473,8 @@ TEST(DemoEnginePages, HaveRealisticSizes)
 
 TEST(DemoEnginePages, CarryEachResultOnceInRankOrder)
 {
-    const QList<QString> order = DemoEngine::ranking(Term, 2);
     for (const DemoStyle style : demoStyles()) {
+        const QList<QString> order = DemoEngine::ranking(Term, 2, style);
         for (int offset : {0, 10, 130, 240}) {
             const QByteArray page = cleaned(DemoEngine::page(style, Term, 2, offset));
             const QByteArray results = page.mid(page.indexOf(resultsStart(style)));
@@ -516,7 +541,8 @@ TEST(DemoEnginePages, UnnumberedAndTagFirstMarkersStandBetweenResults)
         const int results = int(tagFirst.indexOf(resultsStart(DemoStyle::TagFirst)));
         const int firstMarker = int(tagFirst.indexOf(markerOf(DemoStyle::TagFirst, 0)));
         const QByteArray firstResult = tagFirst.mid(results, firstMarker - results);
-        EXPECT_TRUE(firstResult.contains(DemoEngine::ranking(Term, 0).at(offset).toUtf8()));
+        EXPECT_TRUE(
+            firstResult.contains(DemoEngine::ranking(Term, 0, DemoStyle::TagFirst).at(offset).toUtf8()));
         EXPECT_EQ(corpusHosts(firstResult).size(), 2);
     }
 }
@@ -726,19 +752,22 @@ TEST(DemoEngineScripts, EveryStarterScriptReadsTheServersRanking)
     const auto scripts = starterScripts(profile, engine.port());
     ASSERT_EQ(scripts.size(), demoStyles().size());
 
-    const QList<QString> expected = DemoEngine::ranking(Term, 5);
     const QString prefix = engine.baseUrl();
     QSet<QString> pathsUsed;
     for (auto it = scripts.begin(); it != scripts.end(); ++it) {
         SCOPED_TRACE(qPrintable(it.key()));
         ScriptReader reader(it.value());
         QStringList blocks;
+        QList<QString> expected; // the ranking of the engine the script asks
         for (int requests = 0; reader.rank() <= DemoCorpus::ResultsPerTerm && requests < 40; ++requests) {
             const QString url = reader.nextUrl();
             if (url.isEmpty())
                 break;
             ASSERT_TRUE(url.startsWith(prefix)) << qPrintable(url);
             pathsUsed.insert(QUrl(url).path());
+            DemoStyle style;
+            ASSERT_TRUE(demoStyleFromName(QUrl(url).path().section(QLatin1Char('/'), 1, 1), &style));
+            expected = DemoEngine::ranking(Term, 5, style);
             const Reply reply = get(engine, url.mid(prefix.size()));
             ASSERT_EQ(reply.status, 200) << qPrintable(url);
             blocks += reader.take(QString::fromUtf8(cleaned(reply.body)));

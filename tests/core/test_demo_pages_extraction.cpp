@@ -100,7 +100,7 @@ TEST_F(DemoPagesExtraction, EqualsTheLiteralExtractionOnEveryServedPage)
         const EngineScript& script = s_scripts.value(style);
         for (const QString& term : terms) {
             for (const int day : days) {
-                const QList<QString> ranking = DemoEngine::ranking(term, day);
+                const QList<QString> ranking = DemoEngine::ranking(term, day, style);
                 ASSERT_EQ(ranking.size(), DemoCorpus::ResultsPerTerm);
                 int rank = 1; // the rank counter of polling: the number of the next result
                 for (int page = 1; page <= pagesServed; ++page) {

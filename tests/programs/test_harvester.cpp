@@ -35,6 +35,9 @@ namespace {
 const QStringList demoEngines = {QStringLiteral("Corvane Demo"), QStringLiteral("Corvane Demo Unnumbered"),
                                  QStringLiteral("Corvane Demo TagFirst"),
                                  QStringLiteral("Corvane Demo PlanB")};
+
+// The demo engine's style behind one of the starter scripts.
+DemoStyle styleOf(const QString& engineName) { return demoStyles().at(int(demoEngines.indexOf(engineName))); }
 const QString Project = QStringLiteral("Shop");
 constexpr int Depth = 20;
 
@@ -170,7 +173,7 @@ TEST_F(harvester, StoredRanksAreTheServersRankingInEveryMarkupStyle)
         for (const QString& term : terms) {
             for (int u = 0; u < hosts.size(); ++u) {
                 QList<int> expected;
-                const QList<QString> ranking = DemoEngine::ranking(term, 3);
+                const QList<QString> ranking = DemoEngine::ranking(term, 3, styleOf(name));
                 for (int i = 0; i < Depth; ++i) {
                     if (QUrl(ranking.at(i)).host().endsWith(hosts.at(u)))
                         expected << i + 1;

@@ -14,6 +14,7 @@ inline ChartData sampleRankChart(int days = 25)
     ChartData data;
     data.titleLines = {QStringLiteral("bread recipes"), QStringLiteral("DemoSearch")};
     data.categoryTitle = QStringLiteral("Date");
+    data.categoriesAreDates = true;
     data.valueTitle = QStringLiteral("Position");
     data.valueKind = ChartData::ValueKind::Rank;
     const QDate start(2026, 11, 1);

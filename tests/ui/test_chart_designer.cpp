@@ -152,6 +152,60 @@ private slots:
         QVERIFY(!chart.legend()->isVisible()); // one series needs no legend
     }
 
+    // A chart of ten terms in a dashboard-sized card names every bar on its
+    // axis in every series type: upright under vertical bars, long terms
+    // ending in an ellipsis, and nothing outside the card.
+    void everyTermOfASmallChartIsNamed()
+    {
+        ChartData data;
+        data.titleLines = {QStringLiteral("1 - Corvane Demo (48 points)")};
+        data.categoryTitle = QStringLiteral("Search Term");
+        data.valueTitle = QStringLiteral("Position");
+        data.valueKind = ChartData::ValueKind::Rank;
+        ChartSeriesData ranks;
+        ranks.name = QStringLiteral("Rank");
+        const QStringList terms = {QStringLiteral("blue widgets"),
+                                   QStringLiteral("garden tools"),
+                                   QStringLiteral("O'Brien \"&\" <b>Söhne</b>"),
+                                   QStringLiteral("organic fertilizer for raised vegetable beds"),
+                                   QStringLiteral("lawn mower"),
+                                   QStringLiteral("1999 hedge trimmer"),
+                                   QStringLiteral("watering can"),
+                                   QStringLiteral("flower seeds"),
+                                   QStringLiteral("compost bin"),
+                                   QStringLiteral("garden hose")};
+        for (int i = 0; i < terms.size(); ++i) {
+            data.categories << terms.at(i);
+            ranks.values << std::optional<double>((i * 7) % 30 + 1);
+        }
+        data.series << ranks;
+        for (const int type : {ChartDesign::Bar, ChartDesign::HorizontalBar, ChartDesign::Line}) {
+            ChartDesign design = ChartDesign::defaultsFor(ChartKind::Top10);
+            design.seriesType = type;
+            DesignedChartView view;
+            view.resize(230, 250);
+            view.setDesign(design);
+            view.setChartData(data);
+            view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+            QTest::qWait(120); // the labels are fitted again once the size settles
+            QCategoryAxis* axis = categoryAxis(*view.chart());
+            const QStringList labels = axis->categoriesLabels();
+            QCOMPARE(labels.size(), terms.size());
+            for (int i = 0; i < terms.size(); ++i) {
+                QString label = labels.at(i);
+                label.remove(QChar(0x200B));
+                const bool elided = label.endsWith(QChar(0x2026));
+                QVERIFY2(label == terms.at(i) || (elided && terms.at(i).startsWith(label.chopped(1))),
+                         qPrintable(label));
+            }
+            QVERIFY(!labels.at(3).contains(QStringLiteral("beds"))); // too long for the card
+            QCOMPARE(axis->labelsAngle(), type == ChartDesign::HorizontalBar ? 0 : -90);
+            QVERIFY(view.chartView()->width() <= view.width());
+            QVERIFY(QRectF(QPointF(0, 0), view.chartView()->size()).contains(view.chart()->plotArea()));
+        }
+    }
+
     void pointsPerPageAndTheNavigator()
     {
         DesignedChartView view;

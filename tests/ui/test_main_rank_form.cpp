@@ -9,6 +9,7 @@
 #include "UiTestSupport.h"
 
 #include <QAction>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -238,6 +239,19 @@ private slots:
         QCOMPARE(charts->chartView(0)->chart()->title(), QStringLiteral("1 - Demo Engine 1 (90 points)"));
         QCOMPARE(charts->chartView(2)->chart()->title(), QStringLiteral("3 - Demo Engine 3 (76 points)"));
         QCOMPARE(charts->recordCount(3), 0); // fewer engines than charts
+        // Every bar is named on its chart's axis, and no chart reaches past its cell.
+        QTest::qWait(150); // the labels are fitted again once the sizes settle
+        for (int slot = 0; slot < TopTenCharts::Count; ++slot) {
+            DesignedChartView* view = charts->chartView(slot);
+            QVERIFY(view->chartView()->width() <= view->width());
+            if (charts->recordCount(slot) == 0)
+                continue;
+            QCategoryAxis* terms = nullptr;
+            for (QAbstractAxis* axis : view->chart()->axes())
+                terms = terms ? terms : qobject_cast<QCategoryAxis*>(axis);
+            QVERIFY(terms);
+            QCOMPARE(terms->count(), charts->recordCount(slot));
+        }
         QCOMPARE(label(form, "Top10TableCaption"), QStringLiteral("Selected Demo Engine 1 - Top 10 SE List"));
         QVERIFY(charts->table()->rowCount() > 0);
         QTest::mouseClick(charts->chartView(1)->chartView()->viewport(), Qt::LeftButton);

@@ -1,5 +1,6 @@
 // Opens every window on demo data, offscreen, and saves a picture of each
 // under $CORVANE_SCREENS for a person to look at.
+#include "core/charts/ChartBuilder.h"
 #include "core/charts/ChartDesignStore.h"
 #include "core/demo/DemoEngine.h"
 #include "core/discovery/MixSettings.h"
@@ -10,6 +11,7 @@
 #include "core/query/QueryStatement.h"
 #include "core/repair/RawTableFile.h"
 #include "core/reports/ReportData.h"
+#include "core/setup/DemoProject.h"
 #include "gui/charts/ChartBuilderForm.h"
 #include "gui/charts/ChartDesignerForm.h"
 #include "gui/charts/ChartFrame.h"
@@ -56,7 +58,6 @@
 #include "gui/widgets/BrowserPane.h"
 
 #include "../core/UpdateServer.h"
-#include "ChartHistoryFixture.h"
 #include "ChartSamples.h"
 #include "DBRoutinesLibrary.h"
 #include "DashboardFixture.h"
@@ -115,6 +116,23 @@ private:
         dm.WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
         more();
         dm.CloseDatabases();
+    }
+
+    // Lets corvane-setup --demo mine the demo project for `days` days, the
+    // last one today, and makes it the current project.
+    static void mineDemo(test::UiProfile& profile, int days)
+    {
+        QProcess setup;
+        setup.setProcessChannelMode(QProcess::MergedChannels);
+        setup.start(QStringLiteral(CORVANE_BIN_DIR "/corvane-setup"),
+                    {QStringLiteral("--demo"), QStringLiteral("--demo-days"), QString::number(days),
+                     QStringLiteral("--quiet"), QStringLiteral("--profile"), profile.programFolder()});
+        QVERIFY(setup.waitForFinished(300000));
+        QVERIFY2(setup.exitCode() == 0, setup.readAll().constData());
+        auto dm = profile.makeDataModule();
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"),
+                         QLatin1String(DemoProject::Name));
+        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
     }
 
     static void showMainWindow(TMainRankForm& form)
@@ -354,30 +372,71 @@ private slots:
         QVERIFY(test::saveScreen(frame, QStringLiteral("ChartFrame")));
     }
 
-    // The detail chart of a month of ranks in each series type, built through
-    // Refresh, with its data grid opened for the last one.
-    void detailChartForm()
+    // The dashboard, the chart windows and the chart tools on the demo
+    // project as corvane-setup --demo mines it from the demo engine: days of
+    // sessions on four engines that rank each term their own way; the charts
+    // shown cover the days mined.
+    void demoProjectCharts()
     {
         test::UiProfile profile;
         QVERIFY(profile.ready());
+        constexpr int days = 10; // what the tour can mine in good time
+        mineDemo(profile, days);
+        if (QTest::currentTestFailed())
+            return;
         auto dm = profile.makeDataModule();
-        const QDate lastDay(2026, 11, 30);
-        mineBakery(*dm, [&] { test::addRankHistory(*dm, lastDay); });
+        dm->LoadSettings();
+        const QString project = QLatin1String(DemoProject::Name);
+        {
+            TMainRankForm form(*dm);
+            showMainWindow(form);
+            QTRY_VERIFY_WITH_TIMEOUT(!form.dashboardBusy(), 20000);
+            QTest::qWait(150);
+            QVERIFY(test::saveScreen(form, QStringLiteral("MainRankForm_Demo")));
+        }
         dm->OpenDatabases();
+
+        TAutoBuildChartForm autoBuild(dm->Settings.DataFolder);
+        autoBuild.setProjectName(project);
+        autoBuild.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&autoBuild));
+        QTRY_VERIFY(!autoBuild.added().isEmpty());
+        QTest::qWait(100);
+        QVERIFY(test::saveScreen(autoBuild, QStringLiteral("AutoBuildChartForm")));
+
+        // The key URL for one term on every engine: where the engines disagree.
+        const QStringList engines = ChartBuilder::choices(dm->General, project, QLatin1Char('S'));
+        ChartBuilder::Definition everyEngine;
+        everyEngine.project = project;
+        everyEngine.name = QStringLiteral("OurSite for garden tools on every engine");
+        everyEngine.popOrder = QStringLiteral("STU");
+        everyEngine.series = engines;
+        everyEngine.select1 = QStringLiteral("garden tools");
+        everyEngine.select2 = QStringLiteral("OurSite");
+        everyEngine.title = everyEngine.name;
+        everyEngine.lastDays = days;
+        ChartBuilder::save(dm->General, everyEngine);
+        TChartBuilderForm builder(dm->Settings.DataFolder);
+        builder.setChart(project, everyEngine.name);
+        builder.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&builder));
+        QTest::qWait(100);
+        QVERIFY(test::saveScreen(builder, QStringLiteral("ChartBuilderForm")));
+
+        // Each series type, built through Refresh; the data grid opened for the last.
         const char* names[] = {"Line", "HorizontalLine", "Bar", "HorizontalBar"};
-        const QStringList charts{QStringLiteral("Sourdough bread: all sites on Demo Engine 1"),
-                                 QStringLiteral("Home on every engine")};
+        const QStringList charts{everyEngine.name, QStringLiteral("blue widgets on ") + engines.first()};
         for (int type = 0; type < 4; ++type) {
             const QString chart = charts.at(type % 2);
             ChartDesign design = ChartDesign::defaultsFor(ChartKind::DetailChart);
             design.seriesType = type;
             design.showMarks = type >= 2;
-            ChartDesignStore(dm->General).save(QStringLiteral("Bakery"), chart, design);
+            ChartDesignStore(dm->General).save(project, chart, design);
             TDetailChartForm form(*dm);
             form.resize(1100, 720);
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
-            form.Open(QStringLiteral("Bakery"), chart);
+            form.Open(project, chart);
             if (type == 0)
                 QVERIFY(test::saveScreen(form, QStringLiteral("DetailChartForm_Refreshing")));
             QTRY_VERIFY_WITH_TIMEOUT(!form.busy(), 20000);
@@ -389,86 +448,43 @@ private slots:
             QTest::qWait(150);
             QVERIFY(test::saveScreen(form, QStringLiteral("DetailChartForm_") + QLatin1String(names[type])));
         }
-    }
-
-    // The chart builder on a saved chart, and the charts auto-build adds.
-    void chartBuilderForm()
-    {
-        test::UiProfile profile;
-        QVERIFY(profile.ready());
-        auto dm = profile.makeDataModule();
-        mineBakery(*dm, [&] {
-            test::addRankHistory(*dm, QDate(2026, 11, 30));
-            Table& terms = dm->STTable;
-            terms.open();
-            for (const char* term : {"sourdough bread", "rye bread", "croissant", "wedding cake"}) {
-                terms.append();
-                terms.setValue(QStringLiteral("Virtual"), QLatin1String(term));
-                terms.setValue(QStringLiteral("Project"), QStringLiteral("Bakery"));
-                terms.post();
-            }
-        });
-        TChartBuilderForm builder(dm->Settings.DataFolder);
-        builder.setChart(QStringLiteral("Bakery"), QStringLiteral("Home on every engine"));
-        builder.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&builder));
-        QTest::qWait(100);
-        QVERIFY(test::saveScreen(builder, QStringLiteral("ChartBuilderForm")));
-
-        TAutoBuildChartForm autoBuild(dm->Settings.DataFolder);
-        autoBuild.setProjectName(QStringLiteral("Bakery"));
-        autoBuild.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&autoBuild));
-        QTRY_VERIFY(!autoBuild.added().isEmpty());
-        QTest::qWait(100);
-        QVERIFY(test::saveScreen(autoBuild, QStringLiteral("AutoBuildChartForm")));
-
-        dm->OpenDatabases();
-        TDetailChartForm form(*dm);
-        form.resize(1100, 720);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Open(QStringLiteral("Bakery"), autoBuild.added().first());
-        QTRY_VERIFY_WITH_TIMEOUT(!form.busy(), 20000);
-        QTest::qWait(150);
-        QVERIFY(test::saveScreen(form, QStringLiteral("DetailChartForm_AutoBuilt")));
-    }
-
-    void gandLForm()
-    {
-        test::UiProfile profile;
-        QVERIFY(profile.ready());
-        auto dm = profile.makeDataModule();
-        mineBakery(*dm, [&] { test::addRankHistory(*dm, QDate(2026, 11, 30)); });
-        dm->OpenDatabases();
-        TGandLForm form(*dm);
-        form.resize(1100, 820);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Open(QStringLiteral("Bakery"));
-        QVERIFY(!form.rows().isEmpty());
-        QTest::qWait(150);
-        QVERIFY(test::saveScreen(form, QStringLiteral("GandLForm")));
-    }
-
-    void scoresForm()
-    {
-        test::UiProfile profile;
-        QVERIFY(profile.ready());
-        auto dm = profile.makeDataModule();
-        mineBakery(*dm, [&] { test::addRankHistory(*dm, QDate(2026, 11, 30)); });
-        dm->OpenDatabases();
-        TScoresForm form(*dm);
-        form.resize(1000, 680);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Open(QStringLiteral("Bakery"));
-        QVERIFY(!form.rows().isEmpty());
-        QTest::qWait(150);
-        QVERIFY(test::saveScreen(form, QStringLiteral("ScoresForm_Overall")));
-        form.setEngine(QStringLiteral("Demo Engine 2"));
-        QTest::qWait(150);
-        QVERIFY(test::saveScreen(form, QStringLiteral("ScoresForm_OneEngine")));
+        {
+            ChartBuilder::Definition autoBuilt;
+            QVERIFY(ChartBuilder::load(dm->General, project, autoBuild.added().first(), autoBuilt));
+            autoBuilt.lastDays = days;
+            ChartBuilder::save(dm->General, autoBuilt, autoBuilt.name);
+            TDetailChartForm form(*dm);
+            form.resize(1100, 720);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.Open(project, autoBuilt.name);
+            QTRY_VERIFY_WITH_TIMEOUT(!form.busy(), 20000);
+            QTest::qWait(150);
+            QVERIFY(test::saveScreen(form, QStringLiteral("DetailChartForm_AutoBuilt")));
+        }
+        {
+            TGandLForm form(*dm);
+            form.resize(1100, 820);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.Open(project);
+            QVERIFY(!form.rows().isEmpty());
+            QTest::qWait(150);
+            QVERIFY(test::saveScreen(form, QStringLiteral("GandLForm")));
+        }
+        {
+            TScoresForm form(*dm);
+            form.resize(1000, 680);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.Open(project);
+            QVERIFY(!form.rows().isEmpty());
+            QTest::qWait(150);
+            QVERIFY(test::saveScreen(form, QStringLiteral("ScoresForm_Overall")));
+            form.setEngine(engines.last());
+            QTest::qWait(150);
+            QVERIFY(test::saveScreen(form, QStringLiteral("ScoresForm_OneEngine")));
+        }
     }
 
     // The seven chart themes side by side, with bands and without.
@@ -1034,16 +1050,10 @@ private slots:
     {
         test::UiProfile profile;
         QVERIFY(profile.ready());
-        QProcess setup;
-        setup.setProcessChannelMode(QProcess::MergedChannels);
-        setup.start(QStringLiteral(CORVANE_BIN_DIR "/corvane-setup"),
-                    {QStringLiteral("--demo"), QStringLiteral("--demo-days"), QStringLiteral("2"),
-                     QStringLiteral("--quiet"), QStringLiteral("--profile"), profile.programFolder()});
-        QVERIFY(setup.waitForFinished(180000));
-        QVERIFY2(setup.exitCode() == 0, setup.readAll().constData());
+        mineDemo(profile, 2);
+        if (QTest::currentTestFailed())
+            return;
         auto dm = profile.makeDataModule();
-        dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"),
-                         QStringLiteral("Demo"));
         dm->LoadSettings();
         dm->OpenDatabases();
         {

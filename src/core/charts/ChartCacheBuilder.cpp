@@ -9,6 +9,8 @@
 
 #include <QHash>
 
+#include <sqlite3.h>
+
 namespace corvane {
 
 namespace {
@@ -178,30 +180,41 @@ ChartTable ChartCacheBuilder::buildTable(const ChartDefinition& d,
             DatabaseError::General,
             QStringLiteral("Chart \"%1\" has the invalid series order \"%2\".").arg(d.chart, d.popOrder));
 
-    const QString datePart = d.start == d.end
-        ? QString(QStringLiteral("xDate = ") + SqlQuote::date(d.start) + QStringLiteral(" AND "))
-        : QStringLiteral("(xDate BETWEEN ") + SqlQuote::date(d.start) + QStringLiteral(" AND ")
-            + SqlQuote::date(d.end) + QStringLiteral(") AND ");
-
     Session session(QStringLiteral("ChartCacheSession"));
     Database database(QStringLiteral("ChartCacheDatabase"), &session);
     database.setDirectory(m_dataFolder);
     database.connect();
-    Query query(&database);
+    const QString rankTable = QStringLiteral("CVRank");
+    Connection connection;
+    connection.setLockSettings(session.lockSettings());
+    connection.attach(database, rankTable);
+    // One statement for every series, its values bound: the series differ in
+    // one value only, so the statement is prepared once and each row is read
+    // straight from SQLite, dates parsed once per distinct day.
+    Statement select = connection.prepare(
+        QStringLiteral(
+            "SELECT xDate, MIN(Rank) FROM CVRank WHERE Project = ?1 AND xDate BETWEEN ?2 AND ?3 AND ")
+            + c2 + QStringLiteral(" = ?4 AND ") + c1 + QStringLiteral(" = ?5 AND ") + c3
+            + QStringLiteral(" = ?6 GROUP BY xDate ORDER BY xDate"),
+        rankTable);
+    const QString first = d.start.toString(QStringLiteral("yyyy-MM-dd"));
+    const QString last = d.end.toString(QStringLiteral("yyyy-MM-dd"));
+    QHash<QString, QDate> days;
     for (int series = 0; series < table.legends.size(); ++series) {
-        const QString value = ChartNames::seriesValue(table.legends.at(series));
-        query.close();
-        query.setSql(QStringLiteral("SELECT xDate, ") + c1
-                     + QStringLiteral(", MIN(Rank) AS Rank FROM CVRank WHERE Project = ")
-                     + SqlQuote::quoted(d.project) + QStringLiteral(" AND ") + datePart + c2
-                     + QStringLiteral(" = ") + SqlQuote::quoted(d.select1) + QStringLiteral(" AND ") + c1
-                     + QStringLiteral(" = ") + SqlQuote::quoted(value) + QStringLiteral(" AND ") + c3
-                     + QStringLiteral(" = ") + SqlQuote::quoted(d.select2)
-                     + QStringLiteral(" GROUP BY xDate ORDER BY xDate"));
-        query.open();
-        for (query.first(); !query.eof(); query.next())
-            table.setValue(query.asDate(QStringLiteral("xDate")), series,
-                           query.asInteger(QStringLiteral("Rank")));
+        select.reset();
+        select.bindAll({d.project, first, last, d.select1, ChartNames::seriesValue(table.legends.at(series)),
+                        d.select2});
+        int rc;
+        while ((rc = select.step()) == SQLITE_ROW) {
+            const QString text = select.column(0).toString();
+            auto day = days.constFind(text);
+            if (day == days.cend())
+                day = days.insert(text, QDate::fromString(text, Qt::ISODate));
+            if (day->isValid())
+                table.setValue(*day, series, int(select.columnInt64(1)));
+        }
+        if (rc != SQLITE_DONE)
+            connection.fail(rc, rankTable);
         if (progress)
             progress(series + 1, int(table.legends.size()));
     }

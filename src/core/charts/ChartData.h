@@ -28,6 +28,9 @@ struct ChartData
     QString categoryTitle;
     QString valueTitle;
     ValueKind valueKind = ValueKind::Amount;
+    // Dates along the category axis may be thinned out to every n-th one;
+    // other categories (terms, URLs) are each named on the axis.
+    bool categoriesAreDates = false;
     QList<ChartSeriesData> series;
 
     int pointCount() const { return int(categories.size()); }

@@ -40,8 +40,11 @@ ChartDesign ChartDesign::defaultsFor(ChartKind kind)
 {
     ChartDesign design;
     // Only the detail chart runs along dates; the others compare engines,
-    // terms or URLs and keep the scores' bars.
-    design.seriesType = kind == ChartKind::DetailChart ? Line : Bar;
+    // terms or URLs and keep the scores' bars. The dashboard's charts are
+    // small: their bars lie down, so each term can stand beside its bar.
+    design.seriesType = kind == ChartKind::DetailChart ? Line
+        : kind == ChartKind::Top10                     ? HorizontalBar
+                                                       : Bar;
     return design;
 }
 

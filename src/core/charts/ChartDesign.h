@@ -39,8 +39,8 @@ struct ChartDesign
 
     // The design a chart gets when its project has no row for it yet: marks,
     // all points on one page, "Default" theme, palette 1, no bands removed;
-    // a bar series for scores and gains and losses, a line series for the
-    // charts over dates and terms.
+    // a bar series for scores and gains and losses, horizontal bars for the
+    // dashboard's Top 10 charts, a line series for the charts over dates.
     static ChartDesign defaultsFor(ChartKind kind);
 
     bool isHorizontal() const { return seriesType == HorizontalLine || seriesType == HorizontalBar; }

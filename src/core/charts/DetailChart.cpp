@@ -7,6 +7,7 @@ ChartData chartData(const ChartTable& table, const QStringList& titleLines)
     ChartData data;
     data.titleLines = titleLines;
     data.categoryTitle = QStringLiteral("Date");
+    data.categoriesAreDates = true;
     data.valueTitle = QStringLiteral("Position");
     data.valueKind = ChartData::ValueKind::Rank;
     for (auto row = table.rows.cbegin(); row != table.rows.cend(); ++row)

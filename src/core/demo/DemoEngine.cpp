@@ -406,6 +406,11 @@ QStringList DemoEngine::searchTargets() const
 
 QList<QString> DemoEngine::ranking(const QString& term, int day) { return DemoCorpus::ranking(term, day); }
 
+QList<QString> DemoEngine::ranking(const QString& term, int day, DemoStyle style)
+{
+    return DemoCorpus::ranking(term, day, style);
+}
+
 QByteArray DemoEngine::page(DemoStyle style, const QString& term, int day, int offset)
 {
     return DemoPages::resultPage(style, term, day, offset);

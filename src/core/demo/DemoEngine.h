@@ -75,8 +75,11 @@ public:
     // latest search requests, oldest first; resetCounts() clears them.
     QStringList searchTargets() const;
 
-    // The server's own order of results for a term and a day: decoded
-    // absolute URLs, best first (DemoCorpus::ranking).
+    // The server's own order of results for a term and a day on the engine
+    // of a style: decoded absolute URLs, best first (DemoCorpus::ranking).
+    // Without a style, the numbered engine's order (also the programming
+    // interface's).
+    static QList<QString> ranking(const QString& term, int day, DemoStyle style);
     static QList<QString> ranking(const QString& term, int day);
     // The page the server answers for a style, term, day and 0-based offset
     // when no failure mode is set.

@@ -205,10 +205,10 @@ struct Result
     QString url;
 };
 
-QList<Result> resultsFor(const QString& term, int day, int offset)
+QList<Result> resultsFor(DemoStyle style, const QString& term, int day, int offset)
 {
     QList<Result> results;
-    const QList<QString> order = DemoCorpus::ranking(term, day);
+    const QList<QString> order = DemoCorpus::ranking(term, day, style);
     for (int i = offset; i < order.size() && i < offset + DemoCorpus::PageLength; ++i) {
         const QString host = QUrl(order.at(i)).host();
         results.append({i + 1, host.mid(9, 3).toInt(), order.at(i)});
@@ -554,9 +554,16 @@ QString siteHost(int site)
 
 QString normalizedTerm(const QString& term) { return term.simplified().toLower(); }
 
-QList<QString> ranking(const QString& term, int day)
+QList<QString> ranking(const QString& term, int day) { return ranking(term, day, DemoStyle::Numbered); }
+
+QList<QString> ranking(const QString& term, int day, DemoStyle engine)
 {
     const std::uint64_t termHash = hashText(normalizedTerm(term).toUtf8());
+    // The numbered engine ranks by the corpus' own order; every other engine
+    // leans its own way from it and drifts on its own from day to day, so
+    // the engines agree on the good pages without agreeing on the order.
+    const bool leans = engine != DemoStyle::Numbered;
+    const std::int64_t salt = static_cast<std::int64_t>(engine);
     struct Scored
     {
         std::int64_t score;
@@ -570,9 +577,14 @@ QList<QString> ranking(const QString& term, int day)
         // A stable base position per (term, document) and a drift per day
         // that moves a result by a few places at most.
         const std::int64_t base = static_cast<std::int64_t>(hashOf(termHash, {d.site, d.variant}) % 1000000);
-        const std::int64_t drift =
-            static_cast<std::int64_t>(hashOf(termHash, {d.site, d.variant, day, 0xd41}) % 60001) - 30000;
-        scored.push_back({base + drift, i});
+        const std::uint64_t driftHash = leans ? hashOf(termHash, {d.site, d.variant, day, 0xd41, salt})
+                                              : hashOf(termHash, {d.site, d.variant, day, 0xd41});
+        const std::int64_t drift = static_cast<std::int64_t>(driftHash % 60001) - 30000;
+        // An engine's lean moves a document by up to about twenty places.
+        const std::int64_t lean = leans
+            ? static_cast<std::int64_t>(hashOf(termHash, {d.site, d.variant, salt, 0x1ea}) % 120001) - 60000
+            : 0;
+        scored.push_back({base + lean + drift, i});
     }
     std::sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) {
         return a.score != b.score ? a.score > b.score : a.index < b.index;
@@ -593,7 +605,7 @@ QByteArray resultPage(DemoStyle style, const QString& rawTerm, int day, int offs
     const std::uint64_t seed = pageSeed(style, term, day, offset);
     Rng rng(seed);
     const QList<Result> results =
-        term.isEmpty() || offset < 0 ? QList<Result>() : resultsFor(term, day, offset);
+        term.isEmpty() || offset < 0 ? QList<Result>() : resultsFor(style, term, day, offset);
     Frame frame;
     switch (style) {
     case DemoStyle::Numbered: frame = numberedPage(term, offset, results, rng); break;

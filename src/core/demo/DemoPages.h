@@ -31,9 +31,13 @@ QString siteHost(int site);
 // Lower case, blanks collapsed: the form in which terms are ranked, so that
 // "Blue  Widgets" and "blue widgets" give the same ranking.
 QString normalizedTerm(const QString& term);
-// The first ResultsPerTerm result addresses for a term on a day, best first,
-// as the decoded absolute URL (for example http://www.site-042.example/).
-// A few sites hold two results (their root and a second page).
+// The first ResultsPerTerm result addresses for a term on a day on the
+// engine of a style, best first, as the decoded absolute URL (for example
+// http://www.site-042.example/). A few sites hold two results (their root and
+// a second page). The engines share most of their good results but rank
+// them in an order of their own.
+QList<QString> ranking(const QString& term, int day, DemoStyle engine);
+// The numbered engine's ranking, which the programming interface answers too.
 QList<QString> ranking(const QString& term, int day);
 
 } // namespace DemoCorpus

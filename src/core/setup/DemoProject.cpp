@@ -68,18 +68,20 @@ QString hostName(const QString& url)
     return host;
 }
 
-// The sites that rank best for the demo terms over the demo's days: the key
-// URL first, then the competitors.
+// The sites that rank best for the demo terms on all demo engines over the
+// demo's days: the key URL first, then the competitors.
 QStringList bestSites(int count)
 {
     QHash<QString, int> score;
     const QDate today = QDate::currentDate();
     for (const QString& term : DemoProject::terms()) {
         for (int back = 0; back < DemoProject::DefaultDays; back += 3) {
-            const QList<QString> ranking =
-                DemoEngine::ranking(term, DemoProject::demoDay(today.addDays(-back)));
-            for (int i = 0; i < DemoProject::Depth && i < ranking.size(); ++i)
-                score[hostName(ranking.at(i))] += DemoProject::Depth - i;
+            for (const DemoStyle engine : demoStyles()) {
+                const QList<QString> ranking =
+                    DemoEngine::ranking(term, DemoProject::demoDay(today.addDays(-back)), engine);
+                for (int i = 0; i < DemoProject::Depth && i < ranking.size(); ++i)
+                    score[hostName(ranking.at(i))] += DemoProject::Depth - i;
+            }
         }
     }
     QStringList sites = score.keys();

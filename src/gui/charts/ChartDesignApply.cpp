@@ -4,6 +4,7 @@
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QFont>
 #include <QFontMetricsF>
 #include <QGraphicsObject>
 #include <QGraphicsPixmapItem>
@@ -31,6 +32,7 @@ constexpr qreal DepthZ = 3.5;
 constexpr qreal MarksZ = 4.5;
 constexpr qreal DepthPixels = 9.0;
 constexpr qreal BarWidth = 0.6;
+constexpr qreal MinLabelPoints = 6.5;
 // Marks the items applyChartDesign adds, so the next call can remove them.
 constexpr int OwnItemKey = 0x4356;
 
@@ -380,19 +382,44 @@ void styleChart(QChart& chart, const ChartDesign& design, QValueAxis& valueAxis,
     valueAxis.setShadesBrush(look.band);
 }
 
-// Category labels that fit: every n-th label when all of them would crowd.
-void labelCategories(QCategoryAxis& axis, const QStringList& categories, int first, int last, bool vertical,
-                     const QSizeF& chartSize)
+// Category labels that fit. A label longer than a good third of the chart
+// across the axis (not quite half beside horizontal bars) ends in an ellipsis, so a long term cannot squeeze the plot
+// away. Names (terms, URLs) are all shown, turned upright under a horizontal
+// axis when side by side they would crowd; dates, and names that crowd even
+// upright, are thinned out to every n-th label. `reserved` is the room the
+// chart needs along the axis beside the axis itself.
+void labelCategories(QCategoryAxis& axis, const ChartData& data, int first, int last, bool vertical,
+                     const QSizeF& chartSize, qreal reserved)
 {
-    const QFontMetricsF metrics(axis.labelsFont());
-    const qreal length = std::max<qreal>(120, (vertical ? chartSize.height() : chartSize.width()) - 140);
-    qreal labelSize = metrics.height() + 4;
-    if (!vertical) {
-        labelSize = 0;
-        for (int c = first; c <= last; ++c)
-            labelSize = std::max(labelSize, metrics.horizontalAdvance(categories.at(c)) + 10);
-    }
+    const qreal length = std::max<qreal>(60, (vertical ? chartSize.height() : chartSize.width()) - reserved);
+    const qreal longest =
+        std::max<qreal>(60, vertical ? chartSize.width() * 0.45 : chartSize.height() * 0.38);
     const int count = last - first + 1;
+    // Names in a small chart get a smaller type, down to a size still easy to read,
+    // before any of them is left out.
+    QFont font = axis.labelsFont();
+    const qreal height = QFontMetricsF(font).height();
+    if (!data.categoriesAreDates && count * (height + 1) > length && font.pointSizeF() > 0) {
+        font.setPointSizeF(std::max(MinLabelPoints, font.pointSizeF() * (length / count - 2) / height));
+        axis.setLabelsFont(font);
+    }
+    const QFontMetricsF metrics(font);
+    const qreal lineSize = metrics.height() + 4; // the room of a label lying across the axis
+    QStringList labels;
+    qreal widest = 0;
+    for (int c = first; c <= last; ++c) {
+        labels << metrics.elidedText(data.categories.at(c), Qt::ElideRight, longest);
+        widest = std::max(widest, metrics.horizontalAdvance(labels.last()) + 10);
+    }
+    // names may stand closer, as long as they do not touch
+    const qreal closest = data.categoriesAreDates ? lineSize : metrics.height() + 1;
+    qreal labelSize = vertical ? closest : widest;
+    int angle = 0;
+    if (!vertical && !data.categoriesAreDates && count * widest > length && count * closest <= length) {
+        angle = -90;
+        labelSize = closest;
+    }
+    axis.setLabelsAngle(angle);
     const int step = std::max(1, int(std::ceil(count * labelSize / length)));
     // a label gets the room from the label before it; the first one as much,
     // and thinned-out labels start half a step in so the first stays whole
@@ -402,7 +429,7 @@ void labelCategories(QCategoryAxis& axis, const QStringList& categories, int fir
     // Charts then shortens it): an axis without labels puts its title in the
     // chart's top left corner
     for (int c = first + std::min(step / 2, (last - first) / 2); c <= last; c += step) {
-        QString label = chartText(categories.at(c));
+        QString label = chartText(labels.at(c - first));
         while (used.contains(label))
             label += QChar(0x200B); // the axis needs distinct labels
         used << label;
@@ -606,9 +633,25 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
         categoryAxis->setTitleVisible(false);
         valueAxis->setTitleVisible(false);
     }
-    if (first <= last && last < points)
-        labelCategories(*categoryAxis, data.categories, first, last, horizontal,
-                        chart.size().isEmpty() ? QSizeF(640, 420) : chart.size());
+    if (first <= last && last < points) {
+        // Along the category axis the chart also needs its margins and the
+        // value axis' labels and title; along a vertical one, the title and
+        // the legend under the plot too.
+        const QMargins margins = chart.margins();
+        const qreal valueLine = QFontMetricsF(valueAxis->labelsFont()).height();
+        qreal reserved = 24 + (valueLabels ? 2.5 * valueLine : 0);
+        if (horizontal) {
+            reserved += margins.top() + margins.bottom();
+            if (!data.titleLines.isEmpty())
+                reserved += (data.titleLines.size() + 0.5) * QFontMetricsF(chart.titleFont()).lineSpacing();
+            if (chart.legend()->isVisible())
+                reserved += 2 * QFontMetricsF(chart.legend()->font()).height();
+        } else {
+            reserved += margins.left() + margins.right();
+        }
+        labelCategories(*categoryAxis, data, first, last, horizontal,
+                        chart.size().isEmpty() ? QSizeF(640, 420) : chart.size(), reserved);
+    }
 
     styleChart(chart, design, *valueAxis, *categoryAxis);
 

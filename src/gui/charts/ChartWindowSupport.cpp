@@ -5,9 +5,55 @@
 #include "core/datamodule/DM1.h"
 
 #include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QSignalBlocker>
 
 namespace corvane::ChartWindowSupport {
+
+QComboBox* makeProjectList(QWidget* parent, const QString& objectName)
+{
+    auto* list = new QComboBox(parent);
+    list->setObjectName(objectName);
+    list->setToolTip(QStringLiteral("Select Project"));
+    list->setMinimumWidth(180);
+    return list;
+}
+
+EngineDayChoices::EngineDayChoices(QWidget* parent, const QString& projectsName, const QString& enginesName,
+                                   const QString& dateName)
+    : projects(makeProjectList(parent, projectsName))
+    , engines(new QComboBox(parent))
+    , date(new QDateEdit(parent))
+    , row(new QHBoxLayout)
+{
+    engines->setObjectName(enginesName);
+    engines->setMinimumWidth(200);
+    date->setObjectName(dateName);
+    date->setCalendarPopup(true);
+    date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    row->addWidget(new QLabel(QStringLiteral("Project"), parent));
+    row->addWidget(projects);
+    row->addSpacing(12);
+    row->addWidget(new QLabel(QStringLiteral("Search Engine"), parent));
+    row->addWidget(engines);
+    row->addSpacing(12);
+    row->addWidget(new QLabel(QStringLiteral("Date"), parent));
+    row->addWidget(date);
+}
+
+void EngineDayChoices::showProject(TDM1& dm)
+{
+    const QString project = projects->currentText();
+    const QSignalBlocker holdEngines(engines);
+    const QSignalBlocker holdDate(date);
+    engines->clear();
+    if (!project.isEmpty())
+        engines->addItems(projectEngines(dm, project));
+    const QDate last = lastRun(dm, project);
+    date->setDate(last.isValid() ? last : QDate::currentDate());
+}
 
 void fillProjects(TDM1& dm, QComboBox& list, const QString& project)
 {

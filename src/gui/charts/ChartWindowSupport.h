@@ -6,6 +6,9 @@
 #include <QStringList>
 
 class QComboBox;
+class QDateEdit;
+class QHBoxLayout;
+class QWidget;
 
 namespace corvane {
 
@@ -13,6 +16,27 @@ class TDM1;
 
 // What the chart windows share beside the chart frame.
 namespace ChartWindowSupport {
+
+// A chart window's list of projects, under its object name.
+QComboBox* makeProjectList(QWidget* parent, const QString& objectName);
+
+// The choices of the windows that chart one day of one engine (gains and
+// losses, scores): "Project", "Search Engine" and "Date" in a row.
+struct EngineDayChoices
+{
+    // The object names are the fields' names in the window.
+    EngineDayChoices(QWidget* parent, const QString& projectsName, const QString& enginesName,
+                     const QString& dateName);
+
+    // Lists the chosen project's engines and sets the date to its last run
+    // (today when it never ran), both without signals.
+    void showProject(TDM1& dm);
+
+    QComboBox* projects;
+    QComboBox* engines;
+    QDateEdit* date;
+    QHBoxLayout* row; // for the window to place; further fields may follow
+};
 
 // Fills the list with the Name of every CVProject row and selects the project
 // (nothing when it is not there). Signals are held back meanwhile.

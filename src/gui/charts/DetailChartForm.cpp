@@ -86,9 +86,7 @@ TDetailChartForm::TDetailChartForm(TDM1& dataModule, QWidget* parent)
     auto* intro = new QLabel(DetailChart::introduction(), this);
     intro->setWordWrap(true);
 
-    m_projects = new QComboBox(this);
-    m_projects->setObjectName(QStringLiteral("ProjectList"));
-    m_projects->setMinimumWidth(180);
+    m_projects = ChartWindowSupport::makeProjectList(this, QStringLiteral("ProjectList"));
     m_charts = new QComboBox(this);
     m_charts->setObjectName(QStringLiteral("ChartList"));
     m_charts->setMinimumWidth(260);

@@ -22,7 +22,6 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace corvane {
@@ -39,6 +38,8 @@ const QString& designFile()
 
 TGandLForm::TGandLForm(TDM1& dataModule, QWidget* parent)
     : ToolWindow(dataModule, FormSections::GandLForm, HelpContexts::GainsAndLosses, parent)
+    , m_choices(this, QStringLiteral("ProjectList"), QStringLiteral("EngineList"),
+                QStringLiteral("DatePicker"))
 {
     setObjectName(QStringLiteral("GandLForm"));
     setWindowTitle(QStringLiteral("Gains and Losses - Project "));
@@ -58,32 +59,12 @@ TGandLForm::TGandLForm(TDM1& dataModule, QWidget* parent)
     auto* intro = new QLabel(GainsLosses::introduction(), this);
     intro->setWordWrap(true);
 
-    m_projects = new QComboBox(this);
-    m_projects->setObjectName(QStringLiteral("ProjectList"));
-    m_projects->setToolTip(QStringLiteral("Select Project"));
-    m_projects->setMinimumWidth(180);
-    m_engines = new QComboBox(this);
-    m_engines->setObjectName(QStringLiteral("EngineList"));
-    m_engines->setMinimumWidth(200);
-    m_engines->setToolTip(QStringLiteral("Select the Search Engine to compare you and your competitors on."));
-    m_date = new QDateEdit(this);
-    m_date->setObjectName(QStringLiteral("DatePicker"));
-    m_date->setCalendarPopup(true);
-    m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    m_date->setToolTip(
+    m_choices.engines->setToolTip(
+        QStringLiteral("Select the Search Engine to compare you and your competitors on."));
+    m_choices.date->setToolTip(
         QStringLiteral("Select a date to view.  This rankings of this date will be compared to "
                        "rankings of the prior Harvester Session."));
-
-    auto* choices = new QHBoxLayout;
-    choices->addWidget(new QLabel(QStringLiteral("Project"), this));
-    choices->addWidget(m_projects);
-    choices->addSpacing(12);
-    choices->addWidget(new QLabel(QStringLiteral("Search Engine"), this));
-    choices->addWidget(m_engines);
-    choices->addSpacing(12);
-    choices->addWidget(new QLabel(QStringLiteral("Date"), this));
-    choices->addWidget(m_date);
-    choices->addStretch(1);
+    m_choices.row->addStretch(1);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("Progress"));
@@ -100,13 +81,13 @@ TGandLForm::TGandLForm(TDM1& dataModule, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(m_menu);
     layout->addWidget(intro);
-    layout->addLayout(choices);
+    layout->addLayout(m_choices.row);
     layout->addWidget(m_frame, 1);
     layout->addLayout(buttons);
 
-    connect(m_projects, &QComboBox::activated, this, &TGandLForm::ProjectChange);
-    connect(m_engines, &QComboBox::activated, this, &TGandLForm::Build);
-    connect(m_date, &QDateEdit::dateChanged, this, &TGandLForm::Build);
+    connect(m_choices.projects, &QComboBox::activated, this, &TGandLForm::ProjectChange);
+    connect(m_choices.engines, &QComboBox::activated, this, &TGandLForm::Build);
+    connect(m_choices.date, &QDateEdit::dateChanged, this, &TGandLForm::Build);
     connect(m_frame, &ChartFrame::designerClosed, this, &TGandLForm::Build);
     m_frame->onExtendedExport = [this] { ExtendedExport(); };
     m_frame->onPrintDataAndChart = [this] { PrintDataAndChart(); };
@@ -114,41 +95,29 @@ TGandLForm::TGandLForm(TDM1& dataModule, QWidget* parent)
     restorePlacement();
 }
 
-QString TGandLForm::project() const { return m_projects->currentText(); }
-QString TGandLForm::engine() const { return m_engines->currentText(); }
-QDate TGandLForm::day() const { return m_date->date(); }
+QString TGandLForm::project() const { return m_choices.projects->currentText(); }
+QString TGandLForm::engine() const { return m_choices.engines->currentText(); }
+QDate TGandLForm::day() const { return m_choices.date->date(); }
 
 void TGandLForm::setEngine(const QString& engine)
 {
-    m_engines->setCurrentIndex(m_engines->findText(engine, Qt::MatchExactly));
+    m_choices.engines->setCurrentIndex(m_choices.engines->findText(engine, Qt::MatchExactly));
     Build();
 }
 
-void TGandLForm::setDay(QDate day) { m_date->setDate(day); }
+void TGandLForm::setDay(QDate day) { m_choices.date->setDate(day); }
 
 void TGandLForm::Open(const QString& project)
 {
-    ChartWindowSupport::fillProjects(m_dm, *m_projects, project);
+    ChartWindowSupport::fillProjects(m_dm, *m_choices.projects, project);
     ProjectChange();
 }
 
 void TGandLForm::ProjectChange()
 {
     setWindowTitle(QStringLiteral("Gains and Losses - Project ") + project());
-    FillEngines();
-    const QDate last = ChartWindowSupport::lastRun(m_dm, project());
-    {
-        const QSignalBlocker hold(m_date);
-        m_date->setDate(last.isValid() ? last : QDate::currentDate());
-    }
+    m_choices.showProject(m_dm);
     Build();
-}
-
-void TGandLForm::FillEngines()
-{
-    m_engines->clear();
-    if (!project().isEmpty())
-        m_engines->addItems(ChartWindowSupport::projectEngines(m_dm, project()));
 }
 
 void TGandLForm::Build()

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "core/charts/GainsLosses.h"
+#include "gui/charts/ChartWindowSupport.h"
 #include "gui/widgets/ToolWindow.h"
 
-class QComboBox;
-class QDateEdit;
 class QMenuBar;
 class QProgressBar;
 
@@ -42,13 +41,10 @@ public:
 
 private:
     void ProjectChange();
-    void FillEngines();
 
     QList<GainsLosses::Row> m_rows;
     QMenuBar* m_menu;
-    QComboBox* m_projects;
-    QComboBox* m_engines;
-    QDateEdit* m_date;
+    ChartWindowSupport::EngineDayChoices m_choices;
     ChartFrame* m_frame;
     QProgressBar* m_progress;
 };

@@ -40,6 +40,8 @@ const QString& designFile()
 
 TScoresForm::TScoresForm(TDM1& dataModule, QWidget* parent)
     : ToolWindow(dataModule, FormSections::ScoresForm, HelpContexts::Scores, parent)
+    , m_choices(this, QStringLiteral("ComboBox2"), QStringLiteral("ComboBox1"),
+                QStringLiteral("JvDateTimePicker1"))
 {
     setObjectName(QStringLiteral("ScoresForm"));
     setWindowTitle(QStringLiteral("Scores"));
@@ -59,34 +61,16 @@ TScoresForm::TScoresForm(TDM1& dataModule, QWidget* parent)
     auto* intro = new QLabel(Scores::introduction(), this);
     intro->setWordWrap(true);
 
-    m_projects = new QComboBox(this);
-    m_projects->setObjectName(QStringLiteral("ComboBox2"));
-    m_projects->setMinimumWidth(180);
-    m_engines = new QComboBox(this);
-    m_engines->setObjectName(QStringLiteral("ComboBox1"));
-    m_engines->setMinimumWidth(200);
-    m_date = new QDateEdit(this);
-    m_date->setObjectName(QStringLiteral("JvDateTimePicker1"));
-    m_date->setCalendarPopup(true);
-    m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     m_disregard = new QSpinBox(this);
     m_disregard->setObjectName(QStringLiteral("SpinDisregard"));
     m_disregard->setRange(0, 500);
     m_disregard->setValue(0);
 
-    auto* choices = new QHBoxLayout;
-    choices->addWidget(new QLabel(QStringLiteral("Project"), this));
-    choices->addWidget(m_projects);
-    choices->addSpacing(12);
-    choices->addWidget(new QLabel(QStringLiteral("Search Engine"), this));
-    choices->addWidget(m_engines);
-    choices->addSpacing(12);
-    choices->addWidget(new QLabel(QStringLiteral("Date"), this));
-    choices->addWidget(m_date);
-    choices->addSpacing(12);
-    choices->addWidget(new QLabel(QStringLiteral("Disregard ranks greater than"), this));
-    choices->addWidget(m_disregard);
-    choices->addStretch(1);
+    m_choices.row->addSpacing(12);
+    m_choices.row->addWidget(new QLabel(QStringLiteral("Disregard ranks greater than"), this));
+    m_choices.row->addWidget(m_disregard);
+    m_choices.row->addStretch(1);
+    setTabOrder(m_choices.date, m_disregard);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("Progress"));
@@ -103,13 +87,13 @@ TScoresForm::TScoresForm(TDM1& dataModule, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(m_menu);
     layout->addWidget(intro);
-    layout->addLayout(choices);
+    layout->addLayout(m_choices.row);
     layout->addWidget(m_frame, 1);
     layout->addLayout(buttons);
 
-    connect(m_projects, &QComboBox::activated, this, &TScoresForm::ProjectChange);
-    connect(m_engines, &QComboBox::activated, this, &TScoresForm::Build);
-    connect(m_date, &QDateEdit::dateChanged, this, &TScoresForm::Build);
+    connect(m_choices.projects, &QComboBox::activated, this, &TScoresForm::ProjectChange);
+    connect(m_choices.engines, &QComboBox::activated, this, &TScoresForm::Build);
+    connect(m_choices.date, &QDateEdit::dateChanged, this, &TScoresForm::Build);
     connect(m_disregard, &QSpinBox::valueChanged, this, [this] {
         if (engine() == Scores::overall())
             Build();
@@ -121,52 +105,42 @@ TScoresForm::TScoresForm(TDM1& dataModule, QWidget* parent)
     restorePlacement();
 }
 
-QString TScoresForm::project() const { return m_projects->currentText(); }
-QString TScoresForm::engine() const { return m_engines->currentText(); }
-QDate TScoresForm::day() const { return m_date->date(); }
+QString TScoresForm::project() const { return m_choices.projects->currentText(); }
+QString TScoresForm::engine() const { return m_choices.engines->currentText(); }
+QDate TScoresForm::day() const { return m_choices.date->date(); }
 
 QStringList TScoresForm::engineEntries() const
 {
     QStringList entries;
-    for (int i = 0; i < m_engines->count(); ++i)
-        entries.append(m_engines->itemText(i));
+    for (int i = 0; i < m_choices.engines->count(); ++i)
+        entries.append(m_choices.engines->itemText(i));
     return entries;
 }
 
 void TScoresForm::setEngine(const QString& engine)
 {
-    m_engines->setCurrentIndex(m_engines->findText(engine, Qt::MatchExactly));
+    m_choices.engines->setCurrentIndex(m_choices.engines->findText(engine, Qt::MatchExactly));
     Build();
 }
 
-void TScoresForm::setDay(QDate day) { m_date->setDate(day); }
+void TScoresForm::setDay(QDate day) { m_choices.date->setDate(day); }
 void TScoresForm::setDisregard(int ranks) { m_disregard->setValue(ranks); }
 
 void TScoresForm::Open(const QString& project)
 {
-    ChartWindowSupport::fillProjects(m_dm, *m_projects, project);
+    ChartWindowSupport::fillProjects(m_dm, *m_choices.projects, project);
     ProjectChange();
 }
 
 void TScoresForm::ProjectChange()
 {
     setWindowTitle(QStringLiteral("Scores - Project ") + project());
-    FillEngines();
-    const QDate last = ChartWindowSupport::lastRun(m_dm, project());
-    {
-        const QSignalBlocker hold(m_date);
-        m_date->setDate(last.isValid() ? last : QDate::currentDate());
-    }
+    m_choices.showProject(m_dm);
+    // Overall, after the engines, is where a project starts
+    const QSignalBlocker hold(m_choices.engines);
+    m_choices.engines->addItem(Scores::overall());
+    m_choices.engines->setCurrentIndex(m_choices.engines->count() - 1);
     Build();
-}
-
-void TScoresForm::FillEngines()
-{
-    m_engines->clear();
-    if (!project().isEmpty())
-        m_engines->addItems(ChartWindowSupport::projectEngines(m_dm, project()));
-    m_engines->addItem(Scores::overall());
-    m_engines->setCurrentIndex(m_engines->count() - 1);
 }
 
 QStringList TScoresForm::titleLines() const { return Scores::titleLines(engine(), day()); }
@@ -186,7 +160,7 @@ void TScoresForm::Build()
                                                day(), m_disregard->value());
             else
                 m_rows = Scores::engineScores(m_dm.General, project(), engine(), day(),
-                                              int(m_engines->count()) - 1);
+                                              int(m_choices.engines->count()) - 1);
             design = ChartDesignStore(m_dm.General).loadOrCreate(project(), designFile(), ChartKind::Scores);
         }
     } catch (const DatabaseError& error) {

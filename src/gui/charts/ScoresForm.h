@@ -1,10 +1,9 @@
 #pragma once
 
 #include "core/charts/Scores.h"
+#include "gui/charts/ChartWindowSupport.h"
 #include "gui/widgets/ToolWindow.h"
 
-class QComboBox;
-class QDateEdit;
 class QMenuBar;
 class QProgressBar;
 class QSpinBox;
@@ -44,14 +43,11 @@ public:
 
 private:
     void ProjectChange();
-    void FillEngines();
     QStringList titleLines() const;
 
     QList<Scores::Row> m_rows;
     QMenuBar* m_menu;
-    QComboBox* m_projects;
-    QComboBox* m_engines;
-    QDateEdit* m_date;
+    ChartWindowSupport::EngineDayChoices m_choices;
     QSpinBox* m_disregard;
     ChartFrame* m_frame;
     QProgressBar* m_progress;

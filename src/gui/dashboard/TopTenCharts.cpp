@@ -37,7 +37,9 @@ TopTenCharts::TopTenCharts(QWidget* parent)
     for (int slot = 0; slot < Count; ++slot) {
         auto* view = new DesignedChartView;
         view->setObjectName(QStringLiteral("Top10Chart%1").arg(slot + 1));
+        // The chart inside may shrink with its cell, so it is never cut off at the cell's edge.
         view->setMinimumSize(120, 150);
+        view->chartView()->setMinimumSize(120, 150);
         view->chartView()->setStyleSheet(PlainStyle);
         view->chartView()->setFocusPolicy(Qt::ClickFocus);
         view->chartView()->viewport()->installEventFilter(this);
@@ -109,7 +111,7 @@ void TopTenCharts::drawSlot(int slot, const QString& title)
 {
     ChartData chart;
     chart.titleLines = QStringList{title};
-    chart.categoryTitle = QStringLiteral("Search Term");
+    // no axis title: the small card's width is for the terms beside the bars
     chart.valueTitle = QStringLiteral("Position");
     chart.valueKind = ChartData::ValueKind::Rank;
     ChartSeriesData ranks;
