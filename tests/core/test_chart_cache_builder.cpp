@@ -94,7 +94,8 @@ TEST_F(ChartCacheBuilderTest, BestDailyPositionPerSeriesWithFilledDatesAndUnders
     rank("Home", "2026-01-04", 5);
     rank("1st Page", "2026-01-04", 12);
     rank("Home", "2026-01-04", 1, "cake"); // another term is not part of the chart
-    chart("Trend", QStringLiteral("Home\r\n1st Page\n\nNever Found\n"), Jan1, Jan1.addDays(3), true, false);
+    chart("Trend", QStringLiteral("Home\r\n1st Page\r\n\r\nNever Found\r\n"), Jan1, Jan1.addDays(3), true,
+          false);
 
     ChartCacheBuilder builder(folder);
     EXPECT_EQ(builder.build(QStringLiteral("Bakery"), QStringLiteral("Trend")), 12); // 4 days x 3 series

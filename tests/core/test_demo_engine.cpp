@@ -592,6 +592,8 @@ QMap<QString, QMap<QString, QVariant>> starterScripts(const test::TempProfile& p
     se3.open();
     QMap<QString, QMap<QString, QVariant>> scripts;
     for (se3.first(); !se3.eof(); se3.next()) {
+        if (se3.value(QStringLiteral("API")).toBool())
+            continue; // the programming interface answers JSON (test_engine_api)
         QMap<QString, QVariant> columns;
         for (const FieldDef& field : se3.fields()) {
             QVariant value = se3.value(field.name);

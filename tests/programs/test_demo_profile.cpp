@@ -54,10 +54,11 @@ TEST(demo_profile, HoldsTheDemoProjectWithItsHistoryAndIsLeftAloneWhenRunAgain)
     EXPECT_EQ(project.value(QStringLiteral("LastRun")).toDateTime().date(), QDate::currentDate());
     EXPECT_EQ(project.asString(QStringLiteral("KeyURL")), QStringLiteral("OurSite"));
 
-    // The scripts point at the demo engine's usual port again.
+    // The scripts (four page styles and the programming interface) point at
+    // the demo engine's usual port again.
     EXPECT_EQ(
         count(QStringLiteral("SELECT COUNT(*) AS N FROM SE3 WHERE AString1 LIKE 'http://127.0.0.1:8765/%'")),
-        4);
+        5);
 
     // Keyword discovery reads the demo sites through the demo engine as the proxy.
     const Registry registry(profile.registryPath());
