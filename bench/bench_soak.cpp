@@ -385,7 +385,9 @@ int main(int argc, char** argv)
            QStringLiteral("--engine"), Engines.first(), QStringLiteral("--depth"), QStringLiteral("20")}}},
     };
     std::vector<std::unique_ptr<Loop>> readers;
-    for (const auto& [program, commands] : reads) {
+    for (const auto& read : reads) {
+        const QString program = read.first;
+        const auto commands = read.second;
         auto step = std::make_shared<int>(0);
         readers.push_back(std::make_unique<Loop>(
             program, [commands, step] { return commands.at((*step)++ % commands.size()); },
