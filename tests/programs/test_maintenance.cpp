@@ -528,6 +528,12 @@ protected:
         ASSERT_GE(m_engines.size(), 3);
         m_terminated = m_engines.first();
         m_survivors = m_engines.mid(1);
+        // The first survivor is one the demo project mined (the interface engine is inactive).
+        std::stable_partition(m_survivors.begin(), m_survivors.end(), [this](const QString& engine) {
+            return count(QStringLiteral("SELECT COUNT(*) AS N FROM CVRank WHERE SearchEngine = ")
+                         + SqlQuote::quoted(engine))
+                > 0;
+        });
 
         // The user's own values, different for every engine.
         Table se3(&m_db, QStringLiteral("SE3"), QStringLiteral("SEName"));
