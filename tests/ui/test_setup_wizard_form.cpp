@@ -23,6 +23,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusTipEvent>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -294,6 +295,13 @@ private slots:
         QVERIFY(wizard.SaveProjectClick());
         const QString renamed = QStringLiteral("AlphaÑ'\"");
         QCOMPARE(wizard.selectedProject(), renamed);
+        QCOMPARE(wizard.statusText(), QStringLiteral("Done"));
+        // A control's hint shows in the status bar while the mouse is over it, and the status comes back.
+        QStatusTipEvent hover(QStringLiteral("Advance to next step."));
+        QApplication::sendEvent(name, &hover);
+        QCOMPARE(wizard.statusText(), QStringLiteral("Advance to next step."));
+        QStatusTipEvent leave{QString()};
+        QApplication::sendEvent(name, &leave);
         QCOMPARE(wizard.statusText(), QStringLiteral("Done"));
         ProjectStore store(wizard.database());
         QCOMPARE(store.urls(renamed).size(), 1);

@@ -36,6 +36,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -109,6 +110,10 @@ TSetupWizardForm::TSetupWizardForm(TDM1& dataModule, QWidget* parent)
     m_status = new QStatusBar;
     m_status->setSizeGripEnabled(false);
     layout->addWidget(m_status);
+    // The wizard's hint display: the hint of the control under the mouse in the status bar.
+    for (QWidget* child : findChildren<QWidget*>())
+        if (child->statusTip().isEmpty() && !child->toolTip().isEmpty())
+            child->setStatusTip(child->toolTip());
 
     resize(900, 620);
     restorePlacement();
@@ -499,8 +504,22 @@ QString TSetupWizardForm::statusText() const { return m_status->currentMessage()
 
 void TSetupWizardForm::setStatus(const QString& text)
 {
+    m_statusText = text;
     m_status->showMessage(text);
     m_status->repaint();
+}
+
+bool TSetupWizardForm::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        // Leaving a control brings the last status text back.
+        if (m_hintsAttached) {
+            const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+            m_status->showMessage(tip.isEmpty() ? m_statusText : tip);
+        }
+        return true;
+    }
+    return ToolWindow::event(event);
 }
 
 QString TSetupWizardForm::centred(const QString& text)
@@ -1367,8 +1386,12 @@ void TSetupWizardForm::done(int result)
                 + QStringLiteral(
                     " has been added.<BR>Would you like to Auto Build Charts for this project?</P>"),
             m_dm.MessageSwitch(QStringLiteral("RunAutoChart")), QStringLiteral("RunAutoChart"));
-        if (answer == MessageAnswer::Yes)
+        if (answer == MessageAnswer::Yes) {
+            // The library's windows show their own hints while it runs.
+            m_hintsAttached = false;
             LibraryCalls(m_dm, qApp).RunAutoBuildChart(project);
+            m_hintsAttached = true;
+        }
     }
     if (!m_created.isEmpty())
         m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Note"),

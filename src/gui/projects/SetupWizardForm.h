@@ -104,6 +104,7 @@ public:
     void done(int result) override;
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -154,6 +155,8 @@ private:
     QStringList m_created;
     bool m_apiEnabled = false;
     bool m_closing = false;
+    bool m_hintsAttached = true;
+    QString m_statusText;
     EngineFilter m_filter;
     QString m_inactiveSql;
 
