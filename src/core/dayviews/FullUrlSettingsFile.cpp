@@ -16,10 +16,11 @@ namespace {
 QDate readDate(const QString& text)
 {
     QDate day = QDate::fromString(text, Qt::ISODate);
-    if (!day.isValid())
+    if (!day.isValid()) {
         day = QLocale().toDate(text, QLocale::ShortFormat);
-    if (day.isValid() && day.year() < 1970)
-        day = day.addYears(100); // a two-digit year of the short format is read as 19xx
+        if (day.isValid() && day.year() < 1970)
+            day = day.addYears(100); // a two-digit year of the short format is read as 19xx
+    }
     if (!day.isValid())
         fail(QStringLiteral("The date \"%1\" is not a date.").arg(text));
     return day;
