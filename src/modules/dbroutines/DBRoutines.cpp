@@ -1,6 +1,5 @@
 #include "modules/dbroutines/DBRoutines.h"
 
-#include "core/data/DatabaseError.h"
 #include "core/outside/LibraryEntries.h"
 #include "gui/maintenance/BackupForm.h"
 #include "gui/maintenance/CVDailyForm.h"
@@ -8,10 +7,8 @@
 #include "gui/maintenance/DirectoryChangerForm.h"
 #include "gui/maintenance/HintForm.h"
 #include "gui/maintenance/RemoteUpdateForm.h"
-#include "gui/widgets/CorvaneApplication.h"
 #include "modules/dbroutines/LibraryWindowCall.h"
 
-#include <exception>
 #include <type_traits>
 
 using namespace corvane;
@@ -22,26 +19,6 @@ static_assert(std::is_same_v<decltype(&_RunDirectoryChanger), entry::Plain>);
 static_assert(std::is_same_v<decltype(&_RunRemoteUpdate), entry::RemoteUpdate>);
 static_assert(std::is_same_v<decltype(&_RunCVDaily), entry::OneText>);
 static_assert(std::is_same_v<decltype(&_BuildChartCache), entry::OneText>);
-
-namespace {
-
-// Nothing may leave an entry point as an exception: the caller is C. What
-// escapes is shown by the application's standard exception display.
-template <typename Call>
-void guarded(Call&& call)
-{
-    try {
-        call();
-    } catch (const DatabaseError& e) {
-        CorvaneApplication::showException(e.message());
-    } catch (const std::exception& e) {
-        CorvaneApplication::showException(QString::fromLocal8Bit(e.what()));
-    }
-}
-
-QString textArgument(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
-
-} // namespace
 
 extern "C" {
 

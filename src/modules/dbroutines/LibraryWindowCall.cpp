@@ -1,7 +1,12 @@
 #include "modules/dbroutines/LibraryWindowCall.h"
 
+#include "core/data/DatabaseError.h"
+#include "gui/widgets/CorvaneApplication.h"
+
 #include <QApplication>
 #include <QMainWindow>
+
+#include <exception>
 
 namespace corvane {
 
@@ -34,6 +39,17 @@ void CallerMainWindow::own(QDialog& window) const
 {
     if (m_window)
         window.setParent(m_window, window.windowFlags());
+}
+
+void guarded(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const DatabaseError& e) {
+        CorvaneApplication::showException(e.message());
+    } catch (const std::exception& e) {
+        CorvaneApplication::showException(QString::fromLocal8Bit(e.what()));
+    }
 }
 
 } // namespace corvane

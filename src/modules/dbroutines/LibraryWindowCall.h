@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QString>
 
+#include <functional>
 #include <utility>
 
 class QCoreApplication;
@@ -53,5 +55,13 @@ void RunLibraryWindow(QCoreApplication* application, Form*& exported, StoreArgum
     owner.own(*window);
     window->exec();
 }
+
+// Runs an entry point's work. Nothing may leave an entry point as an
+// exception, since the caller is C: what escapes is shown by the
+// application's standard exception display.
+void guarded(const std::function<void()>& call);
+
+// A text argument of an entry point; null is the empty text.
+inline QString textArgument(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
 
 } // namespace corvane

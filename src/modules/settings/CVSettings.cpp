@@ -1,6 +1,5 @@
 #include "modules/settings/CVSettings.h"
 
-#include "core/data/DatabaseError.h"
 #include "core/outside/LibraryEntries.h"
 #include "core/platform/Registry.h"
 #include "core/settings/Settings.h"
@@ -9,10 +8,8 @@
 #include "gui/settings/EngineValuesForm.h"
 #include "gui/settings/NotificationForm.h"
 #include "gui/settings/SEAPIForm.h"
-#include "gui/widgets/CorvaneApplication.h"
 #include "modules/dbroutines/LibraryWindowCall.h"
 
-#include <exception>
 #include <type_traits>
 
 using namespace corvane;
@@ -26,21 +23,6 @@ static_assert(std::is_same_v<decltype(&_RunNotification), entry::Plain>);
 static_assert(std::is_same_v<decltype(&_RunSEAPI), entry::Plain>);
 
 namespace {
-
-// Nothing may leave an entry point as an exception: the caller is C.
-template <typename Call>
-void guarded(Call&& call)
-{
-    try {
-        call();
-    } catch (const DatabaseError& e) {
-        CorvaneApplication::showException(e.message());
-    } catch (const std::exception& e) {
-        CorvaneApplication::showException(QString::fromLocal8Bit(e.what()));
-    }
-}
-
-QString textArgument(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
 
 QString dataFolder()
 {
