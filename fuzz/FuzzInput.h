@@ -100,6 +100,13 @@ inline bool holds(QStringView text, QStringView pattern) { return firstIndex(tex
 // Stops the run so that the fuzzer records the input.
 [[noreturn]] void fail(const char* what);
 
+// Stops the run unless `ok`.
+inline void check(bool ok, const char* what)
+{
+    if (!ok)
+        fail(what);
+}
+
 // A folder of this process for the files a target reads and writes, created
 // on the first call and removed when the process ends.
 const QString& scratchFolder();

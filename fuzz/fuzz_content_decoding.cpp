@@ -18,15 +18,10 @@
 #include <libdeflate.h>
 
 using namespace corvane;
+using corvane::fuzz::check;
 using corvane::fuzz::fail;
 
 namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok)
-        fail(what);
-}
 
 enum class Coding { Gzip, Zlib, Deflate, Identity };
 

@@ -12,15 +12,9 @@
 #include <limits>
 
 using namespace corvane;
-using corvane::fuzz::fail;
+using corvane::fuzz::check;
 
 namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok)
-        fail(what);
-}
 
 bool hasLinkDelimiter(const QString& text)
 {

@@ -11,6 +11,7 @@
 #include "core/data/SqlDialect.h"
 #include "core/dayviews/FullUrlSettingsFile.h"
 
+#include "FuzzDatabase.h"
 #include "FuzzInput.h"
 
 #include <cstddef>
@@ -19,33 +20,21 @@
 #include <stdexcept>
 
 using namespace corvane;
+using corvane::fuzz::check;
 using corvane::fuzz::fail;
 
 namespace {
 
-void check(bool ok, const char* what)
-{
-    if (!ok)
-        fail(what);
-}
-
 // An in-memory database holding an empty rank table with the schema's columns.
 sqlite3* database()
 {
-    static sqlite3* db = [] {
-        sqlite3* opened = nullptr;
-        if (sqlite3_open(":memory:", &opened) != SQLITE_OK)
-            fail("cannot open an in-memory database");
-        Connection::registerFunctions(opened);
+    static const QByteArray create = []() -> QByteArray {
         QStringList columns;
         for (const FieldDef& field : Schema::table(QStringLiteral("CVRank"))->fields)
             columns << QLatin1Char('"') + field.name + QLatin1Char('"');
-        const QByteArray create = "CREATE TABLE CVRank (" + columns.join(QLatin1Char(',')).toUtf8() + ")";
-        if (sqlite3_exec(opened, create.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-            fail("cannot create the rank table");
-        return opened;
+        return "CREATE TABLE CVRank (" + columns.join(QLatin1Char(',')).toUtf8() + ")";
     }();
-    return db;
+    return fuzz::memoryDatabase(create.constData());
 }
 
 bool same(const FullUrlSettings& a, const FullUrlSettings& b)

@@ -14,15 +14,9 @@
 #include <cstdint>
 
 using namespace corvane;
-using corvane::fuzz::fail;
+using corvane::fuzz::check;
 
 namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok)
-        fail(what);
-}
 
 // A request value: mostly a placeholder, sometimes any text.
 QString value(fuzz::FuzzInput& in)

@@ -20,15 +20,10 @@
 #include <cstdint>
 
 using namespace corvane;
+using corvane::fuzz::check;
 using corvane::fuzz::fail;
 
 namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok)
-        fail(what);
-}
 
 // The n-th section header below HKEY_LOCAL_MACHINE, empty when there is none.
 QString sectionKey(const QByteArray& file, int n)

@@ -15,17 +15,8 @@
 #include <cstdint>
 
 using namespace corvane;
+using corvane::fuzz::check;
 using corvane::fuzz::fail;
-
-namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok)
-        fail(what);
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

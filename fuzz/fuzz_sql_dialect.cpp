@@ -14,6 +14,7 @@
 #include "core/data/SqlDialect.h"
 #include "core/data/SqlQuote.h"
 
+#include "FuzzDatabase.h"
 #include "FuzzInput.h"
 
 #include <cstddef>
@@ -21,28 +22,12 @@
 #include <sqlite3.h>
 
 using namespace corvane;
+using corvane::fuzz::check;
 using corvane::fuzz::fail;
 
 namespace {
 
-void check(bool ok, const char* what)
-{
-    if (!ok)
-        fail(what);
-}
-
-sqlite3* database()
-{
-    static sqlite3* db = [] {
-        sqlite3* opened = nullptr;
-        if (sqlite3_open(":memory:", &opened) != SQLITE_OK)
-            fail("cannot open an in-memory database");
-        Connection::registerFunctions(opened);
-        sqlite3_exec(opened, "CREATE TABLE T (A TEXT, B INTEGER)", nullptr, nullptr, nullptr);
-        return opened;
-    }();
-    return db;
-}
+sqlite3* database() { return fuzz::memoryDatabase("CREATE TABLE T (A TEXT, B INTEGER)"); }
 
 void prepareOnly(const QString& sql)
 {

@@ -15,15 +15,10 @@
 #include <stdexcept>
 
 using namespace corvane;
+using corvane::fuzz::check;
 using corvane::fuzz::fail;
 
 namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok)
-        fail(what);
-}
 
 bool oneLine(const QString& text)
 {
