@@ -50,6 +50,9 @@ void write(const QString& filePath, const FullUrlSettings& settings)
 
 FullUrlSettings parse(const QString& text)
 {
+    // No name holds a NUL, and a statement built from one would end there.
+    if (text.contains(QChar(0)))
+        fail(QStringLiteral("The file holds a NUL character: it is damaged or not a settings file."));
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r')))
