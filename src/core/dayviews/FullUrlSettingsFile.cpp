@@ -54,8 +54,10 @@ FullUrlSettings parse(const QString& text)
     if (text.contains(QChar(0)))
         fail(QStringLiteral("The file holds a NUL character: it is damaged or not a settings file."));
     QStringList lines = text.split(QLatin1Char('\n'));
+    // Line ends may be CR LF, or carry more CRs after a round trip through
+    // another editor: an entry never ends in a CR.
     for (QString& line : lines)
-        if (line.endsWith(QLatin1Char('\r')))
+        while (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
     FullUrlSettings settings;
     settings.selection.grouping.clear();
