@@ -92,6 +92,14 @@ TEST_F(rows_on_demand, LargeResultsReadTheSameAsWholeCopies)
         // expressions in the list, typed from their values
         "SELECT Rank * 2 AS Twice, URL + \"/\" + SearchTerm AS Joined, xDate FROM CvRank WHERE Page >= 2 "
         "ORDER BY xDate, Rank, URL, SearchTerm",
+        // conditions with OR, with words of the statement inside texts and
+        // brackets, on no index; a LIMIT (keys read row by row)
+        "SELECT URL, Rank FROM CvRank WHERE Rank < 5 OR (SearchTerm = \"term 3\" AND Page > 1) ORDER BY "
+        "rowid",
+        "SELECT * FROM CvRank WHERE (Project = \"Große \"\"Menge\"\"\") AND URL <> \"x ORDER BY y WHERE z\" "
+        "ORDER BY Project, xDate, rowid",
+        "SELECT URL, FoundLink FROM CvRank WHERE FoundLink IS NOT NULL AND (Rank IN (1, 2, 3) OR Page = 5)",
+        "SELECT URL, xDate FROM CvRank WHERE Rank > 10 ORDER BY xDate DESC, rowid LIMIT 5000 OFFSET 100",
         // an alias the order refers to, an order by position: copied whole
         "SELECT Rank * -1 AS Page, URL FROM CvRank ORDER BY Page, URL",
         "SELECT URL, Rank FROM CvRank ORDER BY 2 DESC, 1",

@@ -304,10 +304,38 @@ void Connection::setCancelCheck(std::function<bool()> cancelled)
     installProgressHandler();
 }
 
+namespace {
+
+thread_local std::vector<qint64>* t_collectedKeys = nullptr;
+
+void collectKeyFunction(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    if (!t_collectedKeys) {
+        sqlite3_result_error(context, "cv_collect_key is not collecting", -1);
+        return;
+    }
+    t_collectedKeys->push_back(sqlite3_value_int64(arguments[0]));
+    sqlite3_result_int(context, 0);
+}
+
+} // namespace
+
+KeyCollector::KeyCollector(std::vector<qint64>& keys)
+    : m_previous(t_collectedKeys)
+{
+    t_collectedKeys = &keys;
+}
+
+KeyCollector::~KeyCollector() { t_collectedKeys = m_previous; }
+
 void Connection::registerFunctions(sqlite3* db)
 {
     sqlite3_create_function_v2(db, PlusFunctionName, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
                                nullptr, &plusFunction, nullptr, nullptr, nullptr);
+    // Neither deterministic nor innocuous: it is called once per row passed,
+    // and only from statements this program writes.
+    sqlite3_create_function_v2(db, KeyCollector::FunctionName, 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr,
+                               &collectKeyFunction, nullptr, nullptr, nullptr);
 }
 
 QString Connection::quoteName(const QString& name)

@@ -9,6 +9,7 @@
 #include <QVariantList>
 
 #include <functional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -113,7 +114,8 @@ public:
     void setCancelCheck(std::function<bool()> cancelled);
 
     static QString quoteName(const QString& name);
-    // Registers the dialect's "+" function (PlusFunctionName) on a connection.
+    // Registers the dialect's "+" function (PlusFunctionName) and the key
+    // collector's function (KeyCollector::FunctionName) on a connection.
     static void registerFunctions(sqlite3* db);
     static int attachmentLimit();
 
@@ -148,6 +150,23 @@ private:
     std::function<bool()> m_cancelled;
     void installProgressHandler();
     static int progressHandler(void* context);
+};
+
+// While one lives, every call of cv_collect_key(x) on this thread's
+// connections appends x to keys and answers 0 (false). A statement whose
+// WHERE ends in it so hands over the rowids it passes inside a single step,
+// without returning a row each.
+class KeyCollector
+{
+public:
+    static constexpr const char* FunctionName = "cv_collect_key";
+    explicit KeyCollector(std::vector<qint64>& keys);
+    ~KeyCollector();
+    KeyCollector(const KeyCollector&) = delete;
+    KeyCollector& operator=(const KeyCollector&) = delete;
+
+private:
+    std::vector<qint64>* m_previous;
 };
 
 } // namespace corvane

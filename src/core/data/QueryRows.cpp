@@ -165,6 +165,32 @@ std::optional<SelectParts> selectParts(const QString& sql)
                        sql.mid(fromAt + 4, restAt - fromAt - 4).trimmed(), sql.mid(restAt).trimmed()};
 }
 
+// Where word first stands at the top level of sql (outside brackets, strings
+// and quoted names), or -1.
+qsizetype topLevelWord(const QString& sql, QLatin1String word)
+{
+    int depth = 0;
+    QChar quote;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql.at(i);
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
+            quote = c;
+        } else if (c == QLatin1Char('[')) {
+            quote = QLatin1Char(']');
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            --depth;
+        } else if (depth == 0 && wordAt(sql, i, word)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 QString withoutTrailingSemicolons(QString sql)
 {
     sql = sql.trimmed();
@@ -246,6 +272,76 @@ qint64 QueryRows::materialise(const QString& table, const QString& selectSql, in
     return m_connection.run(insert, tableName());
 }
 
+bool QueryRows::collectKeysInOneStep(const QString& from, const QString& rest)
+{
+    // Only "[WHERE condition] [ORDER BY terms]" with no subquery: a LIMIT
+    // counts returned rows, and this statement returns none.
+    static const QLatin1String others[] = {QLatin1String("LIMIT"), QLatin1String("OFFSET"),
+                                           QLatin1String("GROUP"), QLatin1String("HAVING"),
+                                           QLatin1String("WINDOW")};
+    for (const QLatin1String& word : others)
+        if (topLevelWord(rest, word) >= 0)
+            return false;
+    if (skeleton(rest).contains(QLatin1String("SELECT")))
+        return false;
+    const qsizetype where = topLevelWord(rest, QLatin1String("WHERE"));
+    const qsizetype order = topLevelWord(rest, QLatin1String("ORDER"));
+    if (where > 0 || (where < 0 && order != 0 && !rest.isEmpty()) || (where == 0 && order == 0))
+        return false;
+    const QString condition =
+        where == 0 ? rest.mid(5, (order < 0 ? rest.size() : order) - 5).trimmed() : QString();
+    const QString orderBy = order >= 0 ? rest.mid(order) : QString();
+    const auto planOf = [this](const QString& statement) {
+        QStringList details;
+        Statement plan = m_connection.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + statement, tableName());
+        while (plan.step() == SQLITE_ROW)
+            details << plan.column(3).toString();
+        return details;
+    };
+    // The key is taken only where the whole condition holds: inside a CASE,
+    // SQLite cannot test it before the condition's own terms. Where the
+    // condition needs its own term to keep its index, it is tested twice.
+    const QString collect = QLatin1String(KeyCollector::FunctionName) + QStringLiteral("(rowid)");
+    const QString tail = orderBy.isEmpty() ? QString() : QLatin1Char(' ') + orderBy;
+    const QString head = QStringLiteral("SELECT rowid FROM ") + from + QStringLiteral(" WHERE ");
+    QStringList candidates;
+    if (condition.isEmpty()) {
+        candidates << head + collect + tail;
+    } else {
+        const QString guarded = QStringLiteral("CASE WHEN (") + condition + QStringLiteral(") THEN ")
+            + collect + QStringLiteral(" END");
+        candidates << head + guarded + tail
+                   << head + QLatin1Char('(') + condition + QStringLiteral(") AND ") + guarded + tail;
+    }
+    Statement collecting;
+    try {
+        // Rows are passed in result order only when the statement runs the
+        // plain statement's plan and no sorting step comes between the scan
+        // and the result.
+        const QStringList plain =
+            planOf(QStringLiteral("SELECT rowid FROM ") + from + QLatin1Char(' ') + rest);
+        for (const QString& candidate : candidates) {
+            const QStringList plan = planOf(candidate);
+            if (plan == plain && !plan.join(QLatin1Char('\n')).contains(QLatin1String("TEMP B-TREE"))) {
+                collecting = m_connection.prepare(candidate, tableName());
+                break;
+            }
+        }
+    } catch (const DatabaseError&) {
+        return false;
+    }
+    if (collecting.isNull())
+        return false;
+    KeyCollector collector(keys);
+    const int rc = collecting.step();
+    if (rc != SQLITE_DONE) {
+        keys.clear();
+        collecting.reset();
+        m_connection.fail(rc, tableName());
+    }
+    return true;
+}
+
 bool QueryRows::openByRowid(Statement& probe, const QList<std::optional<FieldDef>>& declared)
 {
     if (!isSimpleSelect())
@@ -294,14 +390,19 @@ bool QueryRows::openByRowid(Statement& probe, const QList<std::optional<FieldDef
 
     keys.clear();
     {
-        ProgressMeter meter(m_connection, m_progress, rowEstimate() * StepsPerRow);
-        int rc = SQLITE_ROW;
-        while ((rc = select.step()) == SQLITE_ROW)
-            keys.push_back(select.columnInt64(0));
-        if (rc != SQLITE_DONE) {
-            keys.clear();
-            select.reset();
-            m_connection.fail(rc, tableName());
+        const qint64 estimate = rowEstimate();
+        // Room for every row of the table at once, rather than growing step by step.
+        keys.reserve(size_t(qBound<qint64>(0, estimate, qint64(1) << 26)));
+        ProgressMeter meter(m_connection, m_progress, estimate * StepsPerRow);
+        if (!collectKeysInOneStep(parts->from, parts->rest)) {
+            int rc = SQLITE_ROW;
+            while ((rc = select.step()) == SQLITE_ROW)
+                keys.push_back(select.columnInt64(0));
+            if (rc != SQLITE_DONE) {
+                keys.clear();
+                select.reset();
+                m_connection.fail(rc, tableName());
+            }
         }
     }
     select = Statement();

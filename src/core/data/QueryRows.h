@@ -63,6 +63,10 @@ private:
     // Opens the result as the rowids of its rows (see above); false when the
     // statement is not one whose rows can be read again by rowid.
     bool openByRowid(Statement& probe, const QList<std::optional<FieldDef>>& declared);
+    // Reads the rowids of "SELECT ... FROM from rest" in result order into
+    // keys inside one step of one statement; false (keys untouched) when the
+    // statement's form or plan does not allow it.
+    bool collectKeysInOneStep(const QString& from, const QString& rest);
     // About how many rows the statement's tables hold, for progress.
     qint64 rowEstimate();
 

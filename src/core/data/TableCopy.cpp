@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -241,47 +242,128 @@ qint64 frozenSnapshotSize(RawFile& reader)
     return -1;
 }
 
-// Copies the first size bytes of the table file that reader has open into a
-// new file, reading through the reader's own handle. Returns the error text,
-// or empty.
-QString copySnapshotBytes(RawFile& reader, qint64 size, const QString& to, const Progress& progress)
+// A file descriptor of our own, closed on every way out.
+class OwnFd
 {
+public:
+    OwnFd() = default;
+    explicit OwnFd(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~OwnFd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    OwnFd(const OwnFd&) = delete;
+    OwnFd& operator=(const OwnFd&) = delete;
+    int get() const { return m_fd; }
+    // Closes it now; returns the error text of a failing close, or empty.
+    QString close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (fd >= 0 && ::close(fd) != 0)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        return {};
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// The file descriptor through which SQLite reads the table file at path, or
+// -1. A descriptor of our own will not do: closing any descriptor of a file
+// drops every lock this process holds on it, those of the program's other
+// connections too. SQLite's unix file systems keep the descriptor after
+// three pointers at the start of their file object; it is used only when it
+// is open on the very file at path.
+int sqliteDescriptor(RawFile& reader, const QString& path)
+{
+    sqlite3_vfs* vfs = nullptr;
     sqlite3_file* file = nullptr;
-    sqlite3_file_control(reader.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file);
-    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0)
+    if (sqlite3_file_control(reader.handle(), "main", SQLITE_FCNTL_VFS_POINTER, &vfs) != SQLITE_OK
+        || sqlite3_file_control(reader.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK
+        || !vfs || !file || !vfs->zName || std::strncmp(vfs->zName, "unix", 4) != 0)
+        return -1;
+    struct UnixFileStart
+    {
+        const sqlite3_io_methods* methods;
+        sqlite3_vfs* vfs;
+        void* inode;
+        int fd;
+    };
+    const int fd = reinterpret_cast<const UnixFileStart*>(file)->fd;
+    struct stat held = {};
+    struct stat named = {};
+    if (fd < 0 || ::fstat(fd, &held) != 0 || ::stat(QFile::encodeName(path).constData(), &named) != 0
+        || held.st_dev != named.st_dev || held.st_ino != named.st_ino)
+        return -1;
+    return fd;
+}
+
+// Copies the first size bytes of the table file that reader has open (at
+// path) into a new file. Where it can, the kernel copies them from SQLite's
+// own descriptor, as `cp` copies; otherwise (another file system, another
+// kind of SQLite file) they are read through the reader's handle. Returns
+// the error text, or empty.
+QString copySnapshotBytes(RawFile& reader, const QString& path, qint64 size, const QString& to,
+                          const Progress& progress)
+{
+    const int sourceFd = sqliteDescriptor(reader, path);
+    OwnFd out(::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (out.get() < 0)
         return QString::fromLocal8Bit(std::strerror(errno));
-    constexpr qint64 Chunk = qint64(1) << 20;
-    std::vector<char> buffer(Chunk);
-    QString error;
     int reported = -1;
-    for (qint64 offset = 0; offset < size && error.isEmpty();) {
-        const int n = int(qMin(Chunk, size - offset));
-        const int rc = file->pMethods->xRead(file, buffer.data(), n, offset);
-        if (rc != SQLITE_OK) {
-            error = QString::fromUtf8(sqlite3_errstr(rc));
-            break;
-        }
-        for (int done = 0; done < n;) {
-            const ssize_t w = ::write(out, buffer.data() + done, size_t(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w < 0) {
-                error = QString::fromLocal8Bit(std::strerror(errno));
-                break;
-            }
-            done += int(w);
-        }
-        offset += n;
-        const int percent = int(offset * 100 / size);
+    const auto report = [&](qint64 done) {
+        const int percent = int(done * 100 / size);
         if (progress && percent / 5 != reported / 5) {
             reported = percent;
             progress(percent);
         }
+    };
+    constexpr qint64 Chunk = qint64(8) << 20;
+    qint64 offset = 0;
+    if (sourceFd >= 0) {
+        while (offset < size) {
+            loff_t in = offset;
+            loff_t at = offset;
+            const ssize_t n =
+                ::copy_file_range(sourceFd, &in, out.get(), &at, size_t(qMin(Chunk, size - offset)), 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && offset == 0
+                && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL))
+                break; // not here: read it through the handle below
+            if (n < 0)
+                return QString::fromLocal8Bit(std::strerror(errno));
+            if (n == 0)
+                return QStringLiteral("the table file ends before its last page");
+            offset += n;
+            report(offset);
+        }
     }
-    if (::close(out) != 0 && error.isEmpty())
-        error = QString::fromLocal8Bit(std::strerror(errno));
-    return error;
+    sqlite3_file* file = nullptr;
+    sqlite3_file_control(reader.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file);
+    std::vector<char> buffer(offset < size ? size_t(qMin(Chunk, size)) : 0);
+    while (offset < size) {
+        const int n = int(qMin(Chunk, size - offset));
+        const int rc = file->pMethods->xRead(file, buffer.data(), n, offset);
+        if (rc != SQLITE_OK)
+            return QString::fromUtf8(sqlite3_errstr(rc));
+        for (int done = 0; done < n;) {
+            const ssize_t w = ::pwrite(out.get(), buffer.data() + done, size_t(n - done), offset + done);
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w < 0)
+                return QString::fromLocal8Bit(std::strerror(errno));
+            done += int(w);
+        }
+        offset += n;
+        report(offset);
+    }
+    return out.close();
 }
 
 // Whether this is the only connection to a live table file; if so, it keeps
@@ -345,6 +427,7 @@ void copy(const Database& source, const QString& tableName, const Database& targ
     removeFileSet(tempPath);
 
     try {
+        bool inWalMode = false;
         {
             RawFile from(sourcePath, SQLITE_OPEN_READWRITE, lock, tableName);
             // One read transaction for the whole copy: a writer in another
@@ -355,10 +438,12 @@ void copy(const Database& source, const QString& tableName, const Database& targ
             if (snapshotSize >= 0) {
                 // The file alone is the snapshot, and no checkpoint can change
                 // it while the read transaction lasts: its bytes are the copy.
-                const QString error = copySnapshotBytes(from, snapshotSize, tempPath, progress);
+                const QString error = copySnapshotBytes(from, sourcePath, snapshotSize, tempPath, progress);
                 if (!error.isEmpty())
                     from.fail(QStringLiteral("%1 (writing \"%2\")").arg(error, finalPath));
                 from.exec("COMMIT");
+                // Only a file in WAL mode has a wal-index: so has its copy.
+                inWalMode = true;
             } else {
                 RawFile to(tempPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, lock, tableName);
                 // A temporary file nobody else opens: no journal, no syncs; it
@@ -369,7 +454,7 @@ void copy(const Database& source, const QString& tableName, const Database& targ
                 from.exec("COMMIT");
             }
         }
-        {
+        if (!inWalMode) {
             // Table files are kept in WAL mode.
             RawFile copy(tempPath, SQLITE_OPEN_READWRITE, lock, tableName);
             copy.exec("PRAGMA journal_mode = WAL");
