@@ -2,11 +2,13 @@
 #include "core/charts/ChartCacheBuilder.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
+#include "core/data/TableCopy.h"
 #include "core/data/TableDatabase.h"
 
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -146,6 +148,60 @@ TEST_F(ChartCacheBuilderTest, BuildAllSkipsOtherWindowsRowsAndNamesMissingCharts
     } catch (const DatabaseError& e) {
         EXPECT_TRUE(e.message().contains(QLatin1String("\"Nope\"")));
     }
+}
+
+// The builder keeps its connections to CVRank and CVChartCache between
+// Refreshes: what it writes is committed for every other reader at once, a
+// restore of both tables into the live folder while it holds them is what
+// the next Refresh reads and replaces, and a table file gone meanwhile is
+// named in the error and found again once it is back.
+TEST_F(ChartCacheBuilderTest, KeptConnectionsSeeRestoredTablesAndCommitEveryWrite)
+{
+    rank("Home", "2026-01-02", 4);
+    chart("Trend", QStringLiteral("Home"), Jan1, Jan1.addDays(2), true, false);
+    ChartCacheBuilder builder(folder);
+    EXPECT_EQ(builder.build(QStringLiteral("Bakery"), QStringLiteral("Trend"), Jan1), 3);
+    EXPECT_TRUE(cache("Trend").contains(QStringLiteral("Home 2026-01-02 4")));
+
+    // a backup taken now, then a rank harvested after it and built
+    const QString saved = profile.path(QStringLiteral("Backup/"));
+    ASSERT_TRUE(QDir().mkpath(saved));
+    Session backupSession(QStringLiteral("Backup"));
+    Database backup(QStringLiteral("Backup"), &backupSession);
+    backup.setDirectory(saved);
+    backup.connect();
+    for (const char* table : {"CVRank", "CVChartCache"})
+        TableCopy::copy(db, QLatin1String(table), backup, TableCopy::Replace::ByRename);
+    rank("Home", "2026-01-03", 2);
+    builder.build(QStringLiteral("Bakery"), QStringLiteral("Trend"), Jan1);
+    EXPECT_TRUE(cache("Trend").contains(QStringLiteral("Home 2026-01-03 2")));
+
+    // restored into the live folder while the builder holds both files open
+    for (const char* table : {"CVRank", "CVChartCache"})
+        TableCopy::copy(backup, QLatin1String(table), db, TableCopy::Replace::InPlace);
+    EXPECT_TRUE(cache("Trend").contains(QStringLiteral("Home 2026-01-03 ")));
+    EXPECT_EQ(builder.loadCache(QStringLiteral("Bakery"), QStringLiteral("Trend"), true)
+                  .rows.value(Jan1.addDays(2)),
+              QList<int>({0}));
+    rank("Home", "2026-01-03", 6);
+    EXPECT_EQ(builder.build(QStringLiteral("Bakery"), QStringLiteral("Trend"), Jan1), 3);
+    EXPECT_EQ(cache("Trend"),
+              QStringList({QStringLiteral("Home 2026-01-01 "), QStringLiteral("Home 2026-01-02 4"),
+                           QStringLiteral("Home 2026-01-03 6")}));
+
+    // the cache file taken away and put back
+    const QString cacheFile = folder + QStringLiteral("CVChartCache.dat");
+    const QString aside = profile.path(QStringLiteral("CVChartCache.aside"));
+    ASSERT_TRUE(QFile::rename(cacheFile, aside));
+    try {
+        builder.build(QStringLiteral("Bakery"), QStringLiteral("Trend"), Jan1);
+        FAIL() << "a missing cache table must throw";
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("CVChartCache"))) << qPrintable(e.message());
+    }
+    ASSERT_TRUE(QFile::rename(aside, cacheFile));
+    EXPECT_EQ(builder.build(QStringLiteral("Bakery"), QStringLiteral("Trend"), Jan1), 3);
+    EXPECT_TRUE(cache("Trend").contains(QStringLiteral("Home 2026-01-03 6")));
 }
 
 TEST(ChartNames, LegendsAndSeriesValues)

@@ -356,6 +356,30 @@ TEST_F(ChartViewsTest, GainsAndLossesAreNumberedByUrlThenTermIgnoringCase)
     EXPECT_TRUE(GainsLosses::chartData({}, day, s("Demo")).isEmpty());
 }
 
+TEST(ChartBuilderShareOut, PartsHoldAtMostEighteenAndDifferByOneAtMost)
+{
+    const auto sizes = [](int count) {
+        QStringList values;
+        for (int i = 0; i < count; ++i)
+            values.append(QString::number(i));
+        QList<qsizetype> result;
+        QStringList joined;
+        for (const QStringList& part : ChartBuilder::shareOut(values)) {
+            result.append(part.size());
+            joined += part;
+        }
+        EXPECT_EQ(joined, values) << count << " values: every value once, in order";
+        return result;
+    };
+    EXPECT_TRUE(sizes(0).isEmpty());
+    EXPECT_EQ(sizes(1), QList<qsizetype>({1}));
+    EXPECT_EQ(sizes(18), QList<qsizetype>({18}));
+    EXPECT_EQ(sizes(19), QList<qsizetype>({9, 10}));
+    EXPECT_EQ(sizes(20), QList<qsizetype>({10, 10}));
+    EXPECT_EQ(sizes(36), QList<qsizetype>({18, 18}));
+    EXPECT_EQ(sizes(37), QList<qsizetype>({12, 12, 13}));
+}
+
 TEST_F(ChartViewsTest, ChartBuilderRefusesBadNamesAndAutoBuildSplitsWithoutDuplicates)
 {
     for (const char* name : {"CVProject", "CVURL", "CVST", "CVSE3"})
@@ -430,11 +454,15 @@ TEST_F(ChartViewsTest, ChartBuilderRefusesBadNamesAndAutoBuildSplitsWithoutDupli
                            s("Home on Small (2)")}));
     EXPECT_EQ(added.size(), 4 + 20);
     EXPECT_EQ(added.at(4), s("term 0 on Big"));
+    // the 20 terms are shared out evenly, in the order of the term table
+    QStringList allTerms;
+    for (int i = 0; i < 20; ++i)
+        allTerms.append(QStringLiteral("term %1").arg(i));
     ASSERT_TRUE(ChartBuilder::load(db, s("Bakery"), s("Home on Big (1)"), read));
-    EXPECT_EQ(read.series.size(), ChartBuilder::MaxSeries);
+    EXPECT_EQ(read.series, allTerms.mid(0, 10));
     EXPECT_EQ(read.popOrder, s("TSU"));
     ASSERT_TRUE(ChartBuilder::load(db, s("Bakery"), s("Home on Big (2)"), read));
-    EXPECT_EQ(read.series, QStringList({s("term 18"), s("term 19")}));
+    EXPECT_EQ(read.series, allTerms.mid(10));
     ASSERT_TRUE(ChartBuilder::load(db, s("Bakery"), s("term 3 on Big"), read));
     EXPECT_EQ(read.series, QStringList({s("Home"), s("Crumb & Co")}));
     EXPECT_TRUE(ChartBuilder::autoBuild(db, s("Bakery")).isEmpty());

@@ -4,6 +4,7 @@
 #include "gui/charts/ChartDesignerForm.h"
 #include "gui/charts/ChartFrame.h"
 #include "gui/charts/DesignedChartView.h"
+#include "gui/dashboard/TopTenCharts.h"
 
 #include "ChartSamples.h"
 #include "UiTestSupport.h"
@@ -506,6 +507,40 @@ private slots:
         designer.OKClick();
         QVERIFY(applied);
         QCOMPARE(applied->palette, 8);
+    }
+
+    // The designer opened on a dashboard card changes the card itself: every
+    // series type keeps the card's terms and leaves the axis title out, as
+    // the dashboard draws it; Cancel gives the card back unchanged.
+    void top10PreviewLooksLikeTheCard()
+    {
+        OpenProfile open;
+        TopTenCharts cards;
+        QList<SummaryRow> rows;
+        for (const char* term : {"blue widgets", "O'Brien \"&\" <b>Söhne</b>", "garden tools"})
+            rows.append({QStringLiteral("Big"), QString::fromUtf8(term), int(rows.size()) * 4 + 2, 1});
+        cards.setSlot(0, QStringLiteral("1 - Big"), QStringLiteral("Big"), rows);
+        cards.revealSlot(0);
+        DesignedChartView& card = *cards.chartView(0);
+        const ChartData drawn = card.chartData();
+        QVERIFY(drawn.categoryTitle.isEmpty());
+        TChartDesignerForm designer(*open.dm, card, QStringLiteral("Bakery"), QStringLiteral("Top10"),
+                                    ChartKind::Top10);
+        designer.show();
+        for (const int type :
+             {ChartDesign::Line, ChartDesign::HorizontalLine, ChartDesign::Bar, ChartDesign::HorizontalBar}) {
+            designer.SeriesTypeClick(type);
+            QCOMPARE(card.design().seriesType, type);
+            QCOMPARE(card.chartData().categories, drawn.categories);
+            QCOMPARE(card.chartData().categoryTitle, QString());
+            QCOMPARE(card.chartData().valueTitle, QStringLiteral("Position"));
+            for (const QAbstractAxis* axis : card.chart()->axes())
+                QVERIFY2(!axis->titleText().contains(QStringLiteral("Search Term")),
+                         qPrintable(axis->titleText()));
+        }
+        designer.CancelClick();
+        QCOMPARE(card.design().seriesType, int(ChartDesign::HorizontalBar));
+        QCOMPARE(card.chartData().categoryTitle, QString());
     }
 
     void frameCommandsAndTheirMessages()

@@ -19,6 +19,7 @@
 #include "gui/charts/DetailChartForm.h"
 #include "gui/charts/GandLForm.h"
 #include "gui/charts/ScoresForm.h"
+#include "gui/dashboard/TopTenCharts.h"
 #include "gui/dayviews/DayGlanceForm.h"
 #include "gui/dayviews/FullURLForm.h"
 #include "gui/dayviews/LogForm.h"
@@ -353,6 +354,45 @@ private slots:
             QTest::qWait(150);
             QVERIFY(test::saveScreen(host, QLatin1String(look.name)));
         }
+    }
+
+    // The chart designer on a dashboard Top 10 card, after a change of series
+    // type: the card keeps its terms beside the bars and no axis title.
+    void chartDesignerTop10()
+    {
+        test::UiProfile profile;
+        QVERIFY(profile.ready());
+        auto dm = profile.makeDataModule();
+        dm->LoadSettings();
+        dm->OpenDatabases();
+        QWidget host;
+        auto* layout = new QHBoxLayout(&host);
+        auto* cards = new TopTenCharts(&host);
+        QList<SummaryRow> rows;
+        const char* terms[] = {"blue widgets", "garden tools",       "O'Brien \"&\" <b>Söhne</b>",
+                               "lawn mower",   "watering can",       "organic fertilizer for raised beds",
+                               "compost bin",  "1999 hedge trimmer", "flower seeds",
+                               "garden hose"};
+        for (const char* term : terms)
+            rows.append({QStringLiteral("Big"), QString::fromUtf8(term), int(rows.size()) * 3 % 17 + 1, 1});
+        cards->setSlot(0, QStringLiteral("1 - Big"), QStringLiteral("Big"), rows);
+        cards->revealSlot(0);
+        DesignedChartView* card = cards->chartView(0);
+        card->setParent(&host);
+        card->setMinimumSize(300, 320);
+        auto* designer = new TChartDesignerForm(*dm, *card, QStringLiteral("Bakery"), QStringLiteral("Top10"),
+                                                ChartKind::Top10, &host);
+        designer->setWindowFlags(Qt::Widget);
+        designer->SeriesTypeClick(ChartDesign::Bar);
+        designer->SeriesTypeClick(ChartDesign::HorizontalBar);
+        cards->hide();
+        layout->addWidget(card, 1);
+        layout->addWidget(designer);
+        host.resize(1100, 720);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QTest::qWait(150);
+        QVERIFY(test::saveScreen(host, QStringLiteral("ChartDesigner_Top10")));
     }
 
     // The shared chart frame with a scores chart, its commands in a menu.

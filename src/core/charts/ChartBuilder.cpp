@@ -159,6 +159,18 @@ QStringList choices(Database& general, const QString& project, QChar letter)
     return values;
 }
 
+QList<QStringList> shareOut(const QStringList& values)
+{
+    // Part i takes the values from size * i / parts on: the sizes differ by one at most.
+    const qsizetype parts = (values.size() + MaxSeries - 1) / MaxSeries;
+    QList<QStringList> shared;
+    for (qsizetype part = 0; part < parts; ++part) {
+        const qsizetype from = values.size() * part / parts;
+        shared.append(values.mid(from, values.size() * (part + 1) / parts - from));
+    }
+    return shared;
+}
+
 QStringList autoBuild(Database& general, const QString& project)
 {
     const QStringList urls = choices(general, project, QLatin1Char('U'));
@@ -176,16 +188,17 @@ QStringList autoBuild(Database& general, const QString& project)
     QStringList added;
     const auto add = [&](const QString& name, const QString& order, const QStringList& series,
                          const QString& select1, const QString& select2) {
-        for (qsizetype from = 0, part = 1; from < series.size(); from += MaxSeries, ++part) {
+        const QList<QStringList> parts = shareOut(series);
+        for (qsizetype part = 0; part < parts.size(); ++part) {
             const QString partName =
-                series.size() > MaxSeries ? QStringLiteral("%1 (%2)").arg(name).arg(part) : name;
+                parts.size() > 1 ? QStringLiteral("%1 (%2)").arg(name).arg(part + 1) : name;
             if (exists(general, project, partName))
                 continue;
             Definition d;
             d.project = project;
             d.name = partName;
             d.popOrder = order;
-            d.series = series.mid(from, MaxSeries);
+            d.series = parts.at(part);
             d.select1 = select1;
             d.select2 = select2;
             d.lastDays = 30;

@@ -52,9 +52,13 @@ void save(Database& general, const Definition& definition, const QString& origin
 // (T) or engine names (S), in table order.
 QStringList choices(Database& general, const QString& project, QChar letter);
 
+// The values shared out into as few charts as hold them, each with at most
+// MaxSeries and the parts differing by one value at most (20 become 10 + 10).
+QList<QStringList> shareOut(const QStringList& values);
+
 // Adds a useful set of charts: the key URL on each engine across the terms,
 // and each term across the URLs on the most popular engine; at most MaxSeries
-// series a chart (more become numbered parts), charts whose name exists are
+// series a chart (more are shared out into numbered parts), charts whose name exists are
 // left alone. Returns the names added.
 QStringList autoBuild(Database& general, const QString& project);
 

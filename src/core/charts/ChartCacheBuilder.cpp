@@ -118,9 +118,61 @@ bool isSavedChart(const QString& file)
 
 } // namespace ChartNames
 
+// A connection kept between calls with the statements prepared on it; they
+// are prepared anew when the connection attached its file anew.
+struct ChartCacheBuilder::KeptConnection
+{
+    explicit KeptConnection(const QString& folder)
+        : session(QStringLiteral("ChartCacheSession"))
+        , database(QStringLiteral("ChartCacheDatabase"), &session)
+    {
+        database.setDirectory(folder);
+        database.connect();
+        connection.setLockSettings(session.lockSettings());
+    }
+
+    Session session;
+    Database database;
+    Connection connection;
+    Statement first;
+    Statement second;
+    QString preparedSql;
+    quint64 preparedFor = 0; // the connection's generation the statements belong to
+};
+
+namespace {
+
+// The kept connection with the table attached; a connection whose table
+// cannot be attached now is dropped, so the next call looks for it afresh.
+Connection& attachKept(std::unique_ptr<ChartCacheBuilder::KeptConnection>& kept, const QString& folder,
+                       const QString& table)
+{
+    if (!kept)
+        kept = std::make_unique<ChartCacheBuilder::KeptConnection>(folder);
+    try {
+        kept->connection.attach(kept->database, table);
+    } catch (...) {
+        kept.reset();
+        throw;
+    }
+    return kept->connection;
+}
+
+} // namespace
+
 ChartCacheBuilder::ChartCacheBuilder(const QString& dataFolder)
     : m_dataFolder(dataFolder)
 {
+}
+
+ChartCacheBuilder::~ChartCacheBuilder() = default;
+ChartCacheBuilder::ChartCacheBuilder(ChartCacheBuilder&& other) noexcept = default;
+ChartCacheBuilder& ChartCacheBuilder::operator=(ChartCacheBuilder&& other) noexcept = default;
+
+void ChartCacheBuilder::closeConnections()
+{
+    m_reader.reset();
+    m_writer.reset();
 }
 
 QStringList ChartCacheBuilder::charts(const QString& project) const
@@ -180,23 +232,29 @@ ChartTable ChartCacheBuilder::buildTable(const ChartDefinition& d,
             DatabaseError::General,
             QStringLiteral("Chart \"%1\" has the invalid series order \"%2\".").arg(d.chart, d.popOrder));
 
-    Session session(QStringLiteral("ChartCacheSession"));
-    Database database(QStringLiteral("ChartCacheDatabase"), &session);
-    database.setDirectory(m_dataFolder);
-    database.connect();
     const QString rankTable = QStringLiteral("CVRank");
-    Connection connection;
-    connection.setLockSettings(session.lockSettings());
-    connection.attach(database, rankTable);
+    Connection& connection = attachKept(m_reader, m_dataFolder, rankTable);
+    KeptConnection& r = *m_reader;
     // One statement for every series, its values bound: the series differ in
     // one value only, so the statement is prepared once and each row is read
     // straight from SQLite, dates parsed once per distinct day.
-    Statement select = connection.prepare(
+    const QString sql =
         QStringLiteral(
             "SELECT xDate, MIN(Rank) FROM CVRank WHERE Project = ?1 AND xDate BETWEEN ?2 AND ?3 AND ")
-            + c2 + QStringLiteral(" = ?4 AND ") + c1 + QStringLiteral(" = ?5 AND ") + c3
-            + QStringLiteral(" = ?6 GROUP BY xDate ORDER BY xDate"),
-        rankTable);
+        + c2 + QStringLiteral(" = ?4 AND ") + c1 + QStringLiteral(" = ?5 AND ") + c3
+        + QStringLiteral(" = ?6 GROUP BY xDate ORDER BY xDate");
+    if (r.first.isNull() || r.preparedFor != connection.generation() || r.preparedSql != sql) {
+        r.first = connection.prepare(sql, rankTable);
+        r.preparedSql = sql;
+        r.preparedFor = connection.generation();
+    }
+    Statement& select = r.first;
+    // however the loop ends, the kept statement holds no read transaction open
+    struct ResetAtEnd
+    {
+        Statement& statement;
+        ~ResetAtEnd() { statement.reset(); }
+    } resetAtEnd{select};
     const QString first = d.start.toString(QStringLiteral("yyyy-MM-dd"));
     const QString last = d.end.toString(QStringLiteral("yyyy-MM-dd"));
     QHash<QString, QDate> days;
@@ -225,42 +283,60 @@ ChartTable ChartCacheBuilder::buildTable(const ChartDefinition& d,
 
 int ChartCacheBuilder::writeCache(const ChartDefinition& d, const ChartTable& table)
 {
-    Session session(QStringLiteral("ChartCacheSession"));
-    Database database(QStringLiteral("ChartCacheDatabase"), &session);
-    database.setDirectory(m_dataFolder);
-    database.connect();
     const QString cacheTable = QStringLiteral("CVChartCache");
-    Connection connection;
-    connection.setLockSettings(session.lockSettings());
-    connection.attach(database, cacheTable);
+    Connection& connection = attachKept(m_writer, m_dataFolder, cacheTable);
+    KeptConnection& w = *m_writer;
+    if (w.first.isNull() || w.preparedFor != connection.generation()) {
+        w.first = connection.prepare(
+            QStringLiteral("DELETE FROM CVChartCache WHERE Project = ?1 AND Chart = ?2"), cacheTable);
+        w.second = connection.prepare(QStringLiteral("INSERT INTO CVChartCache (xDate, Project, Chart, "
+                                                     "Legend, xValue) VALUES (?1, ?2, ?3, ?4, ?5)"),
+                                      cacheTable);
+        w.preparedFor = connection.generation();
+    }
 
     // The old points go and the new ones come in one transaction: one commit
     // instead of one per statement, and a reader never sees the chart half written.
     Transaction transaction(connection, cacheTable);
-    Statement clear = connection.prepare(
-        QStringLiteral("DELETE FROM CVChartCache WHERE Project = ? AND Chart = ?"), cacheTable);
-    clear.bindAll({d.project, d.chart});
-    connection.run(clear, cacheTable);
+    w.first.bindAll({d.project, d.chart});
+    connection.run(w.first, cacheTable);
 
-    Statement insert = connection.prepare(
-        QStringLiteral(
-            "INSERT INTO CVChartCache (xDate, Project, Chart, Legend, xValue) VALUES (?, ?, ?, ?, ?)"),
-        cacheTable);
+    // Every text is encoded once and bound without a copy; only the date and
+    // the value change from row to row, the rest stays bound.
+    const QByteArray project = d.project.toUtf8();
+    const QByteArray chart = d.chart.toUtf8();
+    QList<QByteArray> legends;
+    for (const QString& legend : table.legends)
+        legends.append(legend.toUtf8());
+    sqlite3_stmt* insert = w.second.handle();
+    const auto bindText = [insert](int index, const QByteArray& text) {
+        sqlite3_bind_text(insert, index, text.constData(), int(text.size()), SQLITE_STATIC);
+    };
+    bindText(2, project);
+    bindText(3, chart);
     int written = 0;
     for (auto row = table.rows.cbegin(); row != table.rows.cend(); ++row) {
-        const QString day = row.key().toString(QStringLiteral("yyyy-MM-dd"));
-        for (int column = 0; column < table.legends.size(); ++column) {
+        const QByteArray day = row.key().toString(QStringLiteral("yyyy-MM-dd")).toLatin1();
+        bindText(1, day);
+        for (int column = 0; column < legends.size(); ++column) {
             const int rank = row.value().at(column);
-            // running the statement clears its values, so each row binds all five
-            insert.bind(1, day);
-            insert.bind(2, d.project);
-            insert.bind(3, d.chart);
-            insert.bind(4, table.legends.at(column));
-            insert.bind(5, rank > 0 ? QVariant(rank) : QVariant());
-            connection.run(insert, cacheTable);
+            bindText(4, legends.at(column));
+            if (rank > 0)
+                sqlite3_bind_int(insert, 5, rank);
+            else
+                sqlite3_bind_null(insert, 5);
+            if (sqlite3_step(insert) != SQLITE_DONE) {
+                const int code = sqlite3_extended_errcode(connection.handle());
+                const QString message = QString::fromUtf8(sqlite3_errmsg(connection.handle()));
+                w.second.reset();
+                connection.fail(code, message, cacheTable);
+            }
+            sqlite3_reset(insert);
             ++written;
         }
     }
+    // nothing stays bound to the texts of this call
+    w.second.reset();
     transaction.commit();
     return written;
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace corvane {
 
@@ -65,12 +66,17 @@ class ChartCacheBuilder
 {
 public:
     explicit ChartCacheBuilder(const QString& dataFolder);
+    ~ChartCacheBuilder();
+    ChartCacheBuilder(ChartCacheBuilder&& other) noexcept;
+    ChartCacheBuilder& operator=(ChartCacheBuilder&& other) noexcept;
 
     // The saved charts of the project, in table order.
     QStringList charts(const QString& project) const;
 
     // Queries one series line after the other, as the chart window does;
-    // progress hears of every series done.
+    // progress hears of every series done. Its connection to CVRank stays
+    // open for the next build, as the cache write's does; one thread at a
+    // time may build or write with one builder.
     ChartTable buildTable(const ChartDefinition& definition,
                           const std::function<void(int done, int total)>& progress = {}) const;
 
@@ -78,7 +84,13 @@ public:
     ChartDefinition definition(const QString& project, const QString& chart, QDate today) const;
 
     // Replaces the chart's cache rows by the table; returns the number of rows written.
+    // The connection to CVChartCache stays open for the next write (a file
+    // replaced meanwhile, as a restore does, is opened anew), so a Refresh
+    // does not pay for opening the file and for the checkpoint of its
+    // write-ahead log that the last connection's close does.
     int writeCache(const ChartDefinition& definition, const ChartTable& table);
+    // Closes the connections buildTable and writeCache keep; the next call opens them again.
+    void closeConnections();
 
     // The chart as the cache holds it: one column per legend in order of
     // appearance, one row per cached date, and with fillDates a row for every
@@ -95,8 +107,12 @@ public:
     int buildAll(const QString& project, const std::function<void(const QString&)>& progress = {},
                  QDate today = QDate::currentDate());
 
+    struct KeptConnection;
+
 private:
     QString m_dataFolder;
+    mutable std::unique_ptr<KeptConnection> m_reader; // CVRank, for buildTable
+    std::unique_ptr<KeptConnection> m_writer;         // CVChartCache, for writeCache
 };
 
 } // namespace corvane

@@ -145,7 +145,9 @@ ChartAxisTitles axisTitlesFor(ChartKind kind)
 {
     switch (kind) {
     case ChartKind::Scores: return {QString(), QStringLiteral("Score")};
-    case ChartKind::Top10: return {QStringLiteral("Search Term"), QStringLiteral("Position")};
+    // the dashboard's cards name the terms beside their bars and leave the
+    // axis title out, to keep the card's width for the terms
+    case ChartKind::Top10: return {QString(), QStringLiteral("Position")};
     case ChartKind::DetailChart:
     case ChartKind::GainsLosses: break;
     }

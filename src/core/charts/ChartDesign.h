@@ -68,8 +68,9 @@ struct ChartDesign
 QString chartKindName(ChartKind kind);
 
 // Axis titles the kind gives a chart when its series type changes: the
-// category axis title ("Date" for the charts over time) and the value axis
-// title ("Position", or "Score" for scores).
+// category axis title ("Date" for the charts over time; empty where the chart
+// keeps its own, as scores and the Top 10 cards do) and the value axis title
+// ("Position", or "Score" for scores).
 struct ChartAxisTitles
 {
     QString category;
