@@ -5,12 +5,14 @@
 // lines, mined from the demo engine for a few days by the real Harvester.
 // Shared by the core, window and program tests.
 
+#include "core/TestSupport.h"
 #include "core/data/Dataset.h"
 #include "core/data/Schema.h"
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
 #include "core/demo/DemoEngine.h"
 #include "core/platform/Registry.h"
+#include "core/settings/ProfileSetup.h"
 #include "core/settings/Settings.h"
 
 #include <QDate>
@@ -18,6 +20,8 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+
+#include <memory>
 
 namespace corvane::test {
 
@@ -154,5 +158,41 @@ inline QString buildHostileProfile(const QString& dataFolder, DemoEngine& engine
     }
     return {};
 }
+
+// The hostile project in a profile: the demo engine that serves its sessions,
+// its names and its data folder. build() sets up a profile of its own in a
+// temporary settings store, or uses the one whose data folder is given.
+class HostileFixture
+{
+public:
+    DemoEngine engine;
+    HostileNames names;
+    QString dataFolder;
+
+    // Returns an empty text on success, else what went wrong.
+    QString build(const QString& harvesterPath, const QString& existingDataFolder = {})
+    {
+        if (existingDataFolder.isEmpty()) {
+            m_profile = std::make_unique<TempProfile>();
+            Registry registry;
+            ProfileSetup setup(registry, m_profile->path(QStringLiteral("Home")));
+            if (!setup.run())
+                return setup.error();
+            dataFolder = setup.dataFolder();
+        } else {
+            dataFolder = existingDataFolder;
+        }
+        if (!engine.start())
+            return engine.error();
+        return buildHostileProfile(dataFolder, engine, harvesterPath, names);
+    }
+
+    bool ready() const { return !names.mined.isEmpty(); }
+    // A path in the fixture's own temporary profile folder.
+    QString path(const QString& relative) const { return m_profile ? m_profile->path(relative) : QString(); }
+
+private:
+    std::unique_ptr<TempProfile> m_profile;
+};
 
 } // namespace corvane::test

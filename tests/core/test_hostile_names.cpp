@@ -9,7 +9,6 @@
 #include "core/export/ExportFile.h"
 #include "core/harvest/ProjectPlan.h"
 #include "core/projects/ProjectStore.h"
-#include "core/settings/ProfileSetup.h"
 
 #include "../HostileProfile.h"
 #include "TestSupport.h"
@@ -99,30 +98,18 @@ class hostile_names : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        s_profile = std::make_unique<test::TempProfile>();
-        s_engine = std::make_unique<DemoEngine>();
-        ASSERT_TRUE(s_engine->start()) << qPrintable(s_engine->error());
-        Registry registry;
-        ProfileSetup setup(registry, s_profile->path(QStringLiteral("Home")));
-        ASSERT_TRUE(setup.run()) << qPrintable(setup.error());
-        s_dataFolder = setup.dataFolder();
-        s_names = std::make_unique<test::HostileNames>();
-        const QString error = test::buildHostileProfile(
-            s_dataFolder, *s_engine, QStringLiteral(CORVANE_BIN_DIR "/Harvester"), *s_names);
+        s_fixture = std::make_unique<test::HostileFixture>();
+        // the sessions run "Harvester PROJECT --date DAY"
+        const QString error = s_fixture->build(QStringLiteral(CORVANE_BIN_DIR "/Harvester"));
         ASSERT_EQ(error, QString()) << qPrintable(error);
     }
-    static void TearDownTestSuite()
-    {
-        s_engine.reset();
-        s_names.reset();
-        s_profile.reset();
-    }
+    static void TearDownTestSuite() { s_fixture.reset(); }
 
     void SetUp() override
     {
-        ASSERT_TRUE(s_names && !s_names->mined.isEmpty()) << "the fixture was not built";
+        ASSERT_TRUE(s_fixture && s_fixture->ready()) << "the fixture was not built";
         m_session.addPassword(QLatin1String(Schema::SE3Password));
-        m_data.setDirectory(s_dataFolder);
+        m_data.setDirectory(s_fixture->dataFolder);
         m_data.connect();
     }
 
@@ -141,8 +128,9 @@ protected:
     void direct(const QString& table, const QString& sql)
     {
         sqlite3* handle = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(s_dataFolder + table + QStringLiteral(".dat")).constData(),
-                               &handle),
+        ASSERT_EQ(sqlite3_open(
+                      QFile::encodeName(s_fixture->dataFolder + table + QStringLiteral(".dat")).constData(),
+                      &handle),
                   SQLITE_OK);
         char* message = nullptr;
         const int rc = sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, &message);
@@ -151,24 +139,18 @@ protected:
         sqlite3_close(handle);
     }
 
-    static std::unique_ptr<test::TempProfile> s_profile;
-    static std::unique_ptr<DemoEngine> s_engine;
-    static std::unique_ptr<test::HostileNames> s_names;
-    static QString s_dataFolder;
+    static std::unique_ptr<test::HostileFixture> s_fixture;
     Session m_session{QStringLiteral("HostileTest")};
     Database m_data{QStringLiteral("HostileTest"), &m_session};
 };
 
-std::unique_ptr<test::TempProfile> hostile_names::s_profile;
-std::unique_ptr<DemoEngine> hostile_names::s_engine;
-std::unique_ptr<test::HostileNames> hostile_names::s_names;
-QString hostile_names::s_dataFolder;
+std::unique_ptr<test::HostileFixture> hostile_names::s_fixture;
 
 } // namespace
 
 TEST_F(hostile_names, TheSessionsStoreEveryNameAsWritten)
 {
-    const test::HostileNames& n = *s_names;
+    const test::HostileNames& n = s_fixture->names;
     EXPECT_EQ(distinct(QStringLiteral("CVRank"), "Project"), QSet<QString>{n.project});
     EXPECT_EQ(distinct(QStringLiteral("CVRank"), "SearchEngine"),
               QSet<QString>(n.engines.begin(), n.engines.end()));
@@ -202,7 +184,7 @@ TEST_F(hostile_names, TheSessionsStoreEveryNameAsWritten)
 
 TEST_F(hostile_names, EveryExportFormatGivesTheNamesBack)
 {
-    const test::HostileNames& n = *s_names;
+    const test::HostileNames& n = s_fixture->names;
     Query rows(&m_data,
                QStringLiteral("SELECT Project, SearchEngine, SearchTerm, URL, Rank FROM CVRank "
                               "ORDER BY SearchEngine, SearchTerm, URL, xDate"));
@@ -217,7 +199,7 @@ TEST_F(hostile_names, EveryExportFormatGivesTheNamesBack)
     options.title = n.project;
     options.sqlTableName = QStringLiteral("Ranks");
     const auto path = [&](ExportFormat format) {
-        return ExportFile::withExtension(s_profile->path(QStringLiteral("Export")), format);
+        return ExportFile::withExtension(s_fixture->path(QStringLiteral("Export")), format);
     };
     for (const ExportFormatInfo& format : ExportFile::formats()) {
         if (format.format == ExportFormat::Pdf || format.format == ExportFormat::Clipboard)
@@ -314,7 +296,7 @@ TEST_F(hostile_names, EveryExportFormatGivesTheNamesBack)
 
 TEST_F(hostile_names, TheSessionPageEscapesEveryNameAndKeepsEachAsOneEntry)
 {
-    const test::HostileNames& n = *s_names;
+    const test::HostileNames& n = s_fixture->names;
     Query notes(&m_data, QStringLiteral("SELECT Content FROM CVNotable WHERE Subject = 'Optimization'"));
     notes.open();
     QStringList contents;
@@ -322,7 +304,7 @@ TEST_F(hostile_names, TheSessionPageEscapesEveryNameAndKeepsEachAsOneEntry)
         contents << notes.asString(QStringLiteral("Content"));
     ASSERT_FALSE(contents.isEmpty());
     const QString page =
-        SessionInfoPage::html(s_profile->path(QStringLiteral("O'Brien's & <b>/")),
+        SessionInfoPage::html(s_fixture->path(QStringLiteral("O'Brien's & <b>/")),
                               {n.engines.at(0) + QStringLiteral(": markers updated")}, contents);
     // only the page's own tags, each attribute value closed where it began
     static const QRegularExpression tag(
@@ -354,7 +336,7 @@ TEST_F(hostile_names, TheSessionPageEscapesEveryNameAndKeepsEachAsOneEntry)
 
 TEST_F(hostile_names, NamesLongerThanTheirColumnAreFoundAndTheirProjectNamedTooLong)
 {
-    const test::HostileNames& n = *s_names;
+    const test::HostileNames& n = s_fixture->names;
     // written whole by another program
     const QString longProject = QStringLiteral("Long") + QString(40, QLatin1Char('x'));
     const QString longEngine =

@@ -6,10 +6,8 @@
 #include "core/data/TableDatabase.h"
 #include "core/platform/TabFields.h"
 #include "core/schedule/TaskSchedule.h"
-#include "core/settings/ProfileSetup.h"
 
 #include "../HostileProfile.h"
-#include "../core/TestSupport.h"
 #include "ProgramRunner.h"
 
 #include <gtest/gtest.h>
@@ -25,45 +23,23 @@ class hostile_programs : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        s_profile = std::make_unique<test::TempProfile>();
-        s_engine = std::make_unique<DemoEngine>();
-        ASSERT_TRUE(s_engine->start()) << qPrintable(s_engine->error());
-        Registry registry;
-        ProfileSetup setup(registry, s_profile->path(QStringLiteral("Home")));
-        ASSERT_TRUE(setup.run()) << qPrintable(setup.error());
-        s_dataFolder = setup.dataFolder();
-        s_names = std::make_unique<test::HostileNames>();
+        s_fixture = std::make_unique<test::HostileFixture>();
         // the sessions run "Harvester PROJECT --date DAY"
-        const QString error = test::buildHostileProfile(
-            s_dataFolder, *s_engine, QStringLiteral(CORVANE_BIN_DIR "/Harvester"), *s_names);
+        const QString error = s_fixture->build(QStringLiteral(CORVANE_BIN_DIR "/Harvester"));
         ASSERT_EQ(error, QString()) << qPrintable(error);
     }
-    static void TearDownTestSuite()
-    {
-        s_engine.reset();
-        s_names.reset();
-        s_profile.reset();
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_names && !s_names->mined.isEmpty()) << "the fixture was not built";
-    }
+    static void TearDownTestSuite() { s_fixture.reset(); }
+    void SetUp() override { ASSERT_TRUE(s_fixture && s_fixture->ready()) << "the fixture was not built"; }
 
     static test::ProgramResult run(const char* program, const QStringList& arguments)
     {
         return test::runProgram(QLatin1String(program), arguments, 60000);
     }
 
-    static std::unique_ptr<test::TempProfile> s_profile;
-    static std::unique_ptr<DemoEngine> s_engine;
-    static std::unique_ptr<test::HostileNames> s_names;
-    static QString s_dataFolder;
+    static std::unique_ptr<test::HostileFixture> s_fixture;
 };
 
-std::unique_ptr<test::TempProfile> hostile_programs::s_profile;
-std::unique_ptr<DemoEngine> hostile_programs::s_engine;
-std::unique_ptr<test::HostileNames> hostile_programs::s_names;
-QString hostile_programs::s_dataFolder;
+std::unique_ptr<test::HostileFixture> hostile_programs::s_fixture;
 
 using TabFields::field;
 
@@ -71,7 +47,7 @@ using TabFields::field;
 
 TEST_F(hostile_programs, CvprojectListsEveryNameOnItsOwnLine)
 {
-    const test::HostileNames& n = *s_names;
+    const test::HostileNames& n = s_fixture->names;
     const auto list = run("cvproject", {QStringLiteral("list")});
     ASSERT_EQ(list.exitCode, 0) << qPrintable(list.err);
     EXPECT_TRUE(list.out.contains(field(n.project) + QStringLiteral("\t20\t") + field(n.urlNames.at(0))
@@ -102,7 +78,7 @@ TEST_F(hostile_programs, CvprojectListsEveryNameOnItsOwnLine)
 
 TEST_F(hostile_programs, CvprojectTakesTheNamesAsArgumentsAndNamesThemInRefusals)
 {
-    const test::HostileNames& n = *s_names;
+    const test::HostileNames& n = s_fixture->names;
     const QString term = QStringLiteral("third ") + test::HostileNames::core();
     const auto added = run("cvproject", {QStringLiteral("add-term"), n.project, term});
     ASSERT_EQ(added.exitCode, 0) << qPrintable(added.err);
@@ -122,7 +98,7 @@ TEST_F(hostile_programs, CvprojectTakesTheNamesAsArgumentsAndNamesThemInRefusals
 
 TEST_F(hostile_programs, CvcheckAsksForTheTermAndPrintsFiveFieldsPerHit)
 {
-    const test::HostileNames& n = *s_names;
+    const test::HostileNames& n = s_fixture->names;
     const auto check = run("cvcheck",
                            {QStringLiteral("--term"), n.terms.at(0), QStringLiteral("--url"), n.urls.at(0),
                             QStringLiteral("--engine"), n.engines.at(1)});
@@ -137,10 +113,10 @@ TEST_F(hostile_programs, CvcheckAsksForTheTermAndPrintsFiveFieldsPerHit)
     }
     // the engine was asked for the term as typed: its "&" and "%" encoded
     bool asked = false;
-    for (const QString& target : s_engine->searchTargets())
+    for (const QString& target : s_fixture->engine.searchTargets())
         asked =
             asked || (target.contains(QStringLiteral("%26amp")) && target.contains(QStringLiteral("%25_")));
-    EXPECT_TRUE(asked) << qPrintable(s_engine->searchTargets().join(QLatin1Char('\n')));
+    EXPECT_TRUE(asked) << qPrintable(s_fixture->engine.searchTargets().join(QLatin1Char('\n')));
 
     const auto unknown = run("cvcheck",
                              {QStringLiteral("--term"), n.terms.at(0), QStringLiteral("--url"), n.urls.at(0),
@@ -153,14 +129,14 @@ TEST_F(hostile_programs, CvcheckAsksForTheTermAndPrintsFiveFieldsPerHit)
 
 TEST_F(hostile_programs, HarvesterTakesTheNameWithProjectAndRefusesOneItDoesNotKnow)
 {
-    const test::HostileNames& n = *s_names;
+    const test::HostileNames& n = s_fixture->names;
     const QString day = QDate::currentDate().addDays(-3).toString(QStringLiteral("yyyy-MM-dd"));
     const auto mined =
         run("Harvester", {QStringLiteral("--project"), n.project, QStringLiteral("--date"), day});
     EXPECT_EQ(mined.exitCode, 0) << qPrintable(mined.err + mined.out);
     Session session(QStringLiteral("HostileHarvester"));
     Database data(QStringLiteral("HostileHarvester"), &session);
-    data.setDirectory(s_dataFolder);
+    data.setDirectory(s_fixture->dataFolder);
     data.connect();
     Query rows(&data,
                QStringLiteral("SELECT COUNT(*) AS N FROM CVRank WHERE Project = ")
@@ -177,12 +153,12 @@ TEST_F(hostile_programs, HarvesterTakesTheNameWithProjectAndRefusesOneItDoesNotK
 
 TEST_F(hostile_programs, CvscheduleListsATaskOfAProjectWithQuotesAndMarkup)
 {
-    const test::HostileNames& n = *s_names;
-    const QString crontab = s_profile->path(QStringLiteral("crontab"));
+    const test::HostileNames& n = s_fixture->names;
+    const QString crontab = s_fixture->path(QStringLiteral("crontab"));
     qputenv("CORVANE_CRONTAB", crontab.toLocal8Bit());
     Session session(QStringLiteral("HostileSchedule"));
     Database data(QStringLiteral("HostileSchedule"), &session);
-    data.setDirectory(s_dataFolder);
+    data.setDirectory(s_fixture->dataFolder);
     data.connect();
     TaskSchedule schedule(data, QStringLiteral(CORVANE_BIN_DIR "/Harvester"));
     schedule.load();

@@ -14,6 +14,7 @@
 #include "core/settings/ProfileSetup.h"
 #include "core/settings/Settings.h"
 
+#include "../TestMount.h"
 #include "../core/TestSupport.h"
 #include "ProgramRunner.h"
 
@@ -36,34 +37,6 @@ namespace {
 const QString Project = QStringLiteral("Shop&\"Co\"<b>");
 const QStringList Terms = {QStringLiteral("blue widgets"), QStringLiteral("garden tools")};
 constexpr int EngineDay = 20100;
-
-// A file system mounted for the test's lifetime.
-class Mount
-{
-public:
-    Mount(const QStringList& arguments, const QString& target)
-        : m_target(target)
-    {
-        QDir().mkpath(target);
-        QProcess mount;
-        mount.start(QStringLiteral("mount"), arguments + QStringList{target});
-        m_mounted = mount.waitForFinished(10000) && mount.exitStatus() == QProcess::NormalExit
-            && mount.exitCode() == 0;
-        m_error = QString::fromLocal8Bit(mount.readAllStandardError()).trimmed();
-    }
-    ~Mount()
-    {
-        if (m_mounted)
-            QProcess::execute(QStringLiteral("umount"), {m_target});
-    }
-    bool mounted() const { return m_mounted; }
-    const QString& error() const { return m_error; }
-
-private:
-    QString m_target;
-    bool m_mounted = false;
-    QString m_error;
-};
 
 // "ok" from PRAGMA integrity_check of every table file, else the file and the answer.
 QStringList integrityFaults(const QString& folder)
@@ -187,9 +160,9 @@ protected:
 TEST_F(StorageFaults, AFullDiskEndsTheSessionAndTheBackupWithAMessageAndKeepsEveryTable)
 {
     const QString disk = profile.path(QStringLiteral("disk"));
-    Mount tmpfs({QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                 QStringLiteral("size=6m"), QStringLiteral("tmpfs")},
-                disk);
+    test::Mount tmpfs({QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                       QStringLiteral("size=6m"), QStringLiteral("tmpfs")},
+                      disk);
     if (!tmpfs.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here: " << qPrintable(tmpfs.error());
     startProfile(disk + QStringLiteral("/Home"));
@@ -229,9 +202,9 @@ TEST_F(StorageFaults, AFullDiskEndsTheSessionAndTheBackupWithAMessageAndKeepsEve
     // A backup onto a disk without room: every table that did not fit is named
     // with the reason, the earlier copy of each table stays whole.
     const QString backupDisk = profile.path(QStringLiteral("backupdisk"));
-    Mount small({QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                 QStringLiteral("size=4m"), QStringLiteral("tmpfs")},
-                backupDisk);
+    test::Mount small({QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                       QStringLiteral("size=4m"), QStringLiteral("tmpfs")},
+                      backupDisk);
     ASSERT_TRUE(small.mounted()) << qPrintable(small.error());
     DataBackup backup(dataFolder);
     QStringList log;
@@ -262,8 +235,7 @@ TEST_F(StorageFaults, AReadOnlyDataFolderIsReadByTheReadingPrograms)
     auto mined = harvest(QStringLiteral("2026-03-01"));
     ASSERT_EQ(mined.exitCode, 0) << qPrintable(mined.err + mined.out);
 
-    Mount readOnly({QStringLiteral("--bind"), QStringLiteral("-o"), QStringLiteral("ro"), dataFolder},
-                   dataFolder);
+    test::Mount readOnly(test::Mount::readOnlyBind(dataFolder), dataFolder);
     if (!readOnly.mounted())
         GTEST_SKIP() << "cannot bind-mount the data folder read-only here: " << qPrintable(readOnly.error());
     ASSERT_FALSE(QFile(dataFolder + QStringLiteral("probe")).open(QIODevice::WriteOnly))

@@ -3,12 +3,17 @@
 #include "core/datamodule/DM1.h"
 #include "core/platform/Registry.h"
 #include "core/settings/ProfileSetup.h"
+#include "gui/mainwindow/MainRankForm.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace corvane::test {
@@ -54,6 +59,32 @@ private:
     bool m_ready = false;
     QString m_error;
 };
+
+// Runs the action once the next modal dialog of type D is up.
+template <typename D>
+void whenModal(std::function<void(D&)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(*dialog);
+        }
+    });
+    timer->start();
+}
+
+// Shows the main window at the tour's size and waits until its dashboard is built.
+inline bool showMainWindow(TMainRankForm& form)
+{
+    form.setWindowState(Qt::WindowNoState);
+    form.resize(1280, 860);
+    form.show();
+    return QTest::qWaitForWindowExposed(&form)
+        && QTest::qWaitFor([&] { return !form.dashboardBusy(); }, 30000);
+}
 
 // Saves a picture of the window under $CORVANE_SCREENS for the screenshot tour.
 inline bool saveScreen(QWidget& window, const QString& name)

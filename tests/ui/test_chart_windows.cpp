@@ -27,22 +27,6 @@ using namespace corvane;
 
 namespace {
 
-// Runs the action once the next modal dialog of type D is up.
-template <typename D>
-void whenModal(std::function<void(D&)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(*dialog);
-        }
-    });
-    timer->start();
-}
-
 void addChart(TDM1& dm, const QString& name, const QStringList& series)
 {
     Table& charts = dm.SQLTeeTable;
@@ -154,7 +138,7 @@ private slots:
         form.Open(QStringLiteral("Bakery"));
         const QString name = QStringLiteral("Crumbs \"&\" <b>Brötchen</b>");
         QStringList problems;
-        whenModal<TChartBuilderForm>([&](TChartBuilderForm& builder) {
+        test::whenModal<TChartBuilderForm>([&](TChartBuilderForm& builder) {
             for (const char* bad : {"", "GandLFile", "Bread positions"}) {
                 ChartBuilder::Definition d = builder.definition();
                 d.name = QString::fromUtf8(bad);
@@ -187,7 +171,7 @@ private slots:
         QCOMPARE(form.workingTable().rows.size(), 3);
 
         QStringList added;
-        whenModal<TAutoBuildChartForm>([&](TAutoBuildChartForm& window) {
+        test::whenModal<TAutoBuildChartForm>([&](TAutoBuildChartForm& window) {
             QTRY_VERIFY(!window.added().isEmpty());
             added = window.added();
             window.accept();
@@ -246,7 +230,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!form.busy(), 20000);
         int kind = -1;
         QString page;
-        whenModal<TPrintForm>([&](TPrintForm& print) {
+        test::whenModal<TPrintForm>([&](TPrintForm& print) {
             kind = print.Tag();
             page = print.PagePath();
             print.reject();
@@ -277,7 +261,7 @@ private slots:
         QTRY_VERIFY(main.command(QStringLiteral("DetailChart1"))->isEnabled());
         charts->setCurrentIndex(1);
         QString opened;
-        whenModal<TDetailChartForm>([&](TDetailChartForm& form) {
+        test::whenModal<TDetailChartForm>([&](TDetailChartForm& form) {
             opened = form.project() + QLatin1Char('/') + form.chart();
             QTRY_VERIFY_WITH_TIMEOUT(!form.busy(), 20000);
             form.accept();
@@ -285,7 +269,7 @@ private slots:
         main.command(QStringLiteral("DetailChart1"))->trigger();
         QCOMPARE(opened, QStringLiteral("Bakery/Home only"));
 
-        whenModal<TGandLForm>([&](TGandLForm& form) {
+        test::whenModal<TGandLForm>([&](TGandLForm& form) {
             opened = form.windowTitle();
             form.accept();
         });
@@ -293,7 +277,7 @@ private slots:
         QCOMPARE(opened, QStringLiteral("Gains and Losses - Project Bakery"));
 
         QStringList engines;
-        whenModal<TScoresForm>([&](TScoresForm& form) {
+        test::whenModal<TScoresForm>([&](TScoresForm& form) {
             opened = form.windowTitle();
             engines = form.engineEntries();
             form.accept();
@@ -344,7 +328,7 @@ private slots:
         QCOMPARE(scores.chartFrame()->chartView()->chartData().titleLines.first(),
                  QStringLiteral("Demo Engine 1"));
         int kind = -1;
-        whenModal<TPrintForm>([&](TPrintForm& print) {
+        test::whenModal<TPrintForm>([&](TPrintForm& print) {
             kind = print.Tag();
             print.reject();
         });

@@ -55,22 +55,6 @@ void fillSearch(QWidget& form, const QString& term, const QString& url, int dept
     child<QSpinBox>(form, "DepthSpin")->setValue(depth);
 }
 
-// Runs the action once the next modal dialog of type D is up.
-template <typename D>
-void whenModal(std::function<void(D&)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(*dialog);
-        }
-    });
-    timer->start();
-}
-
 } // namespace
 
 class TestDuvudaDuvedozoForm : public QObject
@@ -280,11 +264,11 @@ private slots:
         const QString target = p.profile.programFolder() + QStringLiteral("Elsewhere/");
         QDir().mkpath(target);
         QString defaultName;
-        whenModal<TDuvudaExportForm>([&](TDuvudaExportForm& kind) {
+        test::whenModal<TDuvudaExportForm>([&](TDuvudaExportForm& kind) {
             QCOMPARE(kind.windowTitle(), QStringLiteral("Duvuda Duvedozo Export"));
             QCOMPARE(kind.kind(), DuvudaExportKind::Labels);
             kind.setKind(DuvudaExportKind::Links);
-            whenModal<TExportWizardForm>([&](TExportWizardForm& wizard) {
+            test::whenModal<TExportWizardForm>([&](TExportWizardForm& wizard) {
                 defaultName = wizard.fileName();
                 wizard.setFormat(ExportFormat::Csv);
                 wizard.setFileName(target + QStringLiteral("DuroViz"));

@@ -7,23 +7,41 @@
 #include "core/print/ReportTable.h"
 #include "core/reports/ReportData.h"
 #include "core/reports/ReportStyle.h"
+#include "gui/charts/ChartBuilderForm.h"
 #include "gui/charts/DetailChartForm.h"
 #include "gui/charts/GandLForm.h"
 #include "gui/charts/ScoresForm.h"
 #include "gui/dayviews/DayGlanceForm.h"
 #include "gui/dayviews/FullURLForm.h"
 #include "gui/dayviews/LogForm.h"
+#include "gui/discovery/STMixForm.h"
 #include "gui/livecheck/DuvudaDuvedozoForm.h"
+#include "gui/maintenance/BackupForm.h"
+#include "gui/maintenance/CVDailyForm.h"
+#include "gui/maintenance/ChartCacheForm.h"
+#include "gui/maintenance/DirectoryChangerForm.h"
+#include "gui/maintenance/HintForm.h"
+#include "gui/maintenance/RemoteUpdateForm.h"
 #include "gui/mainwindow/MainRankForm.h"
+#include "gui/print/PrintForm.h"
 #include "gui/projects/AddSTForm.h"
 #include "gui/projects/AddURLForm.h"
 #include "gui/projects/SetupWizardForm.h"
 #include "gui/query/GridForm.h"
+#include "gui/query/QBForm.h"
 #include "gui/query/SEPopForm.h"
 #include "gui/query/ScriptCheckForm.h"
 #include "gui/reports/ReportRenderer.h"
+#include "gui/schedule/ScheduleForm.h"
+#include "gui/schedule/ScheduleTaskForm.h"
+#include "gui/settings/AdvThrottleForm.h"
 #include "gui/settings/EngineValuesForm.h"
+#include "gui/settings/MiscSettingsForm.h"
+#include "gui/settings/NetSetForm.h"
+#include "gui/settings/NotificationForm.h"
+#include "gui/settings/SEAPIForm.h"
 #include "gui/widgets/HtmlItemDelegate.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include "../HostileProfile.h"
 #include "UiTestSupport.h"
@@ -41,13 +59,18 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <algorithm>
@@ -86,6 +109,23 @@ QString withoutMnemonic(const QString& text)
     }
     return out;
 }
+
+// The text of a PDF as pdftotext reads it, without blanks: it breaks a long
+// cell's text into words where it sees fit.
+QString pdfText(const QString& pdf)
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(30000))
+        return {};
+    QString read = QString::fromUtf8(text.readAllStandardOutput());
+    read.removeIf([](QChar c) { return c.isSpace(); });
+    return read;
+}
+
+// The names' hostile part as pdfText() gives it: the CJK letter needs a font
+// the machine may lack, and the tab and line break are blanks.
+QString pdfPart() { return QStringLiteral("\"'\\%_&<b>-->&amp;"); }
 
 // Every text the window shows that holds a name's last letters must hold the
 // whole name's hostile part (tabs and line breaks may show as blanks).
@@ -200,8 +240,8 @@ class TestHostileNames : public QObject
 private:
     std::unique_ptr<test::UiProfile> m_profile;
     std::unique_ptr<TDM1> m_dm;
-    DemoEngine m_engine;
-    test::HostileNames m_names;
+    test::HostileFixture m_fixture;
+    test::HostileNames& m_names = m_fixture.names;
 
     // Shows the window, lets it settle and checks every text in it.
     void audit(QWidget& window, int minimumNames = 1)
@@ -224,11 +264,10 @@ private slots:
     {
         m_profile = std::make_unique<test::UiProfile>();
         QVERIFY2(m_profile->ready(), qPrintable(m_profile->error()));
-        QVERIFY2(m_engine.start(), qPrintable(m_engine.error()));
         m_dm = m_profile->makeDataModule();
         m_dm->LoadSettings();
-        const QString error = test::buildHostileProfile(
-            m_dm->Settings.DataFolder, m_engine, QStringLiteral(CORVANE_BIN_DIR "/Harvester"), m_names);
+        const QString error =
+            m_fixture.build(QStringLiteral(CORVANE_BIN_DIR "/Harvester"), m_dm->Settings.DataFolder);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         m_dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Project"), m_names.project);
         m_dm->WriteSetting(QStringLiteral("Startup Settings"), QStringLiteral("Hints"), QStringLiteral("-1"));
@@ -248,11 +287,7 @@ private slots:
     void mainWindowAndDashboard()
     {
         TMainRankForm form(*m_dm);
-        form.setWindowState(Qt::WindowNoState);
-        form.resize(1280, 860);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY_WITH_TIMEOUT(!form.dashboardBusy(), 30000);
+        QVERIFY(test::showMainWindow(form));
         QTest::qWait(200);
         audit(form, 4);
         // the project's entry in the project menu: "&" doubled, so it shows as written;
@@ -436,12 +471,9 @@ private slots:
         printer.setOutputFileName(pdf);
         renderer.setUpPrinter(printer);
         QVERIFY(renderer.render(printer) >= 1);
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(30000));
-        const QString read = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-        const QString part = QStringLiteral("\"'\\%_&<b>--> &amp;");
-        QVERIFY2(read.contains(QStringLiteral("Ranks - Ré") + part), qPrintable(read.left(400)));
+        const QString read = pdfText(pdf);
+        const QString part = pdfPart();
+        QVERIFY2(read.contains(QStringLiteral("Ranks-Ré") + part), qPrintable(read.left(400)));
         QVERIFY2(read.count(part) > data.rows.size(), qPrintable(read.left(400)));
         QVERIFY(read.contains(QString::fromUtf8("Ж")));
     }
@@ -465,6 +497,231 @@ private slots:
         for (int i = 0; i < engines->count(); ++i)
             listed << engines->item(i)->text();
         QCOMPARE(listed, QStringList{m_names.engines.at(1)});
+        m_dm->CloseDatabases();
+    }
+
+    // The query builder's value lists hold the names; a condition on a
+    // hostile engine name finds that engine's rows, and the grid shows them.
+    void queryBuilderAndItsGrid()
+    {
+        m_dm->OpenDatabases();
+        TGridForm grid(*m_dm);
+        TQBForm builder(*m_dm, grid);
+        QCOMPARE(builder.FProject->ProjectCombo->currentText(), m_names.project);
+        audit(builder, 6);
+        builder.NextButtonClick();
+        builder.NextButtonClick();
+        const int engine = builder.FConditions->EngineCombo->findText(m_names.engines.at(1));
+        QVERIFY(engine >= 0);
+        builder.FConditions->EngineCombo->setCurrentIndex(engine);
+        builder.FConditions->JoinButtons.at(1).at(2)->click(); // Search Engine, END
+        QVERIFY(builder.FConditions->ConditionMemo->toPlainText().contains(m_names.engines.at(1).left(6)));
+        QVERIFY2(builder.Execute(), qPrintable(m_profile->messages.join(QLatin1Char('\n'))));
+        const int shown = grid.grid()->model()->rowCount();
+        QVERIFY(shown >= int(m_names.terms.size() * m_names.mined.size()));
+        int engineColumn = 0;
+        while (engineColumn < grid.grid()->model()->columnCount()
+               && grid.grid()->model()->headerData(engineColumn, Qt::Horizontal).toString()
+                   != QLatin1String("SearchEngine"))
+            ++engineColumn;
+        for (int r = 0; r < shown; ++r)
+            QCOMPARE(grid.grid()->model()->index(r, engineColumn).data().toString(), m_names.engines.at(1));
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        audit(grid, shown);
+        QVERIFY2(m_profile->messages.isEmpty(), qPrintable(m_profile->messages.join(QLatin1Char('\n'))));
+        m_dm->CloseDatabases();
+    }
+
+    // Rureder Orad on a hostile term through the two hostile engines: the
+    // engine list, the log and the site tree name them whole.
+    void rurederOrad()
+    {
+        m_dm->OpenDatabases();
+        TSTMixForm form(*m_dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        audit(form, 2);
+        form.seedEdit()->setText(m_names.terms.at(0));
+        form.CheckEngines(m_names.engines);
+        QVERIFY(form.competitorsButton()->isEnabled());
+        form.competitorsButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form.urlGrid()->model()->rowCount() > 0, 30000);
+        QCOMPARE(form.logList()->item(0)->text(), m_names.engines.at(0) + QStringLiteral(" OK"));
+        audit(form, 4);
+        form.reject();
+        m_dm->CloseDatabases();
+    }
+
+    // The settings windows of the main window and of the settings library.
+    void settingsWindows()
+    {
+        m_dm->OpenDatabases();
+        {
+            TMiscSettingsForm form(*m_dm);
+            audit(form, 0);
+        }
+        {
+            TNetSetForm form(*m_dm);
+            audit(form, 0);
+        }
+        m_dm->CloseDatabases();
+        const QString data = m_dm->Settings.DataFolder;
+        {
+            TEngineValuesForm form(TEngineValuesForm::Kind::EngineIncrement, data);
+            audit(form, 2);
+        }
+        {
+            TAdvThrottleForm form;
+            audit(form, 0);
+        }
+        {
+            TNotificationForm form(data);
+            audit(form, 1);
+        }
+        {
+            TSEAPIForm form(data);
+            audit(form, 0);
+        }
+        {
+            TChartBuilderForm form(data);
+            form.setChart(m_names.project, m_names.terms.at(0));
+            audit(form, 3);
+        }
+        QVERIFY2(m_profile->messages.isEmpty(), qPrintable(m_profile->messages.join(QLatin1Char('\n'))));
+    }
+
+    // The schedule window and its task editor list the project.
+    void scheduleWindows()
+    {
+        QTemporaryDir cron;
+        qputenv("CORVANE_CRONTAB", cron.filePath(QStringLiteral("crontab")).toUtf8());
+        m_dm->OpenDatabases();
+        {
+            TScheduleForm form(*m_dm);
+            audit(form, 0);
+            TScheduleTaskForm task(*m_dm, form.schedule(), nullptr, {m_names.project});
+            audit(task, 1);
+        }
+        m_dm->CloseDatabases();
+        qunsetenv("CORVANE_CRONTAB");
+    }
+
+    // The maintenance windows of the database library.
+    void maintenanceWindows()
+    {
+        {
+            TCVDailyForm form;
+            form.setProjectName(m_names.project);
+            audit(form, 1);
+        }
+        {
+            TChartCacheForm form;
+            form.setProjectName(m_names.project);
+            audit(form, 0);
+        }
+        for (QWidget* form : std::initializer_list<QWidget*>{new TBackupForm, new TRemoteUpdateForm,
+                                                             new THintForm, new TDirectoryChangerForm}) {
+            const std::unique_ptr<QWidget> owned(form);
+            audit(*form, 0);
+        }
+    }
+
+    // The print pages that name projects, engines, terms and URLs, printed
+    // to PDF and read back.
+    void printPages()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is needed to read the PDF back");
+        m_dm->OpenDatabases();
+        QTemporaryDir dir;
+        // the page of a kind over rows of the project's ranks, where every row
+        // holds namesPerRow names and the title the others
+        const auto check = [&](int kind, const QString& select, int namesPerRow, int titleNames,
+                               const std::function<void(TPrintForm&, Query&)>& show) {
+            Query rows(&m_dm->General,
+                       select + QStringLiteral(" FROM CVRank WHERE Project = ")
+                           + SqlQuote::quoted(m_names.project));
+            rows.open();
+            TPrintForm form(*m_dm, kind);
+            show(form, rows);
+            const int names = namesPerRow * rows.recordCount() + titleNames;
+            audit(form, names);
+            const QString pdf = dir.filePath(QStringLiteral("kind%1.pdf").arg(kind));
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            form.PrintDocument(&printer);
+            const QString read = pdfText(pdf);
+            QVERIFY2(read.count(pdfPart()) >= names, qPrintable(QString::number(kind) + read.left(400)));
+        };
+        check(PrintPages::QueryResult, QStringLiteral("SELECT Project, SearchEngine, SearchTerm, URL, Rank"),
+              4, 0, [&](TPrintForm& form, Query& rows) { form.ShowQueryResult(m_names.project, rows); });
+        check(PrintPages::GainsAndLosses,
+              QStringLiteral(
+                  "SELECT xDate, SearchTerm, Rank AS AltYesterday, Rank AS AltToday, 0 AS Difference"),
+              1, 1, [&](TPrintForm& form, Query& rows) {
+                  form.ShowGainsAndLosses(m_names.project, {m_names.engines.at(0)}, rows, QImage());
+              });
+        check(PrintPages::Scores, QStringLiteral("SELECT URL, Rank"), 1, 1,
+              [&](TPrintForm& form, Query& rows) {
+                  form.ShowScores(m_names.project, {m_names.terms.at(1)}, rows, QImage());
+              });
+        QVERIFY2(m_profile->messages.isEmpty(), qPrintable(m_profile->messages.join(QLatin1Char('\n'))));
+        m_dm->CloseDatabases();
+    }
+
+    // Combo boxes and lists draw a name with a line break and a tab on one
+    // line, exactly as they draw the one-line text, and keep the name itself.
+    void combosAndListsShowNamesOnOneLine()
+    {
+        const QString name = m_names.project;
+        const QString line = OneLineNames::text(name);
+        QVERIFY(!line.contains(QLatin1Char('\n')) && !line.contains(QLatin1Char('\t')));
+        QCOMPARE(line.count(QChar(0x23CE)), 1);
+        QCOMPARE(OneLineNames::text(QStringLiteral("a\r\nb\rc")), QString::fromUtf8("a⏎b⏎c"));
+
+        QWidget host;
+        auto* layout = new QVBoxLayout(&host);
+        QComboBox named, oneLine;
+        named.addItem(name);
+        oneLine.addItem(line);
+        OneLineNames::apply(named);
+        QListWidget namedList, oneLineList;
+        namedList.addItem(name);
+        oneLineList.addItem(line);
+        OneLineNames::apply(namedList);
+        for (QWidget* w : std::initializer_list<QWidget*>{&named, &oneLine, &namedList, &oneLineList}) {
+            w->setFixedSize(420, w == &named || w == &oneLine ? named.sizeHint().height() : 60);
+            layout->addWidget(w);
+        }
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QCOMPARE(named.currentText(), name);
+        QCOMPARE(namedList.item(0)->text(), name);
+        QCOMPARE(named.grab().toImage(), oneLine.grab().toImage());
+        QCOMPARE(namedList.sizeHintForRow(0), oneLineList.sizeHintForRow(0));
+        QCOMPARE(namedList.grab().toImage(), oneLineList.grab().toImage());
+        QCOMPARE(named.view()->sizeHintForRow(0), oneLine.view()->sizeHintForRow(0));
+
+        // a window's project list, open: every entry on one line
+        m_dm->OpenDatabases();
+        TAddSTForm term(*m_dm);
+        term.TermLabel->setText(m_names.terms.at(1));
+        term.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&term));
+        auto* projects = term.findChild<QComboBox*>(QStringLiteral("ProjectCombo"));
+        QVERIFY(projects);
+        projects->setCurrentIndex(projects->findText(name));
+        QCOMPARE(projects->currentText(), name);
+        projects->showPopup();
+        QTest::qWait(100);
+        QCOMPARE(projects->view()->sizeHintForRow(projects->currentIndex()),
+                 oneLine.view()->sizeHintForRow(0));
+        QVERIFY(
+            test::saveScreen(*projects->view()->window(), QStringLiteral("HostileNames_ProjectComboOpen")));
+        projects->hidePopup();
+        QVERIFY(test::saveScreen(term, QStringLiteral("HostileNames_AddSTForm")));
         m_dm->CloseDatabases();
     }
 };

@@ -25,6 +25,8 @@ public:
     // The chart's design; nothing when the project has no row for the chart.
     std::optional<ChartDesign> load(const QString& project, const QString& file) const;
     // The chart's design; a missing row is appended with the kind's defaults first.
+    // For readers that must not write (the dashboard, which a data folder that
+    // may only be read still shows), use load() with ChartDesign::defaultsFor().
     ChartDesign loadOrCreate(const QString& project, const QString& file, ChartKind kind) const;
     // Writes the design into the chart's row, appending the row when missing.
     void save(const QString& project, const QString& file, const ChartDesign& design) const;

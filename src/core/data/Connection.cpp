@@ -583,11 +583,16 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
     QString found;
     int rc = attachAndFind(access, &found);
     // A table in WAL mode needs its shared-memory file; in a folder nobody may
-    // write, no program can be writing the table either, so it is read as it stands.
-    if (access == FileAccess::ReadOnly && ((rc & 0xff) == SQLITE_CANTOPEN || (rc & 0xff) == SQLITE_READONLY)
-        && !folderWritable(filePath)) {
+    // write, no program can be writing the table either, so it is read as it
+    // stands. A database that would write it reads it so too, and its first
+    // write is refused naming the folder: a program shows what such a folder
+    // holds.
+    if (((rc & 0xff) == SQLITE_CANTOPEN || (rc & 0xff) == SQLITE_READONLY) && !folderWritable(filePath)) {
         detachSchema();
         rc = attachAndFind(FileAccess::Immutable, &found);
+        a.asItStands = rc == SQLITE_ROW;
+    } else if (rc == SQLITE_ROW && access == FileAccess::ReadWrite && !folderWritable(filePath)) {
+        a.asItStands = true; // a file outside WAL mode, which SQLite opened for reading only
     }
     if (rc != SQLITE_ROW) {
         const int primary = rc & 0xff;
@@ -640,7 +645,7 @@ void Connection::attachOne(const Database& database, const QString& tableName, c
     // needs no sync of its own to stay consistent after a crash (only the
     // last commits before a power cut may be lost), which makes a single
     // post some ten times faster.
-    if (a.readOnly)
+    if (a.readOnly || a.asItStands)
         return;
     const QString pragma = QStringLiteral("PRAGMA ") + quoteName(a.schema);
     Statement mode = prepare(pragma + QStringLiteral(".journal_mode"));
@@ -788,7 +793,24 @@ void Connection::fail(int rc, const QString& message, const QString& tableForErr
                                 QStringLiteral("Field \"%1\" must have a value%2.").arg(field, where), table);
         }
         break;
-    case SQLITE_READONLY: throw DatabaseError(DatabaseError::NotEditable, message + where, table);
+    case SQLITE_READONLY: {
+        // a table read as it stands, because its folder may only be read
+        const int index = table.isEmpty() ? -1 : findAttachment(table);
+        const auto standing = std::find_if(m_attachments.cbegin(), m_attachments.cend(),
+                                           [](const Attachment& a) { return a.asItStands; });
+        const Attachment* attachment = index >= 0 ? &m_attachments.at(index)
+            : standing != m_attachments.cend()    ? &*standing
+                                                  : nullptr;
+        if (attachment && attachment->asItStands) {
+            throw DatabaseError(
+                DatabaseError::NotEditable,
+                QStringLiteral("Table \"%1\" cannot be written: the folder of \"%2\" may only be "
+                               "read.")
+                    .arg(attachment->tableName, attachment->filePath),
+                table);
+        }
+        throw DatabaseError(DatabaseError::NotEditable, message + where, table);
+    }
     case SQLITE_INTERRUPT:
         throw DatabaseError(DatabaseError::Cancelled, QStringLiteral("The query was cancelled%1.").arg(where),
                             table);

@@ -130,6 +130,9 @@ private:
         quint64 lastUse = 0;
         bool accessChecked = false;
         bool readOnly = false;
+        // Read as the file stands: its folder may only be read, so no program can
+        // be writing it, and a write to it is refused naming the folder.
+        bool asItStands = false;
         qint64 rowEstimate = -1; // -1: not counted since attaching
     };
 

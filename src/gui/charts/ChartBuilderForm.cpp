@@ -2,6 +2,7 @@
 
 #include "core/data/DatabaseError.h"
 #include "core/data/TableDatabase.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -68,12 +69,15 @@ TChartBuilderForm::TChartBuilderForm(const QString& dataFolder, QWidget* parent)
     for (const Order& o : Orders)
         m_seriesKind->addItem(QLatin1String(o.series));
     m_series = new QListWidget(this);
+    OneLineNames::apply(*m_series);
     m_series->setObjectName(QStringLiteral("SeriesValues"));
     m_select1Label = new QLabel(this);
     m_select1 = new QComboBox(this);
+    OneLineNames::apply(*m_select1);
     m_select1->setObjectName(QStringLiteral("Select1"));
     m_select2Label = new QLabel(this);
     m_select2 = new QComboBox(this);
+    OneLineNames::apply(*m_select2);
     m_select2->setObjectName(QStringLiteral("Select2"));
 
     m_dateKind = new QButtonGroup(this);

@@ -3,6 +3,7 @@
 #include "core/data/Dataset.h"
 #include "core/data/SqlQuote.h"
 #include "core/datamodule/DM1.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -15,6 +16,7 @@ namespace corvane::ChartWindowSupport {
 QComboBox* makeProjectList(QWidget* parent, const QString& objectName)
 {
     auto* list = new QComboBox(parent);
+    OneLineNames::apply(*list);
     list->setObjectName(objectName);
     list->setToolTip(QStringLiteral("Select Project"));
     list->setMinimumWidth(180);
@@ -28,6 +30,7 @@ EngineDayChoices::EngineDayChoices(QWidget* parent, const QString& projectsName,
     , date(new QDateEdit(parent))
     , row(new QHBoxLayout)
 {
+    OneLineNames::apply(*engines);
     engines->setObjectName(enginesName);
     engines->setMinimumWidth(200);
     date->setObjectName(dateName);

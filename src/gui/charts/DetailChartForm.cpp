@@ -13,6 +13,7 @@
 #include "gui/charts/DesignedChartView.h"
 #include "gui/export/ExportWizardForm.h"
 #include "gui/print/PrintForm.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QAction>
 #include <QApplication>
@@ -88,6 +89,7 @@ TDetailChartForm::TDetailChartForm(TDM1& dataModule, QWidget* parent)
 
     m_projects = ChartWindowSupport::makeProjectList(this, QStringLiteral("ProjectList"));
     m_charts = new QComboBox(this);
+    OneLineNames::apply(*m_charts);
     m_charts->setObjectName(QStringLiteral("ChartList"));
     m_charts->setMinimumWidth(260);
     m_charts->setToolTip(QStringLiteral(
@@ -134,6 +136,7 @@ TDetailChartForm::TDetailChartForm(TDM1& dataModule, QWidget* parent)
     m_gridToggle->setToolTip(QStringLiteral("Displays underlaying chart data."));
     m_model = new QStandardItemModel(this);
     m_grid = new QTableView(this);
+    OneLineNames::apply(*m_grid);
     m_grid->setObjectName(QStringLiteral("DataGrid"));
     m_grid->setModel(m_model);
     m_grid->setToolTip(QStringLiteral("Displays underlaying chart data."));

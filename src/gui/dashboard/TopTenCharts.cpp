@@ -2,6 +2,7 @@
 
 #include "gui/charts/ChartDesignApply.h"
 #include "gui/charts/DesignedChartView.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QChart>
 #include <QChartView>
@@ -31,6 +32,7 @@ TopTenCharts::TopTenCharts(QWidget* parent)
     , m_tableCaption(new QLabel)
     , m_table(new QTableWidget(0, 3))
 {
+    OneLineNames::apply(*m_table);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(4);

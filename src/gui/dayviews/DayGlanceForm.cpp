@@ -8,6 +8,7 @@
 #include "gui/widgets/DesktopLinks.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/GridCopy.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -65,6 +66,7 @@ TDayGlanceForm::TDayGlanceForm(TDM1& dataModule, QWidget* parent)
     , m_pageSetup(new QPushButton(QStringLiteral("Page Setup...")))
     , m_preview(new QPushButton(QStringLiteral("Preview...")))
 {
+    OneLineNames::apply(*m_projects);
     setObjectName(QStringLiteral("DayGlanceForm"));
     setWindowTitle(QStringLiteral("Day at a Glance"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -115,6 +117,7 @@ TDayGlanceForm::TDayGlanceForm(TDM1& dataModule, QWidget* parent)
             headings << heading(column);
         p.model->setHorizontalHeaderLabels(headings);
         p.view = new QTableView;
+        OneLineNames::apply(*p.view);
         p.view->setObjectName(QStringLiteral("Grid%1").arg(static_cast<int>(grid)));
         p.view->setModel(p.model);
         p.view->setSortingEnabled(true);

@@ -13,6 +13,7 @@
 #include "gui/widgets/BrowserPane.h"
 #include "gui/widgets/DesktopLinks.h"
 #include "gui/widgets/FormPlacement.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -81,6 +82,8 @@ TFullURLForm::TFullURLForm(TDM1& dataModule, QWidget* parent)
     , m_browserStatus(new QLabel)
     , m_bytes(new QLabel)
 {
+    OneLineNames::apply(*m_grid);
+    OneLineNames::apply(*m_projects);
     setObjectName(QStringLiteral("FullURLForm"));
     setWindowTitle(QStringLiteral("URL Full Path"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -135,6 +138,7 @@ TFullURLForm::TFullURLForm(TDM1& dataModule, QWidget* parent)
         m_listButtons[i] = new QRadioButton(QLatin1String(listNames[i]));
         listRadios->addWidget(m_listButtons[i]);
         m_checkLists[i] = new QListWidget;
+        OneLineNames::apply(*m_checkLists[i]);
         m_checkLists[i]->setObjectName(QStringLiteral("CheckList%1").arg(i));
         m_lists->addWidget(m_checkLists[i]);
         connect(m_listButtons[i], &QRadioButton::toggled, this, [this, i](bool on) {

@@ -13,6 +13,7 @@
 #include "gui/projects/AddSTForm.h"
 #include "gui/projects/AddURLForm.h"
 #include "gui/widgets/FormPlacement.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -92,6 +93,7 @@ void TSTMixForm::buildWindow()
     layout->addWidget(m_pages, 3);
 
     m_log = new QListWidget(this);
+    OneLineNames::apply(*m_log);
     m_log->setObjectName(QStringLiteral("LogList"));
     m_log->setMinimumHeight(90);
     layout->addWidget(m_log, 1);
@@ -132,6 +134,7 @@ QWidget* TSTMixForm::buildSeedPage()
     layout->addWidget(m_seed);
     layout->addWidget(new QLabel(QStringLiteral("Search Engines"), page));
     m_engines = new QListWidget(page);
+    OneLineNames::apply(*m_engines);
     m_engines->setObjectName(QStringLiteral("EngineList"));
     layout->addWidget(m_engines, 1);
     auto* row = new QHBoxLayout;
@@ -152,6 +155,7 @@ QWidget* TSTMixForm::buildUrlPage()
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
     m_urlGrid = new QTableView(page);
+    OneLineNames::apply(*m_urlGrid);
     m_urlGrid->setObjectName(QStringLiteral("UrlGrid"));
     m_urlGrid->setModel(&m_urlModel);
     m_urlGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -222,6 +226,7 @@ QWidget* TSTMixForm::buildDetailPage()
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
     m_tree = new QTreeWidget(page);
+    OneLineNames::apply(*m_tree);
     m_tree->setObjectName(QStringLiteral("DetailTree"));
     m_tree->setHeaderHidden(true);
     layout->addWidget(m_tree, 1);

@@ -1,6 +1,7 @@
 #include "gui/harvest/HarvesterForm.h"
 
 #include "core/harvest/HarvesterRun.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -28,6 +29,7 @@ THarvesterForm::THarvesterForm(const SettingsRecord& settings, const QString& ad
 
     auto* projectsBox = new QGroupBox(QStringLiteral("Projects"));
     m_projects = new QListWidget;
+    OneLineNames::apply(*m_projects);
     auto* projectsLayout = new QVBoxLayout(projectsBox);
     projectsLayout->addWidget(m_projects);
 

@@ -19,6 +19,7 @@
 #include "gui/widgets/DesktopLinks.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/HtmlItemDelegate.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -65,6 +66,7 @@ const QString StandingHint = QStringLiteral(
 QComboBox* historyCombo()
 {
     auto* combo = new QComboBox;
+    OneLineNames::apply(*combo);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxCount(15);
@@ -108,6 +110,8 @@ TDuvudaDuvedozoForm::TDuvudaDuvedozoForm(TDM1& dataModule, QWidget* parent)
     , m_grid(new QTableView)
     , m_hintLabel(new QLabel)
 {
+    OneLineNames::apply(*m_grid);
+    OneLineNames::apply(*m_engineList);
     // The private session answers the password request of SE3 itself.
     QuickHVSession.setPasswordHook([](Session& session) {
         session.addPassword(TDM1::TablePassword());

@@ -10,6 +10,7 @@
 #include "gui/help/HelpForm.h"
 #include "gui/widgets/BrowserPane.h"
 #include "gui/widgets/FormPlacement.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -68,6 +69,7 @@ TCVDailyForm::TCVDailyForm(QWidget* parent)
     , m_information(new QLabel(defaultInformation()))
     , m_browser(new BrowserPane)
 {
+    OneLineNames::apply(*m_projects);
     setObjectName(QStringLiteral("CVDailyForm"));
     setWindowTitle(QStringLiteral("Daily Results"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);

@@ -31,6 +31,7 @@
 #include "gui/settings/MiscSettingsForm.h"
 #include "gui/settings/NetSetForm.h"
 #include "gui/widgets/FormPlacement.h"
+#include "gui/widgets/OneLineNames.h"
 #include "gui/widgets/TaskBar.h"
 
 #include <QAction>
@@ -79,6 +80,7 @@ const QString NoHintText = QStringLiteral(
 QTableWidget* makeList(const QString& objectName, const QStringList& headers, const QString& hint)
 {
     auto* table = new QTableWidget(0, int(headers.size()));
+    OneLineNames::apply(*table);
     table->setObjectName(objectName);
     table->setHorizontalHeaderLabels(headers);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -268,11 +270,13 @@ void TMainRankForm::CreateTaskBar()
     TaskBarGroup* project = groups.value(QStringLiteral("JvXPBar2"));
     project->addWidget(new QLabel(QStringLiteral("Open Project")));
     m_projectBox = new QComboBox;
+    OneLineNames::apply(*m_projectBox);
     m_projectBox->setObjectName(QStringLiteral("ComboBox1"));
     connect(m_projectBox, &QComboBox::activated, this, &TMainRankForm::ComboBox1Change);
     project->addWidget(m_projectBox);
     project->addWidget(new QLabel(QStringLiteral("Detail Charts")));
     m_chartBox = new QComboBox;
+    OneLineNames::apply(*m_chartBox);
     m_chartBox->setObjectName(QStringLiteral("ComboBox2"));
     connect(m_chartBox, &QComboBox::activated, this, [this] { DetailChart1Click(); });
     project->addWidget(m_chartBox);
@@ -592,9 +596,10 @@ void TMainRankForm::BuildDashboard(int chartRevealPauseMs)
         m_progress->show();
         m_topTen->clear();
         m_topEngines.clear();
-        m_topTen->setDesign(
-            ChartDesignStore(m_dm.General)
-                .loadOrCreate(m_dm.Settings.Project, QStringLiteral("Top10"), ChartKind::Top10));
+        // read only, so that a data folder that may only be read still shows its dashboard
+        m_topTen->setDesign(ChartDesignStore(m_dm.General)
+                                .load(m_dm.Settings.Project, QStringLiteral("Top10"))
+                                .value_or(ChartDesign::defaultsFor(ChartKind::Top10)));
     });
     auto engines = std::make_shared<QList<TopEngine>>();
     m_builder->addStep([queries, engines] { *engines = queries->topEngines(); });

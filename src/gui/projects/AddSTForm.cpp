@@ -4,6 +4,7 @@
 #include "core/help/HelpContexts.h"
 #include "core/projects/AddItems.h"
 #include "core/projects/ProjectStore.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -24,6 +25,7 @@ TAddSTForm::TAddSTForm(TDM1& dataModule, QWidget* parent)
     layout->addWidget(header);
     layout->addWidget(new QLabel(QStringLiteral("Select Project"), this));
     m_project = new QComboBox(this);
+    OneLineNames::apply(*m_project);
     m_project->setObjectName(QStringLiteral("ProjectCombo"));
     layout->addWidget(m_project);
     layout->addWidget(new QLabel(QStringLiteral("Search Term to add:"), this));

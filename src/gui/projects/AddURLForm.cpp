@@ -4,6 +4,7 @@
 #include "core/help/HelpContexts.h"
 #include "core/projects/AddItems.h"
 #include "core/projects/ProjectStore.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -32,6 +33,7 @@ TAddURLForm::TAddURLForm(TDM1& dataModule, const QStringList& urls, QWidget* par
     auto* projectRow = new QHBoxLayout;
     projectRow->addWidget(new QLabel(QStringLiteral("Project"), this));
     m_project = new QComboBox(this);
+    OneLineNames::apply(*m_project);
     m_project->setObjectName(QStringLiteral("ProjectCombo"));
     projectRow->addWidget(m_project, 1);
     layout->addLayout(projectRow);
@@ -39,6 +41,7 @@ TAddURLForm::TAddURLForm(TDM1& dataModule, const QStringList& urls, QWidget* par
     const auto addList = [this, layout](const QString& caption, const char* name) {
         layout->addWidget(new QLabel(caption, this));
         auto* list = new QListWidget(this);
+        OneLineNames::apply(*list);
         list->setObjectName(QLatin1String(name));
         layout->addWidget(list, 1);
         return list;

@@ -11,6 +11,7 @@
 #include "core/projects/ProjectRules.h"
 #include "core/settings/Settings.h"
 #include "gui/widgets/FormPlacement.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -137,6 +138,7 @@ TSetupWizardForm::~TSetupWizardForm()
 QTableView* TSetupWizardForm::createGrid(DatasetModel* model)
 {
     auto* grid = new QTableView;
+    OneLineNames::apply(*grid);
     grid->setModel(model);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -430,6 +432,7 @@ QWidget* TSetupWizardForm::createUrlsPage()
     form->addRow(QStringLiteral("URL"), m_url);
     form->addRow(QString(), m_anyMatch);
     m_keyUrl = new QComboBox;
+    OneLineNames::apply(*m_keyUrl);
     connect(m_keyUrl, &QComboBox::activated, this,
             [this](int index) { KeyUrlChosen(m_keyUrl->itemText(index)); });
     form->addRow(QStringLiteral("Key URL"), m_keyUrl);
@@ -447,6 +450,7 @@ QWidget* TSetupWizardForm::createUrlsPage()
     connect(gather, &QPushButton::clicked, this, &TSetupWizardForm::GatherKeywordTagsClick);
     tags->addWidget(gather);
     m_foundTerms = new QListWidget;
+    OneLineNames::apply(*m_foundTerms);
     m_foundTerms->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tags->addWidget(m_foundTerms, 1);
     auto* addTerms = button(QStringLiteral("Add to Search Terms"));

@@ -7,6 +7,7 @@
 #include "core/query/SavedQueries.h"
 #include "gui/query/GridForm.h"
 #include "gui/query/QueryRunPanel.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -115,6 +116,8 @@ TFProject::TFProject(QWidget* parent)
     , ProjectCombo(new QComboBox)
     , QueryCombo(new QComboBox)
 {
+    OneLineNames::apply(*ProjectCombo);
+    OneLineNames::apply(*QueryCombo);
     setObjectName(QStringLiteral("TFProject"));
     ProjectCombo->setObjectName(QStringLiteral("ProjectCombo"));
     QueryCombo->setObjectName(QStringLiteral("QueryCombo"));
@@ -155,6 +158,9 @@ TFConditions::TFConditions(QWidget* parent)
     , DaysSpin(new QSpinBox)
     , ConditionMemo(new QPlainTextEdit)
 {
+    OneLineNames::apply(*UrlCombo);
+    OneLineNames::apply(*EngineCombo);
+    OneLineNames::apply(*TermCombo);
     setObjectName(QStringLiteral("TFConditions"));
     for (QComboBox*& combo : Operators)
         combo = operatorCombo();

@@ -9,6 +9,7 @@
 #include "gui/widgets/DesktopLinks.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/HtmlItemDelegate.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -62,6 +63,8 @@ TSEPopForm::TSEPopForm(TDM1& dataModule, QWidget* parent)
     , m_countLabel(new QLabel)
     , m_notes(new QPlainTextEdit)
 {
+    OneLineNames::apply(*m_grid);
+    OneLineNames::apply(*m_projectCombo);
     setWindowTitle(QStringLiteral("Search Engine Information"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     resize(1100, 620);

@@ -6,6 +6,7 @@
 #include "core/query/ScriptCheck.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/GridCopy.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -39,6 +40,7 @@ TScriptCheckForm::TScriptCheckForm(TDM1& dataModule, QWidget* parent)
     , m_belowButton(new QRadioButton(QStringLiteral("Show Only Last Record less than Search Depth")))
     , m_uniqueCheck(new QCheckBox(QStringLiteral("Show Unique")))
 {
+    OneLineNames::apply(*m_grid);
     setWindowTitle(QStringLiteral("Script Check"));
     resize(760, 520);
     m_allButton->setChecked(true);

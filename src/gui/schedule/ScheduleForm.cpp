@@ -5,6 +5,7 @@
 #include "core/datamodule/DM1.h"
 #include "core/help/HelpContexts.h"
 #include "gui/schedule/ScheduleTaskForm.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -61,6 +62,7 @@ TScheduleForm::TScheduleForm(TDM1& dataModule, const SchedulerService& service, 
     , HelpButton(createHelpButton())
     , CloseButton(new QPushButton(QStringLiteral("Close"), this))
 {
+    OneLineNames::apply(*TaskGrid);
     setWindowTitle(QStringLiteral("Corvane Project Scheduler"));
 
     const QString warning = warningText(service.status());

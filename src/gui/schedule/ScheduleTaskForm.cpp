@@ -2,6 +2,7 @@
 
 #include "core/data/DatabaseError.h"
 #include "core/datamodule/DM1.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -33,6 +34,7 @@ TScheduleTaskForm::TScheduleTaskForm(TDM1& dataModule, TaskSchedule& schedule, c
     , TimeEdit(new QLineEdit(this))
     , CustomNote(new QLabel(this))
 {
+    OneLineNames::apply(*ProjectList);
     setWindowTitle(task ? QStringLiteral("Edit Scheduled Task") : QStringLiteral("New Scheduled Task"));
     NameEdit->setMaxLength(TaskSchedule::MaximumNameLength);
     TimeEdit->setPlaceholderText(QStringLiteral("HH:MM"));

@@ -1,6 +1,7 @@
 #include "gui/settings/EngineValuesForm.h"
 
 #include "core/data/DatabaseError.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -17,6 +18,7 @@ TEngineValuesForm::TEngineValuesForm(Kind kind, const QString& dataFolder, QWidg
     , Grid(new QTableWidget(this))
     , Problems(new QLabel(this))
 {
+    OneLineNames::apply(*Grid);
     const bool stunt = kind == Kind::StuntValues;
     setWindowTitle(stunt ? QStringLiteral("Set Stunt Values") : QStringLiteral("Engine Increment"));
     auto* note = new QLabel(

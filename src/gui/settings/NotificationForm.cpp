@@ -5,6 +5,7 @@
 #include "core/data/TableDatabase.h"
 #include "core/platform/Registry.h"
 #include "core/projects/ProjectStore.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -84,6 +85,7 @@ TNotificationForm::TNotificationForm(const QString& dataFolder, QWidget* parent)
     , SenderEdit(new QLineEdit(this))
     , Problems(new QLabel(this))
 {
+    OneLineNames::apply(*ProjectBox);
     setWindowTitle(QStringLiteral("Notification"));
     m_session->addPassword(QLatin1String(Schema::SE3Password));
     m_db->setDirectory(dataFolder);

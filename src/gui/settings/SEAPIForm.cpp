@@ -4,6 +4,7 @@
 #include "core/platform/Registry.h"
 #include "core/settings/EngineApiKeys.h"
 #include "core/settings/Settings.h"
+#include "gui/widgets/OneLineNames.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -22,6 +23,7 @@ TSEAPIForm::TSEAPIForm(const QString& dataFolder, QWidget* parent)
           new QCheckBox(QStringLiteral("Use the keys: add these engines to projects as API engines"), this))
     , Note(new QLabel(this))
 {
+    OneLineNames::apply(*Grid);
     setWindowTitle(QStringLiteral("Search Engine API"));
     Note->setWordWrap(true);
     Note->setTextFormat(Qt::PlainText);
