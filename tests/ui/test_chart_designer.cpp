@@ -123,10 +123,11 @@ private slots:
                 QVERIFY(values && categories);
                 QCOMPARE(values->orientation(), c.valueOrientation);
                 QVERIFY(categories->orientation() != c.valueOrientation);
-                // the category axis always carries its labels; the value axis only without marks
+                // the category axis always carries its labels; over dates the value axis too,
+                // over names only without marks
                 QVERIFY(categories->isLineVisible() && categories->labelsVisible());
-                QCOMPARE(values->labelsVisible(), !marks);
-                QCOMPARE(values->isLineVisible(), !marks);
+                QCOMPARE(values->labelsVisible(), !marks || data.categoriesAreDates);
+                QCOMPARE(values->isLineVisible(), !marks || data.categoriesAreDates);
                 // ranks: position 1 at the top, the axis scaled to the ranks shown
                 // (rank bars grow towards position 1, so horizontal ones have it on the right)
                 QCOMPARE(values->isReverse(),

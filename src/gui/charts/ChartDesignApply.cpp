@@ -527,15 +527,19 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
                 high = any ? std::max(high, *v) : *v;
                 any = true;
             }
+    // On a chart of names, marks stand in for the value axis; over dates a
+    // mark names one point only, and the ranks are read from the axis.
+    const bool valueLabels = !design.showMarks || data.categoriesAreDates;
     const bool ranks = data.valueKind == ChartData::ValueKind::Rank;
     if (ranks) {
         low = 1;
         high = any ? std::max(1.0, high) : 10.0;
         const double step = niceStep(high - low, 8);
-        // position 1 keeps a little room above it but no 0 label; marks,
-        // which hide the labels, get room for themselves at both ends
+        // position 1 keeps a little room above it but no 0 label; marks get
+        // room for themselves below the worst rank, and at both ends where
+        // they hide the labels
         const double pad = std::max(0.5, (high - low) * (design.showMarks ? 0.22 : 0.06));
-        valueAxis->setRange(low - (design.showMarks ? pad : std::min(pad, 0.9)), high + pad);
+        valueAxis->setRange(low - (valueLabels ? std::min(pad, 0.9) : pad), high + pad);
         valueAxis->setTickType(QValueAxis::TicksDynamic);
         valueAxis->setTickAnchor(step >= 2 ? 0 : 1);
         valueAxis->setTickInterval(step);
@@ -620,10 +624,8 @@ void applyChartDesign(QChart& chart, const ChartData& data, const ChartDesign& r
         }
     }
 
-    // the category axis carries the labels; marks stand in for the value axis
     categoryAxis->setLineVisible(true);
     categoryAxis->setLabelsVisible(true);
-    const bool valueLabels = !design.showMarks;
     valueAxis->setLineVisible(valueLabels);
     valueAxis->setLabelsVisible(valueLabels);
     valueAxis->setTitleVisible(valueLabels);
