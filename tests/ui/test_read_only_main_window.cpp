@@ -4,6 +4,8 @@
 // dashboard, and a command that must write says which folder may only be
 // read, without breaking anything.
 #include "core/datamodule/DM1.h"
+#include "gui/charts/GandLForm.h"
+#include "gui/charts/ScoresForm.h"
 #include "gui/dashboard/TopTenCharts.h"
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/projects/SetupWizardForm.h"
@@ -104,6 +106,21 @@ private slots:
         // the window goes on showing the project
         QCOMPARE(projects->currentText(), Project);
         QCOMPARE(projects->count(), 1);
+    }
+
+    // The chart windows that keep a design row show their charts with the
+    // default design when the row cannot be written.
+    void scoresAndGainsShowWithTheirDefaultDesign()
+    {
+        m_dm->OpenDatabases();
+        TScoresForm scores(*m_dm);
+        scores.Open(Project);
+        scores.setEngine(scores.engineEntries().constFirst());
+        QVERIFY(!scores.rows().isEmpty());
+        TGandLForm gains(*m_dm);
+        gains.Open(Project);
+        m_dm->CloseDatabases();
+        QVERIFY2(m_profile->messages.isEmpty(), qPrintable(messages()));
     }
 
     // The program itself: it starts, shows its window without a question

@@ -1,5 +1,6 @@
 #include "core/charts/ChartDesignStore.h"
 
+#include "core/data/DatabaseError.h"
 #include "core/data/Dataset.h"
 #include "core/data/SqlQuote.h"
 #include "core/data/TableDatabase.h"
@@ -46,12 +47,17 @@ std::optional<ChartDesign> ChartDesignStore::load(const QString& project, const 
     return ChartDesign::readDesignRow(table);
 }
 
-ChartDesign ChartDesignStore::loadOrCreate(const QString& project, const QString& file, ChartKind kind) const
+ChartDesign ChartDesignStore::loadOrCreate(const QString& project, const QString& file,
+                                           const ChartDesign& defaults) const
 {
     if (auto design = load(project, file))
         return *design;
-    const ChartDesign defaults = ChartDesign::defaultsFor(kind);
-    save(project, file, defaults);
+    try {
+        save(project, file, defaults);
+    } catch (const DatabaseError& error) {
+        if (error.code() != DatabaseError::NotEditable)
+            throw;
+    }
     return defaults;
 }
 

@@ -24,10 +24,15 @@ public:
 
     // The chart's design; nothing when the project has no row for the chart.
     std::optional<ChartDesign> load(const QString& project, const QString& file) const;
-    // The chart's design; a missing row is appended with the kind's defaults first.
-    // For readers that must not write (the dashboard, which a data folder that
-    // may only be read still shows), use load() with ChartDesign::defaultsFor().
-    ChartDesign loadOrCreate(const QString& project, const QString& file, ChartKind kind) const;
+    // The chart's design; a missing row is appended with `defaults` first. Where
+    // the row cannot be written (a data folder that may only be read), the
+    // defaults are used unsaved. For readers that must not write at all (the
+    // dashboard), use load() with ChartDesign::defaultsFor().
+    ChartDesign loadOrCreate(const QString& project, const QString& file, const ChartDesign& defaults) const;
+    ChartDesign loadOrCreate(const QString& project, const QString& file, ChartKind kind) const
+    {
+        return loadOrCreate(project, file, ChartDesign::defaultsFor(kind));
+    }
     // Writes the design into the chart's row, appending the row when missing.
     void save(const QString& project, const QString& file, const ChartDesign& design) const;
 

@@ -131,14 +131,9 @@ void TGandLForm::Build()
         if (!project().isEmpty()) {
             if (!engine().isEmpty())
                 m_rows = GainsLosses::load(m_dm.General, project(), engine(), day());
-            const ChartDesignStore store(m_dm.General);
-            if (const auto stored = store.load(project(), designFile())) {
-                design = *stored;
-            } else {
-                // one horizontal bar per pair, its caption beside it
-                design.seriesType = ChartDesign::HorizontalBar;
-                store.save(project(), designFile(), design);
-            }
+            // one horizontal bar per pair, its caption beside it
+            design.seriesType = ChartDesign::HorizontalBar;
+            design = ChartDesignStore(m_dm.General).loadOrCreate(project(), designFile(), design);
         }
     } catch (const DatabaseError& error) {
         failure = error.message();
