@@ -212,12 +212,14 @@ QString ProjectCascade::attach(const QString& table)
     }
     const QString schema = m_connection->attach(m_db, table);
     if (m_attachedTable != table) {
-        // A project's rows are spread over the whole file: keep the pages a
-        // step touches in memory instead of reading them again for every index.
-        // Freed pages need not be zeroed one by one (rows rewritten in place still
-        // are), and index builds may sort on a second thread.
+        // A modest page cache: filling a large one with fresh memory costs more
+        // than reading a page again from the system's file cache (measured on a
+        // year of data: a term delete took a third less CPU). It also bounds the
+        // sorter's memory, so index builds sort in parts on a second thread.
+        // Freed pages need not be zeroed one by one (rows rewritten in place
+        // still are).
         const QString pragma = QStringLiteral("PRAGMA ") + Connection::quoteName(schema) + QLatin1Char('.');
-        m_connection->exec(pragma + QStringLiteral("cache_size = -131072"), table);
+        m_connection->exec(pragma + QStringLiteral("cache_size = -16384"), table);
         m_connection->exec(pragma + QStringLiteral("secure_delete = FAST"), table);
         m_connection->exec(pragma + QStringLiteral("mmap_size = 1073741824"), table);
         m_connection->exec(QStringLiteral("PRAGMA threads = 2"), table);
