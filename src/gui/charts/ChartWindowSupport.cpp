@@ -7,8 +7,11 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 namespace corvane::ChartWindowSupport {
@@ -44,6 +47,24 @@ EngineDayChoices::EngineDayChoices(QWidget* parent, const QString& projectsName,
     row->addSpacing(12);
     row->addWidget(new QLabel(QStringLiteral("Date"), parent));
     row->addWidget(date);
+}
+
+ProgressAndClose::ProgressAndClose(QDialog* window, QPushButton* help)
+    : progress(new QProgressBar(window))
+    , close(new QPushButton(QStringLiteral("Close"), window))
+    , row(new QHBoxLayout)
+{
+    progress->setObjectName(QStringLiteral("Progress"));
+    progress->setRange(0, 100);
+    progress->setValue(0);
+    progress->setTextVisible(false);
+    progress->setMaximumHeight(12);
+    close->setObjectName(QStringLiteral("CloseButton"));
+    close->setAutoDefault(false);
+    QObject::connect(close, &QPushButton::clicked, window, &QDialog::accept);
+    row->addWidget(progress, 1);
+    row->addWidget(close);
+    row->addWidget(help);
 }
 
 void EngineDayChoices::showProject(TDM1& dm)

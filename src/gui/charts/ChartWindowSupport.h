@@ -7,7 +7,10 @@
 
 class QComboBox;
 class QDateEdit;
+class QDialog;
 class QHBoxLayout;
+class QProgressBar;
+class QPushButton;
 class QWidget;
 
 namespace corvane {
@@ -36,6 +39,17 @@ struct EngineDayChoices
     QComboBox* engines;
     QDateEdit* date;
     QHBoxLayout* row; // for the window to place; further fields may follow
+};
+
+// A chart window's bottom row: a progress bar, "Close" (which accepts the
+// window) and the window's help button.
+struct ProgressAndClose
+{
+    ProgressAndClose(QDialog* window, QPushButton* help);
+
+    QProgressBar* progress;
+    QPushButton* close;
+    QHBoxLayout* row;
 };
 
 // Fills the list with the Name of every CVProject row and selects the project

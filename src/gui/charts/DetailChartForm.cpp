@@ -150,21 +150,8 @@ TDetailChartForm::TDetailChartForm(TDM1& dataModule, QWidget* parent)
         m_gridToggle->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
     });
 
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("Progress"));
-    m_progress->setRange(0, 100);
-    m_progress->setValue(0);
-    m_progress->setTextVisible(false);
-    m_progress->setMaximumHeight(12);
-
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("CloseButton"));
-    close->setAutoDefault(false);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_progress, 1);
-    buttons->addWidget(close);
-    buttons->addWidget(createHelpButton());
+    const ChartWindowSupport::ProgressAndClose buttons(this, createHelpButton());
+    m_progress = buttons.progress;
 
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(m_menu);
@@ -173,9 +160,9 @@ TDetailChartForm::TDetailChartForm(TDM1& dataModule, QWidget* parent)
     layout->addWidget(m_frame, 1);
     layout->addWidget(m_gridToggle);
     layout->addWidget(m_grid);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 
-    m_lockable = {m_menu, m_projects, m_charts, m_clearSpot, m_refreshSpot, m_threeD, close};
+    m_lockable = {m_menu, m_projects, m_charts, m_clearSpot, m_refreshSpot, m_threeD, buttons.close};
 
     connect(m_projects, &QComboBox::activated, this, &TDetailChartForm::ProjectChange);
     connect(m_charts, &QComboBox::activated, this, [this] { LoadFromCache(); });

@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace corvane {
@@ -41,24 +40,15 @@ EngineDayChartWindow::EngineDayChartWindow(TDM1& dataModule, const char* formSec
     intro->setWordWrap(true);
     m_choices.row->addStretch(1);
 
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("Progress"));
-    m_progress->setTextVisible(false);
-    m_progress->setMaximumHeight(12);
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setAutoDefault(false);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_progress, 1);
-    buttons->addWidget(close);
-    buttons->addWidget(createHelpButton());
+    const ChartWindowSupport::ProgressAndClose buttons(this, createHelpButton());
+    m_progress = buttons.progress;
 
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(m_menu);
     layout->addWidget(intro);
     layout->addLayout(m_choices.row);
     layout->addWidget(m_frame, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 
     connect(m_choices.projects, &QComboBox::activated, this, &EngineDayChartWindow::ProjectChange);
     connect(m_choices.engines, &QComboBox::activated, this, [this] { Build(); });
