@@ -1,7 +1,9 @@
 // The Full URL settings file (".ufp") over arbitrary text.
 //
 // Input: the file's text (UTF-8). A file that parses must write back to a text
-// that parses to the same settings, and the statement built from its checked
+// that parses to the same settings: the writer refuses only names the reader
+// never gives (a line feed, a carriage return at the end, "~~" at the start),
+// so it must never refuse what was read; and the statement built from its checked
 // items must translate and prepare in SQLite against the rank table: no item,
 // whatever quotes or keywords it holds, may break the statement.
 
@@ -60,9 +62,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     check(!settings.project.isEmpty() && settings.day.isValid(), "a file was read without project or day");
 
+    QString written;
+    try {
+        written = FullUrlSettingsFile::text(settings);
+    } catch (const std::runtime_error&) {
+        fail("the writer refuses a name the reader gave");
+    }
     FullUrlSettings again;
     try {
-        again = FullUrlSettingsFile::parse(FullUrlSettingsFile::text(settings));
+        again = FullUrlSettingsFile::parse(written);
     } catch (const std::runtime_error&) {
         fail("the written file does not read back");
     }

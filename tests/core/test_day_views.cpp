@@ -328,6 +328,58 @@ TEST_F(day_views, FullUrlSettingsFileRoundTripsOddNamesAndReadsItsOldDateForm)
     EXPECT_EQ(old.selection.grouping.size(), 6);
 }
 
+// Items are lines: a name the file could not give back whole is refused,
+// naming it, and a file already there stays as it was. A carriage return
+// inside a name is kept.
+TEST_F(day_views, FullUrlSettingsFileRefusesNamesItCannotKeep)
+{
+    FullUrlSettings settings;
+    settings.project = s("Bakery");
+    settings.day = Day;
+    const QString path = profile.path(s("kept.ufp"));
+    FullUrlSettingsFile::write(path, settings);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    const struct
+    {
+        QStringList FullUrlQuery::Selection::*list; // nullptr: the project
+        QString name;
+        const char* message;
+    } cases[] = {
+        {nullptr, s("Bak\nery"), "The project \"Bak\nery\" holds a line break"},
+        {&FullUrlQuery::Selection::terms, s("rye\r\nbread"),
+         "The search term \"rye\r\nbread\" holds a line break"},
+        {&FullUrlQuery::Selection::engines, s("Ålpha\r"),
+         "The search engine \"Ålpha\r\" ends in a line break"},
+        {&FullUrlQuery::Selection::urls, s("~~END"), "The URL \"~~END\" begins with \"~~\""},
+    };
+    for (const auto& c : cases) {
+        FullUrlSettings bad = settings;
+        if (c.list)
+            (bad.selection.*c.list) << s("plain") << c.name;
+        else
+            bad.project = c.name;
+        try {
+            FullUrlSettingsFile::write(path, bad);
+            ADD_FAILURE() << c.message;
+        } catch (const std::runtime_error& e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith(s(c.message))) << e.what();
+            EXPECT_TRUE(QString::fromUtf8(e.what()).endsWith(s("The settings were not saved."))) << e.what();
+        }
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), before);
+        file.close();
+    }
+    EXPECT_EQ(QDir(profile.path(s("."))).entryList({s("kept*")}, QDir::Files), QStringList{s("kept.ufp")});
+
+    settings.selection.terms = {s("rye\rbread")};
+    FullUrlSettingsFile::write(path, settings);
+    EXPECT_EQ(FullUrlSettingsFile::read(path).selection.terms, settings.selection.terms);
+}
+
 TEST_F(day_views, DamagedFullUrlSettingsFilesNameWhatIsWrong)
 {
     const struct

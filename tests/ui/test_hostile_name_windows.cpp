@@ -3,14 +3,18 @@
 // and non-Latin letters, mined by the real Harvester: every text a window
 // shows that holds a name shows it whole, never rendered as markup, and
 // menus keep its "&".
+#include "core/charts/ChartDesignStore.h"
 #include "core/datamodule/DM1.h"
 #include "core/print/ReportTable.h"
 #include "core/reports/ReportData.h"
 #include "core/reports/ReportStyle.h"
 #include "gui/charts/ChartBuilderForm.h"
+#include "gui/charts/ChartDesignerForm.h"
+#include "gui/charts/DesignedChartView.h"
 #include "gui/charts/DetailChartForm.h"
 #include "gui/charts/GandLForm.h"
 #include "gui/charts/ScoresForm.h"
+#include "gui/dashboard/TopTenCharts.h"
 #include "gui/dayviews/DayGlanceForm.h"
 #include "gui/dayviews/FullURLForm.h"
 #include "gui/dayviews/LogForm.h"
@@ -259,6 +263,37 @@ private:
             qPrintable(QStringLiteral("%1 names seen in %2").arg(audit.namesSeen).arg(window.windowTitle())));
     }
 
+    // Opens the project's saved chart of both engines for the key URL and a
+    // term (named after the term) in the window, saving it first if need be.
+    void openSavedChart(TDetailChartForm& form)
+    {
+        Table& charts = m_dm->SQLTeeTable;
+        charts.open();
+        if (!charts.locate({QStringLiteral("Project"), QStringLiteral("File")},
+                           {m_names.project, m_names.terms.at(0)})) {
+            charts.append();
+            charts.setValue(QStringLiteral("Project"), m_names.project);
+            charts.setValue(QStringLiteral("File"), m_names.terms.at(0));
+            charts.setValue(QStringLiteral("PopOrder"), QStringLiteral("SUT"));
+            charts.setValue(QStringLiteral("ForEach"), m_names.engines.join(QStringLiteral("\r\n")));
+            charts.setValue(QStringLiteral("Select1"), m_names.urlNames.at(0));
+            charts.setValue(QStringLiteral("Select2"), m_names.terms.at(0));
+            charts.setValue(QStringLiteral("DateType"), QStringLiteral("D"));
+            charts.setValue(QStringLiteral("DateStart"), QDate::currentDate().addDays(-5));
+            charts.setValue(QStringLiteral("DateEnd"), QDate::currentDate());
+            charts.setValue(QStringLiteral("FillDates"), true);
+            charts.setValue(QStringLiteral("ShowNoValue"), true);
+            charts.setValue(QStringLiteral("Title"), m_names.terms.at(0));
+            charts.post();
+        }
+        charts.close();
+        form.resize(1100, 720);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.Open(m_names.project, m_names.terms.at(0));
+        QTRY_VERIFY_WITH_TIMEOUT(!form.busy(), 20000);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -317,6 +352,55 @@ private slots:
         QVERIFY(test::saveScreen(form, QStringLiteral("HostileNames_MainRankForm")));
     }
 
+    // "Top 10 Chart Styles..." on the dashboard: the designer lists a design
+    // theme named like the project whole, the card it changes keeps its
+    // terms; Cancel changes nothing, OK stores the design for every card.
+    void topTenChartDesigner()
+    {
+        TMainRankForm form(*m_dm);
+        QVERIFY(test::showMainWindow(form));
+        const QString top10 = QStringLiteral("Top10");
+        Session session(QStringLiteral("HostileDesigns"));
+        Database data(QStringLiteral("HostileDesigns"), &session);
+        data.setDirectory(m_dm->Settings.DataFolder);
+        data.connect();
+        const ChartDesignStore store(data);
+        const std::optional<ChartDesign> before = store.load(m_names.project, top10);
+        auto* dashboard = form.findChild<TopTenCharts*>();
+        QVERIFY(dashboard);
+        QList<DesignedChartView*> cards;
+        for (int slot = 0; slot < TopTenCharts::Count; ++slot)
+            if (!dashboard->chartView(slot)->chart()->series().isEmpty())
+                cards << dashboard->chartView(slot);
+        QCOMPARE(cards.size(), 2);
+        const int palette = int((cards.at(0)->design().palette + 1) % ChartDesign::paletteNames().size());
+        for (const bool ok : {false, true}) {
+            test::whenModal<TChartDesignerForm>([&](TChartDesignerForm& designer) {
+                auto* themes = designer.findChild<QComboBox*>();
+                themes->setEditText(m_names.project);
+                designer.SaveThemeClick();
+                audit(designer, 1);
+                designer.DeleteThemeClick();
+                designer.PaletteListChange(palette);
+                audit(form, 4);
+                ok ? designer.OKClick() : designer.CancelClick();
+            });
+            form.command(QStringLiteral("TopTenStyles1"))->trigger();
+            QVERIFY2(m_profile->messages.isEmpty(), qPrintable(m_profile->messages.join(QLatin1Char('\n'))));
+            if (!ok) {
+                QCOMPARE(store.load(m_names.project, top10).has_value(), before.has_value());
+                QVERIFY(cards.at(0)->design().palette != palette);
+            }
+        }
+        QCOMPARE(store.load(m_names.project, top10).value_or(ChartDesign()).palette, palette);
+        QVERIFY(!store.themeNames().contains(m_names.project));
+        for (DesignedChartView* card : std::as_const(cards)) {
+            QCOMPARE(card->design().palette, palette);
+            QVERIFY(!card->chart()->series().isEmpty());
+        }
+        audit(form, 4);
+    }
+
     void chartWindows()
     {
         m_dm->OpenDatabases();
@@ -341,30 +425,8 @@ private slots:
             QVERIFY(test::saveScreen(form, QStringLiteral("HostileNames_ScoresForm")));
         }
         {
-            // a saved chart of both engines for the key URL and a term
-            Table& charts = m_dm->SQLTeeTable;
-            charts.open();
-            charts.append();
-            charts.setValue(QStringLiteral("Project"), m_names.project);
-            charts.setValue(QStringLiteral("File"), m_names.terms.at(0));
-            charts.setValue(QStringLiteral("PopOrder"), QStringLiteral("SUT"));
-            charts.setValue(QStringLiteral("ForEach"), m_names.engines.join(QStringLiteral("\r\n")));
-            charts.setValue(QStringLiteral("Select1"), m_names.urlNames.at(0));
-            charts.setValue(QStringLiteral("Select2"), m_names.terms.at(0));
-            charts.setValue(QStringLiteral("DateType"), QStringLiteral("D"));
-            charts.setValue(QStringLiteral("DateStart"), QDate::currentDate().addDays(-5));
-            charts.setValue(QStringLiteral("DateEnd"), QDate::currentDate());
-            charts.setValue(QStringLiteral("FillDates"), true);
-            charts.setValue(QStringLiteral("ShowNoValue"), true);
-            charts.setValue(QStringLiteral("Title"), m_names.terms.at(0));
-            charts.post();
-            charts.close();
             TDetailChartForm form(*m_dm);
-            form.resize(1100, 720);
-            form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
-            form.Open(m_names.project, m_names.terms.at(0));
-            QTRY_VERIFY_WITH_TIMEOUT(!form.busy(), 20000);
+            openSavedChart(form);
             QVERIFY(form.chartLoaded());
             audit(form, 3);
             QVERIFY(test::saveScreen(form, QStringLiteral("HostileNames_DetailChartForm")));
@@ -389,6 +451,22 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&form));
             form.RunQuery();
             audit(form, 1);
+            // its settings file keeps one item a line: the project's line break
+            // is refused by name, and the file there stays as it was
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("hostile.ufp"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("~~Project\nKept\n") > 0);
+            file.close();
+            m_profile->messages.clear();
+            form.SaveSettings(path);
+            QCOMPARE(m_profile->messages.size(), 1);
+            QVERIFY2(m_profile->messages.at(0).startsWith(
+                         QStringLiteral("Error: <P align=\"center\">The project &quot;")
+                         + m_names.project.toHtmlEscaped() + QStringLiteral("&quot; holds a line break")),
+                     qPrintable(m_profile->messages.at(0)));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray("~~Project\nKept\n"));
         }
         m_dm->CloseDatabases();
     }
@@ -627,46 +705,101 @@ private slots:
         }
     }
 
-    // The print pages that name projects, engines, terms and URLs, printed
-    // to PDF and read back.
+    // Every print page that shows names, printed to PDF and read back: each
+    // name it shows comes out whole (pdfPart(); a line break in a value is a
+    // line break on the page, a tab a blank). The discovery pages (kinds 6 to
+    // 8) read the discovery tables' columns: the ranks' names stand in for
+    // them, and a keyword tag list, one tag a line, gets names without their
+    // line break. Kind 1 is printed from the detail chart window.
     void printPages()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext (poppler-utils) is needed to read the PDF back");
         m_dm->OpenDatabases();
         QTemporaryDir dir;
-        // the page of a kind over rows of the project's ranks, where every row
-        // holds namesPerRow names and the title the others
-        const auto check = [&](int kind, const QString& select, int namesPerRow, int titleNames,
-                               const std::function<void(TPrintForm&, Query&)>& show) {
-            Query rows(&m_dm->General,
-                       select + QStringLiteral(" FROM CVRank WHERE Project = ")
-                           + SqlQuote::quoted(m_names.project));
-            rows.open();
-            TPrintForm form(*m_dm, kind);
-            show(form, rows);
-            const int names = namesPerRow * rows.recordCount() + titleNames;
-            audit(form, names);
-            const QString pdf = dir.filePath(QStringLiteral("kind%1.pdf").arg(kind));
+        const auto printed = [&](TPrintForm& form) {
+            const QString pdf = dir.filePath(QStringLiteral("kind%1.pdf").arg(form.Tag()));
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             form.PrintDocument(&printer);
-            const QString read = pdfText(pdf);
-            QVERIFY2(read.count(pdfPart()) >= names, qPrintable(QString::number(kind) + read.left(400)));
+            return pdfText(pdf);
         };
-        check(PrintPages::QueryResult, QStringLiteral("SELECT Project, SearchEngine, SearchTerm, URL, Rank"),
-              4, 0, [&](TPrintForm& form, Query& rows) { form.ShowQueryResult(m_names.project, rows); });
-        check(PrintPages::GainsAndLosses,
-              QStringLiteral(
-                  "SELECT xDate, SearchTerm, Rank AS AltYesterday, Rank AS AltToday, 0 AS Difference"),
-              1, 1, [&](TPrintForm& form, Query& rows) {
-                  form.ShowGainsAndLosses(m_names.project, {m_names.engines.at(0)}, rows, QImage());
-              });
-        check(PrintPages::Scores, QStringLiteral("SELECT URL, Rank"), 1, 1,
-              [&](TPrintForm& form, Query& rows) {
-                  form.ShowScores(m_names.project, {m_names.terms.at(1)}, rows, QImage());
-              });
+        const QString ranks =
+            QStringLiteral(" FROM CVRank WHERE Project = ") + SqlQuote::quoted(m_names.project);
+        const QString seed = m_names.terms.at(0);
+        using Show = std::function<void(TPrintForm&, Query&)>;
+        const struct
+        {
+            int kind;
+            Database* database;
+            QString statement;
+            int namesPerRow; // and one name in the page's title
+            Show show;
+        } pages[] = {
+            {PrintPages::QueryResult, &m_dm->General,
+             QStringLiteral("SELECT Project, SearchEngine, SearchTerm, URL, Rank") + ranks, 4,
+             [&](TPrintForm& form, Query& rows) { form.ShowQueryResult(m_names.project, rows); }},
+            {PrintPages::EngineList, &m_dm->SE3,
+             QStringLiteral("SELECT Name, HomePage, Popularity, Notes, Country, LastUpdate FROM SE3 WHERE "
+                            "Name = %1 OR Name = %2")
+                 .arg(SqlQuote::quoted(m_names.engines.at(0)), SqlQuote::quoted(m_names.engines.at(1))),
+             2, [&](TPrintForm& form, Query& rows) { form.ShowEngineList(m_names.project, rows); }},
+            {PrintPages::UrlList, &m_dm->General,
+             QStringLiteral("SELECT URL AS Name, COUNT(*) AS URLCount") + ranks
+                 + QStringLiteral(" GROUP BY URL"),
+             1, [&](TPrintForm& form, Query& rows) { form.ShowUrlList(seed, rows); }},
+            {PrintPages::PageDetail, &m_dm->General,
+             QStringLiteral(
+                 "SELECT URL AS Name, Rank AS URLCount, SearchTerm AS MetaTitle, SearchEngine AS "
+                 "MetaDesc, replace(SearchEngine, char(10), ' ') AS MetaST, replace(URL, char(10), "
+                 "' ') AS KWDensity")
+                 + ranks,
+             5, [&](TPrintForm& form, Query& rows) { form.ShowPageDetail(seed, rows); }},
+            {PrintPages::MergedPhrases, &m_dm->General,
+             QStringLiteral("SELECT SearchTerm AS Phrase, COUNT(*) AS PhraseCount") + ranks
+                 + QStringLiteral(" GROUP BY SearchTerm"),
+             1, [&](TPrintForm& form, Query& rows) { form.ShowMergedPhrases(seed, rows); }},
+            {PrintPages::GainsAndLosses, &m_dm->General,
+             QStringLiteral(
+                 "SELECT xDate, SearchTerm, Rank AS AltYesterday, Rank AS AltToday, 0 AS Difference")
+                 + ranks,
+             1,
+             [&](TPrintForm& form, Query& rows) {
+                 form.ShowGainsAndLosses(m_names.project, {m_names.engines.at(0)}, rows, QImage());
+             }},
+            {PrintPages::Scores, &m_dm->General, QStringLiteral("SELECT URL, Rank") + ranks, 1,
+             [&](TPrintForm& form, Query& rows) {
+                 form.ShowScores(m_names.project, {m_names.terms.at(1)}, rows, QImage());
+             }},
+        };
+        for (const auto& page : pages) {
+            Query rows(page.database, page.statement);
+            rows.open();
+            QVERIFY(rows.recordCount() > 0);
+            TPrintForm form(*m_dm, page.kind);
+            page.show(form, rows);
+            const int names = page.namesPerRow * rows.recordCount() + 1;
+            audit(form, names);
+            const QString read = printed(form);
+            QVERIFY2(read.count(pdfPart()) >= names, qPrintable(QString::number(page.kind) + read.left(400)));
+        }
+
+        // the detail chart's page: its title and the legends of its series
+        TDetailChartForm chart(*m_dm);
+        openSavedChart(chart);
+        QVERIFY(chart.chartLoaded());
+        const int names =
+            int(chart.workingTable().legends.join(QString()).count(QString::fromUtf8("éЖ中"))) + 1;
+        QVERIFY(names > 2);
+        QString read;
+        test::whenModal<TPrintForm>([&](TPrintForm& form) {
+            audit(form, names);
+            read = printed(form);
+            form.reject();
+        });
+        chart.PrintDataAndChart();
+        QVERIFY2(read.count(pdfPart()) >= names, qPrintable(read.left(400)));
         QVERIFY2(m_profile->messages.isEmpty(), qPrintable(m_profile->messages.join(QLatin1Char('\n'))));
         m_dm->CloseDatabases();
     }

@@ -26,10 +26,39 @@ QDate readDate(const QString& text)
     return day;
 }
 
+// Why the file could not give the item back as it is, or nothing: items are
+// lines, so a line feed would split one in two and a carriage return at its
+// end is taken for part of a line end; a line beginning with "~~" is a heading.
+QString unkeptBecause(const QString& item)
+{
+    if (item.contains(QLatin1Char('\n')))
+        return QStringLiteral("holds a line break: the file keeps one item a line and would read it back "
+                              "as two");
+    if (item.endsWith(QLatin1Char('\r')))
+        return QStringLiteral("ends in a line break (a carriage return), which the file would read as part "
+                              "of its line end");
+    if (item.startsWith(QLatin1String("~~")))
+        return QStringLiteral("begins with \"~~\", which the file keeps for its headings");
+    return {};
+}
+
+void requireKept(const QString& kind, const QStringList& items)
+{
+    for (const QString& item : items) {
+        const QString why = unkeptBecause(item);
+        if (!why.isEmpty())
+            fail(QStringLiteral("The %1 \"%2\" %3. The settings were not saved.").arg(kind, item, why));
+    }
+}
+
 } // namespace
 
 QString text(const FullUrlSettings& settings)
 {
+    requireKept(QStringLiteral("project"), {settings.project});
+    requireKept(QStringLiteral("search term"), settings.selection.terms);
+    requireKept(QStringLiteral("search engine"), settings.selection.engines);
+    requireKept(QStringLiteral("URL"), settings.selection.urls);
     QStringList lines{QStringLiteral("~~Project"), settings.project, QStringLiteral("~~Date"),
                       settings.day.toString(Qt::ISODate), QStringLiteral("~~Grouping")};
     lines << settings.selection.grouping;
@@ -42,9 +71,9 @@ QString text(const FullUrlSettings& settings)
 
 void write(const QString& filePath, const FullUrlSettings& settings)
 {
+    const QByteArray content = text(settings).toUtf8(); // refused items throw before the file is touched
     QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(text(settings).toUtf8()) < 0
-        || !file.commit())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(content) < 0 || !file.commit())
         fail(QStringLiteral("Cannot write %1: %2").arg(filePath, file.errorString()));
 }
 

@@ -20,11 +20,14 @@ struct FullUrlSettings
 namespace FullUrlSettingsFile {
 
 // The file's text. The date is written "yyyy-mm-dd", so a file reads the same
-// under every locale.
+// under every locale. A name the file could not give back as it is (one
+// holding a line feed or ending in a carriage return, or beginning with "~~")
+// is refused: std::runtime_error naming the item and why.
 QString text(const FullUrlSettings& settings);
 
 // Writes the file through a temporary file renamed over it; throws
-// std::runtime_error naming the file when it cannot be written.
+// std::runtime_error naming the file when it cannot be written, or naming an
+// item text() refuses, and then leaves an existing file as it was.
 void write(const QString& filePath, const FullUrlSettings& settings);
 
 // Reads a file's text. A date is read as "yyyy-mm-dd" or, for files written in
