@@ -445,7 +445,10 @@ QString chartTitleHtml(const QStringList& lines)
     for (const QString& line : lines)
         for (const QString& part : line.split(QLatin1Char('\n')))
             escaped << chartText(part);
-    return escaped.join(QStringLiteral("<br>"));
+    // Lines of different lengths are centred on each other, as the title is on the chart.
+    return escaped.size() > 1 ? QStringLiteral("<div align=\"center\">")
+            + escaped.join(QStringLiteral("<br>")) + QStringLiteral("</div>")
+                              : escaped.value(0);
 }
 
 QList<QColor> chartPaletteColours(int palette)
