@@ -10,7 +10,7 @@
 #include "core/harvest/ProjectPlan.h"
 #include "core/projects/ProjectStore.h"
 
-#include "../HostileProfile.h"
+#include "../HostileSuite.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -93,21 +93,14 @@ QList<QStringList> parseCsv(const QString& text)
     return records;
 }
 
-class hostile_names : public ::testing::Test
+class hostile_names : public test::HostileSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_fixture = std::make_unique<test::HostileFixture>();
-        // the sessions run "Harvester PROJECT --date DAY"
-        const QString error = s_fixture->build(QStringLiteral(CORVANE_BIN_DIR "/Harvester"));
-        ASSERT_EQ(error, QString()) << qPrintable(error);
-    }
-    static void TearDownTestSuite() { s_fixture.reset(); }
-
     void SetUp() override
     {
-        ASSERT_TRUE(s_fixture && s_fixture->ready()) << "the fixture was not built";
+        HostileSuite::SetUp();
+        if (HasFatalFailure())
+            return;
         m_session.addPassword(QLatin1String(Schema::SE3Password));
         m_data.setDirectory(s_fixture->dataFolder);
         m_data.connect();
@@ -139,12 +132,9 @@ protected:
         sqlite3_close(handle);
     }
 
-    static std::unique_ptr<test::HostileFixture> s_fixture;
     Session m_session{QStringLiteral("HostileTest")};
     Database m_data{QStringLiteral("HostileTest"), &m_session};
 };
-
-std::unique_ptr<test::HostileFixture> hostile_names::s_fixture;
 
 } // namespace
 

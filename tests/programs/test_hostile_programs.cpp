@@ -7,7 +7,7 @@
 #include "core/platform/TabFields.h"
 #include "core/schedule/TaskSchedule.h"
 
-#include "../HostileProfile.h"
+#include "../HostileSuite.h"
 #include "ProgramRunner.h"
 
 #include <gtest/gtest.h>
@@ -18,28 +18,14 @@ using namespace corvane;
 
 namespace {
 
-class hostile_programs : public ::testing::Test
+class hostile_programs : public test::HostileSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_fixture = std::make_unique<test::HostileFixture>();
-        // the sessions run "Harvester PROJECT --date DAY"
-        const QString error = s_fixture->build(QStringLiteral(CORVANE_BIN_DIR "/Harvester"));
-        ASSERT_EQ(error, QString()) << qPrintable(error);
-    }
-    static void TearDownTestSuite() { s_fixture.reset(); }
-    void SetUp() override { ASSERT_TRUE(s_fixture && s_fixture->ready()) << "the fixture was not built"; }
-
     static test::ProgramResult run(const char* program, const QStringList& arguments)
     {
         return test::runProgram(QLatin1String(program), arguments, 60000);
     }
-
-    static std::unique_ptr<test::HostileFixture> s_fixture;
 };
-
-std::unique_ptr<test::HostileFixture> hostile_programs::s_fixture;
 
 using TabFields::field;
 
