@@ -148,6 +148,48 @@ TEST_F(rows_on_demand, RowsAreReadWhenLookedAt)
     EXPECT_EQ(lazy.recordCount(), RankRows / 3 - 1);
 }
 
+// Collected in chunks, the rows are those of the table as it was on opening,
+// each once and in order, whether their keys come in one step or row by row
+// (with a LIMIT); closing mid-way ends the read, and the next open sees the
+// table as it is then.
+TEST_F(rows_on_demand, RowsInChunksAreTheRowsOfOneMoment)
+{
+    for (const char* statement :
+         {"SELECT rowid AS Id, URL FROM CvRank WHERE Rank > 3 ORDER BY rowid",
+          "SELECT rowid AS Id, URL FROM CvRank WHERE Rank > 3 ORDER BY rowid LIMIT 99999"}) {
+        SCOPED_TRACE(statement);
+        Query whole(&db, s(statement));
+        whole.open();
+        const QList<QVariantList> expected = everything(whole);
+        whole.close();
+
+        Query chunked(&db, s(statement));
+        chunked.setRowsOnDemand(true);
+        chunked.setRowsInChunks(true);
+        chunked.open();
+        ASSERT_TRUE(chunked.rowsPending());
+        ASSERT_LT(chunked.recordCount(), expected.size());
+        // A row that would be listed, and a listed row that would not be.
+        raw("CVRank",
+            "INSERT INTO CVRank (Project, URL, Rank) VALUES ('x', 'late', 50); "
+            "UPDATE CVRank SET Rank = 1 WHERE rowid = 23000");
+        EXPECT_EQ(everything(chunked), expected);
+        EXPECT_FALSE(chunked.rowsPending());
+        EXPECT_EQ(chunked.recordCount(), expected.size());
+
+        chunked.close();
+        chunked.open();
+        EXPECT_TRUE(chunked.rowsPending());
+        chunked.close();
+        chunked.open();
+        chunked.last();
+        whole.open();
+        EXPECT_EQ(chunked.recordCount(), whole.recordCount());
+        EXPECT_EQ(chunked.asString(s("URL")), s("late"));
+        EXPECT_FALSE(chunked.rowsPending());
+    }
+}
+
 // A statement stopped while it runs fails with Cancelled, leaves the query
 // closed and the files as they were; the next run completes.
 TEST_F(rows_on_demand, ARunningStatementCanBeCancelled)

@@ -1,6 +1,7 @@
 // The query builder, the query window, search engine information and the
 // script check on real tables of a fresh profile.
 #include "core/query/QueryStatement.h"
+#include "core/query/ScriptCheck.h"
 #include "gui/mainwindow/MainRankForm.h"
 #include "gui/query/GridForm.h"
 #include "gui/query/QBForm.h"
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
@@ -172,9 +174,9 @@ private slots:
         // Rank 90 comes from i = 89, 179, ...: the highest link text first.
         QCOMPARE(model->index(0, 1).data().toInt(), 90);
         QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("https://example.com/9989"));
-        while (model->canFetchMore({}))
-            model->fetchMore({});
-        grid.grid()->scrollToBottom();
+        grid.grid()->setFocus();
+        QTest::keyClick(grid.grid(), Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(grid.grid()->currentIndex().row(), 24999);
         QCOMPARE(model->rowCount(), 25000);
         QCOMPARE(model->index(24999, 1).data().toInt(), 1);
         QCOMPARE(model->index(24999, 2).data().toString(), QStringLiteral("https://example.com/10080"));
@@ -384,6 +386,73 @@ private slots:
                  (QStringList{QStringLiteral("Completed"), QStringLiteral("Search Engine"),
                               QStringLiteral("Search Term"), QStringLiteral("Last Record")}));
         QCOMPARE(form.grid()->model()->index(0, 3).data().toInt(), 17);
+    }
+
+    // A year of rows: the window shows the first screen while the rest of the
+    // list follows in chunks. Every row comes once and in order, Ctrl+End and
+    // the count reach the true last row, a row written meanwhile waits for the
+    // next run, and a window closed mid-way leaves the table to the next one.
+    void scriptCheckCollectsALongListInChunks()
+    {
+        test::QueryProfile p;
+        constexpr int Extra = 150000;
+        const auto write = [&p](const char* sql) {
+            sqlite3* db = nullptr;
+            const QByteArray path =
+                QFile::encodeName(p.dm->Settings.DataFolder + QStringLiteral("CVEngine.dat"));
+            QCOMPARE(sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+            const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+            QCOMPARE(rc, SQLITE_OK);
+        };
+        write("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 150000) "
+              "INSERT INTO CVEngine (Project, SE3Name, STName, LastRecord, Depth, Completed) "
+              "SELECT 'Bakery', 'Demo Engine ' || (i % 6), 'term ' || i, 20 + (i * 7) % 81, 100, 1 FROM n");
+        {
+            TScriptCheckForm closedEarly(*p.dm);
+            QVERIFY(closedEarly.query().rowsPending());
+        }
+
+        TScriptCheckForm form(*p.dm);
+        QVERIFY(form.query().rowsPending());
+        QAbstractItemModel* model = form.grid()->model();
+        QVERIFY(model->rowCount() > 0);
+        write("INSERT INTO CVEngine (Project, SE3Name, STName, LastRecord, Depth, Completed) "
+              "VALUES ('Bakery', 'Late', 'late', 200, 100, 1)");
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.grid()->setFocus();
+        QTest::keyClick(form.grid(), Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(form.grid()->currentIndex().row(), Extra + 17);
+        QVERIFY(!form.query().rowsPending());
+        QCOMPARE(form.countText(), ScriptCheck::countText(Extra + 18));
+
+        int termColumn = -1;
+        int lastColumn = -1;
+        for (int c = 0; c < model->columnCount(); ++c) {
+            const QString heading = model->headerData(c, Qt::Horizontal).toString();
+            if (heading == QLatin1String("Search Term"))
+                termColumn = c;
+            if (heading == QLatin1String("Last Record"))
+                lastColumn = c;
+        }
+        QVERIFY(termColumn >= 0 && lastColumn >= 0);
+        QSet<QString> terms;
+        int previous = 0;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const int last = model->index(row, lastColumn).data().toInt();
+            QVERIFY2(last >= previous, qPrintable(QString::number(row)));
+            previous = last;
+            terms << model->index(row, termColumn).data().toString();
+        }
+        QCOMPARE(model->rowCount(), Extra + 18);
+        QCOMPARE(terms.size(), Extra + 3); // the three terms of the first rows repeat
+        QVERIFY(!terms.contains(QStringLiteral("late")));
+
+        form.SetChoice(false, false);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.query().rowsPending(), 20000);
+        QCOMPARE(form.countText(), ScriptCheck::countText(Extra + 19));
+        QVERIFY2(p.messages.isEmpty(), qPrintable(p.messages.join(QLatin1Char('\n'))));
     }
 
     // "Data Query...", "Search Engines..." and "Script Check..." open their windows.

@@ -307,6 +307,7 @@ void Connection::setCancelCheck(std::function<bool()> cancelled)
 namespace {
 
 thread_local std::vector<qint64>* t_collectedKeys = nullptr;
+thread_local size_t t_pauseAt = SIZE_MAX;
 
 void collectKeyFunction(sqlite3_context* context, int, sqlite3_value** arguments)
 {
@@ -315,18 +316,24 @@ void collectKeyFunction(sqlite3_context* context, int, sqlite3_value** arguments
         return;
     }
     t_collectedKeys->push_back(sqlite3_value_int64(arguments[0]));
-    sqlite3_result_int(context, 0);
+    sqlite3_result_int(context, t_collectedKeys->size() >= t_pauseAt ? 1 : 0);
 }
 
 } // namespace
 
-KeyCollector::KeyCollector(std::vector<qint64>& keys)
+KeyCollector::KeyCollector(std::vector<qint64>& keys, size_t pauseAt)
     : m_previous(t_collectedKeys)
+    , m_previousPause(t_pauseAt)
 {
     t_collectedKeys = &keys;
+    t_pauseAt = pauseAt;
 }
 
-KeyCollector::~KeyCollector() { t_collectedKeys = m_previous; }
+KeyCollector::~KeyCollector()
+{
+    t_collectedKeys = m_previous;
+    t_pauseAt = m_previousPause;
+}
 
 void Connection::registerFunctions(sqlite3* db)
 {

@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -158,18 +159,21 @@ private:
 // While one lives, every call of cv_collect_key(x) on this thread's
 // connections appends x to keys and answers 0 (false). A statement whose
 // WHERE ends in it so hands over the rowids it passes inside a single step,
-// without returning a row each.
+// without returning a row each. Once keys holds pauseAt keys the call answers
+// 1 (true) instead: the step then returns that row, and the next step, under
+// a collector of its own, goes on where this one stopped.
 class KeyCollector
 {
 public:
     static constexpr const char* FunctionName = "cv_collect_key";
-    explicit KeyCollector(std::vector<qint64>& keys);
+    explicit KeyCollector(std::vector<qint64>& keys, size_t pauseAt = SIZE_MAX);
     ~KeyCollector();
     KeyCollector(const KeyCollector&) = delete;
     KeyCollector& operator=(const KeyCollector&) = delete;
 
 private:
     std::vector<qint64>* m_previous;
+    size_t m_previousPause;
 };
 
 } // namespace corvane

@@ -181,6 +181,10 @@ void Dataset::next()
     checkOpen(*this);
     if (m_state != State::Browse)
         post();
+    if (d->position + 1 >= d->count()) {
+        while (d->source->collecting() && d->position + 1 >= d->count())
+            d->source->collectMore();
+    }
     if (d->position + 1 < d->count()) {
         ++d->position;
         d->bof = false;
@@ -209,6 +213,8 @@ void Dataset::last()
     checkOpen(*this);
     if (m_state != State::Browse)
         post();
+    while (d->source->collecting())
+        d->source->collectMore();
     d->stand(d->count() - 1);
     d->eof = true;
 }
@@ -219,6 +225,14 @@ bool Dataset::bof() const { return !isOpen() || d->bof || d->count() == 0; }
 
 int Dataset::recordCount() const { return isOpen() ? d->count() : 0; }
 
+bool Dataset::rowsPending() const { return isOpen() && d->source->collecting(); }
+
+void Dataset::collectMoreRows()
+{
+    if (rowsPending())
+        d->source->collectMore();
+}
+
 int Dataset::recNo() const { return isOpen() && d->count() > 0 ? d->position + 1 : 0; }
 
 void Dataset::moveTo(int recNo)
@@ -226,6 +240,8 @@ void Dataset::moveTo(int recNo)
     checkOpen(*this);
     if (m_state != State::Browse)
         post();
+    while (d->source->collecting() && recNo > d->count())
+        d->source->collectMore();
     d->stand(recNo - 1);
 }
 
@@ -672,6 +688,7 @@ void Query::open()
     rows.sql = m_sql;
     rows.live = m_requestLive;
     rows.onDemand = m_rowsOnDemand && !m_requestLive;
+    rows.inChunks = rows.onDemand && m_rowsInChunks;
     d->connection.setCancelCheck(isCancelled);
     const auto uncheck = qScopeGuard([this] { d->connection.setCancelCheck({}); });
     // A statement without rows (SELECT ... INTO among them) just runs.

@@ -40,6 +40,10 @@ public:
     bool active() const { return isOpen(); }
     State state() const { return m_state; }
 
+    // A query that collects its rows in chunks (Query::setRowsInChunks) holds
+    // only its first rows after open(): recordCount() counts the rows collected
+    // so far, next() and moveTo() collect further when they reach the end, and
+    // last() collects every row.
     void first();
     void next();
     void prior();
@@ -47,6 +51,10 @@ public:
     bool eof() const;
     bool bof() const;
     int recordCount() const;
+    // Whether rows remain to be collected, and the next chunk of them. Throws
+    // DatabaseError; the rows collected before stay, and no more follow.
+    bool rowsPending() const;
+    void collectMoreRows();
     int recNo() const;      // 1-based; 0 when empty
     void moveTo(int recNo); // 1-based
 
@@ -149,6 +157,11 @@ public:
     // result and read its rows from the table as they are looked at (see
     // QueryRows.h); for grids over results of any size.
     void setRowsOnDemand(bool onDemand) { m_rowsOnDemand = onDemand; }
+    // With rows on demand, open() collects the rowids of the first rows only
+    // and leaves the rest to be collected in chunks (see Dataset): a window
+    // shows a long result at once and stays responsive while it completes.
+    // The read stays open until the last chunk or close().
+    void setRowsInChunks(bool inChunks) { m_rowsInChunks = inChunks; }
 
     // Called with a percentage from 0 to 100 while the statement runs; the
     // last call is always 100.
@@ -161,6 +174,7 @@ private:
     QString m_sql;
     bool m_requestLive = false;
     bool m_rowsOnDemand = false;
+    bool m_rowsInChunks = false;
 };
 
 } // namespace corvane

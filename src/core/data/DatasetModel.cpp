@@ -2,6 +2,8 @@
 
 #include "core/data/Dataset.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 namespace corvane {
@@ -17,7 +19,11 @@ bool isNumber(FieldType type)
 
 DatasetModel::DatasetModel(QObject* parent)
     : QAbstractTableModel(parent)
+    , m_collectTimer(new QTimer(this))
 {
+    // One chunk per pass of the event loop, so input and painting go on between them.
+    m_collectTimer->setInterval(0);
+    connect(m_collectTimer, &QTimer::timeout, this, &DatasetModel::collectChunk);
 }
 
 void DatasetModel::setDataset(Dataset* dataset)
@@ -49,6 +55,47 @@ void DatasetModel::reload()
     }
     m_shownRows = std::min(datasetRows(), BlockRows);
     endResetModel();
+    if (m_dataset && m_dataset->rowsPending())
+        m_collectTimer->start();
+    else
+        m_collectTimer->stop();
+}
+
+bool DatasetModel::collectUntil(int rows)
+{
+    try {
+        while (m_dataset->rowsPending() && m_dataset->recordCount() < rows)
+            m_dataset->collectMoreRows();
+    } catch (const DatabaseError& error) {
+        m_collectTimer->stop();
+        m_totalRows = m_dataset->recordCount();
+        emit collectingFailed(error.message());
+        return false;
+    }
+    m_totalRows = m_dataset->recordCount();
+    return true;
+}
+
+void DatasetModel::collectChunk()
+{
+    if (!m_dataset || !m_dataset->isOpen()) {
+        m_collectTimer->stop();
+        return;
+    }
+    // (The dataset may have collected the rest itself, e.g. on last().)
+    if (!collectUntil(m_dataset->recordCount() + 1))
+        return;
+    const bool complete = !m_dataset->rowsPending();
+    if (complete)
+        m_collectTimer->stop();
+    // The first rows fill at least the first block, as after reload().
+    const int shown = std::min(datasetRows(), BlockRows);
+    if (shown > m_shownRows) {
+        beginInsertRows({}, m_shownRows, shown - 1);
+        m_shownRows = shown;
+        endInsertRows();
+    }
+    emit rowsCollected(datasetRows(), complete);
 }
 
 int DatasetModel::datasetRows() const
@@ -67,14 +114,22 @@ int DatasetModel::columnCount(const QModelIndex& parent) const
 
 bool DatasetModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && m_shownRows < datasetRows();
+    return !parent.isValid() && (m_shownRows < datasetRows() || (m_dataset && m_dataset->rowsPending()));
 }
 
 void DatasetModel::fetchMore(const QModelIndex& parent)
 {
     if (!canFetchMore(parent))
         return;
+    // The view got ahead of the collection: the rows it asks for come now.
+    if (m_dataset->rowsPending()) {
+        const bool collected = collectUntil(m_shownRows + 4 * BlockRows);
+        if (collected)
+            emit rowsCollected(datasetRows(), !m_dataset->rowsPending());
+    }
     const int more = std::min(datasetRows() - m_shownRows, 4 * BlockRows);
+    if (more <= 0)
+        return;
     beginInsertRows({}, m_shownRows, m_shownRows + more - 1);
     m_shownRows += more;
     endInsertRows();
@@ -101,7 +156,9 @@ const DatasetModel::Block& DatasetModel::block(int blockIndex) const
         for (const QString& field : m_fields)
             values << m_dataset->value(field);
         rows << values;
-        m_dataset->next();
+        // Not past the last row: that would collect more of a query in chunks.
+        if (recNo < last)
+            m_dataset->next();
     }
     if (cursor > 0)
         m_dataset->moveTo(cursor);

@@ -7,6 +7,8 @@
 
 #include <list>
 
+class QTimer;
+
 namespace corvane {
 
 class Dataset;
@@ -17,6 +19,11 @@ class Dataset;
 // with a bounded number of blocks kept, so a grid over a million rows opens
 // at once and holds only what it shows. Reading leaves the dataset's cursor
 // where it was. After the dataset was reopened or changed, call reload().
+//
+// Over a query that collects its rows in chunks the model offers the rows
+// collected so far and collects the rest a chunk at a time from the event
+// loop (sooner where the view asks for rows not collected yet), reporting
+// each chunk with rowsCollected.
 class DatasetModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -48,7 +55,16 @@ public:
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
+signals:
+    // After each chunk of rows collected: how many the dataset holds now, and
+    // whether that is all of them.
+    void rowsCollected(int rows, bool complete);
+    // A chunk could not be read: the rows collected before stay, no more come.
+    void collectingFailed(const QString& message);
+
 private:
+    void collectChunk();
+    bool collectUntil(int rows);
     using Block = QList<QVariantList>;
     const Block& block(int blockIndex) const;
     int datasetRows() const;
@@ -61,6 +77,7 @@ private:
     mutable int m_totalRows = -1;
     // Most recently used block first.
     mutable std::list<std::pair<int, Block>> m_blocks;
+    QTimer* m_collectTimer;
 };
 
 } // namespace corvane

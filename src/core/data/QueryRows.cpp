@@ -272,7 +272,7 @@ qint64 QueryRows::materialise(const QString& table, const QString& selectSql, in
     return m_connection.run(insert, tableName());
 }
 
-bool QueryRows::collectKeysInOneStep(const QString& from, const QString& rest)
+Statement QueryRows::keyCollecting(const QString& from, const QString& rest)
 {
     // Only "[WHERE condition] [ORDER BY terms]" with no subquery: a LIMIT
     // counts returned rows, and this statement returns none.
@@ -281,13 +281,13 @@ bool QueryRows::collectKeysInOneStep(const QString& from, const QString& rest)
                                            QLatin1String("WINDOW")};
     for (const QLatin1String& word : others)
         if (topLevelWord(rest, word) >= 0)
-            return false;
+            return {};
     if (skeleton(rest).contains(QLatin1String("SELECT")))
-        return false;
+        return {};
     const qsizetype where = topLevelWord(rest, QLatin1String("WHERE"));
     const qsizetype order = topLevelWord(rest, QLatin1String("ORDER"));
     if (where > 0 || (where < 0 && order != 0 && !rest.isEmpty()) || (where == 0 && order == 0))
-        return false;
+        return {};
     const QString condition =
         where == 0 ? rest.mid(5, (order < 0 ? rest.size() : order) - 5).trimmed() : QString();
     const QString orderBy = order >= 0 ? rest.mid(order) : QString();
@@ -328,18 +328,34 @@ bool QueryRows::collectKeysInOneStep(const QString& from, const QString& rest)
             }
         }
     } catch (const DatabaseError&) {
-        return false;
+        return {};
     }
-    if (collecting.isNull())
-        return false;
-    KeyCollector collector(keys);
-    const int rc = collecting.step();
-    if (rc != SQLITE_DONE) {
-        keys.clear();
-        collecting.reset();
+    return collecting;
+}
+
+void QueryRows::collectKeys(size_t rows)
+{
+    const size_t target = rows == 0 ? SIZE_MAX : keys.size() + rows;
+    int rc = SQLITE_ROW;
+    if (m_collectInOneStep) {
+        // Answers a row only to pause at the target.
+        KeyCollector collector(keys, target);
+        rc = m_collect.step();
+    } else {
+        while (keys.size() < target && (rc = m_collect.step()) == SQLITE_ROW)
+            keys.push_back(m_collect.columnInt64(0));
+    }
+    if (rc == SQLITE_ROW)
+        return;
+    m_collect = Statement();
+    if (rc != SQLITE_DONE)
         m_connection.fail(rc, tableName());
-    }
-    return true;
+}
+
+void QueryRows::collectMore()
+{
+    if (!m_collect.isNull())
+        collectKeys(ChunkRows);
 }
 
 bool QueryRows::openByRowid(Statement& probe, const QList<std::optional<FieldDef>>& declared)
@@ -394,15 +410,16 @@ bool QueryRows::openByRowid(Statement& probe, const QList<std::optional<FieldDef
         // Room for every row of the table at once, rather than growing step by step.
         keys.reserve(size_t(qBound<qint64>(0, estimate, qint64(1) << 26)));
         ProgressMeter meter(m_connection, m_progress, estimate * StepsPerRow);
-        if (!collectKeysInOneStep(parts->from, parts->rest)) {
-            int rc = SQLITE_ROW;
-            while ((rc = select.step()) == SQLITE_ROW)
-                keys.push_back(select.columnInt64(0));
-            if (rc != SQLITE_DONE) {
-                keys.clear();
-                select.reset();
-                m_connection.fail(rc, tableName());
-            }
+        m_collect = keyCollecting(parts->from, parts->rest);
+        m_collectInOneStep = !m_collect.isNull();
+        if (!m_collectInOneStep)
+            m_collect = std::move(select);
+        try {
+            collectKeys(inChunks ? FirstChunkRows : 0);
+        } catch (const DatabaseError&) {
+            m_collect = Statement();
+            keys.clear();
+            throw;
         }
     }
     select = Statement();
@@ -589,6 +606,7 @@ void QueryRows::open(Database& database)
 
 void QueryRows::close()
 {
+    m_collect = Statement();
     m_fetch = Statement();
     keys.clear();
     keys.shrink_to_fit();

@@ -21,7 +21,9 @@ namespace corvane {
 // row from the table when it is looked at: opening a million rows then costs
 // one pass over an index and eight bytes a row. Like a table cursor, such a
 // result shows a row as the table holds it when it is read; a row deleted
-// since reads as empty.
+// since reads as empty. In chunks, open() collects the first rowids only and
+// leaves its read open, paused, for collectMore(): the rowids of one snapshot
+// of the table, each row once, whatever is written meanwhile.
 class QueryRows : public RowSource
 {
 public:
@@ -34,6 +36,10 @@ public:
     QString sql; // dialect text
     bool live = false;
     bool onDemand = false;
+    bool inChunks = false; // with onDemand
+
+    bool collecting() const override { return !m_collect.isNull(); }
+    void collectMore() override;
 
     void open(Database& database) override;
     void close() override;
@@ -63,10 +69,13 @@ private:
     // Opens the result as the rowids of its rows (see above); false when the
     // statement is not one whose rows can be read again by rowid.
     bool openByRowid(Statement& probe, const QList<std::optional<FieldDef>>& declared);
-    // Reads the rowids of "SELECT ... FROM from rest" in result order into
-    // keys inside one step of one statement; false (keys untouched) when the
-    // statement's form or plan does not allow it.
-    bool collectKeysInOneStep(const QString& from, const QString& rest);
+    // The statement that reads the rowids of "SELECT ... FROM from rest" in
+    // result order into keys inside one step (see KeyCollector); null when
+    // the statement's form or plan does not allow it.
+    Statement keyCollecting(const QString& from, const QString& rest);
+    // Steps m_collect until keys holds rows more (every key when rows is 0);
+    // the statement is released at its end.
+    void collectKeys(size_t rows);
     // About how many rows the statement's tables hold, for progress.
     qint64 rowEstimate();
 
@@ -79,6 +88,13 @@ private:
     QString m_baseSchema;
     QStringList m_origins; // per field: the base table's column, or empty
     Statement m_fetch;
+    // The read of the rowids while they are collected in chunks.
+    Statement m_collect;
+    bool m_collectInOneStep = false;
+    // The first chunk fills the first screens; each further one takes a few
+    // milliseconds.
+    static constexpr size_t FirstChunkRows = 4096;
+    static constexpr size_t ChunkRows = 65536;
     // A read-only result of up to InMemoryRows rows is kept as values; a larger
     // one (or a live one) goes into cv_result.
     static constexpr size_t InMemoryRows = 20000;

@@ -39,6 +39,11 @@ public:
         Q_UNUSED(key);
         return nullptr;
     }
+    // A source that collects its keys in chunks: whether keys is still short
+    // of the last rows, and the next chunk (throws DatabaseError, keeping the
+    // keys collected so far and collecting no more).
+    virtual bool collecting() const { return false; }
+    virtual void collectMore() { }
     virtual bool canModify() const = 0;
     // Names the table (or tables) in messages.
     virtual QString tableName() const = 0;

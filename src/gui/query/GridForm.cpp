@@ -13,6 +13,7 @@
 #include "gui/query/QueryRunPanel.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/GridCopy.h"
+#include "gui/widgets/GridEndKey.h"
 #include "gui/widgets/OneLineNames.h"
 
 #include <QApplication>
@@ -58,6 +59,7 @@ TGridForm::TGridForm(TDM1& dataModule, QWidget* parent)
     , m_runPanel(new QueryRunPanel)
 {
     OneLineNames::apply(*m_grid);
+    GridEndKey::apply(*m_grid);
     setWindowTitle(QStringLiteral("Query"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     resize(900, 560);

@@ -6,6 +6,7 @@
 #include "core/query/ScriptCheck.h"
 #include "gui/widgets/FormPlacement.h"
 #include "gui/widgets/GridCopy.h"
+#include "gui/widgets/GridEndKey.h"
 #include "gui/widgets/OneLineNames.h"
 
 #include <QApplication>
@@ -41,6 +42,7 @@ TScriptCheckForm::TScriptCheckForm(TDM1& dataModule, QWidget* parent)
     , m_uniqueCheck(new QCheckBox(QStringLiteral("Show Unique")))
 {
     OneLineNames::apply(*m_grid);
+    GridEndKey::apply(*m_grid);
     setWindowTitle(QStringLiteral("Script Check"));
     resize(760, 520);
     m_allButton->setChecked(true);
@@ -100,6 +102,12 @@ TScriptCheckForm::TScriptCheckForm(TDM1& dataModule, QWidget* parent)
     // order CVEngine's indexes keep. A file written before them gets them
     // now; when it cannot be changed the check still runs, only slower.
     m_query.setRowsOnDemand(true);
+    // The first screen shows at once; the rest of a year of rows follows in
+    // chunks while the window takes input, the count growing with them.
+    m_query.setRowsInChunks(true);
+    connect(m_model, &DatasetModel::rowsCollected, this,
+            [this](int rows, bool) { m_countLabel->setText(ScriptCheck::countText(rows)); });
+    connect(m_model, &DatasetModel::collectingFailed, this, &TScriptCheckForm::ShowError);
     try {
         ScriptCheck::addMissingIndexes(m_dm.General);
     } catch (const DatabaseError&) {
@@ -146,10 +154,7 @@ void TScriptCheckForm::RunQuery()
     } catch (const DatabaseError& error) {
         m_query.close();
         m_countLabel->setText(ScriptCheck::countText(0));
-        m_dm.ShowMessageBox(MessageButtons::Ok, QStringLiteral("Error"),
-                            QStringLiteral("<P align=\"center\">") + error.message().toHtmlEscaped()
-                                + QStringLiteral("</P>"),
-                            true, {});
+        ShowError(error.message());
         return;
     }
     m_model->setDataset(&m_query);
@@ -170,6 +175,13 @@ void TScriptCheckForm::RunQuery()
     for (int column = 0; column < m_model->columnCount(); ++column)
         m_grid->setColumnWidth(column, std::clamp(m_grid->columnWidth(column) + 12, 90, 320));
     m_countLabel->setText(ScriptCheck::countText(m_query.recordCount()));
+}
+
+void TScriptCheckForm::ShowError(const QString& message)
+{
+    m_dm.ShowMessageBox(
+        MessageButtons::Ok, QStringLiteral("Error"),
+        QStringLiteral("<P align=\"center\">") + message.toHtmlEscaped() + QStringLiteral("</P>"), true, {});
 }
 
 void TScriptCheckForm::PrintButtonClick()

@@ -35,6 +35,8 @@ public:
     QTableView* grid() const { return m_grid; }
 
 private:
+    void ShowError(const QString& message);
+
     Query m_query;
     DatasetModel* m_model;
     QTableView* m_grid;
