@@ -110,64 +110,12 @@ bool wordAt(const QString& sql, qsizetype at, QLatin1String word)
     return end == sql.size() || !isWordChar(sql.at(end));
 }
 
-std::optional<SelectParts> selectParts(const QString& sql)
-{
-    static const QLatin1String restWords[] = {QLatin1String("WHERE"),  QLatin1String("ORDER"),
-                                              QLatin1String("LIMIT"),  QLatin1String("GROUP"),
-                                              QLatin1String("HAVING"), QLatin1String("WINDOW")};
-    qsizetype listAt = -1;
-    qsizetype fromAt = -1;
-    qsizetype restAt = -1;
-    int depth = 0;
-    QChar quote;
-    for (qsizetype i = 0; i < sql.size() && restAt < 0; ++i) {
-        const QChar c = sql.at(i);
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-            continue;
-        }
-        const QChar next = i + 1 < sql.size() ? sql.at(i + 1) : QChar();
-        if ((c == QLatin1Char('-') && next == QLatin1Char('-'))
-            || (c == QLatin1Char('/') && next == QLatin1Char('*')))
-            return std::nullopt;
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
-            quote = c;
-        } else if (c == QLatin1Char('[')) {
-            quote = QLatin1Char(']');
-        } else if (c == QLatin1Char('(')) {
-            ++depth;
-        } else if (c == QLatin1Char(')')) {
-            --depth;
-        } else if (depth == 0) {
-            if (listAt < 0) {
-                if (!wordAt(sql, i, QLatin1String("SELECT")))
-                    return std::nullopt;
-                listAt = i + 6;
-                i += 5;
-            } else if (fromAt < 0) {
-                if (wordAt(sql, i, QLatin1String("FROM"))) {
-                    fromAt = i;
-                    i += 3;
-                }
-            } else {
-                for (const QLatin1String& word : restWords)
-                    if (wordAt(sql, i, word))
-                        restAt = i;
-            }
-        }
-    }
-    if (listAt < 0 || fromAt < 0 || !quote.isNull() || depth != 0)
-        return std::nullopt;
-    if (restAt < 0)
-        restAt = sql.size();
-    return SelectParts{sql.mid(listAt, fromAt - listAt).trimmed(),
-                       sql.mid(fromAt + 4, restAt - fromAt - 4).trimmed(), sql.mid(restAt).trimmed()};
-}
-
-// Where word first stands at the top level of sql (outside brackets, strings
-// and quoted names), or -1.
-qsizetype topLevelWord(const QString& sql, QLatin1String word)
+// Walks sql outside strings, quoted names and bracketed names, keeping count
+// of round brackets: visit(i, depth) sees every other character and may move i
+// on; it returns false to stop. Returns whether the walk ended outside quotes
+// and brackets.
+template <typename Visit>
+bool scanTopLevel(const QString& sql, Visit visit)
 {
     int depth = 0;
     QChar quote;
@@ -184,11 +132,70 @@ qsizetype topLevelWord(const QString& sql, QLatin1String word)
             ++depth;
         } else if (c == QLatin1Char(')')) {
             --depth;
-        } else if (depth == 0 && wordAt(sql, i, word)) {
-            return i;
+        } else if (!visit(i, depth)) {
+            break;
         }
     }
-    return -1;
+    return quote.isNull() && depth == 0;
+}
+
+std::optional<SelectParts> selectParts(const QString& sql)
+{
+    static const QLatin1String restWords[] = {QLatin1String("WHERE"),  QLatin1String("ORDER"),
+                                              QLatin1String("LIMIT"),  QLatin1String("GROUP"),
+                                              QLatin1String("HAVING"), QLatin1String("WINDOW")};
+    qsizetype listAt = -1;
+    qsizetype fromAt = -1;
+    qsizetype restAt = -1;
+    bool refused = false;
+    const bool balanced = scanTopLevel(sql, [&](qsizetype& i, int depth) {
+        const QChar c = sql.at(i);
+        const QChar next = i + 1 < sql.size() ? sql.at(i + 1) : QChar();
+        if ((c == QLatin1Char('-') && next == QLatin1Char('-'))
+            || (c == QLatin1Char('/') && next == QLatin1Char('*'))) {
+            refused = true;
+            return false;
+        }
+        if (depth != 0)
+            return true;
+        if (listAt < 0) {
+            if (!wordAt(sql, i, QLatin1String("SELECT"))) {
+                refused = true;
+                return false;
+            }
+            listAt = i + 6;
+            i += 5;
+        } else if (fromAt < 0) {
+            if (wordAt(sql, i, QLatin1String("FROM"))) {
+                fromAt = i;
+                i += 3;
+            }
+        } else {
+            for (const QLatin1String& word : restWords)
+                if (wordAt(sql, i, word))
+                    restAt = i;
+        }
+        return restAt < 0;
+    });
+    if (refused || !balanced || listAt < 0 || fromAt < 0)
+        return std::nullopt;
+    if (restAt < 0)
+        restAt = sql.size();
+    return SelectParts{sql.mid(listAt, fromAt - listAt).trimmed(),
+                       sql.mid(fromAt + 4, restAt - fromAt - 4).trimmed(), sql.mid(restAt).trimmed()};
+}
+
+// Where word first stands at the top level of sql (outside brackets, strings
+// and quoted names), or -1.
+qsizetype topLevelWord(const QString& sql, QLatin1String word)
+{
+    qsizetype at = -1;
+    scanTopLevel(sql, [&](qsizetype i, int depth) {
+        if (depth == 0 && wordAt(sql, i, word))
+            at = i;
+        return at < 0;
+    });
+    return at;
 }
 
 QString withoutTrailingSemicolons(QString sql)
